@@ -1,0 +1,4 @@
+#include "app/App.h"
+
+// Placeholder until this start-up step is built.
+bool CApp::PrepareWorkingFolder() { return true; }

@@ -1,0 +1,4 @@
+// The stub's one application object, constructed before the entry point runs.
+#include "app/App.h"
+
+CApp theApp;

@@ -1,0 +1,36 @@
+#pragma once
+// INI-style text as the configuration block carries it: sections in order of
+// first appearance, case-insensitive section and key names, last value wins.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orelib {
+
+class CIniText {
+public:
+    // Never fails; lines it does not understand are ignored.
+    bool Parse(const std::wstring& text);
+
+    // The stored value, even when empty; `def` when the section or key is absent.
+    std::wstring GetString(const std::wstring& section, const std::wstring& key,
+                           const std::wstring& def) const;
+    // `def` when the value is missing or empty; otherwise the leading decimal
+    // number (0 when the value does not start with one).
+    int32_t GetInt(const std::wstring& section, const std::wstring& key, int32_t def) const;
+    // Section names in order of first appearance; true when there is at least one.
+    bool GetSectionNames(std::vector<std::wstring>& names) const;
+
+private:
+    struct Section {
+        std::wstring name;
+        std::vector<std::pair<std::wstring, std::wstring>> values;
+    };
+    Section& SectionFor(const std::wstring& name);
+    const Section* FindSection(const std::wstring& name) const;
+
+    std::vector<Section> m_sections;
+};
+
+}  // namespace orelib

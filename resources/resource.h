@@ -1,0 +1,3 @@
+#pragma once
+// Resource IDs of the stub.
+#define IDI_APP 128

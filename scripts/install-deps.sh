@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a fresh Debian 12 machine,
+# and fetches the archive library's source into the build folder. Idempotent.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${BUILD_DIR:-$ROOT/build}"
+SRC_DIR="$BUILD/deps"
+
+PACKAGES=(
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  wine wine32:i386 wine64
+  xvfb xdotool imagemagick x11-utils
+  7zip osslsigncode wixl msitools
+  cmake ninja-build make g++ googletest
+  clang libclang-rt-14-dev llvm
+  dpkg-dev
+)
+
+need_install() {
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || return 0
+  done
+  return 1
+}
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+  NEED_UPDATE=1
+fi
+
+# deb-src entry for the archive library's source package
+if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+  as_root tee /etc/apt/sources.list.d/sfx-src.sources >/dev/null <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  NEED_UPDATE=1
+fi
+
+if need_install || [ -n "${NEED_UPDATE:-}" ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  as_root apt-get update -q
+  as_root apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
+fi
+
+# The archive library: Debian's source package, unpacked into the build folder.
+# Only its library parts are kept; its own programs are deleted right away.
+LIB="$SRC_DIR/7zip"
+if [ ! -f "$LIB/.pruned" ]; then
+  rm -rf "$SRC_DIR/fetch" "$LIB"
+  mkdir -p "$SRC_DIR/fetch"
+  ( cd "$SRC_DIR/fetch" && apt-get source -q --download-only 7zip >/dev/null &&
+    dpkg-source --no-check -x ./*.dsc src >/dev/null )
+  mkdir -p "$LIB"
+  SRC="$SRC_DIR/fetch/src"
+  mkdir -p "$LIB/CPP/7zip"
+  cp -a "$SRC/C" "$LIB/C"
+  rm -rf "$LIB/C/Util"
+  cp -a "$SRC/CPP/Common" "$SRC/CPP/Windows" "$LIB/CPP/"
+  for d in Archive Common Compress Crypto; do cp -a "$SRC/CPP/7zip/$d" "$LIB/CPP/7zip/"; done
+  mkdir -p "$LIB/CPP/7zip/UI"
+  cp -a "$SRC/CPP/7zip/UI/Common" "$LIB/CPP/7zip/UI/"
+  find "$SRC/CPP/7zip" -maxdepth 1 -type f \( -name '*.h' \) -exec cp {} "$LIB/CPP/7zip/" \;
+  find "$SRC/CPP" -maxdepth 1 -type f -name '*.h' -exec cp {} "$LIB/CPP/" \;
+  # C/Util holds the library's own programs (console tools, installers and a
+  # self-extracting module): never kept
+  rm -rf "$LIB/C/Util"
+  rm -rf "$SRC_DIR/fetch"
+  touch "$LIB/.pruned"
+fi
+echo "dependencies ready"
