@@ -1,3 +1,50 @@
 #pragma once
-// Resource IDs of the stub.
+// Resource IDs of the stub. Shared by the resource scripts and the code.
+
+// Icon
 #define IDI_APP 128
+
+// Dialog templates
+#define IDD_PROGRESS_PRETTY 102
+#define IDD_CMDLINE_HELP 130
+#define IDD_OVERWRITE 131
+#define IDD_LANGUAGE 145
+#define IDD_PROGRESS_SIMPLE 167
+#define IDD_PASSWORD 168
+
+// Controls
+#define IDC_PROGRESS 1000
+#define IDC_STATUS_TEXT 1001
+#define IDC_PRODUCT_NAME 1002
+#define IDC_HELP_TEXT 1003
+#define IDC_OVERWRITE_ICON 1004
+#define IDC_OVERWRITE_TEXT 1005
+#define IDC_LANGUAGE_COMBO 1006
+#define IDC_LANGUAGE_PROMPT 1007
+#define IDC_HEADER_ICON 1008
+#define IDC_PASSWORD 1009
+
+// String table entries
+#define IDS_DELETING_FILES 102
+#define IDS_CANCEL 129
+#define IDS_PREPARING 130
+#define IDS_PROGRESS_TITLE 131
+#define IDS_CHOOSE_LOCATION 132
+#define IDS_UNIT_KB 133
+#define IDS_NEED_SPACE 134
+#define IDS_CANNOT_READ 135
+#define IDS_UNIT_MB 136
+#define IDS_EXTRACT_FAILED 137
+#define IDS_UNIT_GB 138
+#define IDS_UNIT_TB 139
+#define IDS_OK 140
+#define IDS_CORRUPTED 155
+#define IDS_CONFIRM_CANCEL 157
+#define IDS_USAGE 158
+#define IDS_STARTING_SETUP 159
+#define IDS_OVERWRITE_ALL 160
+#define IDS_OVERWRITE_QUESTION 161
+#define IDS_SIZE_MISMATCH 162
+#define IDS_APP_TITLE 163
+#define IDS_LANGUAGE_TITLE 164
+#define IDS_LANGUAGE_PROMPT 165

@@ -1,0 +1,32 @@
+#pragma once
+// File, module and folder helpers over Win32. Errors travel as HRESULTs.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orelib {
+
+// The HRESULT form of a Win32 code: 0x80070000 | low 16 bits when positive.
+HRESULT HresultFromWin32(DWORD code);
+HRESULT HresultFromLastError();
+
+int64_t GetFileSize64(const wchar_t* path);  // -1 when the call fails
+std::wstring GetModulePath(HMODULE module);  // null: the program's own file
+std::wstring GetCurrentDir();
+
+HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD share,
+                          DWORD disposition);
+HRESULT ReadFileResource(const wchar_t* peFile, const wchar_t* resourceName,
+                         std::vector<uint8_t>* out, uint32_t* size);
+
+enum : uint32_t {
+    kDeleteFolderItself = 1,
+    kDeleteRecurse = 2,
+    kDeleteReadOnly = 4,
+    kDeleteAll = 7,
+};
+bool DeleteFolderTree(const wchar_t* path, uint32_t flags);
+
+}  // namespace orelib
