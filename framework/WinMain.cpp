@@ -10,4 +10,25 @@ namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return framework::AfxWinMain(); }
+namespace {
+
+// The stub runs elevated from a Downloads folder: a DLL planted beside it
+// must never be loaded. Restrict every later load to the system folder.
+void RestrictDllSearchToSystemFolder() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
+                                   GetProcAddress(kernel, "SetDefaultDllDirectories"))
+                             : nullptr;
+    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Systems without it (before the KB2533623 update) still lose the
+    // current directory from the search order.
+    SetDllDirectoryW(L"");
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    RestrictDllSearchToSystemFolder();
+    return framework::AfxWinMain();
+}
