@@ -1,10 +1,13 @@
 #pragma once
 // INI-style text as the configuration block carries it: sections in order of
 // first appearance, case-insensitive section and key names, last value wins.
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "orelib/NoCaseLess.h"
 
 namespace orelib {
 
@@ -25,12 +28,13 @@ public:
 private:
     struct Section {
         std::wstring name;
-        std::vector<std::pair<std::wstring, std::wstring>> values;
+        std::map<std::wstring, std::wstring, NoCaseLess> values;
     };
     Section& SectionFor(const std::wstring& name);
     const Section* FindSection(const std::wstring& name) const;
 
-    std::vector<Section> m_sections;
+    std::vector<Section> m_sections;                      // in order of first appearance
+    std::map<std::wstring, size_t, NoCaseLess> m_index;  // name -> position in m_sections
 };
 
 }  // namespace orelib

@@ -48,8 +48,8 @@ TEST(Aes128Cbc, FipsAppendixC1Vector) {
     EXPECT_EQ(Decrypt(data, kFipsKey), Bytes(kFipsPlain, kFipsPlain + 16));
 }
 
-// Expected bytes made with:
-//   printf 'Configuration text for the CBC test.' | openssl enc -aes-128-cbc \
+// Expected bytes made with (one command line):
+//   printf 'Configuration text for the CBC test.' | openssl enc -aes-128-cbc
 //     -K 2b7e151628aed2a6abf7158809cf4f3c -iv 000102030405060708090a0b0c0d0e0f | xxd -i
 TEST(Aes128Cbc, MatchesOpensslOutput) {
     const uint8_t key[16] = {0x2b, 0x7e, 0x15, 0x16, 0x28, 0xae, 0xd2, 0xa6,

@@ -1,0 +1,55 @@
+// Reading a data resource out of a PE file on disk, without loading it.
+#include <string>
+
+#include "orelib/PeImage.h"
+#include "orelib/win32/Files.h"
+#include "orelib/win32/Handle.h"
+#include "orelib/win32/MappedView.h"
+
+namespace orelib {
+
+namespace {
+constexpr uint64_t kMaxResourceWindow = 100u * 1024 * 1024;  // resources lie far below this
+constexpr HRESULT kNotMzFile = static_cast<HRESULT>(0x80070714);  // ERROR_RESOURCE_DATA_NOT_FOUND
+constexpr uint16_t kRtRcdata = 10;
+}  // namespace
+
+HRESULT ReadFileResource(const wchar_t* peFile, const wchar_t* resourceName,
+                         std::vector<uint8_t>* out, uint32_t* size) {
+    out->clear();
+    *size = 0;
+    if (IS_INTRESOURCE(resourceName)) return E_INVALIDARG;  // only named resources are read
+
+    CHandle file;
+    HRESULT hr = OpenFileWithRetry(file.Receive(), peFile, GENERIC_READ, FILE_SHARE_READ,
+                                   OPEN_EXISTING);
+    if (FAILED(hr)) return hr;
+
+    LARGE_INTEGER fileSize;
+    if (!GetFileSizeEx(file.Get(), &fileSize)) return FailureFromLastError();
+    const uint64_t length = static_cast<uint64_t>(fileSize.QuadPart) < kMaxResourceWindow
+                                ? static_cast<uint64_t>(fileSize.QuadPart)
+                                : kMaxResourceWindow;
+
+    CMappedView view;
+    hr = view.MapReadOnly(file.Get(), static_cast<size_t>(length));
+    if (FAILED(hr)) return hr;
+    if (view.Size() < 2 || view.Data()[0] != 'M' || view.Data()[1] != 'Z') return kNotMzFile;
+
+    // The file is read by our own bounded parser, never loaded or handed to the
+    // system's resource loader: it may be anything a download left behind.
+    const std::wstring name(resourceName);
+    size_t offset = 0;
+    uint32_t dataSize = 0;
+    if (!PeImage(view.Data(), view.Size())
+             .FindNamedResource(kRtRcdata, std::u16string(name.begin(), name.end()), &offset,
+                                &dataSize)) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return HresultFromWin32(ERROR_RESOURCE_NAME_NOT_FOUND);
+    }
+    out->assign(view.Data() + offset, view.Data() + offset + dataSize);
+    *size = dataSize;
+    return S_OK;
+}
+
+}  // namespace orelib

@@ -1,0 +1,123 @@
+#include "orelib/win32/Files.h"
+
+#include <string>
+
+#include "orelib/Path.h"
+#include "orelib/win32/Handle.h"
+
+namespace orelib {
+
+namespace {
+
+constexpr DWORD kShortBuffer = MAX_PATH;
+constexpr DWORD kLongestPath = 32768;
+constexpr int kOpenAttempts = 5;
+constexpr DWORD kOpenRetryDelayMs = 250;
+
+bool WalkFolder(const std::wstring& folder, uint32_t flags, int depth) {
+    bool result = true;
+    WIN32_FIND_DATAW entry;
+    CFindHandle find(FindFirstFileW(CombinePath(folder, L"*.*").c_str(), &entry));
+    if (find) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = CombinePath(folder, name);
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if ((flags & kDeleteRecurse) && !WalkFolder(path, flags, depth + 1)) result = false;
+            } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+                if (!(flags & kDeleteReadOnly) ||
+                    !SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) ||
+                    !DeleteFileW(path.c_str())) {
+                    result = false;
+                }
+            } else if (!DeleteFileW(path.c_str())) {
+                result = false;
+            }
+        } while (FindNextFileW(find.Get(), &entry));
+        find.Reset();  // the folder cannot be removed while it is being listed
+    }
+    // Subfolders always go once emptied; the top folder only when asked for.
+    if ((depth > 0 || (flags & kDeleteFolderItself)) && !RemoveDirectoryW(folder.c_str())) {
+        result = false;
+    }
+    return result;
+}
+
+}  // namespace
+
+HRESULT HresultFromWin32(DWORD code) {
+    const HRESULT hr = static_cast<HRESULT>(code);
+    return hr <= 0 ? hr : static_cast<HRESULT>(0x80070000u | (code & 0xFFFFu));
+}
+
+HRESULT HresultFromLastError() { return HresultFromWin32(GetLastError()); }
+
+HRESULT FailureFromLastError() {
+    const HRESULT hr = HresultFromLastError();
+    return FAILED(hr) ? hr : E_FAIL;
+}
+
+int64_t GetFileSize64(const wchar_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return -1;
+    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+std::wstring GetModulePath(HMODULE module) {
+    // A cut path would name another file, so grow the buffer rather than truncate.
+    for (DWORD size = kShortBuffer; size <= kLongestPath; size *= 2) {
+        std::wstring buffer(size, L'\0');
+        const DWORD length = GetModuleFileNameW(module, &buffer[0], size);
+        if (length == 0) return std::wstring();
+        if (length < size) {
+            buffer.resize(length);
+            return buffer;
+        }
+    }
+    return std::wstring();
+}
+
+std::wstring GetCurrentDir() {
+    std::wstring buffer(kShortBuffer, L'\0');
+    DWORD length = GetCurrentDirectoryW(kShortBuffer, &buffer[0]);
+    if (length >= kShortBuffer) {
+        // Too small: the call reported the size it needs; try once more with it.
+        buffer.assign(length, L'\0');
+        length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), &buffer[0]);
+        if (length >= buffer.size()) return std::wstring();
+    }
+    buffer.resize(length);
+    return buffer;
+}
+
+HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD share,
+                          DWORD disposition) {
+    *out = INVALID_HANDLE_VALUE;
+    const HRESULT kSharingViolation = HresultFromWin32(ERROR_SHARING_VIOLATION);
+    HRESULT hr = kSharingViolation;
+    for (int attempt = 1; attempt <= kOpenAttempts && hr == kSharingViolation; ++attempt) {
+        // Another process (a scanner, the browser that just saved the file) may
+        // hold it briefly; the wait comes before every attempt but the last.
+        if (attempt < kOpenAttempts) Sleep(kOpenRetryDelayMs);
+        HANDLE file = CreateFileW(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            *out = file;
+            return S_OK;
+        }
+        hr = FailureFromLastError();
+    }
+    return hr;
+}
+
+bool DeleteFolderTree(const wchar_t* path, uint32_t flags) {
+    if (IsRelativePath(path)) {
+        // A relative path would depend on the current directory: never delete by it.
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    return WalkFolder(path, flags, 0);
+}
+
+}  // namespace orelib

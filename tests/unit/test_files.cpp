@@ -1,0 +1,206 @@
+// File, folder and error-text helpers against the real (Wine) file system.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+
+#include "orelib/win32/ErrorText.h"
+#include "orelib/win32/Files.h"
+#include "orelib/win32/Handle.h"
+#include "tests/unit/TempFolder.h"
+
+using namespace orelib;
+
+TEST(Files, HresultFromWin32) {
+    EXPECT_EQ(HresultFromWin32(0), S_OK);
+    EXPECT_EQ(static_cast<uint32_t>(HresultFromWin32(ERROR_FILE_NOT_FOUND)), 0x80070002u);
+    EXPECT_EQ(static_cast<uint32_t>(HresultFromWin32(ERROR_SHARING_VIOLATION)), 0x80070020u);
+    EXPECT_EQ(static_cast<uint32_t>(HresultFromWin32(0x12345)), 0x80072345u);  // low 16 bits
+    EXPECT_EQ(static_cast<uint32_t>(HresultFromWin32(0x80004005u)), 0x80004005u);  // already one
+
+    SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(static_cast<uint32_t>(HresultFromLastError()), 0x80070005u);
+    SetLastError(0);
+    EXPECT_EQ(HresultFromLastError(), S_OK);
+    EXPECT_EQ(FailureFromLastError(), E_FAIL);
+}
+
+TEST(Files, FileSizeAndModulePath) {
+    CTempFolder dir;
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"five.bin", "12345"));
+    EXPECT_EQ(GetFileSize64((dir / L"five.bin").c_str()), 5);
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"empty.bin", ""));
+    EXPECT_EQ(GetFileSize64((dir / L"empty.bin").c_str()), 0);
+    EXPECT_EQ(GetFileSize64((dir / L"missing.bin").c_str()), -1);
+
+    const std::wstring self = GetModulePath(nullptr);
+    ASSERT_GT(self.size(), 4u);
+    EXPECT_EQ(_wcsicmp(self.c_str() + self.size() - 4, L".exe"), 0) << self.c_str();
+    EXPECT_GT(GetFileSize64(self.c_str()), 0);
+    EXPECT_EQ(GetModulePath(GetModuleHandleW(L"kernel32.dll")).empty(), false);
+}
+
+TEST(Files, CurrentDirectoryShortAndLong) {
+    wchar_t saved[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    CTempFolder dir;
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
+    EXPECT_EQ(_wcsicmp(GetCurrentDir().c_str(), dir.Path().c_str()), 0);
+
+    // A current directory longer than 260 characters needs the one retry.
+    std::wstring deep = dir.Path();
+    while (deep.size() < 300) {
+        deep += L"\\abcdefghijklmnopqrstuvwxyz0123456789";
+        CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr);
+    }
+    if (SetCurrentDirectoryW((deep + L"\\").c_str())) {
+        const std::wstring current = GetCurrentDir();
+        EXPECT_GE(current.size(), 300u);
+        EXPECT_EQ(_wcsnicmp(current.c_str(), deep.c_str(), deep.size()), 0);
+    } else {
+        ADD_FAILURE() << "cannot enter a long current directory, error " << GetLastError();
+    }
+    SetCurrentDirectoryW(saved);
+}
+
+TEST(Files, OpenFileWithRetryOpensAndReportsErrors) {
+    CTempFolder dir;
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"a.txt", "abc"));
+    CHandle file;
+    EXPECT_EQ(OpenFileWithRetry(file.Receive(), (dir / L"a.txt").c_str(), GENERIC_READ,
+                                FILE_SHARE_READ, OPEN_EXISTING),
+              S_OK);
+    EXPECT_TRUE(file.IsValid());
+
+    CHandle missing;
+    EXPECT_EQ(static_cast<uint32_t>(OpenFileWithRetry(missing.Receive(), (dir / L"none.txt").c_str(),
+                                                      GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING)),
+              0x80070002u);
+    EXPECT_FALSE(missing.IsValid());
+}
+
+TEST(Files, OpenFileWithRetryWaitsOutASharingViolation) {
+    CTempFolder dir;
+    const std::wstring path = dir / L"locked.txt";
+    ASSERT_TRUE(CTempFolder::WriteFile(path, "abc"));
+
+    // Held without sharing for the whole retry period: the sharing violation comes back.
+    HANDLE exclusive = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+    CHandle file;
+    EXPECT_EQ(static_cast<uint32_t>(OpenFileWithRetry(file.Receive(), path.c_str(), GENERIC_READ,
+                                                      FILE_SHARE_READ, OPEN_EXISTING)),
+              0x80070020u);
+
+    // Released during the retries: a later attempt gets it.
+    std::thread release([exclusive] {
+        Sleep(400);
+        CloseHandle(exclusive);
+    });
+    const HRESULT hr = OpenFileWithRetry(file.Receive(), path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                         OPEN_EXISTING);
+    release.join();
+    EXPECT_EQ(hr, S_OK);
+    EXPECT_TRUE(file.IsValid());
+}
+
+namespace {
+// dir\top.txt, dir\ro.txt (read-only), dir\sub\a.txt, dir\sub\deeper\b.txt (read-only)
+void MakeTree(const CTempFolder& dir) {
+    ASSERT_TRUE(CreateDirectoryW((dir / L"sub").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((dir / L"sub\\deeper").c_str(), nullptr));
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"top.txt", "1"));
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"ro.txt", "2"));
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"sub\\a.txt", "3"));
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"sub\\deeper\\b.txt", "4"));
+    SetFileAttributesW((dir / L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW((dir / L"sub\\deeper\\b.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+}
+}  // namespace
+
+TEST(DeleteFolderTree, RemovesNestedTreeWithReadOnlyFiles) {
+    CTempFolder dir;
+    MakeTree(dir);
+    EXPECT_TRUE(DeleteFolderTree(dir.Path().c_str(), kDeleteAll));
+    EXPECT_FALSE(CTempFolder::Exists(dir.Path()));
+}
+
+TEST(DeleteFolderTree, KeepsReadOnlyFilesWithoutFlag4) {
+    CTempFolder dir;
+    MakeTree(dir);
+    EXPECT_FALSE(DeleteFolderTree(dir.Path().c_str(), kDeleteFolderItself | kDeleteRecurse));
+    EXPECT_TRUE(CTempFolder::Exists(dir / L"ro.txt"));
+    EXPECT_TRUE(CTempFolder::Exists(dir / L"sub\\deeper\\b.txt"));
+    EXPECT_FALSE(CTempFolder::Exists(dir / L"top.txt"));
+    EXPECT_FALSE(CTempFolder::Exists(dir / L"sub\\a.txt"));
+}
+
+TEST(DeleteFolderTree, FlagsSelectSubfoldersAndTheFolderItself) {
+    {
+        CTempFolder dir;
+        MakeTree(dir);
+        // Files of the top level only; subfolders left alone is not a failure.
+        EXPECT_TRUE(DeleteFolderTree(dir.Path().c_str(), kDeleteReadOnly));
+        EXPECT_FALSE(CTempFolder::Exists(dir / L"top.txt"));
+        EXPECT_FALSE(CTempFolder::Exists(dir / L"ro.txt"));
+        EXPECT_TRUE(CTempFolder::Exists(dir / L"sub\\a.txt"));
+    }
+    {
+        CTempFolder dir;
+        MakeTree(dir);
+        // Contents and subfolders go, the folder itself stays.
+        EXPECT_TRUE(DeleteFolderTree(dir.Path().c_str(), kDeleteRecurse | kDeleteReadOnly));
+        EXPECT_TRUE(CTempFolder::Exists(dir.Path()));
+        EXPECT_FALSE(CTempFolder::Exists(dir / L"sub"));
+        EXPECT_FALSE(CTempFolder::Exists(dir / L"top.txt"));
+    }
+}
+
+TEST(DeleteFolderTree, RefusesRelativePaths) {
+    CTempFolder dir;
+    MakeTree(dir);
+    wchar_t saved[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
+    SetLastError(0);
+    EXPECT_FALSE(DeleteFolderTree(L"sub", kDeleteAll));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(DeleteFolderTree(L"\\sub", kDeleteAll));
+    EXPECT_FALSE(DeleteFolderTree(L"", kDeleteAll));
+    SetCurrentDirectoryW(saved);
+    EXPECT_TRUE(CTempFolder::Exists(dir / L"sub\\deeper\\b.txt"));
+}
+
+TEST(DeleteFolderTree, KeepsAFileHeldOpenAndItsFolders) {
+    CTempFolder dir;
+    MakeTree(dir);
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"sub\\deeper\\held.txt", "held"));
+    HANDLE held = CreateFileW((dir / L"sub\\deeper\\held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(DeleteFolderTree(dir.Path().c_str(), kDeleteAll));
+    CloseHandle(held);
+
+    EXPECT_TRUE(CTempFolder::Exists(dir / L"sub\\deeper\\held.txt"));
+    EXPECT_FALSE(CTempFolder::Exists(dir / L"sub\\deeper\\b.txt"));
+    EXPECT_FALSE(CTempFolder::Exists(dir / L"sub\\a.txt"));
+    EXPECT_FALSE(CTempFolder::Exists(dir / L"top.txt"));
+    EXPECT_FALSE(CTempFolder::Exists(dir / L"ro.txt"));
+}
+
+TEST(ErrorText, SystemTextAndCodeForm) {
+    const std::wstring text = GetSystemErrorText(ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(text.empty());
+    EXPECT_FALSE(iswspace(text.back()));
+
+    const std::wstring small = FormatErrorText(ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(small, GetSystemErrorText(ERROR_PATH_NOT_FOUND) + L" (3)");
+    const std::wstring big = FormatErrorText(0x80070005u);
+    EXPECT_EQ(big.substr(big.size() - 13), L" (0x80070005)");
+    EXPECT_EQ(FormatErrorText(0xFFFF).substr(FormatErrorText(0xFFFF).size() - 8), L" (65535)");
+    EXPECT_EQ(FormatErrorText(0x10000).substr(FormatErrorText(0x10000).size() - 10), L" (0x10000)");
+    EXPECT_EQ(FormatErrorText(0xABCDEF01u).substr(FormatErrorText(0xABCDEF01u).size() - 13),
+              L" (0xABCDEF01)");
+    EXPECT_EQ(GetSystemErrorText(0x2000ABCD), L"");  // no such message
+}
