@@ -1,5 +1,7 @@
 #include "framework/WinApp.h"
 
+#include "framework/Wnd.h"
+
 namespace framework {
 
 namespace {
@@ -14,6 +16,8 @@ CWinApp::~CWinApp() {
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
+HWND CWinApp::MainWindow() const { return HwndOf(m_mainWindow); }
+
 int CWinApp::Run() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -26,7 +30,8 @@ int CWinApp::Run() {
 int CWinApp::ExitInstance() { return 0; }
 
 int CWinApp::DoMessageBox(const wchar_t* prompt, UINT type, UINT /*helpContext*/) {
-    HWND owner = m_mainWindow && IsWindow(m_mainWindow) ? m_mainWindow : nullptr;
+    HWND main = MainWindow();
+    HWND owner = main && IsWindow(main) ? main : nullptr;
     return MessageBoxW(owner, prompt, m_appName, type | (owner ? 0 : MB_SETFOREGROUND));
 }
 

@@ -5,6 +5,8 @@
 
 namespace framework {
 
+class CWnd;
+
 class CWinApp {
 public:
     explicit CWinApp(const wchar_t* appName);
@@ -22,12 +24,14 @@ public:
     virtual int DoMessageBox(const wchar_t* prompt, UINT type, UINT helpContext);
 
     const wchar_t* AppName() const { return m_appName; }
-    HWND MainWindow() const { return m_mainWindow; }
-    void SetMainWindow(HWND window) { m_mainWindow = window; }
+    // The window that owns the framework's message boxes; null for none.
+    // The window object may be set before its window exists.
+    HWND MainWindow() const;
+    void SetMainWindow(CWnd* window) { m_mainWindow = window; }
 
 private:
     const wchar_t* m_appName;
-    HWND m_mainWindow = nullptr;
+    CWnd* m_mainWindow = nullptr;
 };
 
 // The one application object, registered by its constructor.
