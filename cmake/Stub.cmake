@@ -19,6 +19,11 @@ target_link_libraries(sfxcore PUBLIC orelib_core ${SFX_ARCHIVE_LIBRARY}
                       comctl32 ole32 oleaut32 uuid shell32 shlwapi uxtheme gdi32 user32 advapi32 kernel32)
 
 set(SFX_RESOURCES ${CMAKE_SOURCE_DIR}/resources/sfxstub.rc)
+# windres writes no dependency file itself; its preprocessor does, so that an
+# edit to any included resource script rebuilds the resources.
+set(CMAKE_RC_COMPILE_OBJECT "<CMAKE_RC_COMPILER> -O coff <DEFINES> <INCLUDES> <FLAGS> \
+--preprocessor-arg=-MD --preprocessor-arg=-MT --preprocessor-arg=<OBJECT> \
+--preprocessor-arg=-MF --preprocessor-arg=<DEP_FILE> <SOURCE> <OBJECT>")
 
 add_executable(sfxstub WIN32 framework/WinMain.cpp app/TheApp.cpp ${SFX_RESOURCES})
 target_compile_options(sfxstub PRIVATE ${SFX_SIZE_FLAGS})
