@@ -136,4 +136,20 @@ std::vector<std::wstring> GetLanguageSectionCultures(const std::vector<std::wstr
     return cultures;
 }
 
+bool CollectCultures(const CIniText& config, const std::wstring& userCulture,
+                     CultureNameMap* names, std::wstring* defaultCulture) {
+    std::vector<std::wstring> sections;
+    config.GetSectionNames(sections);
+    const std::vector<std::wstring> cultures = GetLanguageSectionCultures(sections);
+    if (cultures.empty()) return false;
+    for (const std::wstring& culture : cultures) (*names)[culture] = GetCultureDisplayName(culture);
+    *defaultCulture = FindBestCulture(cultures, userCulture);
+    if (defaultCulture->empty()) *defaultCulture = cultures.front();
+    return true;
+}
+
+uint16_t ChooseUserLanguageId(uint16_t uiLanguage, uint16_t userLocaleLanguage) {
+    return (uiLanguage & 0xFF) != (userLocaleLanguage & 0xFF) ? uiLanguage : userLocaleLanguage;
+}
+
 }  // namespace orelib

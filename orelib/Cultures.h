@@ -2,10 +2,12 @@
 // Installation cultures: the native display names the language dialog lists,
 // the fallbacks for cultures a package does not offer, and the choice of the
 // best offered culture for a user. Pure logic, no system calls.
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "orelib/IniText.h"
 #include "orelib/NoCaseLess.h"
 
 namespace orelib {
@@ -49,5 +51,18 @@ std::wstring FindBestCulture(const std::vector<std::wstring>& available,
 // The cultures of the configuration's "LANG_" sections, in the order the
 // section names are given.
 std::vector<std::wstring> GetLanguageSectionCultures(const std::vector<std::wstring>& sectionNames);
+
+// The languages a package offers and the one to start with for a user of
+// `userCulture`: fills `names` (culture -> display name) and sets
+// `defaultCulture` to the best match, or to the first offered culture when
+// nothing matches. False, with nothing set, when there is no "LANG_" section.
+bool CollectCultures(const CIniText& config, const std::wstring& userCulture,
+                     CultureNameMap* names, std::wstring* defaultCulture);
+
+// Which of the user's two language IDs names the user's culture: the UI
+// language, unless the regional settings share its primary language, in
+// which case their region is the better guess (English UI with British
+// settings is en-GB).
+uint16_t ChooseUserLanguageId(uint16_t uiLanguage, uint16_t userLocaleLanguage);
 
 }  // namespace orelib

@@ -112,3 +112,67 @@ TEST(Cultures, LanguageSectionsInOrder) {
               (Names{L"fr-FR", L"de-de", L""}));
     EXPECT_TRUE(orelib::GetLanguageSectionCultures({L"main"}).empty());
 }
+
+namespace {
+orelib::CIniText ParseIni(const std::wstring& text) {
+    orelib::CIniText ini;
+    ini.Parse(text);
+    return ini;
+}
+}  // namespace
+
+TEST(Cultures, CollectOfferedLanguagesAndTheDefault) {
+    const orelib::CIniText config = ParseIni(
+        L"[main]\nShowUnzipLanguageDlg=1\n[LANG_fr-FR]\nProductName=Produit\n"
+        L"[lang_de-DE]\nSetupParams=/de\n[LANG_en-US]\nSetupParams=/en\n[Other]\nx=1\n");
+    orelib::CultureNameMap names;
+    std::wstring chosen;
+    ASSERT_TRUE(orelib::CollectCultures(config, L"de-AT", &names, &chosen));
+    EXPECT_EQ(chosen, L"de-DE");
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[L"FR-fr"], L"Fran\u00E7ais (France)");
+    EXPECT_EQ(names[L"de-DE"], L"Deutsch (Deutschland)");
+    EXPECT_EQ(names.begin()->first, L"de-DE");  // the map is sorted without case
+
+    names.clear();
+    ASSERT_TRUE(orelib::CollectCultures(config, L"ja-JP", &names, &chosen));
+    EXPECT_EQ(chosen, L"en-US");
+    ASSERT_TRUE(orelib::CollectCultures(config, L"", &names, &chosen));
+    EXPECT_EQ(chosen, L"en-US");
+}
+
+TEST(Cultures, CollectFallsBackToTheFirstSection) {
+    orelib::CultureNameMap names;
+    std::wstring chosen;
+    ASSERT_TRUE(orelib::CollectCultures(ParseIni(L"[LANG_it-IT]\na=1\n[LANG_fr-FR]\na=1\n"), L"ja-JP",
+                                        &names, &chosen));
+    EXPECT_EQ(chosen, L"it-IT");
+    // A culture outside the names table is offered with an empty name.
+    names.clear();
+    ASSERT_TRUE(orelib::CollectCultures(ParseIni(L"[LANG_xx-YY]\na=1\n"), L"de-DE", &names, &chosen));
+    EXPECT_EQ(chosen, L"xx-YY");
+    EXPECT_EQ(names, (orelib::CultureNameMap{{L"xx-YY", L""}}));
+}
+
+TEST(Cultures, CollectWithoutLanguageSectionsSetsNothing) {
+    orelib::CultureNameMap names;
+    std::wstring chosen = L"unchanged";
+    // A header without keys makes no section.
+    EXPECT_FALSE(orelib::CollectCultures(
+        ParseIni(L"[main]\nCulture=fr-FR\n[LANGUAGE]\na=1\n[LANG_de-DE]\n"), L"fr-FR",
+                                         &names, &chosen));
+    EXPECT_FALSE(orelib::CollectCultures(ParseIni(L""), L"fr-FR", &names, &chosen));
+    EXPECT_TRUE(names.empty());
+    EXPECT_EQ(chosen, L"unchanged");
+}
+
+TEST(Cultures, UserLanguageIdPrefersTheLocaleOfTheSameLanguage) {
+    // German UI, Austrian settings: de-AT.
+    EXPECT_EQ(orelib::ChooseUserLanguageId(0x0407, 0x0C07), 0x0C07);
+    // English UI, British settings: en-GB.
+    EXPECT_EQ(orelib::ChooseUserLanguageId(0x0409, 0x0809), 0x0809);
+    // Japanese UI, German settings: the UI language wins.
+    EXPECT_EQ(orelib::ChooseUserLanguageId(0x0411, 0x0407), 0x0411);
+    // Only the low 8 bits count: 0x0104 and 0x0004 share them.
+    EXPECT_EQ(orelib::ChooseUserLanguageId(0x0004, 0x0104), 0x0104);
+}
