@@ -62,6 +62,9 @@ void DDX_Text(CDataExchange* dx, int id, std::wstring& value) {
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
 
 CDialog::~CDialog() {
+    // The application must not keep a main window that is gone.
+    CWinApp* app = AfxGetApp();
+    if (app && app->MainWnd() == this) app->SetMainWindow(nullptr);
     // A modeless dialog still open goes with its object.
     if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
 }

@@ -28,6 +28,7 @@ public:
     // The window object may be set before its window exists.
     HWND MainWindow() const;
     void SetMainWindow(CWnd* window) { m_mainWindow = window; }
+    CWnd* MainWnd() const { return m_mainWindow; }
 
 private:
     const wchar_t* m_appName;

@@ -12,21 +12,22 @@ constexpr double kDarkLighten = 0.09;  // and above both in a dark one
 }  // namespace
 
 Hsv RgbToHsv(ColorRef color) {
-    double r = RedOf(color) / 255.0;
-    double g = GreenOf(color) / 255.0;
-    double b = BlueOf(color) / 255.0;
-    double maxChannel = std::max({r, g, b});
-    double minChannel = std::min({r, g, b});
-    double delta = maxChannel - minChannel;
+    // The channel that is largest is chosen on the integers: comparing
+    // doubles could differ between x87 registers and memory.
+    int red = RedOf(color), green = GreenOf(color), blue = BlueOf(color);
+    int maxChannel = std::max({red, green, blue});
+    int minChannel = std::min({red, green, blue});
+    double delta = (maxChannel - minChannel) / 255.0;
 
     Hsv hsv;
-    hsv.v = maxChannel;
-    hsv.s = maxChannel > 0 ? 1.0 - minChannel / maxChannel : 0.0;
-    if (delta > 0) {
+    hsv.v = maxChannel / 255.0;
+    hsv.s = maxChannel > 0 ? 1.0 - static_cast<double>(minChannel) / maxChannel : 0.0;
+    if (maxChannel != minChannel) {
+        double r = red / 255.0, g = green / 255.0, b = blue / 255.0;
         double h;
-        if (maxChannel == r) {
+        if (maxChannel == red) {
             h = (g - b) / delta;
-        } else if (maxChannel == g) {
+        } else if (maxChannel == green) {
             h = 2.0 + (b - r) / delta;
         } else {
             h = 4.0 + (r - g) / delta;

@@ -1,0 +1,31 @@
+#include "extract/OverwriteDlg.h"
+
+#include "app/UiText.h"
+#include "extract/OverwriteText.h"
+#include "orelib/win32/ErrorText.h"
+#include "resources/resource.h"
+
+COverwriteDlg::COverwriteDlg(const std::wstring& fileName, framework::CWnd* parent)
+    : orelib::CVistaDialog(IDD_OVERWRITE, parent), m_fileName(fileName) {}
+
+void COverwriteDlg::DoDataExchange(framework::CDataExchange* dx) {
+    orelib::CVistaDialog::DoDataExchange(dx);
+    framework::DDX_Control(dx, IDC_OVERWRITE_ICON, m_iconControl);
+}
+
+BOOL COverwriteDlg::OnInitDialog() {
+    orelib::CVistaDialog::OnInitDialog();
+
+    SetDlgItemText(IDC_OVERWRITE_TEXT, BuildOverwriteText(orelib::GetSystemErrorText(ERROR_FILE_EXISTS), m_fileName,
+                                                          LoadUiString(IDS_OVERWRITE_QUESTION)));
+    SetDlgItemText(IDOK, LoadUiString(IDS_OVERWRITE_ALL));
+    SetDlgItemText(IDCANCEL, LoadUiString(IDS_CANCEL));
+    SetWindowText(LoadUiString(IDS_APP_TITLE));
+
+    // A stock icon is shared: the control shows it, nobody destroys it.
+    m_iconControl.SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)));
+
+    // Cancel is focused as well as default, so Enter cancels.
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDCANCEL)), TRUE);
+    return FALSE;
+}

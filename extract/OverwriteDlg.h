@@ -1,0 +1,20 @@
+#pragma once
+// Asks whether existing files in the target folder may be overwritten.
+// "Overwrite all" ends with IDOK; Cancel, Escape, Enter and the close box
+// with IDCANCEL.
+#include <string>
+
+#include "orelib/win32/VistaDialog.h"
+
+class COverwriteDlg : public orelib::CVistaDialog {
+public:
+    explicit COverwriteDlg(const std::wstring& fileName, framework::CWnd* parent = nullptr);
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(framework::CDataExchange* dx) override;
+
+private:
+    framework::CWnd m_iconControl;
+    std::wstring m_fileName;  // full path of the existing file
+};

@@ -1,0 +1,8 @@
+#include "extract/OverwriteText.h"
+
+#include "orelib/Path.h"
+
+std::wstring BuildOverwriteText(const std::wstring& fileExistsText, const std::wstring& filePath,
+                                const std::wstring& question) {
+    return fileExistsText + L"\n\n\"" + orelib::GetFileNamePart(filePath) + L"\"\n\n" + question;
+}

@@ -1,0 +1,7 @@
+#pragma once
+// The overwrite prompt's message: the system's "file exists" text, the file
+// name alone in quotes, and the question.
+#include <string>
+
+std::wstring BuildOverwriteText(const std::wstring& fileExistsText, const std::wstring& filePath,
+                                const std::wstring& question);
