@@ -1,4 +1,125 @@
-#include "app/App.h"
+#include <string>
+#include <vector>
 
-// Placeholder until this start-up step is built.
-bool CApp::CheckSetupFile() { return true; }
+#include "app/App.h"
+#include "app/SetupFileCheck.h"
+#include "app/UiText.h"
+#include "orelib/PeImage.h"
+#include "orelib/win32/Files.h"
+#include "orelib/win32/Handle.h"
+#include "orelib/win32/MappedView.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr uint64_t kHeaderWindow = 0x100000;  // the headers lie in the first 1 MiB
+const wchar_t kSizeResource[] = L"_KTV_VERIFY";
+
+// Puts the two sizes into a translated "%I64d ... %I64d" text without printf,
+// so that no translation can make a formatter read what is not there: "%I64d"
+// takes the next size, "%%" is "%", anything else stays as it is.
+std::wstring FormatTwoSizes(const std::wstring& format, int64_t first, int64_t second) {
+    static const wchar_t kSpec[] = L"%I64d";
+    constexpr size_t kSpecLength = 5;
+    const int64_t values[2] = {first, second};
+    size_t used = 0;
+    std::wstring text;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format.compare(i, kSpecLength, kSpec) == 0 && used < 2) {
+            text += std::to_wstring(values[used++]);
+            i += kSpecLength - 1;
+        } else if (format.compare(i, 2, L"%%") == 0) {
+            text += L'%';
+            ++i;
+        } else {
+            text += format[i];
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+std::wstring SetupFileReadErrorText(HRESULT hr) {
+    return LoadUiString(IDS_CANNOT_READ) + L" (" + std::to_wstring(static_cast<int32_t>(hr)) + L")";
+}
+
+std::wstring ExpectedSizeFromHeaders(const uint8_t* view, size_t viewSize, int64_t* expected,
+                                     bool* needResource) {
+    *expected = 0;
+    *needResource = false;
+    const orelib::PeImage image(view, viewSize);
+    switch (image.CheckHeaders()) {
+    case orelib::PeHeaderCheck::NotMz:
+        return L"File does not have EXE format.";
+    case orelib::PeHeaderCheck::BadPeSignature:
+        return L"Invalid PE signature.";
+    case orelib::PeHeaderCheck::Ok:
+        break;
+    }
+    orelib::PeCertificateEntry certificate;
+    // Headers cut off by the window cannot be told from a broken signature.
+    if (!image.GetCertificateEntry(&certificate)) return L"Invalid PE signature.";
+    if (certificate.offset == 0) {
+        *needResource = true;
+        return std::wstring();
+    }
+    // A signing tool appends the table last: its end is the file's end. The
+    // sum is taken in 32 bits, as the fields are.
+    *expected = static_cast<uint32_t>(certificate.offset + certificate.size);
+    return std::wstring();
+}
+
+std::wstring ExpectedSizeFromResource(HRESULT readResult, const std::vector<uint8_t>& bytes,
+                                      int64_t* expected) {
+    *expected = 0;
+    if (FAILED(readResult) || bytes.size() != 8) return L"Resource _KTV_VERIFY is not found.";
+    uint64_t size = 0;
+    for (int i = 7; i >= 0; --i) size = (size << 8) | bytes[i];  // little-endian
+    *expected = static_cast<int64_t>(size);
+    return std::wstring();
+}
+
+std::wstring SizeMismatchText(int64_t expected, int64_t actual) {
+    if (expected == actual) return std::wstring();
+    return LoadUiString(IDS_CORRUPTED) + L"\n\n" +
+           FormatTwoSizes(LoadUiString(IDS_SIZE_MISMATCH), expected, actual);
+}
+
+std::wstring CheckSetupFileSizeOf(const std::wstring& path) {
+    orelib::CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return SetupFileReadErrorText(orelib::FailureFromLastError());
+
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size)) return SetupFileReadErrorText(orelib::FailureFromLastError());
+    const uint64_t window = static_cast<uint64_t>(size.QuadPart) < kHeaderWindow
+                                ? static_cast<uint64_t>(size.QuadPart)
+                                : kHeaderWindow;
+    orelib::CMappedView view;
+    const HRESULT hr = view.MapReadOnly(file.Get(), static_cast<size_t>(window));
+    if (FAILED(hr)) return SetupFileReadErrorText(hr);
+
+    int64_t expected = 0;
+    bool needResource = false;
+    std::wstring text = ExpectedSizeFromHeaders(view.Data(), view.Size(), &expected, &needResource);
+    if (!text.empty()) return text;
+    if (needResource) {
+        std::vector<uint8_t> bytes;
+        uint32_t length = 0;
+        const HRESULT read = orelib::ReadFileResource(path.c_str(), kSizeResource, &bytes, &length);
+        text = ExpectedSizeFromResource(read, bytes, &expected);
+        if (!text.empty()) return text;
+    }
+    // The real size comes from the file system, not from reading the file.
+    return SizeMismatchText(expected, orelib::GetFileSize64(path.c_str()));
+}
+
+std::wstring CheckSetupFileSize() { return CheckSetupFileSizeOf(orelib::GetModulePath(nullptr)); }
+
+bool CApp::CheckSetupFile() {
+    const std::wstring text = CheckSetupFileSize();
+    if (text.empty()) return true;
+    DoMessageBox(text.c_str(), MB_OK | MB_ICONERROR, 0);
+    return false;
+}

@@ -1,4 +1,80 @@
-#include "app/App.h"
+#include <string>
+#include <vector>
 
-// Placeholder until this start-up step is built.
-bool CApp::ReadConfiguration() { return true; }
+#include "app/App.h"
+#include "app/Configuration.h"
+#include "app/UiText.h"
+#include "orelib/NoCaseLess.h"
+#include "orelib/win32/ErrorText.h"
+#include "orelib/win32/Files.h"
+#include "orelib/win32/ReadConfigText.h"
+#include "resources/resource.h"
+
+namespace {
+
+const wchar_t kMain[] = L"main";
+const wchar_t kLanguagePrefix[] = L"LANG_";
+constexpr size_t kLanguagePrefixLength = 5;
+
+// Keys of a "LANG_" section that replace string-table texts for that culture.
+struct TextOverrideKey {
+    const wchar_t* key;
+    uint32_t stringId;
+};
+const TextOverrideKey kTextOverrideKeys[] = {
+    {L"ProgressTitle", IDS_PROGRESS_TITLE},
+    {L"ProgressText", IDS_PREPARING},
+    {L"StartSetup", IDS_STARTING_SETUP},
+};
+
+}  // namespace
+
+std::wstring ConfigurationErrorText(HRESULT hr, const std::wstring& exePath) {
+    // Text that does not decode is as useless as no block: both mean a broken file.
+    if (hr == orelib::kConfigNotFound || hr == orelib::kConfigNotUtf8) {
+        return LoadUiString(IDS_CORRUPTED);
+    }
+    return orelib::FormatErrorText(static_cast<uint32_t>(hr)) + L"\n\n" + exePath;
+}
+
+void ApplyConfiguration(const std::wstring& text) {
+    CApp& app = theApp;
+    app.m_config.Parse(text);
+    const orelib::CIniText& config = app.m_config;
+
+    // A name the system does not know changes nothing.
+    SetCulture(config.GetString(kMain, L"Culture", L""));
+    app.m_productName = config.GetString(kMain, L"ProductName", L"");
+    app.m_showLanguageDlg = config.GetInt(kMain, L"ShowUnzipLanguageDlg", 1) == 1;
+    app.m_progressPretty = config.GetInt(kMain, L"SfxProgressPretty", 0) == 1;
+    // Extracting only always shows its progress.
+    if (!app.m_extractOnly) {
+        app.m_progressVisible = config.GetInt(kMain, L"SfxProgressVisible", 1) == 1;
+    }
+
+    std::vector<std::wstring> sections;
+    config.GetSectionNames(sections);
+    for (const std::wstring& section : sections) {
+        if (section.size() < kLanguagePrefixLength ||
+            !orelib::EqualsNoCase(section.substr(0, kLanguagePrefixLength), kLanguagePrefix)) {
+            continue;
+        }
+        const std::wstring culture = section.substr(kLanguagePrefixLength);
+        for (const TextOverrideKey& entry : kTextOverrideKeys) {
+            const std::wstring value = config.GetString(section, entry.key, L"");
+            if (!value.empty()) app.m_stringOverrides[culture][entry.stringId] = value;
+        }
+    }
+}
+
+bool CApp::ReadConfiguration() {
+    const std::wstring exePath = orelib::GetModulePath(nullptr);
+    std::wstring text;
+    const HRESULT hr = orelib::ReadConfigText(exePath, text);
+    if (FAILED(hr)) {
+        DoMessageBox(ConfigurationErrorText(hr, exePath).c_str(), MB_OK | MB_ICONERROR, 0);
+        return false;
+    }
+    ApplyConfiguration(text);
+    return true;
+}

@@ -1,0 +1,109 @@
+#include "app/UiText.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "app/App.h"
+#include "orelib/win32/Handle.h"
+
+namespace {
+
+constexpr WORD kEnglishNeutral = MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL);  // 9
+constexpr UINT kStringsPerBlock = 16;
+
+// Entry `id` of the string table in `language`; "" when missing or empty.
+std::wstring LoadTableString(uint32_t id, WORD language) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC info = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / kStringsPerBlock + 1),
+                                 language);
+    if (!info) return std::wstring();
+    HGLOBAL loaded = LoadResource(module, info);
+    const auto* words = static_cast<const WCHAR*>(loaded ? LockResource(loaded) : nullptr);
+    if (!words) return std::wstring();
+    // A block is 16 entries, each a length followed by that many characters.
+    const size_t total = SizeofResource(module, info) / sizeof(WCHAR);
+    size_t pos = 0;
+    for (uint32_t entry = 0; pos < total; ++entry) {
+        const size_t length = words[pos++];
+        if (length > total - pos) return std::wstring();
+        if (entry == id % kStringsPerBlock) return std::wstring(words + pos, length);
+        pos += length;
+    }
+    return std::wstring();
+}
+
+template <typename Function>
+Function Lookup(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// An LCID for a name no installed locale has: newer systems hand these out
+// for any well-formed name instead of failing.
+bool IsCustomLocale(LCID lcid) {
+    const WORD language = LANGIDFROMLCID(lcid);
+    return language == LOCALE_CUSTOM_DEFAULT || language == LOCALE_CUSTOM_UNSPECIFIED ||
+           language == LOCALE_CUSTOM_UI_DEFAULT;
+}
+
+}  // namespace
+
+std::wstring LoadUiString(uint32_t id) {
+    const auto overrides = theApp.m_stringOverrides.find(theApp.m_culture);
+    if (overrides != theApp.m_stringOverrides.end()) {
+        const auto text = overrides->second.find(id);
+        if (text != overrides->second.end() && !text->second.empty()) return text->second;
+    }
+    std::wstring text = LoadTableString(id, theApp.m_langId);
+    if (text.empty()) text = LoadTableString(id, kEnglishNeutral);
+    if (text.empty()) text = L"[StrID:" + std::to_wstring(id) + L"]";
+    return text;
+}
+
+void SetCulture(const std::wstring& name) {
+    using Rfc1766ToLcidFn = HRESULT(WINAPI*)(LCID*, LPCWSTR);
+    using LocaleNameToLcidFn = LCID(WINAPI*)(LPCWSTR, DWORD);
+
+    if (name.empty()) return;  // no culture has an empty name
+    bool anyConverter = false;
+
+    // mlang is loaded from the system folder only, for this call alone: the
+    // program runs elevated from a download folder that may hold a planted copy.
+    wchar_t systemDir[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(systemDir, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        const std::wstring path = std::wstring(systemDir, length) + L"\\mlang.dll";
+        orelib::CModule mlang(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        auto rfc1766ToLcid = mlang ? Lookup<Rfc1766ToLcidFn>(mlang.Get(), "Rfc1766ToLcidW") : nullptr;
+        if (rfc1766ToLcid) {
+            anyConverter = true;
+            LCID lcid = 0;
+            if (SUCCEEDED(rfc1766ToLcid(&lcid, name.c_str()))) {
+                theApp.m_culture = name;
+                theApp.m_langId = LANGIDFROMLCID(lcid);
+                return;
+            }
+        }
+    }
+
+    // mlang knows only its own list of names (Wine's lacks de-DE, fr-FR, nb-NO);
+    // the system's locale table knows every installed one.
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto localeNameToLcid = kernel ? Lookup<LocaleNameToLcidFn>(kernel, "LocaleNameToLCID") : nullptr;
+    if (localeNameToLcid) {
+        anyConverter = true;
+        const LCID lcid = localeNameToLcid(name.c_str(), 0);
+        if (lcid != 0 && !IsCustomLocale(lcid)) {
+            theApp.m_culture = name;
+            theApp.m_langId = LANGIDFROMLCID(lcid);
+            return;
+        }
+    }
+
+    if (!anyConverter) {
+        // Nothing can tell a culture from a typo: take the name, and let the
+        // string lookup use the language-neutral table.
+        theApp.m_culture = name;
+        theApp.m_langId = 0;
+    }
+}

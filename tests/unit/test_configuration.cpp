@@ -1,0 +1,187 @@
+// Reading the configuration block from a file and taking its settings.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/Configuration.h"
+#include "app/UiText.h"
+#include "orelib/Aes.h"
+#include "orelib/ConfigBlock.h"
+#include "orelib/ConfigKey.h"
+#include "orelib/win32/ErrorText.h"
+#include "orelib/win32/ReadConfigText.h"
+#include "resources/resource.h"
+#include "tests/unit/AppStateGuard.h"
+#include "tests/unit/TempFolder.h"
+
+namespace {
+
+const uint8_t kIv[16] = {0xA0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0xAF};
+
+// A stand-in for a finished setup file: some stub bytes, the block, an archive tail.
+std::string SetupFileWith(const std::vector<uint8_t>& block, size_t tail = 64) {
+    std::string file = "MZ" + std::string(4000, '\x90');
+    file.append(block.begin(), block.end());
+    file.append(tail, '7');
+    return file;
+}
+
+std::string SetupFileWithText(const std::string& utf8) {
+    return SetupFileWith(orelib::BuildConfigBlock(utf8, kIv));
+}
+
+HRESULT Read(const std::wstring& path, std::wstring* text) {
+    *text = L"stale";
+    return orelib::ReadConfigText(path, *text);
+}
+
+}  // namespace
+
+TEST(ReadConfigText, FindsTheBlockInAFile) {
+    CTempFolder dir;
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"ok.exe", SetupFileWithText("[main]\r\nCulture=de-DE\r\n")));
+    std::wstring text;
+    EXPECT_EQ(Read(dir / L"ok.exe", &text), S_OK);
+    EXPECT_EQ(text, L"[main]\r\nCulture=de-DE\r\n");
+
+    // Only the IV: an empty configuration, still a success.
+    uint8_t start[orelib::kConfigStartMarkerSize], end[orelib::kConfigEndMarkerSize];
+    orelib::MakeConfigMarkers(start, end);
+    std::vector<uint8_t> ivOnly(start, start + sizeof start);
+    ivOnly.insert(ivOnly.end(), kIv, kIv + 16);
+    ivOnly.insert(ivOnly.end(), end, end + sizeof end);
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"iv.exe", SetupFileWith(ivOnly)));
+    EXPECT_EQ(Read(dir / L"iv.exe", &text), S_OK);
+    EXPECT_EQ(text, L"");
+}
+
+TEST(ReadConfigText, ReportsMissingAndUndecodableBlocks) {
+    CTempFolder dir;
+    std::wstring text;
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"plain.exe", "MZ" + std::string(5000, 'x')));
+    EXPECT_EQ(static_cast<uint32_t>(Read(dir / L"plain.exe", &text)), 0x8007000Du);
+    EXPECT_EQ(text, L"");
+
+    // The end marker followed by fewer than 6 bytes of the file.
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"short.exe",
+                                       SetupFileWith(orelib::BuildConfigBlock("a=1", kIv), 5)));
+    EXPECT_EQ(static_cast<uint32_t>(Read(dir / L"short.exe", &text)), 0x8007000Du);
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"six.exe",
+                                       SetupFileWith(orelib::BuildConfigBlock("a=1", kIv), 6)));
+    EXPECT_EQ(Read(dir / L"six.exe", &text), S_OK);
+
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"bad.exe", SetupFileWithText("a=\xC3\x28")));
+    EXPECT_EQ(Read(dir / L"bad.exe", &text), orelib::kConfigNotUtf8);
+    EXPECT_EQ(text, L"");
+}
+
+TEST(ReadConfigText, SearchesTheFirst20MiBOnly) {
+    CTempFolder dir;
+    std::string file(orelib::kConfigScanWindow, 'x');
+    file.replace(0, 2, "MZ");
+    const std::vector<uint8_t> block = orelib::BuildConfigBlock("far=1", kIv);
+    file.append(block.begin(), block.end());
+    file.append(100, 'y');
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"far.exe", file));
+    std::wstring text;
+    EXPECT_EQ(static_cast<uint32_t>(Read(dir / L"far.exe", &text)), 0x8007000Du);
+}
+
+TEST(ReadConfigText, PassesFileErrorsOn) {
+    CTempFolder dir;
+    std::wstring text;
+    EXPECT_EQ(static_cast<uint32_t>(Read(dir / L"missing.exe", &text)), 0x80070002u);
+
+    const std::wstring path = dir / L"locked.exe";
+    ASSERT_TRUE(CTempFolder::WriteFile(path, SetupFileWithText("a=1")));
+    HANDLE exclusive = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(static_cast<uint32_t>(Read(path, &text)), 0x80070020u);
+    CloseHandle(exclusive);
+
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"empty.exe", ""));
+    EXPECT_TRUE(FAILED(Read(dir / L"empty.exe", &text)));
+}
+
+using Configuration = AppTest;
+
+TEST_F(Configuration, ErrorTexts) {
+    EXPECT_EQ(ConfigurationErrorText(orelib::kConfigNotFound, L"C:\\dl\\setup.exe"),
+              LoadUiString(IDS_CORRUPTED));
+    EXPECT_EQ(ConfigurationErrorText(orelib::kConfigNotUtf8, L"C:\\dl\\setup.exe"),
+              LoadUiString(IDS_CORRUPTED));
+    EXPECT_EQ(ConfigurationErrorText(static_cast<HRESULT>(0x80070005), L"C:\\dl\\setup.exe"),
+              orelib::GetSystemErrorText(0x80070005) + L" (0x80070005)\n\nC:\\dl\\setup.exe");
+}
+
+TEST_F(Configuration, MainKeys) {
+    ApplyConfiguration(
+        L"[main]\nCulture=fr-FR\nProductName=Produkt\nShowUnzipLanguageDlg=1\n"
+        L"SfxProgressPretty=1\nSfxProgressVisible=yes\n");
+    EXPECT_EQ(theApp.m_culture, L"fr-FR");
+    EXPECT_EQ(theApp.m_langId, 1036);
+    EXPECT_EQ(theApp.m_productName, L"Produkt");
+    EXPECT_TRUE(theApp.m_showLanguageDlg);
+    EXPECT_TRUE(theApp.m_progressPretty);
+    EXPECT_FALSE(theApp.m_progressVisible);  // "yes" reads as 0
+    EXPECT_EQ(theApp.m_config.GetString(L"MAIN", L"productname", L""), L"Produkt");
+}
+
+TEST_F(Configuration, Defaults) {
+    theApp.m_progressVisible = false;
+    ApplyConfiguration(L"[main]\nSfxProgressVisible=\nSfxProgressPretty=2\n");
+    EXPECT_EQ(theApp.m_culture, L"");
+    EXPECT_EQ(theApp.m_langId, 9);
+    EXPECT_EQ(theApp.m_productName, L"");
+    EXPECT_TRUE(theApp.m_showLanguageDlg);   // default 1
+    EXPECT_FALSE(theApp.m_progressPretty);   // only 1 counts
+    EXPECT_TRUE(theApp.m_progressVisible);   // empty: the default 1
+}
+
+TEST_F(Configuration, EmptyTextKeepsEverythingAtItsDefault) {
+    ApplyConfiguration(L"");
+    EXPECT_TRUE(theApp.m_showLanguageDlg);
+    EXPECT_TRUE(theApp.m_progressVisible);
+    EXPECT_TRUE(theApp.m_stringOverrides.empty());
+}
+
+TEST_F(Configuration, ExtractOnlyAlwaysShowsProgress) {
+    theApp.m_extractOnly = true;
+    ApplyConfiguration(L"[main]\nSfxProgressVisible=0\nShowUnzipLanguageDlg=0\n");
+    EXPECT_TRUE(theApp.m_progressVisible);
+    EXPECT_FALSE(theApp.m_showLanguageDlg);
+}
+
+TEST_F(Configuration, CultureKeyReplacesTheCommandLineCulture) {
+    SetCulture(L"de-DE");
+    theApp.m_languageFixed = true;
+    ApplyConfiguration(L"[main]\nCulture=fr-FR\n");
+    EXPECT_EQ(theApp.m_culture, L"fr-FR");
+    EXPECT_TRUE(theApp.m_languageFixed);
+
+    ApplyConfiguration(L"[main]\nCulture=xx-XX\n");  // unknown: nothing changes
+    EXPECT_EQ(theApp.m_culture, L"fr-FR");
+}
+
+TEST_F(Configuration, LanguageSectionsOverrideThreeTexts) {
+    ApplyConfiguration(
+        L"[LANG_de-DE]\nProgressTitle=%d %% entpackt\nProgressText=Vorbereitung\nStartSetup=\n"
+        L"[ lang_fr-fr ]\nStartSetup=D\u00e9marrage\n[LANGUAGE]\nProgressTitle=no\n"
+        L"[main]\nProgressTitle=no\n[LANG_it-IT]\nProductName=Prodotto\n");
+    EXPECT_EQ(theApp.m_stringOverrides.size(), 2u);
+    const auto& german = theApp.m_stringOverrides.at(L"de-DE");
+    EXPECT_EQ(german.size(), 2u);  // the empty StartSetup is no override
+    EXPECT_EQ(german.at(IDS_PROGRESS_TITLE), L"%d %% entpackt");
+    EXPECT_EQ(german.at(IDS_PREPARING), L"Vorbereitung");
+    EXPECT_EQ(theApp.m_stringOverrides.at(L"FR-FR").at(IDS_STARTING_SETUP), L"D\u00e9marrage");
+
+    theApp.m_culture = L"fr-fr";
+    EXPECT_EQ(LoadUiString(IDS_STARTING_SETUP), L"D\u00e9marrage");
+}
+
+TEST_F(Configuration, ReadingAFileWithoutABlockFails) {
+    // The test program carries no block, like a stub with nothing appended.
+    EXPECT_FALSE(theApp.ReadConfiguration());
+}

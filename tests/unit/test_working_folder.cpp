@@ -1,0 +1,96 @@
+// Where a run extracts to: random folder names and the extract-only path rules.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+
+#include "app/WorkingFolder.h"
+#include "orelib/Path.h"
+#include "orelib/win32/ErrorText.h"
+#include "orelib/win32/Files.h"
+#include "tests/unit/AppStateGuard.h"
+#include "tests/unit/TempFolder.h"
+
+namespace {
+bool IsFolderName(const std::wstring& name) {
+    if (name.size() != 11 || name.compare(0, 3, L"ktv") != 0) return false;
+    for (size_t i = 3; i < name.size(); ++i) {
+        const wchar_t c = name[i];
+        if (!((c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9'))) return false;
+    }
+    return true;
+}
+}  // namespace
+
+TEST(WorkingFolder, NamesHaveTheFixedForm) {
+    std::srand(12345);
+    std::set<std::wstring> names;
+    std::set<wchar_t> characters;
+    for (int i = 0; i < 200; ++i) {
+        const std::wstring name = MakeWorkingFolderName();
+        EXPECT_TRUE(IsFolderName(name)) << testing::PrintToString(name);
+        names.insert(name);
+        characters.insert(name.begin() + 3, name.end());
+    }
+    EXPECT_EQ(names.size(), 200u);       // every call draws a new name
+    EXPECT_GT(characters.size(), 30u);   // digits and letters both drawn
+}
+
+TEST(WorkingFolder, ExtractOnlyPathRules) {
+    const std::wstring cwd = L"C:\\work";
+    EXPECT_EQ(ExtractOnlyFolder(L"", cwd, L"D:\\dl\\setup.exe"), L"C:\\work\\setup");
+    EXPECT_EQ(ExtractOnlyFolder(L"", cwd, L"D:\\dl\\my.setup.exe"), L"C:\\work\\my.setup");
+    EXPECT_EQ(ExtractOnlyFolder(L"", L"C:\\", L"D:\\dl\\setup.exe"), L"C:\\setup");
+    EXPECT_EQ(ExtractOnlyFolder(L"out", cwd, L"D:\\dl\\setup.exe"), L"C:\\work\\out");
+    EXPECT_EQ(ExtractOnlyFolder(L"\\out", cwd, L"D:\\dl\\setup.exe"), L"C:\\work\\\\out");
+    EXPECT_EQ(ExtractOnlyFolder(L"/q", cwd, L"D:\\dl\\setup.exe"), L"C:\\work\\/q");
+    EXPECT_EQ(ExtractOnlyFolder(L"E:out", cwd, L"D:\\dl\\setup.exe"), L"E:out");
+    EXPECT_EQ(ExtractOnlyFolder(L"E:\\out\\", cwd, L"D:\\dl\\setup.exe"), L"E:\\out\\");
+    EXPECT_EQ(ExtractOnlyFolder(L"\\\\server\\share\\out", cwd, L"D:\\dl\\setup.exe"),
+              L"\\\\server\\share\\out");
+}
+
+TEST(WorkingFolder, TempPathMessage) {
+    EXPECT_EQ(TempPathErrorText(3),
+              L"Could not get temp directory path.\n\n" + orelib::GetSystemErrorText(3) + L" (3)");
+}
+
+using PrepareWorkingFolder = AppTest;
+
+TEST_F(PrepareWorkingFolder, NormalModeUsesANewNameUnderTemp) {
+    wchar_t temp[MAX_PATH + 1];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    ASSERT_TRUE(theApp.PrepareWorkingFolder());
+    const std::wstring folder = theApp.m_workingFolder;
+    EXPECT_EQ(orelib::GetFileDirPart(folder), orelib::WithBackslash(temp));
+    EXPECT_TRUE(IsFolderName(orelib::GetFileNamePart(folder))) << testing::PrintToString(folder);
+    EXPECT_FALSE(CTempFolder::Exists(folder));  // extraction creates it, not this step
+
+    ASSERT_TRUE(theApp.PrepareWorkingFolder());
+    EXPECT_NE(theApp.m_workingFolder, folder);
+}
+
+TEST_F(PrepareWorkingFolder, ExtractOnlyModeResolvesAgainstTheCurrentDirectory) {
+    CTempFolder dir;
+    wchar_t saved[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
+    const std::wstring cwd = orelib::GetCurrentDir();
+
+    theApp.m_extractOnly = true;
+    theApp.m_workingFolder = L"out";
+    EXPECT_TRUE(theApp.PrepareWorkingFolder());
+    EXPECT_EQ(theApp.m_workingFolder, cwd + L"\\out");
+
+    theApp.m_workingFolder = L"";
+    EXPECT_TRUE(theApp.PrepareWorkingFolder());
+    const std::wstring self = orelib::GetFileNamePart(orelib::GetModulePath(nullptr));
+    EXPECT_EQ(theApp.m_workingFolder, cwd + L"\\" + orelib::RemoveExtension(self));
+
+    theApp.m_workingFolder = L"Z:\\target\\";
+    EXPECT_TRUE(theApp.PrepareWorkingFolder());
+    EXPECT_EQ(theApp.m_workingFolder, L"Z:\\target\\");
+    SetCurrentDirectoryW(saved);
+}
