@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Lists the resources of a PE file: one line per item, "type name language size".
+"""Lists the resources of a PE file: one line per item,
+"type name language size fileoffset"; with a second argument "type/name/language"
+it writes that item's bytes after the list instead.
 
 Types and names are printed as numbers or as their strings. Used by the
 end-to-end tests to look into the built stub without running it.
@@ -46,7 +48,7 @@ def main(path):
         for rname, t2 in entries(base + (t1 & 0x7FFFFFFF)):
             for lang, t3 in entries(base + (t2 & 0x7FFFFFFF)):
                 rva, size = struct.unpack_from("<II", data, base + t3)
-                print(rtype, rname, lang, size)
+                print(rtype, rname, lang, size, to_offset(rva))
                 if len(sys.argv) > 2 and sys.argv[2] == f"{rtype}/{rname}/{lang}":
                     sys.stdout.flush()
                     sys.stdout.buffer.write(data[to_offset(rva):to_offset(rva) + size])

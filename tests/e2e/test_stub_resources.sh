@@ -7,7 +7,7 @@ list() { python3 "$SFX_SOURCE/tests/e2e/pe_resources.py" "$stub" "$@"; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 resources="$(list)"
-grep -Eq '^10 _KTV_VERIFY [0-9]+ 8$' <<<"$resources" || fail "_KTV_VERIFY is not one 8-byte RCDATA item"
+grep -Eq '^10 _KTV_VERIFY [0-9]+ 8 [0-9]+$' <<<"$resources" || fail "_KTV_VERIFY is not one 8-byte RCDATA item"
 grep -Eq '^14 128 ' <<<"$resources" || fail "no icon group 128"
 [ "$(grep -c '^3 ' <<<"$resources")" -eq 4 ] || fail "the icon should have 4 images"
 grep -Eq '^16 1 ' <<<"$resources" || fail "no version information"
