@@ -1,0 +1,19 @@
+// Fuzzes the bounded PE reader: headers, certificate entry, resource lookup.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "orelib/PeImage.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    orelib::PeImage image(data, size);
+    if (image.CheckHeaders() != orelib::PeHeaderCheck::Ok) return 0;
+    orelib::PeCertificateEntry cert;
+    image.GetCertificateEntry(&cert);
+    size_t offset = 0;
+    uint32_t length = 0;
+    if (image.FindNamedResource(10, u"_KTV_VERIFY", &offset, &length)) {
+        if (offset > size || length > size - offset) __builtin_trap();
+    }
+    return 0;
+}
