@@ -1,0 +1,32 @@
+#pragma once
+// The extraction worker's parameter block and its error record.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// What the dialog hands to CExtractThread::StartExtraction.
+struct ExtractParams {
+    HWND notifyWindow = nullptr;  // receives every message; null: nothing is posted,
+                                  // and every question counts as answered 0
+    std::wstring archivePath;     // the running executable, which holds the archive
+    std::wstring targetFolder;    // where the items go
+    bool deleteOnFailure = false; // remove targetFolder after a failure or a cancel
+};
+
+// Kinds of ExtractError.
+enum : int32_t {
+    kExtractErrorDamaged = 0,  // data or CRC error: a broken download or a wrong password
+    kExtractErrorSystem = 1,   // an HRESULT or Win32 code, with the path it concerns
+    kExtractErrorOther = 2,    // a text, or a plain number
+};
+
+// One failure of a run, sent to the dialog with WM_SFX_EXTRACT_ERROR. It lives
+// on the worker's stack: valid only while that message is being handled.
+struct ExtractError {
+    int32_t kind = kExtractErrorDamaged;
+    uint32_t code = 0;           // printed as unsigned
+    std::wstring message;        // the text of a text failure
+    std::wstring path;           // kind 1: the item or folder concerned
+    uint64_t requiredBytes = 0;  // kind 1, code 0x80070070: the total size to extract
+};

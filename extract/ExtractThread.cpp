@@ -1,0 +1,196 @@
+#include "extract/ExtractThread.h"
+
+#include "extract/SevenZip.h"
+
+#include <new>
+
+#include "CPP/Common/MyException.h"
+#include "CPP/Common/StringConvert.h"
+#include "CPP/Common/Wildcard.h"
+#include "CPP/7zip/UI/Common/ExitCode.h"
+#include "CPP/7zip/UI/Common/Extract.h"
+#include "dialog/SfxMessages.h"
+#include "extract/ExtractCallback.h"
+#include "extract/OpenCallback.h"
+#include "extract/library/SevenZipRegistry.h"
+#include "orelib/win32/DynamicCalls.h"
+#include "orelib/win32/Files.h"
+
+namespace {
+
+// The archive must start within the first 4 MiB of the executable.
+constexpr UInt64 kMaxArchiveStart = 0x400000;
+
+constexpr uint32_t kDataError = 0x8007000D;   // HRESULT_FROM_WIN32(ERROR_INVALID_DATA)
+constexpr uint32_t kCrcError = 0x80070017;    // HRESULT_FROM_WIN32(ERROR_CRC)
+constexpr uint32_t kDiskFull = 0x80070070;    // HRESULT_FROM_WIN32(ERROR_DISK_FULL)
+
+// A failure raised inside the job with a text of ours.
+struct CMessageFailure {
+    std::wstring text;
+};
+
+// Any format the registry knows (7z is the only one), searched for from the
+// start of the file up to the 4 MiB limit, with no nested archives.
+COpenType EmbeddedArchiveType() {
+    COpenType type;
+    type.Recursive = false;
+    type.MaxStartOffset_Defined = true;
+    type.MaxStartOffset = kMaxArchiveStart;
+    return type;
+}
+
+// Frees the codec registry on every path out of the job.
+struct CCodecsHolder {
+    CCodecs* codecs = new CCodecs;
+    CMyComPtr<IUnknown> reference{codecs};
+};
+
+// The one reference the job holds to its extract callback.
+class CCallbackHolder {
+public:
+    explicit CCallbackHolder(CExtractThread& owner) : m_callback(new MyExtractCallback(owner)) {
+        m_callback->AddRef();
+    }
+    ~CCallbackHolder() { m_callback->Release(); }
+    CCallbackHolder(const CCallbackHolder&) = delete;
+    CCallbackHolder& operator=(const CCallbackHolder&) = delete;
+
+    MyExtractCallback* operator->() const { return m_callback; }
+    MyExtractCallback* Get() const { return m_callback; }
+
+private:
+    MyExtractCallback* m_callback;
+};
+
+}  // namespace
+
+bool CExtractThread::StartExtraction(const ExtractParams& params) {
+    m_params = params;
+    return Start(0, 0, nullptr);
+}
+
+LRESULT CExtractThread::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return m_params.notifyWindow ? SendMessageW(m_params.notifyWindow, message, wParam, lParam)
+                                 : 0;
+}
+
+void CExtractThread::PostToDialog(UINT message) const {
+    if (m_params.notifyWindow) PostMessageW(m_params.notifyWindow, message, 0, 0);
+}
+
+void CExtractThread::ExtractArchive() {
+    const std::wstring& target = m_params.targetFolder;
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        // Creates every missing level; a file of that name makes it fail.
+        const int error = orelib::CallSHCreateDirectory(nullptr, target.c_str());
+        if (error != 0) {
+            m_currentPath = target;
+            throw CSystemException(static_cast<HRESULT>(error));
+        }
+    }
+
+    UStringVector archivePaths;
+    archivePaths.Add(UString(m_params.archivePath.c_str()));
+    UStringVector archivePathsFull;
+    archivePathsFull.Add(UString(m_params.archivePath.c_str()));
+
+    RequireSevenZipRegistry();
+    CCodecsHolder registry;
+    const HRESULT loaded = registry.codecs->Load();
+    if (loaded != S_OK) throw CSystemException(loaded);
+
+    CCallbackHolder extractCallback(*this);
+    MyOpenCallback openCallback;
+
+    CObjectVector<COpenType> types;
+    types.Add(EmbeddedArchiveType());
+    const CIntVector excludedFormats;
+
+    CExtractOptions options;
+    options.PathMode = NExtract::NPathMode::kFullPaths;
+    options.OverwriteMode = NExtract::NOverwriteMode::kAsk;
+    options.OutputDir = us2fs(UString(target.c_str()));
+    NWildcard::CCensor censor;
+    {
+        NWildcard::CCensorPathProps props;
+        props.Recursive = true;
+        props.WildcardMatching = true;
+        censor.AddItem(NWildcard::k_RelatPath, true, UString(L"*"), props);
+    }
+
+    UString errorMessage;
+    CDecompressStat statistics;
+    const HRESULT hr = Extract(registry.codecs, types, excludedFormats, archivePaths,
+                               archivePathsFull, censor.Pairs.Front().Head, options,
+                               &openCallback, extractCallback.Get(), extractCallback.Get(),
+                               errorMessage, statistics);
+
+    if (hr != S_OK && !extractCallback->LastMessage().empty())
+        throw CMessageFailure{extractCallback->LastMessage()};
+    if (hr != S_OK) throw CSystemException(hr);
+    if (!errorMessage.IsEmpty()) throw CMessageFailure{errorMessage.Ptr()};
+}
+
+unsigned CExtractThread::Run() {
+    ExtractError error;
+    m_totalBytes = 0;
+    try {
+        ExtractArchive();
+        PostToDialog(WM_SFX_EXTRACT_DONE);
+        return 0;
+    } catch (const CSystemException& e) {
+        const uint32_t code = static_cast<uint32_t>(e.ErrorCode);
+        if (e.ErrorCode == E_ABORT) {
+            CleanUp();
+            PostToDialog(WM_SFX_EXTRACT_CANCELLED);
+            return 0;
+        }
+        error.code = code;
+        if (code == kDataError || code == kCrcError) {
+            error.kind = kExtractErrorDamaged;
+        } else {
+            error.kind = kExtractErrorSystem;
+            error.path = m_currentPath;
+            if (code == kDiskFull) error.requiredBytes = m_totalBytes;
+        }
+    } catch (const CMessageFailure& e) {
+        error.kind = kExtractErrorOther;
+        error.message = e.text;
+    } catch (NExitCode::EEnum code) {
+        error.kind = kExtractErrorOther;
+        error.code = static_cast<uint32_t>(code);
+    } catch (const UString& text) {
+        error.kind = kExtractErrorOther;
+        error.message = text.Ptr();
+    } catch (const AString& text) {
+        error.kind = kExtractErrorOther;
+        error.message = GetUnicodeString(text).Ptr();
+    } catch (const char* text) {
+        error.kind = kExtractErrorOther;
+        error.message = GetUnicodeString(AString(text ? text : "")).Ptr();
+    } catch (int code) {
+        error.kind = kExtractErrorOther;
+        error.code = static_cast<uint32_t>(code);
+    } catch (const std::bad_alloc&) {
+        // Out of memory inside the library: a failure of the run, not of the process.
+        error.kind = kExtractErrorSystem;
+        error.code = static_cast<uint32_t>(E_OUTOFMEMORY);
+        error.path = m_currentPath;
+    } catch (...) {
+        error.kind = kExtractErrorSystem;
+        error.code = static_cast<uint32_t>(E_UNEXPECTED);
+        error.path = m_currentPath;
+    }
+    SendToDialog(WM_SFX_EXTRACT_ERROR, reinterpret_cast<WPARAM>(&error), 0);
+    CleanUp();
+    PostToDialog(WM_SFX_EXTRACT_FAILED);
+    return 0;
+}
+
+void CExtractThread::CleanUp() const {
+    if (!m_params.deleteOnFailure) return;
+    PostToDialog(WM_SFX_DELETING_FILES);
+    orelib::DeleteFolderTree(m_params.targetFolder.c_str(), orelib::kDeleteAll);
+}

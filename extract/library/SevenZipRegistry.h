@@ -1,0 +1,4 @@
+#pragma once
+// Calling this anywhere in the program links the registrations of the 7z
+// format and its decoders (they happen before main, not in this call).
+void RequireSevenZipRegistry();
