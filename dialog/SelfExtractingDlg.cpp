@@ -1,0 +1,310 @@
+#include "dialog/SelfExtractingDlg.h"
+
+#include <commctrl.h>
+
+#include "app/App.h"
+#include "app/UiText.h"
+#include "dialog/ExtractErrorText.h"
+#include "dialog/SfxMessages.h"
+#include "extract/OverwriteDlg.h"
+#include "extract/PasswordDlg.h"
+#include "framework/WinApp.h"
+#include "orelib/PercentFormat.h"
+#include "orelib/win32/DynamicCalls.h"
+#include "orelib/win32/ErrorText.h"
+#include "orelib/win32/Files.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr int kProgressRange = 1000;
+constexpr int kIconSizeAt96Dpi = 48;
+constexpr int kTextGapDlu = 9;  // between the header icon and the texts
+constexpr uint32_t kDiskFullCode = 0x80070070;
+
+bool IsWindowsVistaOrLater() {
+    DWORD version = GetVersion();
+    DWORD majorMinor = (static_cast<DWORD>(LOBYTE(LOWORD(version))) << 16) | HIBYTE(LOWORD(version));
+    return majorMinor >= 0x60000;
+}
+
+RECT ChildRectInClient(HWND dialog, HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+}  // namespace
+
+CSelfExtractingDlg::CSelfExtractingDlg(framework::CWnd* parent, bool pretty, bool visible)
+    : orelib::CVistaDialog(pretty ? IDD_PROGRESS_PRETTY : IDD_PROGRESS_SIMPLE, parent),
+      m_workingFolder(theApp.m_workingFolder),
+      m_parentWindow(parent),
+      m_pretty(pretty),
+      m_visible(visible) {}
+
+CSelfExtractingDlg::~CSelfExtractingDlg() {
+    // The window goes first: a worker still running while its thread object
+    // is destroyed then finds no window to report to.
+    if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
+}
+
+INT_PTR CSelfExtractingDlg::DoModal() {
+    if (!theApp.m_quiet && m_visible) return orelib::CVistaDialog::DoModal();
+
+    // The templates lack WS_VISIBLE, so the modeless window stays hidden.
+    if (!Create(m_parentWindow)) return 0;
+    if (!m_started) {
+        m_started = true;
+        PostMessage(WM_SFX_START_EXTRACTION);
+    }
+    INT_PTR result = RunModalLoop();
+    DestroyWindow(m_hWnd);
+    return result;
+}
+
+void CSelfExtractingDlg::DoDataExchange(framework::CDataExchange* dx) {
+    orelib::CVistaDialog::DoDataExchange(dx);
+    framework::DDX_Control(dx, IDC_PROGRESS, m_progressBar);
+    if (m_pretty) framework::DDX_Control(dx, IDC_HEADER_ICON, m_iconControl);
+}
+
+BOOL CSelfExtractingDlg::OnInitDialog() {
+    orelib::CVistaDialog::OnInitDialog();
+
+    // The shell runs unelevated: let its message through to this elevated window.
+    orelib::CallChangeWindowMessageFilterEx(m_hWnd, g_taskbarButtonCreatedMessage, MSGFLT_ALLOW, nullptr);
+    double scale = orelib::WindowDpiX(m_hWnd) / 96.0;
+
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    HANDLE smallIcon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                  GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    HANDLE bigIcon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+
+    SetDlgItemText(IDCANCEL, LoadUiString(IDS_CANCEL));
+    SetDlgItemText(IDC_STATUS_TEXT, LoadUiString(IDS_PREPARING));
+    ShowProgressTitle(0);
+
+    if (m_pretty) InitPrettyLayout(scale);
+
+    m_progressBar.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, kProgressRange));
+    return TRUE;
+}
+
+void CSelfExtractingDlg::InitPrettyLayout(double scale) {
+    LOGFONTW logFont{};
+    auto dialogFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    if (dialogFont && GetObjectW(dialogFont, sizeof(logFont), &logFont)) {
+        logFont.lfWeight = FW_BOLD;
+        m_headerFont.Reset(CreateFontIndirectW(&logFont));
+        ::SendMessageW(GetDlgItem(IDC_PRODUCT_NAME), WM_SETFONT, reinterpret_cast<WPARAM>(m_headerFont.Get()), TRUE);
+    }
+    SetDlgItemText(IDC_PRODUCT_NAME, theApp.m_productName);
+
+    int iconSize = static_cast<int>(scale * kIconSizeAt96Dpi);
+    if (m_headerIcon.Load(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), iconSize, iconSize)) {
+        m_iconControl.SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(m_headerIcon.Get()));
+    }
+
+    // The icon control has taken the icon's real size: line the texts and
+    // the bar up behind it.
+    RECT gap{0, 0, kTextGapDlu, 0};
+    MapDialogRect(m_hWnd, &gap);
+    int left = ChildRectInClient(m_hWnd, m_iconControl.m_hWnd).right + gap.right;
+    for (int id : {IDC_STATUS_TEXT, IDC_PRODUCT_NAME, IDC_PROGRESS}) {
+        HWND control = GetDlgItem(id);
+        RECT rect = ChildRectInClient(m_hWnd, control);
+        rect.left = left;
+        MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+    }
+}
+
+void CSelfExtractingDlg::ShowProgressTitle(int percent) {
+    SetWindowText(orelib::FormatOneNumber(LoadUiString(IDS_PROGRESS_TITLE), percent));
+}
+
+void CSelfExtractingDlg::SetProgress(int permille) {
+    m_progressBar.SendMessage(PBM_SETPOS, static_cast<WPARAM>(permille));
+    ShowProgressTitle(permille / 10);
+    if (m_taskbarList) m_taskbarList->SetProgressValue(m_hWnd, static_cast<ULONGLONG>(permille), kProgressRange);
+}
+
+void CSelfExtractingDlg::SetProgressState(int state) {
+    if (IsWindowsVistaOrLater()) m_progressBar.SendMessage(PBM_SETSTATE, static_cast<WPARAM>(state));
+    if (m_taskbarList) {
+        TBPFLAG flag = state == kStateError ? TBPF_ERROR : state == kStatePaused ? TBPF_PAUSED : TBPF_NORMAL;
+        m_taskbarList->SetProgressState(m_hWnd, flag);
+    }
+}
+
+void CSelfExtractingDlg::OnTaskbarButtonCreated() {
+    m_taskbarList.Reset();
+    HRESULT hr = CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                  m_taskbarList.ReceiveVoid());
+    if (SUCCEEDED(hr) && m_taskbarList && FAILED(m_taskbarList->HrInit())) m_taskbarList.Reset();
+}
+
+void CSelfExtractingDlg::OnOK() {}
+
+void CSelfExtractingDlg::OnCancel() {
+    // Extraction goes on while the question is open; in quiet mode the
+    // answer is 0 and nothing happens.
+    if (framework::AfxMessageBox(LoadUiString(IDS_CONFIRM_CANCEL).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    RequestExtractionStop();
+    EnableWindow(GetDlgItem(IDCANCEL), FALSE);
+}
+
+bool CSelfExtractingDlg::StartExtractionWorker(const ExtractParams& params) {
+    return m_extractThread.StartExtraction(params);
+}
+
+void CSelfExtractingDlg::RequestExtractionStop() { m_extractThread.RequestStop(false); }
+
+void CSelfExtractingDlg::WaitForExtractionEnd() { m_extractThread.WaitForEnd(); }
+
+bool CSelfExtractingDlg::StartExtraction(bool deleteOnFailure) {
+    ExtractParams params;
+    params.notifyWindow = m_hWnd;
+    params.archivePath = orelib::GetModulePath(nullptr);
+    params.targetFolder = m_workingFolder;
+    params.deleteOnFailure = deleteOnFailure;
+    return StartExtractionWorker(params);
+}
+
+void CSelfExtractingDlg::ShowExtractError(const ExtractError& error) {
+    ExtractErrorTexts texts;
+    texts.corrupted = LoadUiString(IDS_CORRUPTED);
+    texts.extractFailed = LoadUiString(IDS_EXTRACT_FAILED);
+    if (error.kind == 1) texts.systemText = orelib::FormatErrorText(error.code);
+    std::wstring text = BuildExtractErrorText(error.kind, error.code, error.message, error.path, texts);
+    if (!theApp.m_quiet) SetForegroundWindow(m_hWnd);
+    framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONERROR);
+}
+
+bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t /*requiredBytes*/) {
+    // No other location is offered yet: the run ends as failed.
+    return false;
+}
+
+LRESULT CSelfExtractingDlg::OnExtractError(const ExtractError* error) {
+    if (theApp.m_quiet || !error) return 0;
+    if (!theApp.m_extractOnly && error->kind == 1 && error->code == kDiskFullCode) {
+        m_retryRequested = ChooseDestinationLocation(error->requiredBytes);
+        return 0;
+    }
+    SetProgressState(kStateError);
+    ShowExtractError(*error);
+    SetProgressState(kStateNormal);
+    SetProgress(0);
+    return 0;
+}
+
+LRESULT CSelfExtractingDlg::OnExtractFailed() {
+    if (m_retryRequested) {
+        m_retryRequested = false;
+        SetProgressState(kStateNormal);
+        SetProgress(0);
+        SetDlgItemText(IDC_STATUS_TEXT, LoadUiString(IDS_PREPARING));
+        // The worker has posted its last message but may not have returned yet.
+        WaitForExtractionEnd();
+        StartExtraction(true);
+        return 0;
+    }
+    m_exitCode = kExitSetupFailed;
+    EndDialog(IDCANCEL);
+    return 0;
+}
+
+LRESULT CSelfExtractingDlg::OnAskOverwrite(const wchar_t* fileName) {
+    // The name lives on the worker's stack: keep a copy.
+    std::wstring name = fileName ? fileName : L"";
+    if (!theApp.m_extractOnly) return kOverwriteNotAsked;
+    if (theApp.m_quiet) return kOverwriteAll;
+
+    SetProgressState(kStatePaused);
+    SetForegroundWindow(m_hWnd);
+    COverwriteDlg prompt(name);
+    INT_PTR answer = prompt.DoModal();
+    SetProgressState(kStateNormal);
+    return answer == IDOK ? kOverwriteAll : kOverwriteCancel;
+}
+
+LRESULT CSelfExtractingDlg::OnAskPassword(wchar_t* buffer, LPARAM capacity) {
+    CEnterPasswordDlg prompt(this);
+    INT_PTR result = prompt.DoModal();
+    if (result == IDOK && !CopyPassword(prompt.m_password, buffer, capacity > 0 ? static_cast<size_t>(capacity) : 0)) {
+        result = IDCANCEL;  // never a password cut short
+    }
+    return result;
+}
+
+LRESULT CSelfExtractingDlg::StartSetup() {
+    SetProgress(kProgressRange);
+    if (theApp.m_extractOnly) {
+        std::wstring text = L"Installation files successfully extracted into folder:\n" + m_workingFolder;
+        framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONINFORMATION);
+        EndDialog(IDOK);
+        return 0;
+    }
+    // Starting the setup program is not built yet: the run ends after a
+    // successful extraction, with exit code 0.
+    EndDialog(IDOK);
+    return 0;
+}
+
+bool CSelfExtractingDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == g_taskbarButtonCreatedMessage && message != 0) {
+        OnTaskbarButtonCreated();
+        result = 0;
+        return true;
+    }
+    switch (message) {
+    case WM_WINDOWPOSCHANGED: {
+        result = Default();
+        auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
+        if (!m_started && position && (position->flags & SWP_SHOWWINDOW)) {
+            m_started = true;
+            PostMessage(WM_SFX_START_EXTRACTION);
+        }
+        return true;
+    }
+    case WM_SFX_START_EXTRACTION:
+        StartExtraction(!theApp.m_extractOnly);
+        result = 0;
+        return true;
+    case WM_SFX_EXTRACT_DONE:
+        result = StartSetup();
+        return true;
+    case WM_SFX_EXTRACT_CANCELLED:
+        m_exitCode = kExitUserCancelled;
+        EndDialog(IDCANCEL);
+        result = 0;
+        return true;
+    case WM_SFX_EXTRACT_FAILED:
+        result = OnExtractFailed();
+        return true;
+    case WM_SFX_EXTRACT_ERROR:
+        result = OnExtractError(reinterpret_cast<const ExtractError*>(wParam));
+        return true;
+    case WM_SFX_PROGRESS:
+        ReplyMessage(0);  // release the worker before repainting
+        SetProgress(static_cast<int>(lParam));
+        result = 0;
+        return true;
+    case WM_SFX_ASK_OVERWRITE:
+        result = OnAskOverwrite(reinterpret_cast<const wchar_t*>(lParam));
+        return true;
+    case WM_SFX_DELETING_FILES:
+        SetDlgItemText(IDC_STATUS_TEXT, LoadUiString(IDS_DELETING_FILES));
+        result = 0;
+        return true;
+    case WM_SFX_ASK_PASSWORD:
+        result = OnAskPassword(reinterpret_cast<wchar_t*>(wParam), lParam);
+        return true;
+    default:
+        return orelib::CVistaDialog::OnMessage(message, wParam, lParam, result);
+    }
+}

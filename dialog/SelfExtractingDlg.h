@@ -1,0 +1,82 @@
+#pragma once
+// The window that drives a run after start-up: it starts the extraction
+// worker when first shown (at once when hidden), shows progress in its bar,
+// title and taskbar button, answers the worker's questions, reports its
+// errors, and ends with the run's exit code.
+#include <shobjidl.h>
+
+#include <cstdint>
+#include <string>
+
+#include "extract/ExtractParams.h"
+#include "extract/ExtractThread.h"
+#include "orelib/win32/ComPtr.h"
+#include "orelib/win32/GdiHandle.h"
+#include "orelib/win32/ScaledIcon.h"
+#include "orelib/win32/VistaDialog.h"
+
+class CSelfExtractingDlg : public orelib::CVistaDialog {
+public:
+    // Progress states of the bar and the taskbar button.
+    enum ProgressState { kStateNormal = 1, kStateError = 2, kStatePaused = 3 };
+
+    CSelfExtractingDlg(framework::CWnd* parent, bool pretty, bool visible);
+    ~CSelfExtractingDlg() override;
+
+    // Visible: the system's modal dialog. Hidden (quiet mode, or not
+    // visible): a modeless window that stays hidden, with a modal loop.
+    // IDOK, IDCANCEL, or 0 when the hidden window could not be created.
+    INT_PTR DoModal() override;
+
+    void SetProgress(int permille);
+    void SetProgressState(int state);
+    void ShowExtractError(const ExtractError& error);
+    // The disk-full flow: true when a new working folder was chosen and
+    // extraction should start again there.
+    virtual bool ChooseDestinationLocation(uint64_t requiredBytes);
+
+    uint32_t m_exitCode = 0;  // the run's result
+
+protected:
+    BOOL OnInitDialog() override;
+    // The dialog has no OK button: Enter must not close it while extracting.
+    void OnOK() override;
+    void OnCancel() override;
+    void DoDataExchange(framework::CDataExchange* dx) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // WM_SFX_EXTRACT_DONE.
+    LRESULT StartSetup();
+
+    // The calls into the extraction worker; tests replace them.
+    virtual bool StartExtractionWorker(const ExtractParams& params);
+    virtual void RequestExtractionStop();
+    virtual void WaitForExtractionEnd();
+
+    const std::wstring& WorkingFolder() const { return m_workingFolder; }
+
+private:
+    void InitPrettyLayout(double scale);
+    bool StartExtraction(bool deleteOnFailure);
+    void OnTaskbarButtonCreated();
+    LRESULT OnExtractError(const ExtractError* error);
+    LRESULT OnExtractFailed();
+    LRESULT OnAskOverwrite(const wchar_t* fileName);
+    LRESULT OnAskPassword(wchar_t* buffer, LPARAM capacity);
+    void ShowProgressTitle(int percent);
+
+    // Destroyed in reverse order: the workers stop before the folder string
+    // and the controls they report to go.
+    orelib::CScaledIcon m_headerIcon;
+    orelib::CComPtr<ITaskbarList3> m_taskbarList;
+    framework::CWnd m_progressBar;
+    std::wstring m_workingFolder;
+    CExtractThread m_extractThread;
+    framework::CWnd m_iconControl;
+    orelib::CFont m_headerFont;
+    framework::CWnd* m_parentWindow;
+    bool m_started = false;
+    bool m_retryRequested = false;
+    bool m_pretty;
+    bool m_visible;
+};
