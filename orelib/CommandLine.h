@@ -1,0 +1,28 @@
+#pragma once
+// Command lines of started programs: quoting one argument so that the
+// runtime's parser (CommandLineToArgvW) gives it back unchanged, appending
+// arguments, and finding where the own arguments start after the program name.
+#include <string>
+
+namespace orelib {
+
+// "" for an empty text. Otherwise quotes are escaped with a backslash, and a
+// text with a blank, tab, CR or LF is enclosed in quotes. Backslashes are
+// doubled exactly where the parser would read them as escapes: before a
+// quote, and at the end of an enclosed text.
+std::wstring QuoteArgument(const std::wstring& text);
+
+// One blank if the line is not empty, then QuoteArgument(text).
+void AppendArgument(std::wstring& line, const std::wstring& text);
+
+// One blank if the line is not empty, then the text unchanged.
+void AppendRawArguments(std::wstring& line, const std::wstring& text);
+
+// The part of a process command line after the program name, as a pointer
+// into it (to its terminating NUL when there is none). A quoted program name
+// ends at the next quote, and the character after it (normally the blank) is
+// skipped too; an unquoted one ends at the first blank after its first
+// character. Null or empty lines give "".
+const wchar_t* SkipProgramName(const wchar_t* commandLine);
+
+}  // namespace orelib
