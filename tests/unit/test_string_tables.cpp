@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/App.h"
+#include "app/UiText.h"
 #include "resources/resource.h"
 
 namespace {
@@ -20,7 +22,8 @@ const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL);  // 9
 const LANGID kLanguages[] = {1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1036, 1038,
                              1040, 1041, 1042, 1043, 1044, 1045, 1046, 1049, 1053, 1055,
                              1060, 2052, 2057, 2070, 3084, 4105, 21514,
-                             MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)};
+                             MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                             3082};  // es-ES under the ID the locale table gives it
 
 // Copies of the English table: the same texts, letter for letter.
 const LANGID kEnglishCopies[] = {1033, 2057, 4105, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)};
@@ -188,4 +191,33 @@ TEST(StringTables, TranslationsAreInTheirOwnScript) {
     EXPECT_EQ(LoadExact(IDS_OK, 1028), L"\u78BA\u5B9A");
     EXPECT_EQ(LoadExact(IDS_CANCEL, 1055), L"\u0130ptal");
     EXPECT_EQ(LoadExact(IDS_OVERWRITE_ALL, 1031), L"Alle \u00FCberschreiben");
+}
+
+// Choosing a culture by its name reaches that culture's own table.
+TEST(StringTables, EveryCultureFindsItsOwnTable) {
+    static const struct {
+        const wchar_t* culture;
+        LANGID language;
+    } kCultures[] = {
+        {L"zh-TW", 1028}, {L"cs-CZ", 1029}, {L"da-DK", 1030}, {L"de-DE", 1031}, {L"el-GR", 1032},
+        {L"en-US", 1033}, {L"es-ES", 1034}, {L"fi-FI", 1035}, {L"fr-FR", 1036}, {L"hu-HU", 1038},
+        {L"it-IT", 1040}, {L"ja-JP", 1041}, {L"ko-KR", 1042}, {L"nl-NL", 1043}, {L"nb-NO", 1044},
+        {L"pl-PL", 1045}, {L"pt-BR", 1046}, {L"ru-RU", 1049}, {L"sv-SE", 1053}, {L"tr-TR", 1055},
+        {L"sl-SI", 1060}, {L"zh-CN", 2052}, {L"en-GB", 2057}, {L"pt-PT", 2070}, {L"fr-CA", 3084},
+        {L"en-CA", 4105}, {L"es-US", 21514},
+    };
+    const std::wstring savedCulture = theApp.m_culture;
+    const uint16_t savedLangId = theApp.m_langId;
+    for (const auto& entry : kCultures) {
+        theApp.m_culture = L"";
+        theApp.m_langId = 9;
+        SetCulture(entry.culture);
+        EXPECT_EQ(Narrow(theApp.m_culture), Narrow(entry.culture));
+        for (UINT id : {IDS_LANGUAGE_TITLE, IDS_PROGRESS_TITLE, IDS_CANCEL}) {
+            EXPECT_EQ(Narrow(LoadUiString(id)), Narrow(LoadExact(id, entry.language)))
+                << Narrow(entry.culture) << " string " << id << " (language ID " << theApp.m_langId << ")";
+        }
+    }
+    theApp.m_culture = savedCulture;
+    theApp.m_langId = savedLangId;
 }

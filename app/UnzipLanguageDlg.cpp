@@ -1,0 +1,65 @@
+#include "app/UnzipLanguageDlg.h"
+
+#include <utility>
+
+#include "app/UiText.h"
+#include "resources/resource.h"
+
+CUnzipLanguageDlg::CUnzipLanguageDlg(framework::CWnd* parent, const orelib::CultureNameMap& names,
+                                     std::wstring culture)
+    : orelib::CVistaDialog(IDD_LANGUAGE, parent),
+      m_names(names),
+      m_selectedCulture(std::move(culture)) {}
+
+void CUnzipLanguageDlg::DoDataExchange(framework::CDataExchange* dx) {
+    orelib::CVistaDialog::DoDataExchange(dx);
+    framework::DDX_Control(dx, IDC_LANGUAGE_COMBO, m_combo);
+}
+
+BOOL CUnzipLanguageDlg::OnInitDialog() {
+    orelib::CVistaDialog::OnInitDialog();
+    SetIcons();
+    SetWindowText(LoadUiString(IDS_LANGUAGE_TITLE));
+    SetDlgItemText(IDC_LANGUAGE_PROMPT, LoadUiString(IDS_LANGUAGE_PROMPT));
+    SetDlgItemText(IDOK, LoadUiString(IDS_OK));
+    SetDlgItemText(IDCANCEL, LoadUiString(IDS_CANCEL));
+    FillCombo();
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_combo.m_hWnd), TRUE);
+    return FALSE;  // the focus is set
+}
+
+void CUnzipLanguageDlg::SetIcons() {
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    // Shared icons belong to the system; nothing to destroy.
+    const HANDLE small = LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                    LR_SHARED);
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    const HANDLE big =
+        LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+}
+
+void CUnzipLanguageDlg::FillCombo() {
+    // The combo box sorts the names itself.
+    for (const auto& entry : m_names)
+        m_combo.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.second.c_str()));
+
+    const auto preselected = m_names.find(m_selectedCulture);
+    const std::wstring name = preselected != m_names.end() ? preselected->second : std::wstring();
+    LRESULT index = m_combo.SendMessage(CB_FINDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    if (index == CB_ERR) index = 0;
+    m_combo.SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index));
+}
+
+void CUnzipLanguageDlg::OnOK() {
+    m_selectedCulture.clear();
+    const std::wstring picked = m_combo.GetWindowText();
+    for (const auto& entry : m_names) {
+        if (entry.second == picked) {
+            m_selectedCulture = entry.first;
+            break;
+        }
+    }
+    orelib::CVistaDialog::OnOK();
+}
