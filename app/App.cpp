@@ -6,6 +6,10 @@
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
+
+#include "dialog/SelfExtractingDlg.h"
+#include "orelib/win32/FontOccManager.h"
 
 const UINT g_taskbarButtonCreatedMessage = RegisterWindowMessageW(L"TaskbarButtonCreated");
 
@@ -20,6 +24,8 @@ BOOL CApp::InitInstance() {
 
     framework::CWinApp::InitInstance();
     CoInitialize(nullptr);  // balanced in ExitInstance; the run goes on regardless
+    // Every dialog from here on is created in the system's message font.
+    framework::AfxEnableControlContainer(std::make_unique<orelib::CFontOccManager>());
 
     if (!ParseCommandLine()) {
         m_exitCode = kExitHelpShown;
@@ -41,8 +47,15 @@ BOOL CApp::InitInstance() {
         m_exitCode = kExitSetupFailed;
         return FALSE;
     }
-    // The self-extracting dialog drives the rest of the run; until it exists
-    // the run ends here with the code start-up left.
+    // The self-extracting dialog drives the rest of the run and leaves its
+    // exit code; the framework's message boxes belong to it meanwhile.
+    {
+        CSelfExtractingDlg dialog(nullptr, m_progressPretty, m_progressVisible);
+        SetMainWindow(&dialog);
+        dialog.DoModal();
+        m_exitCode = dialog.m_exitCode;
+        SetMainWindow(nullptr);
+    }
     return FALSE;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/App.h"
+#include "app/CmdLineHelpDlg.h"
 #include "app/CommandLineOptions.h"
 #include "app/UiText.h"
 
@@ -41,5 +42,9 @@ bool CApp::ParseCommandLine() {
     for (const std::wstring& culture : options.cultures) SetCulture(culture);
     if (options.languageFixed) m_languageFixed = true;
     // /? ends the run with ERROR_INVALID_PARAMETER once its help has been shown.
-    return !options.help;
+    if (options.help) {
+        ShowCommandLineHelp();
+        return false;
+    }
+    return true;
 }
