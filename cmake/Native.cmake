@@ -1,8 +1,14 @@
 # Native build: the packager, the native tests and the fuzzers.
 
+# The packager's logic as a library, so that the native tests link it too.
 file(GLOB SFXPACK_SOURCES CONFIGURE_DEPENDS packager/*.cpp)
-add_executable(sfxpack ${SFXPACK_SOURCES})
-target_link_libraries(sfxpack PRIVATE orelib_core)
+list(FILTER SFXPACK_SOURCES EXCLUDE REGEX "/packager/main\\.cpp$")
+add_library(sfxpack_core STATIC ${SFXPACK_SOURCES})
+target_link_libraries(sfxpack_core PUBLIC orelib_core)
+target_compile_options(sfxpack_core PRIVATE -Wall -Wextra)
+
+add_executable(sfxpack packager/main.cpp)
+target_link_libraries(sfxpack PRIVATE sfxpack_core)
 target_compile_options(sfxpack PRIVATE -Wall -Wextra)
 
 add_custom_command(TARGET sfxpack POST_BUILD

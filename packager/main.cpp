@@ -1,7 +1,12 @@
-// sfxpack: builds setup files from a folder and a configuration, and inspects them.
-#include <cstdio>
+// sfxpack: builds setup files from a folder or archive and a configuration,
+// and inspects them.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "packager/Cli.h"
 
 int main(int argc, char** argv) {
-    std::fprintf(stderr, "sfxpack: not built yet\n");
-    return 2;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return sfxpack::RunCommandLine(args, std::cout, std::cerr);
 }

@@ -1,0 +1,189 @@
+#include "packager/Builder.h"
+
+#include <fstream>
+#include <memory>
+#include <ostream>
+
+#include "orelib/ConfigBlock.h"
+#include "orelib/Utf8.h"
+#include "packager/Files.h"
+#include "packager/PackError.h"
+#include "packager/Platform.h"
+#include "packager/SetupLayout.h"
+#include "packager/SevenZip.h"
+
+namespace sfxpack {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kCopyChunk = 1024 * 1024;
+
+std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+
+// Calls `sink` with successive chunks of the file, and checks that exactly
+// `expectedSize` bytes came (the file must not change while we pack it).
+template <class Sink>
+void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw CPackError("cannot open archive " + Quote(path));
+    std::vector<uint8_t> buffer(kCopyChunk);
+    uint64_t total = 0;
+    while (in) {
+        in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+        const size_t got = static_cast<size_t>(in.gcount());
+        if (got == 0) break;
+        sink(buffer.data(), got);
+        total += got;
+    }
+    if (in.bad() || total != expectedSize) {
+        throw CPackError("archive " + Quote(path) + " changed or could not be read while packing");
+    }
+}
+
+std::string ReadConfig(const fs::path& path, std::ostream& log) {
+    const std::vector<uint8_t> bytes = ReadWholeFile(path, "configuration");
+    std::wstring wide;
+    if (!orelib::Utf8ToWide(bytes.data(), bytes.size(), &wide)) {
+        throw CPackError("configuration " + Quote(path) + " is not valid UTF-8 text");
+    }
+    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        log << "sfxpack: warning: configuration " << Quote(path)
+            << " starts with a byte-order mark, which stays part of its first line\n";
+    }
+    return std::string(bytes.begin(), bytes.end());
+}
+
+fs::path ResolveStub(const fs::path& given) {
+    if (!given.empty()) return given;
+    const fs::path dir = GetExecutableDir();
+    if (dir.empty()) throw CPackError("cannot tell where sfxpack lies; give the stub with --stub");
+    return dir / "sfxstub.exe";
+}
+
+void CheckFolder(const fs::path& folder) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(folder, ec);
+    if (!fs::exists(status)) throw CPackError("folder " + Quote(folder) + " does not exist");
+    if (!fs::is_directory(status)) throw CPackError(Quote(folder) + " is not a folder");
+    fs::directory_iterator it(folder, ec);
+    if (ec) throw CPackError("cannot read folder " + Quote(folder) + ": " + ec.message());
+    if (it == fs::directory_iterator()) {
+        throw CPackError("folder " + Quote(folder) + " is empty; there is nothing to install");
+    }
+}
+
+void CheckGivenArchive(const fs::path& archive) {
+    const std::vector<uint8_t> head = ReadFileHead(archive, kSevenZipHeaderSize, "archive");
+    if (!IsSevenZipHeaderAt(head.data(), head.size(), 0)) {
+        throw CPackError("archive " + Quote(archive) +
+                         " is not a 7z archive (it does not begin with a 7z signature header)");
+    }
+}
+
+// Reads the start of the finished file back the way the stub will: the block
+// must decode to our text, the archive must be found where we put it.
+void CheckHead(const std::vector<uint8_t>& head, const std::string& config, size_t archiveOffset) {
+    std::wstring expected, decoded;
+    orelib::Utf8ToWide(reinterpret_cast<const uint8_t*>(config.data()), config.size(), &expected);
+    if (orelib::DecodeConfigBlock(head.data(), head.size(), &decoded) != orelib::ConfigBlockStatus::Ok ||
+        decoded != expected) {
+        throw CPackError("the configuration block does not read back as written; try --random-iv");
+    }
+    size_t found = 0;
+    if (!FindSevenZipHeader(head.data(), head.size(), kArchiveScanLimit, &found) ||
+        found != archiveOffset) {
+        throw CPackError("the stub would not find the archive at offset " +
+                         std::to_string(archiveOffset) + "; try --random-iv");
+    }
+}
+
+}  // namespace
+
+CIvDeriver::CIvDeriver(const std::string& config) {
+    uint8_t length[8];
+    for (int i = 0; i < 8; ++i) length[i] = static_cast<uint8_t>(uint64_t{config.size()} >> (8 * i));
+    m_hash.Update(length, sizeof length);
+    m_hash.Update(reinterpret_cast<const uint8_t*>(config.data()), config.size());
+}
+
+std::array<uint8_t, 16> CIvDeriver::Finish() {
+    const std::array<uint8_t, 32> digest = m_hash.Finish();
+    std::array<uint8_t, 16> iv;
+    std::copy(digest.begin(), digest.begin() + 16, iv.begin());
+    return iv;
+}
+
+void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
+    const std::string config = ReadConfig(options.config, log);
+
+    const fs::path stubPath = ResolveStub(options.stub);
+    std::vector<uint8_t> stub = ReadWholeFile(stubPath, "stub");
+    size_t sizeResource = 0;
+    const std::string stubProblem = CheckStub(stub, &sizeResource);
+    if (!stubProblem.empty()) {
+        throw CPackError("stub " + Quote(stubPath) + " cannot be used: " + stubProblem);
+    }
+
+    std::unique_ptr<CTempDir> scratch;
+    fs::path archivePath = options.archive;
+    if (!options.folder.empty()) {
+        CheckFolder(options.folder);
+        scratch = std::make_unique<CTempDir>();
+        archivePath = scratch->Path() / "package.7z";
+        PackFolder(options.folder, archivePath, options.password);
+        CheckArchiveWithSevenZip(archivePath);
+    } else {
+        CheckGivenArchive(archivePath);
+        if (!CheckArchiveWithSevenZip(archivePath)) {
+            log << "sfxpack: warning: " << GetSevenZipProgram()
+                << " is not available; the archive's methods were not checked\n";
+        }
+    }
+    const uint64_t archiveSize = GetFileSizeOrThrow(archivePath, "archive");
+
+    // The block's size does not depend on the IV: the padded text plus markers.
+    const uint64_t blockSize = orelib::kConfigStartMarkerSize + 16 + (config.size() / 16 + 1) * 16 +
+                               orelib::kConfigEndMarkerSize;
+    const std::string layoutProblem = CheckLayout(stub.size(), blockSize, archiveSize);
+    if (!layoutProblem.empty()) throw CPackError(layoutProblem);
+
+    std::array<uint8_t, 16> iv;
+    if (options.randomIv) {
+        GetRandomBytes(iv.data(), iv.size());
+    } else {
+        CIvDeriver deriver(config);
+        StreamFile(archivePath, archiveSize,
+                   [&](const uint8_t* data, size_t size) { deriver.AddArchiveBytes(data, size); });
+        iv = deriver.Finish();
+    }
+    const std::vector<uint8_t> block = orelib::BuildConfigBlock(config, iv.data());
+    if (block.size() != blockSize) throw CPackError("internal error: unexpected block size");
+
+    const uint64_t archiveOffset = stub.size() + block.size();
+    const uint64_t totalSize = archiveOffset + archiveSize;
+    PatchSize(&stub, sizeResource, totalSize);
+
+    CAtomicOutput out(options.output);
+    out.Write(stub.data(), stub.size());
+    out.Write(block.data(), block.size());
+    StreamFile(archivePath, archiveSize,
+               [&](const uint8_t* data, size_t size) { out.Write(data, size); });
+    out.Close();
+
+    // Read the result back before it takes the output's name.
+    const std::vector<uint8_t> head =
+        ReadFileHead(out.TempPath(), archiveOffset + kSevenZipHeaderSize, "output");
+    CheckHead(head, config, static_cast<size_t>(archiveOffset));
+    const SizeCheck size = CheckSetupSize(head.data(), head.size(),
+                                          GetFileSizeOrThrow(out.TempPath(), "output"));
+    if (!size.passes) throw CPackError("the finished file fails the size check: " + size.problem);
+    out.Commit();
+
+    log << "sfxpack: wrote " << Quote(options.output) << ": " << totalSize << " bytes (stub "
+        << stub.size() << ", configuration block " << block.size() << " at " << stub.size()
+        << ", archive " << archiveSize << " at " << archiveOffset << ")\n";
+}
+
+}  // namespace sfxpack

@@ -1,0 +1,40 @@
+#pragma once
+// `sfxpack build`: stub + encrypted configuration block + 7z archive, with
+// the stub's size resource set to the finished file's size.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+
+#include "packager/Sha256.h"
+
+namespace sfxpack {
+
+struct BuildOptions {
+    std::filesystem::path config;
+    std::filesystem::path folder;   // packed with 7zz; or
+    std::filesystem::path archive;  // taken as it is
+    std::filesystem::path stub;     // empty: sfxstub.exe beside sfxpack
+    std::filesystem::path output;
+    std::string password;           // for file data packed from `folder`
+    bool randomIv = false;
+};
+
+// Writes the setup file, or throws CPackError and leaves no output behind.
+// A short summary goes to `log`.
+void BuildSetupFile(const BuildOptions& options, std::ostream& log);
+
+// The IV the block gets by default: the first 16 bytes of SHA-256 over the
+// configuration's length, the configuration and the archive.
+class CIvDeriver {
+public:
+    explicit CIvDeriver(const std::string& config);
+    void AddArchiveBytes(const uint8_t* data, size_t size) { m_hash.Update(data, size); }
+    std::array<uint8_t, 16> Finish();
+
+private:
+    CSha256 m_hash;
+};
+
+}  // namespace sfxpack

@@ -1,0 +1,137 @@
+#include "packager/Files.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "packager/PackError.h"
+#include "packager/Platform.h"
+
+namespace sfxpack {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+
+std::string LastSystemError() { return errno != 0 ? std::strerror(errno) : "read error"; }
+
+std::ifstream OpenForReading(const fs::path& path, const std::string& what) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) throw CPackError(what + " " + Quote(path) + " does not exist");
+    if (fs::is_directory(status)) throw CPackError(what + " " + Quote(path) + " is a folder, not a file");
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw CPackError("cannot open " + what + " " + Quote(path) + ": " + LastSystemError());
+    return in;
+}
+
+}  // namespace
+
+uint64_t GetFileSizeOrThrow(const fs::path& path, const std::string& what) {
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(path, ec);
+    if (ec) throw CPackError("cannot read " + what + " " + Quote(path) + ": " + ec.message());
+    return size;
+}
+
+std::vector<uint8_t> ReadFileHead(const fs::path& path, uint64_t limit, const std::string& what) {
+    std::ifstream in = OpenForReading(path, what);
+    std::vector<uint8_t> data;
+    char buffer[65536];
+    while (data.size() < limit) {
+        const uint64_t want = limit - data.size() < sizeof buffer ? limit - data.size() : sizeof buffer;
+        in.read(buffer, static_cast<std::streamsize>(want));
+        const std::streamsize got = in.gcount();
+        data.insert(data.end(), buffer, buffer + got);
+        if (got == 0 || in.eof()) break;
+        if (in.fail()) throw CPackError("cannot read " + what + " " + Quote(path) + ": " + LastSystemError());
+    }
+    if (in.bad()) throw CPackError("cannot read " + what + " " + Quote(path) + ": " + LastSystemError());
+    return data;
+}
+
+std::vector<uint8_t> ReadWholeFile(const fs::path& path, const std::string& what) {
+    return ReadFileHead(path, UINT64_MAX, what);
+}
+
+std::string RandomHex(size_t bytes) {
+    std::vector<uint8_t> random(bytes);
+    GetRandomBytes(random.data(), random.size());
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (uint8_t b : random) {
+        hex += kDigits[b >> 4];
+        hex += kDigits[b & 15];
+    }
+    return hex;
+}
+
+CAtomicOutput::CAtomicOutput(const fs::path& target) : m_target(target) {
+    std::error_code ec;
+    if (fs::is_directory(target, ec)) throw CPackError("output " + Quote(target) + " is a folder");
+    fs::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    if (!fs::is_directory(folder, ec)) {
+        throw CPackError("output folder " + Quote(folder) + " does not exist");
+    }
+    m_temp = folder / ("." + target.filename().string() + ".sfxpack-" + RandomHex(6));
+    errno = 0;
+    m_stream.open(m_temp, std::ios::binary | std::ios::trunc);
+    if (!m_stream) {
+        const std::string reason = LastSystemError();
+        fs::remove(m_temp, ec);
+        throw CPackError("cannot write output " + Quote(target) + ": " + reason);
+    }
+}
+
+CAtomicOutput::~CAtomicOutput() {
+    if (m_committed) return;
+    m_stream.close();
+    std::error_code ec;
+    fs::remove(m_temp, ec);
+}
+
+void CAtomicOutput::Write(const uint8_t* data, size_t size) {
+    errno = 0;
+    m_stream.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    if (!m_stream) throw CPackError("cannot write output " + Quote(m_target) + ": " + LastSystemError());
+}
+
+void CAtomicOutput::Close() {
+    if (m_closed) return;
+    errno = 0;
+    m_stream.close();
+    m_closed = true;
+    if (m_stream.fail()) throw CPackError("cannot write output " + Quote(m_target) + ": " + LastSystemError());
+}
+
+void CAtomicOutput::Commit() {
+    Close();
+    std::error_code ec;
+    fs::rename(m_temp, m_target, ec);
+    if (ec) throw CPackError("cannot write output " + Quote(m_target) + ": " + ec.message());
+    m_committed = true;
+}
+
+CTempDir::CTempDir() {
+    std::error_code ec;
+    const fs::path base = fs::temp_directory_path(ec);
+    if (ec) throw CPackError("no temporary folder: " + ec.message());
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const fs::path candidate = base / ("sfxpack-" + RandomHex(8));
+        if (fs::create_directory(candidate, ec)) {
+            m_path = candidate;
+            return;
+        }
+    }
+    throw CPackError("cannot create a temporary folder in " + Quote(base) + ": " + ec.message());
+}
+
+CTempDir::~CTempDir() {
+    std::error_code ec;
+    fs::remove_all(m_path, ec);
+}
+
+}  // namespace sfxpack

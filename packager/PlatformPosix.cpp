@@ -1,0 +1,125 @@
+// POSIX implementation of Platform.h. A Windows build of the packager would
+// put GetModuleFileNameW, BCryptGenRandom and CreateProcessW beside it.
+#ifndef _WIN32
+
+#include "packager/Platform.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "packager/PackError.h"
+
+namespace sfxpack {
+
+namespace {
+
+class CFd {
+public:
+    explicit CFd(int fd = -1) : m_fd(fd) {}
+    ~CFd() { Reset(); }
+    CFd(const CFd&) = delete;
+    CFd& operator=(const CFd&) = delete;
+    int Get() const { return m_fd; }
+    void Reset(int fd = -1) {
+        if (m_fd >= 0) close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+bool MakePipe(CFd* readEnd, CFd* writeEnd) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return false;
+    readEnd->Reset(fds[0]);
+    writeEnd->Reset(fds[1]);
+    return true;
+}
+
+}  // namespace
+
+std::filesystem::path GetExecutableDir() {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::path() : self.parent_path();
+}
+
+void GetRandomBytes(uint8_t* out, size_t size) {
+    CFd fd(open("/dev/urandom", O_RDONLY | O_CLOEXEC));
+    size_t done = 0;
+    while (fd.Get() >= 0 && done < size) {
+        const ssize_t n = read(fd.Get(), out + done, size - done);
+        if (n <= 0 && errno != EINTR) break;
+        if (n > 0) done += static_cast<size_t>(n);
+    }
+    if (done != size) throw CPackError(std::string("cannot read /dev/urandom: ") + std::strerror(errno));
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& args,
+                         const std::filesystem::path& workDir) {
+    ProcessResult result;
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    // `output` carries the child's output; `failure` carries the errno of a
+    // failed chdir or exec, and closes unread when exec succeeds.
+    CFd outRead, outWrite, failRead, failWrite;
+    if (!MakePipe(&outRead, &outWrite) || !MakePipe(&failRead, &failWrite)) {
+        result.startError = std::strerror(errno);
+        return result;
+    }
+    const pid_t pid = fork();
+    if (pid < 0) {
+        result.startError = std::strerror(errno);
+        return result;
+    }
+    if (pid == 0) {
+        const int nullFd = open("/dev/null", O_RDONLY);
+        if (nullFd >= 0) dup2(nullFd, 0);
+        dup2(outWrite.Get(), 1);
+        dup2(outWrite.Get(), 2);
+        int error = 0;
+        if (!workDir.empty() && chdir(workDir.c_str()) != 0) {
+            error = errno;
+        } else {
+            execvp(argv[0], argv.data());
+            error = errno;
+        }
+        (void)!write(failWrite.Get(), &error, sizeof error);
+        _exit(127);
+    }
+    outWrite.Reset();
+    failWrite.Reset();
+
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(outRead.Get(), buffer, sizeof buffer);
+        if (n > 0) {
+            result.output.append(buffer, static_cast<size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    int childError = 0;
+    const bool failed = read(failRead.Get(), &childError, sizeof childError) == sizeof childError;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (failed) {
+        result.startError = std::strerror(childError);
+        return result;
+    }
+    result.started = true;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+}  // namespace sfxpack
+
+#endif  // _WIN32

@@ -1,0 +1,133 @@
+#include "packager/SetupLayout.h"
+
+#include <cstring>
+
+#include "orelib/ConfigBlock.h"
+#include "orelib/PeImage.h"
+#include "packager/Crc32.h"
+
+namespace sfxpack {
+
+namespace {
+
+const uint8_t kSevenZipSignature[6] = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C};
+constexpr uint16_t kRtRcdata = 10;
+const char16_t kSizeResourceName[] = u"_KTV_VERIFY";
+// The stub maps this much of its file to read the headers.
+constexpr size_t kHeaderWindow = 1024 * 1024;
+
+uint32_t Load32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+}  // namespace
+
+bool IsSevenZipHeaderAt(const uint8_t* data, size_t size, size_t offset) {
+    if (offset > size || size - offset < kSevenZipHeaderSize) return false;
+    const uint8_t* p = data + offset;
+    return std::memcmp(p, kSevenZipSignature, sizeof kSevenZipSignature) == 0 &&
+           Crc32(p + 12, 20) == Load32(p + 8);
+}
+
+bool FindSevenZipHeader(const uint8_t* data, size_t size, uint64_t limit, size_t* offset) {
+    const size_t end = size < limit ? size : static_cast<size_t>(limit);
+    for (size_t p = 0; p < end; ++p) {
+        if (data[p] == kSevenZipSignature[0] && IsSevenZipHeaderAt(data, size, p)) {
+            *offset = p;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string CheckLayout(uint64_t stubSize, uint64_t blockSize, uint64_t archiveSize) {
+    const uint64_t archiveOffset = stubSize + blockSize;
+    if (archiveOffset >= kArchiveScanLimit) {
+        return "the archive would start at offset " + std::to_string(archiveOffset) +
+               ", but the stub looks for it only in the first 4 MiB (" +
+               std::to_string(kArchiveScanLimit) + " bytes); the stub and configuration are too large";
+    }
+    // The end marker must begin 20 bytes before the end of the scanned window.
+    const uint64_t total = archiveOffset + archiveSize;
+    const uint64_t window = total < kBlockScanWindow ? total : kBlockScanWindow;
+    const uint64_t endMarker = archiveOffset - orelib::kConfigEndMarkerSize;
+    if (endMarker + kBlockTailReserve >= window) {
+        return "the configuration block would end at offset " + std::to_string(archiveOffset) +
+               ", too close to the end of the file or beyond 20 MiB for the stub to find it";
+    }
+    return {};
+}
+
+std::string CheckStub(const std::vector<uint8_t>& stub, size_t* sizeResourceOffset) {
+    const orelib::PeImage image(stub.data(), stub.size());
+    switch (image.CheckHeaders()) {
+    case orelib::PeHeaderCheck::NotMz: return "not a Windows executable (no MZ header)";
+    case orelib::PeHeaderCheck::BadPeSignature: return "not a Windows executable (no PE signature)";
+    case orelib::PeHeaderCheck::Ok: break;
+    }
+    orelib::PeCertificateEntry cert;
+    if (!image.GetCertificateEntry(&cert)) return "unreadable PE optional header";
+    if (cert.offset != 0) {
+        return "it is signed (it has a certificate table); sign the finished setup file instead";
+    }
+    uint32_t size = 0;
+    if (!image.FindNamedResource(kRtRcdata, kSizeResourceName, sizeResourceOffset, &size)) {
+        return "it has no _KTV_VERIFY resource";
+    }
+    if (size != 8) return "its _KTV_VERIFY resource is " + std::to_string(size) + " bytes, not 8";
+
+    // A stub that already carries a block or an archive would make the stub
+    // find those instead of ours.
+    uint8_t start[orelib::kConfigStartMarkerSize], end[orelib::kConfigEndMarkerSize];
+    orelib::MakeConfigMarkers(start, end);
+    for (size_t p = 0; p + sizeof start <= stub.size(); ++p) {
+        if (std::memcmp(stub.data() + p, start, sizeof start) == 0) {
+            return "it already contains a configuration block (is it a finished setup file?)";
+        }
+    }
+    size_t archive = 0;
+    if (FindSevenZipHeader(stub.data(), stub.size(), kArchiveScanLimit, &archive)) {
+        return "it already contains a 7z archive at offset " + std::to_string(archive);
+    }
+    return {};
+}
+
+void PatchSize(std::vector<uint8_t>* stub, size_t offset, uint64_t totalSize) {
+    for (int i = 0; i < 8; ++i) (*stub)[offset + i] = static_cast<uint8_t>(totalSize >> (8 * i));
+}
+
+SizeCheck CheckSetupSize(const uint8_t* head, size_t headSize, uint64_t actualSize) {
+    SizeCheck check;
+    const orelib::PeImage headers(head, headSize < kHeaderWindow ? headSize : kHeaderWindow);
+    switch (headers.CheckHeaders()) {
+    case orelib::PeHeaderCheck::NotMz: check.problem = "File does not have EXE format."; return check;
+    case orelib::PeHeaderCheck::BadPeSignature: check.problem = "Invalid PE signature."; return check;
+    case orelib::PeHeaderCheck::Ok: break;
+    }
+    orelib::PeCertificateEntry cert;
+    if (headers.GetCertificateEntry(&cert) && cert.offset != 0) {
+        check.fromCertificate = true;
+        // The stub sums the two fields in 32 bits.
+        check.expected = static_cast<uint32_t>(cert.offset + cert.size);
+    } else {
+        size_t offset = 0;
+        uint32_t size = 0;
+        if (!orelib::PeImage(head, headSize)
+                 .FindNamedResource(kRtRcdata, kSizeResourceName, &offset, &size) ||
+            size != 8) {
+            check.problem = "Resource _KTV_VERIFY is not found.";
+            return check;
+        }
+        for (int i = 7; i >= 0; --i) check.expected = (check.expected << 8) | head[offset + i];
+    }
+    check.hasExpected = true;
+    check.passes = check.expected == actualSize;
+    if (!check.passes) {
+        check.problem = "expected file size " + std::to_string(check.expected) + ", actual " +
+                        std::to_string(actualSize);
+    }
+    return check;
+}
+
+}  // namespace sfxpack

@@ -1,0 +1,301 @@
+// `sfxpack build`, `inspect` and `verify` through the command line, on a
+// hand-built stub: the finished file's format, determinism, and the errors
+// that must leave no output behind. Runs 7zz for the folder cases.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "orelib/Aes.h"
+#include "orelib/ConfigBlock.h"
+#include "orelib/ConfigKey.h"
+#include "packager/Cli.h"
+#include "packager/Files.h"
+#include "packager/Platform.h"
+#include "packager/SetupLayout.h"
+#include "tests/native/TestPe.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+void WriteFile(const fs::path& path, const Bytes& data) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+    WriteFile(path, Bytes(text.begin(), text.end()));
+}
+
+Bytes ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct RunResult {
+    int code;
+    std::string out, err;
+};
+
+// Sets an environment variable for one scope.
+class CEnv {
+public:
+    CEnv(const char* name, const char* value) : m_name(name) {
+        const char* old = std::getenv(name);
+        m_had = old != nullptr;
+        if (m_had) m_old = old;
+        setenv(name, value, 1);
+    }
+    ~CEnv() {
+        if (m_had) setenv(m_name, m_old.c_str(), 1);
+        else unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    std::string m_old;
+};
+
+class SfxpackBuild : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = m_scratch.Path();
+        m_stubImage = testpe::BuildStub();
+        WriteFile(Stub(), m_stubImage.bytes);
+        WriteText(Config(), "[main]\nSetupFileName=probe.exe\nSetupParams=/x \"a b\"\n");
+        fs::create_directories(Package() / "sub");
+        WriteText(Package() / "probe.exe", "not really a program\n");
+        WriteText(Package() / "sub" / "data.txt", std::string(5000, 'd'));
+    }
+
+    fs::path Stub() const { return m_dir / "stub.exe"; }
+    fs::path Config() const { return m_dir / "config.ini"; }
+    fs::path Package() const { return m_dir / "package"; }
+    fs::path Out() const { return m_dir / "out" / "setup.exe"; }
+
+    RunResult Sfxpack(std::vector<std::string> args) {
+        std::ostringstream out, err;
+        const int code = sfxpack::RunCommandLine(args, out, err);
+        return {code, out.str(), err.str()};
+    }
+
+    RunResult Build(std::vector<std::string> extra = {}) {
+        fs::create_directories(Out().parent_path());
+        std::vector<std::string> args{"build", "--config", Config().string(), "--stub",
+                                      Stub().string(), "-o", Out().string()};
+        if (extra.empty()) extra = {"--dir", Package().string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Sfxpack(args);
+    }
+
+    // A failed build prints one error line and leaves the output folder as it was.
+    void ExpectFailure(const RunResult& run, const std::string& needle) {
+        EXPECT_EQ(1, run.code);
+        EXPECT_EQ(0u, run.err.rfind("sfxpack: error: ", 0)) << run.err;
+        EXPECT_EQ(1, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
+        EXPECT_NE(std::string::npos, run.err.find(needle)) << run.err;
+        EXPECT_FALSE(fs::exists(Out()));
+        if (fs::exists(Out().parent_path())) {
+            EXPECT_TRUE(fs::is_empty(Out().parent_path())) << "leftovers in the output folder";
+        }
+    }
+
+    sfxpack::CTempDir m_scratch;
+    fs::path m_dir;
+    testpe::Image m_stubImage;
+};
+
+}  // namespace
+
+TEST_F(SfxpackBuild, FinishedFileIsStubThenBlockThenArchive) {
+    const RunResult run = Build();
+    ASSERT_EQ(0, run.code) << run.err;
+    const Bytes file = ReadFile(Out());
+    const Bytes& stub = m_stubImage.bytes;
+
+    // The stub comes first and unchanged, except for its size resource.
+    ASSERT_GT(file.size(), stub.size());
+    Bytes head(file.begin(), file.begin() + stub.size());
+    for (size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(static_cast<uint8_t>(uint64_t{file.size()} >> (8 * i)), head[m_stubImage.data + i]);
+        head[m_stubImage.data + i] = 0;
+    }
+    EXPECT_EQ(stub, head);
+
+    // Right after it: start marker, IV, ciphertext, end marker.
+    const std::string config = "[main]\nSetupFileName=probe.exe\nSetupParams=/x \"a b\"\n";
+    const size_t blockSize = 18 + 16 + (config.size() / 16 + 1) * 16 + 15;
+    const std::string start(file.begin() + stub.size(), file.begin() + stub.size() + 18);
+    EXPECT_EQ(";!@Install@!UTF-8!", start);
+    const size_t end = stub.size() + blockSize - 15;
+    EXPECT_EQ(";!@InstallEnd@!", std::string(file.begin() + end, file.begin() + end + 15));
+
+    uint8_t key[16];
+    orelib::GetConfigKey(key);
+    Bytes plain;
+    orelib::DecryptAes128Cbc(&plain, file.data() + stub.size() + 18,
+                             static_cast<uint32_t>(blockSize - 33), key, 16);
+    EXPECT_EQ(config, std::string(plain.begin(), plain.end()));
+
+    // Then the archive, which 7zz made from the folder.
+    EXPECT_TRUE(sfxpack::IsSevenZipHeaderAt(file.data(), file.size(), stub.size() + blockSize));
+    size_t found = 0;
+    ASSERT_TRUE(sfxpack::FindSevenZipHeader(file.data(), file.size(), sfxpack::kArchiveScanLimit, &found));
+    EXPECT_EQ(stub.size() + blockSize, found);
+    EXPECT_TRUE(sfxpack::CheckSetupSize(file.data(), file.size(), file.size()).passes);
+}
+
+TEST_F(SfxpackBuild, InspectShowsWhatTheStubWillSeeAndVerifyAgrees) {
+    ASSERT_EQ(0, Build().code);
+    const RunResult inspect = Sfxpack({"inspect", Out().string()});
+    EXPECT_EQ(0, inspect.code) << inspect.out;
+    const size_t stub = m_stubImage.bytes.size();
+    EXPECT_NE(std::string::npos, inspect.out.find("configuration block: offset " + std::to_string(stub)));
+    EXPECT_NE(std::string::npos, inspect.out.find("SetupParams=/x \"a b\"\n"));
+    EXPECT_NE(std::string::npos, inspect.out.find("certificate table:  none"));
+    EXPECT_NE(std::string::npos, inspect.out.find("size check:         passes"));
+    EXPECT_EQ(0, Sfxpack({"verify", Out().string()}).code);
+
+    // One byte cut off: verify fails and says why.
+    Bytes file = ReadFile(Out());
+    file.pop_back();
+    WriteFile(Out(), file);
+    const RunResult verify = Sfxpack({"verify", Out().string()});
+    EXPECT_EQ(1, verify.code);
+    EXPECT_NE(std::string::npos, verify.err.find("actual " + std::to_string(file.size())));
+    EXPECT_NE(std::string::npos, Sfxpack({"inspect", Out().string()}).out.find("size check:         fails"));
+}
+
+TEST_F(SfxpackBuild, SameInputsGiveTheSameFileRandomIvDoesNot) {
+    // The archive is taken as it is, so only the IV could differ.
+    ASSERT_EQ(0, Build().code);
+    const Bytes first = ReadFile(Out());
+    const fs::path archive = m_dir / "package.7z";
+    const size_t archiveOffset = m_stubImage.bytes.size() + 18 + 16 + 64 + 15;
+    WriteFile(archive, Bytes(first.begin() + archiveOffset, first.end()));
+
+    ASSERT_EQ(0, Build({"--archive", archive.string()}).code);
+    const Bytes a = ReadFile(Out());
+    ASSERT_EQ(0, Build({"--archive", archive.string()}).code);
+    EXPECT_EQ(a, ReadFile(Out()));
+    EXPECT_EQ(first, a);  // packing the folder again gave the same archive
+
+    ASSERT_EQ(0, Build({"--archive", archive.string(), "--random-iv"}).code);
+    const Bytes r = ReadFile(Out());
+    ASSERT_EQ(a.size(), r.size());
+    EXPECT_NE(a, r);
+    EXPECT_EQ(0, Sfxpack({"inspect", Out().string()}).code);
+}
+
+TEST_F(SfxpackBuild, EmptyConfigurationGivesBlockThatDecryptsToNothing) {
+    WriteText(Config(), "");
+    ASSERT_EQ(0, Build().code);
+    const Bytes file = ReadFile(Out());
+    std::wstring text = L"x";
+    EXPECT_EQ(orelib::ConfigBlockStatus::Ok, orelib::DecodeConfigBlock(file.data(), file.size(), &text));
+    EXPECT_TRUE(text.empty());
+    EXPECT_NE(std::string::npos, Sfxpack({"inspect", Out().string()}).out.find("(empty;"));
+}
+
+TEST_F(SfxpackBuild, BadInputFailsWithOneLineAndNoOutput) {
+    ExpectFailure(Sfxpack({"build", "--config", (m_dir / "none.ini").string(), "--stub",
+                           Stub().string(), "--dir", Package().string(), "-o", Out().string()}),
+                  "does not exist");
+    ExpectFailure(Build({"--dir", (m_dir / "nowhere").string()}), "does not exist");
+    ExpectFailure(Build({"--dir", Config().string()}), "is not a folder");
+    fs::create_directories(m_dir / "empty");
+    ExpectFailure(Build({"--dir", (m_dir / "empty").string()}), "is empty");
+    ExpectFailure(Build({"--archive", Config().string()}), "not a 7z archive");
+    ExpectFailure(Build({"--archive", (m_dir / "none.7z").string()}), "does not exist");
+
+    WriteFile(Config(), {'[', 'm', ']', 0xC3, 0x28, '\n'});
+    ExpectFailure(Build(), "not valid UTF-8");
+}
+
+TEST_F(SfxpackBuild, UnusableStubsAreRefused) {
+    WriteText(Stub(), "plain text, not a program");
+    ExpectFailure(Build(), "no MZ header");
+    WriteFile(Stub(), testpe::Build(10, u"OTHER", Bytes(8, 0)).bytes);
+    ExpectFailure(Build(), "no _KTV_VERIFY");
+    WriteFile(Stub(), testpe::Build(10, u"_KTV_VERIFY", Bytes(4, 0)).bytes);
+    ExpectFailure(Build(), "4 bytes, not 8");
+    ExpectFailure(Sfxpack({"build", "--config", Config().string(), "--stub",
+                           (m_dir / "missing.exe").string(), "--dir", Package().string(), "-o",
+                           Out().string()}),
+                  "does not exist");
+}
+
+TEST_F(SfxpackBuild, ArchiveBeyondFourMiBIsRefused) {
+    // A stub whose resource data is followed by 4 MiB of padding.
+    auto big = testpe::Build(10, u"_KTV_VERIFY", Bytes(8, 0));
+    big.bytes.resize(4u * 1024 * 1024, 0);
+    WriteFile(Stub(), big.bytes);
+    ExpectFailure(Build(), "4 MiB");
+}
+
+TEST_F(SfxpackBuild, MissingOrFailingSevenZipIsReported) {
+    {
+        CEnv env("SFXPACK_7ZZ", (m_dir / "no-such-7zz").c_str());
+        ExpectFailure(Build(), "cannot run");
+    }
+    {
+        CEnv env("SFXPACK_7ZZ", "false");
+        ExpectFailure(Build(), "failed with exit code 1");
+    }
+}
+
+TEST_F(SfxpackBuild, UnwritableOutputLeavesNothingAndKeepsAnOldFile) {
+    const RunResult noFolder = Sfxpack({"build", "--config", Config().string(), "--stub", Stub().string(),
+                                  "--dir", Package().string(), "-o",
+                                  (m_dir / "no" / "such" / "x.exe").string()});
+    EXPECT_EQ(1, noFolder.code);
+    EXPECT_NE(std::string::npos, noFolder.err.find("does not exist"));
+
+    fs::create_directories(Out());  // the output path is a folder
+    const RunResult isFolder = Build();
+    EXPECT_EQ(1, isFolder.code);
+    EXPECT_NE(std::string::npos, isFolder.err.find("is a folder"));
+    fs::remove(Out());
+
+    // A failing build does not touch an existing output file.
+    WriteText(Out(), "previous");
+    WriteText(Config(), std::string("\xFF"));
+    EXPECT_EQ(1, Build().code);
+    const Bytes kept = ReadFile(Out());
+    EXPECT_EQ("previous", std::string(kept.begin(), kept.end()));
+    EXPECT_EQ(1u, static_cast<size_t>(std::distance(fs::directory_iterator(Out().parent_path()),
+                                                    fs::directory_iterator())));
+}
+
+TEST_F(SfxpackBuild, UsageErrorsExitWithTwo) {
+    EXPECT_EQ(2, Sfxpack({}).code);
+    EXPECT_EQ(2, Sfxpack({"frobnicate"}).code);
+    EXPECT_EQ(2, Sfxpack({"build", "--dir", "x", "-o", "y"}).code);                       // no config
+    EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "-o", "y"}).code);                    // no input
+    EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x", "--archive", "a", "-o", "y"}).code);
+    EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x"}).code);                 // no output
+    EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--archive", "a", "--password", "p", "-o", "y"}).code);
+    EXPECT_EQ(2, Sfxpack({"build", "--config"}).code);
+    EXPECT_EQ(2, Sfxpack({"inspect"}).code);
+    EXPECT_EQ(0, Sfxpack({"--help"}).code);
+}
+
+TEST_F(SfxpackBuild, PasswordEncryptsFileDataButNotHeaders) {
+    ASSERT_EQ(0, Build({"--dir", Package().string(), "--password", "s3cret"}).code);
+    const Bytes file = ReadFile(Out());
+    const size_t archiveOffset = m_stubImage.bytes.size() + 18 + 16 + 64 + 15;
+    const fs::path archive = m_dir / "pw.7z";
+    WriteFile(archive, Bytes(file.begin() + archiveOffset, file.end()));
+    // The data needs the password; the listing (which the packager makes
+    // with a wrong password) does not, so the archive is accepted as given.
+    EXPECT_NE(0, sfxpack::RunProcess({"7zz", "t", "-pwrong", archive.string()}, {}).exitCode);
+    EXPECT_EQ(0, sfxpack::RunProcess({"7zz", "t", "-ps3cret", archive.string()}, {}).exitCode);
+    EXPECT_EQ(0, Build({"--archive", archive.string()}).code);
+}

@@ -1,0 +1,238 @@
+// The packager's pure parts: hashes, the 7z header test, the layout limits,
+// the stub checks, the size resource and the size check the stub makes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "packager/Builder.h"
+#include "packager/Crc32.h"
+#include "packager/SetupLayout.h"
+#include "packager/SevenZip.h"
+#include "packager/Sha256.h"
+#include "tests/native/TestPe.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string Hex(const uint8_t* data, size_t size) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string s;
+    for (size_t i = 0; i < size; ++i) {
+        s += kDigits[data[i] >> 4];
+        s += kDigits[data[i] & 15];
+    }
+    return s;
+}
+
+std::string Sha(const std::string& text) {
+    sfxpack::CSha256 h;
+    h.Update(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    const auto d = h.Finish();
+    return Hex(d.data(), d.size());
+}
+
+// An empty 7z archive: the signature header with a correct start-header CRC.
+Bytes EmptySevenZip() {
+    Bytes b = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C, 0x00, 0x04};
+    b.resize(32, 0);
+    const uint32_t crc = sfxpack::Crc32(b.data() + 12, 20);
+    for (int i = 0; i < 4; ++i) b[8 + i] = static_cast<uint8_t>(crc >> (8 * i));
+    return b;
+}
+
+void Append(Bytes* to, const Bytes& what) { to->insert(to->end(), what.begin(), what.end()); }
+
+}  // namespace
+
+TEST(Sha256, PublishedVectors) {
+    EXPECT_EQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", Sha(""));
+    EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", Sha("abc"));
+    EXPECT_EQ("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1",
+              Sha("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"));
+    EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0",
+              Sha(std::string(1000000, 'a')));
+}
+
+TEST(Sha256, PiecewiseUpdatesEqualOneUpdate) {
+    const std::string text(200, 'x');
+    sfxpack::CSha256 h;
+    for (size_t i = 0; i < text.size(); i += 7) {
+        const size_t n = std::min<size_t>(7, text.size() - i);
+        h.Update(reinterpret_cast<const uint8_t*>(text.data() + i), n);
+    }
+    const auto d = h.Finish();
+    EXPECT_EQ(Sha(text), Hex(d.data(), d.size()));
+}
+
+TEST(Crc32, CheckValue) {
+    const char* text = "123456789";
+    EXPECT_EQ(0xCBF43926u, sfxpack::Crc32(reinterpret_cast<const uint8_t*>(text), 9));
+}
+
+TEST(SevenZipHeader, NeedsSignatureAndMatchingCrc) {
+    Bytes good = EmptySevenZip();
+    EXPECT_TRUE(sfxpack::IsSevenZipHeaderAt(good.data(), good.size(), 0));
+    EXPECT_FALSE(sfxpack::IsSevenZipHeaderAt(good.data(), good.size() - 1, 0));  // cut
+    EXPECT_FALSE(sfxpack::IsSevenZipHeaderAt(good.data(), good.size(), 1));
+    Bytes badCrc = good;
+    badCrc[20] ^= 1;
+    EXPECT_FALSE(sfxpack::IsSevenZipHeaderAt(badCrc.data(), badCrc.size(), 0));
+}
+
+TEST(SevenZipHeader, ScanPassesBareSignaturesAndStopsAtTheLimit) {
+    // A bare signature (as the stub's own image holds one), then a real header at 100.
+    Bytes data(100, 0);
+    const Bytes header = EmptySevenZip();
+    std::memcpy(data.data() + 10, header.data(), 6);
+    Append(&data, header);
+    size_t offset = 0;
+    ASSERT_TRUE(sfxpack::FindSevenZipHeader(data.data(), data.size(), 1000, &offset));
+    EXPECT_EQ(100u, offset);
+    EXPECT_TRUE(sfxpack::FindSevenZipHeader(data.data(), data.size(), 101, &offset));
+    EXPECT_FALSE(sfxpack::FindSevenZipHeader(data.data(), data.size(), 100, &offset));
+}
+
+TEST(SetupLayoutLimits, ArchiveMustStartWithinFourMiB) {
+    const uint64_t mib4 = 4u * 1024 * 1024;
+    EXPECT_EQ("", sfxpack::CheckLayout(300000, 81, 1000));
+    EXPECT_EQ("", sfxpack::CheckLayout(mib4 - 1 - 81, 81, 50u * 1024 * 1024));
+    const std::string problem = sfxpack::CheckLayout(mib4 - 81, 81, 1000);
+    EXPECT_NE(std::string::npos, problem.find("4 MiB")) << problem;
+}
+
+TEST(SetupLayoutLimits, AtLeastSixBytesMustFollowTheEndMarker) {
+    EXPECT_EQ("", sfxpack::CheckLayout(1000, 81, 6));
+    EXPECT_NE("", sfxpack::CheckLayout(1000, 81, 5));
+    EXPECT_NE("", sfxpack::CheckLayout(1000, 81, 0));
+}
+
+TEST(StubCheck, AcceptsStubWithEightByteSizeResource) {
+    const auto img = testpe::BuildStub();
+    size_t offset = 0;
+    EXPECT_EQ("", sfxpack::CheckStub(img.bytes, &offset));
+    EXPECT_EQ(img.data, offset);
+}
+
+TEST(StubCheck, RefusesWhatTheStubCouldNotUse) {
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        const char* expected;
+    };
+    Bytes notPe(4096, 0);
+    auto noResource = testpe::Build(10, u"OTHER", Bytes(8, 0)).bytes;
+    auto shortResource = testpe::Build(10, u"_KTV_VERIFY", Bytes(4, 0)).bytes;
+    auto signedStub = testpe::BuildStub().bytes;
+    testpe::Put32(signedStub, testpe::kPeOffset + 0x98, 0x2000);
+    testpe::Put32(signedStub, testpe::kPeOffset + 0x9C, 0x100);
+    auto withBlock = testpe::BuildStub().bytes;
+    const std::string marker = ";!@Install@!UTF-8!";
+    withBlock.insert(withBlock.end(), marker.begin(), marker.end());
+    auto withArchive = testpe::BuildStub().bytes;
+    Append(&withArchive, EmptySevenZip());
+
+    const Case cases[] = {
+        {"not PE", notPe, "MZ"},
+        {"no resource", noResource, "no _KTV_VERIFY"},
+        {"4 bytes", shortResource, "4 bytes, not 8"},
+        {"signed", signedStub, "signed"},
+        {"block inside", withBlock, "configuration block"},
+        {"archive inside", withArchive, "7z archive"},
+    };
+    for (const Case& c : cases) {
+        size_t offset = 0;
+        const std::string problem = sfxpack::CheckStub(c.bytes, &offset);
+        EXPECT_NE(std::string::npos, problem.find(c.expected)) << c.what << ": " << problem;
+    }
+}
+
+TEST(SizeCheck, PatchedSizeResourceMatchesTheFile) {
+    auto img = testpe::BuildStub();
+    Bytes file = img.bytes;
+    Append(&file, Bytes(1000, 0x55));
+    sfxpack::PatchSize(&file, img.data, file.size());
+    EXPECT_EQ(Bytes({static_cast<uint8_t>(file.size()), static_cast<uint8_t>(file.size() >> 8), 0,
+                     0, 0, 0, 0, 0}),
+              Bytes(file.begin() + img.data, file.begin() + img.data + 8));
+
+    auto check = sfxpack::CheckSetupSize(file.data(), file.size(), file.size());
+    EXPECT_TRUE(check.passes) << check.problem;
+    EXPECT_FALSE(check.fromCertificate);
+
+    check = sfxpack::CheckSetupSize(file.data(), file.size(), file.size() - 1);
+    EXPECT_FALSE(check.passes);
+    EXPECT_EQ(file.size(), check.expected);
+    EXPECT_NE(std::string::npos, check.problem.find(std::to_string(file.size() - 1)));
+}
+
+TEST(SizeCheck, SixtyFourBitValuesSurvive) {
+    auto img = testpe::BuildStub();
+    const uint64_t big = 0x0000000123456789ull;
+    sfxpack::PatchSize(&img.bytes, img.data, big);
+    const auto check = sfxpack::CheckSetupSize(img.bytes.data(), img.bytes.size(), big);
+    EXPECT_TRUE(check.passes);
+    EXPECT_EQ(big, check.expected);
+}
+
+TEST(SizeCheck, CertificateTableWinsOverTheResource) {
+    auto img = testpe::BuildStub();
+    sfxpack::PatchSize(&img.bytes, img.data, 12345);
+    testpe::Put32(img.bytes, testpe::kPeOffset + 0x98, 0x10000);
+    testpe::Put32(img.bytes, testpe::kPeOffset + 0x9C, 0x1234);
+    auto check = sfxpack::CheckSetupSize(img.bytes.data(), img.bytes.size(), 0x11234);
+    EXPECT_TRUE(check.passes);
+    EXPECT_TRUE(check.fromCertificate);
+    // The sum is taken in 32 bits, as the stub takes it.
+    testpe::Put32(img.bytes, testpe::kPeOffset + 0x98, 0xFFFFFF00u);
+    testpe::Put32(img.bytes, testpe::kPeOffset + 0x9C, 0x200);
+    check = sfxpack::CheckSetupSize(img.bytes.data(), img.bytes.size(), 0x100);
+    EXPECT_TRUE(check.passes);
+    EXPECT_EQ(0x100u, check.expected);
+}
+
+TEST(SizeCheck, ReportsTheStubsOwnTexts) {
+    Bytes notMz(64, 0);
+    EXPECT_EQ("File does not have EXE format.",
+              sfxpack::CheckSetupSize(notMz.data(), notMz.size(), 64).problem);
+    notMz[0] = 'M';
+    notMz[1] = 'Z';
+    EXPECT_EQ("Invalid PE signature.", sfxpack::CheckSetupSize(notMz.data(), notMz.size(), 64).problem);
+    const auto noResource = testpe::Build(10, u"OTHER", Bytes(8, 0));
+    EXPECT_EQ("Resource _KTV_VERIFY is not found.",
+              sfxpack::CheckSetupSize(noResource.bytes.data(), noResource.bytes.size(), 1).problem);
+}
+
+TEST(IvDerivation, SameInputsSameIvAnyChangeAnotherIv) {
+    const Bytes archive = {1, 2, 3, 4, 5};
+    auto derive = [](const std::string& config, const Bytes& data) {
+        sfxpack::CIvDeriver d(config);
+        d.AddArchiveBytes(data.data(), data.size());
+        return d.Finish();
+    };
+    EXPECT_EQ(derive("[main]", archive), derive("[main]", archive));
+    EXPECT_NE(derive("[main]", archive), derive("[main] ", archive));
+    Bytes other = archive;
+    other[4] ^= 1;
+    EXPECT_NE(derive("[main]", archive), derive("[main]", other));
+    // The configuration's length is hashed first, so moving a byte across
+    // the boundary between text and archive changes the IV.
+    EXPECT_NE(derive("ab", Bytes{'c'}), derive("a", Bytes{'b', 'c'}));
+}
+
+TEST(ArchiveListing, AcceptsTheStubsMethodsOnly) {
+    const std::string head = "Path = x.7z\nType = 7z\nMethod = LZMA2:24 BCJ2\n\n----------\n";
+    EXPECT_EQ("", sfxpack::CheckArchiveListing(
+                      head + "Path = a.exe\nMethod = BCJ2 LZMA2:24 LZMA:20:lc0:lp2 7zAES:19\n"
+                             "Path = dir\nMethod = \nPath = b.txt\nMethod = Copy\n"
+                             "Path = c\nMethod = LZMA:16 BCJ\n"));
+    for (const char* bad : {"ARM64 LZMA2:24", "PPMD:o6:mem24", "BZip2", "Deflate", "Delta:4 LZMA2"}) {
+        const std::string problem =
+            sfxpack::CheckArchiveListing(head + "Path = a\nMethod = " + bad + "\n");
+        EXPECT_NE(std::string::npos, problem.find("cannot decode")) << bad;
+    }
+    EXPECT_NE("", sfxpack::CheckArchiveListing("Path = x.zip\nType = zip\n"));
+    EXPECT_NE("", sfxpack::CheckArchiveListing(""));
+}

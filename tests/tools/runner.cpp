@@ -1,0 +1,126 @@
+// runner.exe: starts a program, waits for it, and prints its full 32-bit exit
+// code, which Wine cuts to 8 bits on the way to the Unix side.
+//
+//   runner.exe [--cwd DIR] [--raw TEXT] PROGRAM [ARGS...]
+//
+// The command line given to PROGRAM is PROGRAM in double quotes, then each
+// ARG after one blank, quoted where the C runtime's parsing needs it, then
+// TEXT exactly as given (with --raw, include any leading blank yourself:
+// --raw " /q  \"a b\"" reaches the program as those characters).
+// Output on stdout: "exitcode=<unsigned decimal> (0x%08X)"; runner itself
+// exits 0, or 2 when the program could not be started (reason on stderr).
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "orelib/win32/Handle.h"
+
+#ifndef ERROR_ELEVATION_REQUIRED
+#define ERROR_ELEVATION_REQUIRED 740L
+#endif
+
+namespace {
+
+// Quotes one argument so that CommandLineToArgvW and the C runtime give it back unchanged.
+std::wstring QuoteForRuntime(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes before a quote are doubled, and the quote escaped.
+        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, L'\\');  // they precede the closing quote
+    quoted += L'"';
+    return quoted;
+}
+
+int Usage() {
+    std::fwprintf(stderr, L"usage: runner.exe [--cwd DIR] [--raw TEXT] PROGRAM [ARGS...]\n");
+    return 2;
+}
+
+// A program whose manifest asks for elevation cannot be created directly by
+// an unelevated caller; the shell can start it.
+bool StartThroughShell(const std::wstring& program, const std::wstring& params,
+                       const wchar_t* cwd, orelib::CHandle* process) {
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = program.c_str();
+    info.lpParameters = params.c_str();
+    info.lpDirectory = cwd;
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info)) return false;
+    process->Reset(info.hProcess);
+    return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const wchar_t* cwd = nullptr;
+    std::wstring raw;
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::wstring option = argv[i];
+        if (option == L"--cwd" && i + 1 < argc) {
+            cwd = argv[++i];
+        } else if (option == L"--raw" && i + 1 < argc) {
+            raw = argv[++i];
+        } else {
+            break;
+        }
+    }
+    if (i >= argc) return Usage();
+
+    const std::wstring program = argv[i];
+    std::wstring params;
+    for (++i; i < argc; ++i) {
+        if (!params.empty()) params += L' ';
+        params += QuoteForRuntime(argv[i]);
+    }
+    if (!params.empty()) params.insert(0, L" ");
+    params += raw;
+    std::wstring commandLine = L"\"" + program + L"\"" + params;
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    orelib::CHandle process;
+    if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, cwd,
+                       &startup, &info)) {
+        process.Reset(info.hProcess);
+        CloseHandle(info.hThread);
+    } else {
+        const DWORD error = GetLastError();
+        // The shell takes the parameters without the program name.
+        const std::wstring shellParams = params.empty() || params[0] != L' ' ? params : params.substr(1);
+        if (error != ERROR_ELEVATION_REQUIRED ||
+            !StartThroughShell(program, shellParams, cwd, &process)) {
+            std::fwprintf(stderr, L"runner: cannot start %ls: error %lu\n", program.c_str(),
+                          error != ERROR_ELEVATION_REQUIRED ? error : GetLastError());
+            return 2;
+        }
+    }
+    WaitForSingleObject(process.Get(), INFINITE);
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process.Get(), &code)) {
+        std::fwprintf(stderr, L"runner: no exit code: error %lu\n", GetLastError());
+        return 2;
+    }
+    std::printf("exitcode=%lu (0x%08lX)\n", static_cast<unsigned long>(code),
+                static_cast<unsigned long>(code));
+    std::fflush(stdout);
+    return 0;
+}
