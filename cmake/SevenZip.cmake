@@ -34,11 +34,9 @@ set(SEVENZIP_SOURCES
   ${SFX_7Z}/C/Sha256Opt.c
 
   # Common: strings, containers, conversions, wildcards
-  ${SFX_7Z}/CPP/Common/CRC.cpp
   ${SFX_7Z}/CPP/Common/IntToString.cpp
   ${SFX_7Z}/CPP/Common/MyString.cpp
   ${SFX_7Z}/CPP/Common/MyVector.cpp
-  ${SFX_7Z}/CPP/Common/Sha256Prepare.cpp
   ${SFX_7Z}/CPP/Common/StringConvert.cpp
   ${SFX_7Z}/CPP/Common/StringToInt.cpp
   ${SFX_7Z}/CPP/Common/UTFConvert.cpp
@@ -103,13 +101,15 @@ set(SEVENZIP_SOURCES
   ${CMAKE_SOURCE_DIR}/extract/library/SevenZipRegistry.cpp
 )
 
-# The format and the decoders register themselves from static constructors in
-# files that export nothing, so the linker would never pull them out of the
-# archive. SevenZipRegistry.cpp compiles them into one object with a symbol
+# The format and the decoders register themselves, and the CRC table and the
+# SHA-256 code choice are prepared, from static constructors in files that
+# export nothing, so the linker would never pull them out of the archive. SevenZipRegistry.cpp compiles them into one object with a symbol
 # that the extraction code refers to. Linking the whole archive instead would
 # keep every function of the library: the MinGW linker script keeps all
 # .eh_frame sections, and with them every function they describe.
 set(SEVENZIP_REGISTRATIONS
+  ${SFX_7Z}/CPP/Common/CRC.cpp
+  ${SFX_7Z}/CPP/Common/Sha256Prepare.cpp
   ${SFX_7Z}/CPP/7zip/Archive/7z/7zRegister.cpp
   ${SFX_7Z}/CPP/7zip/Compress/Bcj2Register.cpp
   ${SFX_7Z}/CPP/7zip/Compress/BcjRegister.cpp

@@ -1,0 +1,190 @@
+// The message protocol between the extraction worker and the dialog: the
+// order of messages, cancelling, clean-up, the overwrite question, progress,
+// and runs without a window.
+#include <gtest/gtest.h>
+
+#include "ExtractHarness.h"
+#include "TempFolder.h"
+
+using namespace extracttest;
+
+namespace {
+
+struct CRun {
+    CDialogStandIn dialog;
+    CExtractThread thread;
+    CTempFolder temp;
+    std::wstring target = temp / L"out";
+
+    void Extract(const std::wstring& archive, bool deleteOnFailure = false) {
+        RunExtraction(thread, dialog, archive, target, deleteOnFailure);
+    }
+};
+
+bool IsNonDecreasing(const std::vector<LPARAM>& values) {
+    for (size_t i = 1; i < values.size(); ++i)
+        if (values[i] < values[i - 1]) return false;
+    return true;
+}
+
+TEST(ExtractMessages, SuccessSendsProgressThenDone) {
+    CRun run;
+    run.Extract(Fixture(L"setup_lzma2.exe"), true);
+    EXPECT_EQ(run.dialog.Milestones(), std::vector<UINT>{WM_SFX_EXTRACT_DONE});
+    ASSERT_FALSE(run.dialog.progress.empty());
+    EXPECT_TRUE(IsNonDecreasing(run.dialog.progress));
+    EXPECT_EQ(run.dialog.progress.back(), 1000);
+    EXPECT_EQ(run.dialog.sequence.back(), WM_SFX_EXTRACT_DONE);
+}
+
+TEST(ExtractMessages, EmptyTotalSendsNoProgress) {
+    CRun run;
+    run.Extract(Fixture(L"setup_empty.exe"));
+    EXPECT_EQ(run.dialog.sequence, std::vector<UINT>{WM_SFX_EXTRACT_DONE});
+    EXPECT_EQ(CompareTrees(Fixture(L"emptyonly"), run.target), "");
+}
+
+TEST(ExtractMessages, CancelBeforeExtractionWritesNothing) {
+    CRun run;
+    ExtractParams params;
+    params.notifyWindow = run.dialog.Handle();
+    params.archivePath = Fixture(L"setup_lzma2.exe");
+    params.targetFolder = run.target;
+    params.deleteOnFailure = false;
+    ASSERT_TRUE(run.thread.StartExtraction(params));
+    // Seen at the first progress call, after the archive was opened.
+    run.thread.RequestStop(false);
+    ASSERT_TRUE(run.dialog.RunUntilFinal());
+    run.thread.WaitForEnd();
+    EXPECT_EQ(run.dialog.sequence, std::vector<UINT>{WM_SFX_EXTRACT_CANCELLED});
+    std::vector<std::wstring> written;
+    ListTree(run.target + L"\\", L"", &written);
+    EXPECT_TRUE(written.empty());
+}
+
+TEST(ExtractMessages, CancelDuringExtractionWithCleanUp) {
+    CRun run;
+    run.dialog.onMessage = [&run](UINT message, LPARAM lParam) {
+        if (message == WM_SFX_PROGRESS && lParam > 0) run.thread.RequestStop(false);
+    };
+    run.Extract(Fixture(L"setup_copy.exe"), true);
+    EXPECT_EQ(run.dialog.Milestones(),
+              (std::vector<UINT>{WM_SFX_DELETING_FILES, WM_SFX_EXTRACT_CANCELLED}));
+    EXPECT_TRUE(run.dialog.errors.empty());
+    EXPECT_FALSE(CTempFolder::Exists(run.target));
+}
+
+TEST(ExtractMessages, FailureWithCleanUpDeletesTheFolder) {
+    CRun run;
+    run.Extract(Fixture(L"setup_mixed.exe"), true);
+    EXPECT_EQ(run.dialog.Milestones(),
+              (std::vector<UINT>{WM_SFX_EXTRACT_ERROR, WM_SFX_DELETING_FILES, WM_SFX_EXTRACT_FAILED}));
+    EXPECT_FALSE(CTempFolder::Exists(run.target));
+}
+
+TEST(ExtractMessages, FailureWithoutCleanUpKeepsWrittenFiles) {
+    CRun run;
+    run.Extract(Fixture(L"setup_mixed.exe"), false);
+    EXPECT_EQ(run.dialog.Milestones(), (std::vector<UINT>{WM_SFX_EXTRACT_ERROR, WM_SFX_EXTRACT_FAILED}));
+    std::string first;
+    EXPECT_TRUE(ReadWholeFile(run.target + L"\\file1.txt", &first));
+    EXPECT_EQ(first, "secret file 1\n");
+}
+
+TEST(ExtractMessages, SecondRunOnTheSameObject) {
+    CRun run;
+    run.Extract(Fixture(L"stub_alone.exe"));
+    ASSERT_EQ(run.dialog.finalMessage, WM_SFX_EXTRACT_FAILED);
+    run.dialog.finalMessage = 0;
+    run.dialog.sequence.clear();
+    run.Extract(Fixture(L"setup_lzma2.exe"));
+    EXPECT_EQ(run.dialog.Milestones(), std::vector<UINT>{WM_SFX_EXTRACT_DONE});
+    EXPECT_EQ(CompareTrees(Fixture(L"src"), run.target), "");
+}
+
+class ExtractOverwrite : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(CreateDirectoryW(m_run.target.c_str(), nullptr));
+        ASSERT_TRUE(CTempFolder::WriteFile(m_run.target + L"\\file1.txt", "old 1"));
+        ASSERT_TRUE(CTempFolder::WriteFile(m_run.target + L"\\file2.txt", "old 2"));
+    }
+    std::string Content(const wchar_t* name) {
+        std::string bytes;
+        ReadWholeFile(m_run.target + L"\\" + name, &bytes);
+        return bytes;
+    }
+    CRun m_run;
+};
+
+TEST_F(ExtractOverwrite, YesToAllAsksOnceAndReplacesAll) {
+    m_run.dialog.password = L"Pa55 wörd";
+    m_run.dialog.overwriteReply = kOverwriteAll;
+    m_run.Extract(Fixture(L"setup_encrypted.exe"));
+    EXPECT_EQ(m_run.dialog.finalMessage, WM_SFX_EXTRACT_DONE);
+    ASSERT_EQ(m_run.dialog.overwriteNames.size(), 1u);
+    EXPECT_EQ(m_run.dialog.overwriteNames[0].substr(0, m_run.target.size()), m_run.target);
+    EXPECT_EQ(Content(L"file1.txt"), "secret file 1\n");
+    EXPECT_EQ(Content(L"file2.txt"), "secret file 2\n");
+}
+
+TEST_F(ExtractOverwrite, OtherRepliesKeepEachExistingFile) {
+    m_run.dialog.password = L"Pa55 wörd";
+    m_run.dialog.overwriteReply = kOverwriteNotAsked;
+    m_run.Extract(Fixture(L"setup_encrypted.exe"));
+    EXPECT_EQ(m_run.dialog.finalMessage, WM_SFX_EXTRACT_DONE);
+    EXPECT_EQ(m_run.dialog.overwriteNames.size(), 2u);
+    EXPECT_EQ(Content(L"file1.txt"), "old 1");
+    EXPECT_EQ(Content(L"file2.txt"), "old 2");
+    EXPECT_EQ(Content(L"file3.txt"), "secret file 3\n");
+}
+
+TEST_F(ExtractOverwrite, CancelEndsTheRun) {
+    m_run.dialog.password = L"Pa55 wörd";
+    m_run.dialog.overwriteReply = kOverwriteCancel;
+    m_run.Extract(Fixture(L"setup_encrypted.exe"));
+    EXPECT_EQ(m_run.dialog.finalMessage, WM_SFX_EXTRACT_CANCELLED);
+    EXPECT_TRUE(m_run.dialog.errors.empty());
+    EXPECT_EQ(Content(L"file1.txt"), "old 1");
+}
+
+// Without a window every question counts as answered 0: the first one cancels.
+TEST(ExtractWithoutWindow, OverwriteQuestionCancels) {
+    CTempFolder temp;
+    const std::wstring target = temp / L"out";
+    ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
+    ASSERT_TRUE(CTempFolder::WriteFile(target + L"\\readme.txt", "old"));
+    CExtractThread thread;
+    ExtractParams params;
+    params.archivePath = Fixture(L"setup_copy.exe");
+    params.targetFolder = target;
+    ASSERT_TRUE(thread.StartExtraction(params));
+    thread.WaitForEnd();
+    std::string content;
+    ASSERT_TRUE(ReadWholeFile(target + L"\\readme.txt", &content));
+    EXPECT_EQ(content, "old");
+    // Items after the question are never written.
+    EXPECT_FALSE(CTempFolder::Exists(target + L"\\program.exe"));
+}
+
+TEST(ExtractWithoutWindow, PasswordRequestCancels) {
+    CTempFolder temp;
+    const std::wstring target = temp / L"out";
+    CExtractThread thread;
+    ExtractParams params;
+    params.archivePath = Fixture(L"setup_encrypted.exe");
+    params.targetFolder = target;
+    params.deleteOnFailure = true;
+    ASSERT_TRUE(thread.StartExtraction(params));
+    thread.WaitForEnd();
+    // Cancelled and cleaned up: nothing is left.
+    EXPECT_FALSE(CTempFolder::Exists(target));
+
+    // The same run with a window that answers extracts everything.
+    CDialogStandIn dialog;
+    dialog.password = L"Pa55 wörd";
+    RunExtraction(thread, dialog, Fixture(L"setup_encrypted.exe"), target, true);
+    EXPECT_EQ(CompareTrees(Fixture(L"many"), target), "");
+}
+
+}  // namespace
