@@ -184,11 +184,6 @@ void CSelfExtractingDlg::ShowExtractError(const ExtractError& error) {
     framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONERROR);
 }
 
-bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t /*requiredBytes*/) {
-    // No other location is offered yet: the run ends as failed.
-    return false;
-}
-
 LRESULT CSelfExtractingDlg::OnExtractError(const ExtractError* error) {
     if (theApp.m_quiet || !error) return 0;
     if (!theApp.m_extractOnly && error->kind == 1 && error->code == kDiskFullCode) {
@@ -249,9 +244,7 @@ LRESULT CSelfExtractingDlg::StartSetup() {
         EndDialog(IDOK);
         return 0;
     }
-    // Starting the setup program is not built yet: the run ends after a
-    // successful extraction, with exit code 0.
-    EndDialog(IDOK);
+    StartSetupProgram();
     return 0;
 }
 
@@ -277,6 +270,13 @@ bool CSelfExtractingDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         return true;
     case WM_SFX_EXTRACT_DONE:
         result = StartSetup();
+        return true;
+    case WM_SFX_SETUP_STARTED:
+        ShowWindow(m_hWnd, SW_HIDE);
+        result = 0;
+        return true;
+    case WM_SFX_SETUP_FINISHED:
+        result = OnSetupFinished(static_cast<uint32_t>(wParam), lParam != 0);
         return true;
     case WM_SFX_EXTRACT_CANCELLED:
         m_exitCode = kExitUserCancelled;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "dialog/SetupThread.h"
 #include "extract/ExtractParams.h"
 #include "extract/ExtractThread.h"
 #include "orelib/win32/ComPtr.h"
@@ -52,6 +53,9 @@ protected:
     virtual bool StartExtractionWorker(const ExtractParams& params);
     virtual void RequestExtractionStop();
     virtual void WaitForExtractionEnd();
+    // The calls into the setup worker; tests replace them.
+    virtual bool StartSetupWorker(const SetupJob& job);
+    virtual std::wstring SetupErrorFile() const;
 
     const std::wstring& WorkingFolder() const { return m_workingFolder; }
 
@@ -64,6 +68,9 @@ private:
     LRESULT OnAskOverwrite(const wchar_t* fileName);
     LRESULT OnAskPassword(wchar_t* buffer, LPARAM capacity);
     void ShowProgressTitle(int percent);
+    void StartSetupProgram();
+    LRESULT OnSetupFinished(uint32_t value, bool ran);
+    void ShowLaunchError(uint32_t code, const std::wstring& file);
 
     // Destroyed in reverse order: the workers stop before the folder string
     // and the controls they report to go.
@@ -72,6 +79,7 @@ private:
     framework::CWnd m_progressBar;
     std::wstring m_workingFolder;
     CExtractThread m_extractThread;
+    CSetupThread m_setupThread;
     framework::CWnd m_iconControl;
     orelib::CFont m_headerFont;
     framework::CWnd* m_parentWindow;

@@ -1,7 +1,7 @@
 // msgbox.exe: waits for a message box of another program, reports what it
 // shows and answers it, so the end-to-end tests can check message texts.
 //
-//   msgbox.exe [--title TEXT] [--timeout SECONDS] [--button ID] [--out FILE]
+//   msgbox.exe [--title TEXT] [--timeout SECONDS] [--button ID | --leave] [--out FILE]
 //
 // It waits (default 60 s) for a visible top-level dialog window that holds
 // the message-text control of a system message box (ID 0xFFFF) and, with
@@ -11,7 +11,8 @@
 //   icon=<1 when the box shows an icon, else 0>
 //   buttons=<IDs of its buttons, comma-separated, in ascending order>
 // to FILE (written as FILE.tmp, then renamed) or to stdout, and presses the
-// button --button (default: IDOK if present, else the first button).
+// button --button (default: IDOK if present, else the first button). With
+// --leave the box stays open, so a test can look around while it shows.
 // Exit code: 0 done, 1 no such box within the time-out, 2 bad usage.
 #include <windows.h>
 
@@ -81,7 +82,7 @@ std::wstring Escape(const std::wstring& text) {
 }
 
 int Usage() {
-    std::fputs("usage: msgbox.exe [--title TEXT] [--timeout SECONDS] [--button ID] [--out FILE]\n", stderr);
+    std::fputs("usage: msgbox.exe [--title TEXT] [--timeout SECONDS] [--button ID | --leave] [--out FILE]\n", stderr);
     return 2;
 }
 
@@ -92,8 +93,13 @@ int wmain(int argc, wchar_t** argv) {
     bool haveTitle = false;
     int timeoutSeconds = 60;
     int button = 0;
+    bool leave = false;
     for (int i = 1; i < argc; ++i) {
         const std::wstring option = argv[i];
+        if (option == L"--leave") {
+            leave = true;
+            continue;
+        }
         if (i + 1 >= argc) return Usage();
         if (option == L"--title") {
             title = argv[++i];
@@ -148,6 +154,7 @@ int wmain(int argc, wchar_t** argv) {
         MoveFileExW(temp.c_str(), out.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
 
+    if (leave) return 0;
     if (button == 0) {
         button = std::find(buttons.begin(), buttons.end(), IDOK) != buttons.end() ? IDOK
                  : buttons.empty()                                              ? IDOK

@@ -55,6 +55,11 @@ protected:
     }
     void RequestExtractionStop() override { ++m_stops; }
     void WaitForExtractionEnd() override { ++m_waits; }
+    // A setup program that ends at once with exit code 0.
+    bool StartSetupWorker(const SetupJob& job) override {
+        ::PostMessageW(job.notifyWindow, WM_SFX_SETUP_FINISHED, 0, 1);
+        return true;
+    }
     bool ChooseDestinationLocation(uint64_t requiredBytes) override {
         ++m_locationRequests;
         m_requiredBytes = requiredBytes;

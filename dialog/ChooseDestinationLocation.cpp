@@ -1,0 +1,36 @@
+// The disk-full flow: tell the user how much room the files need, let them
+// pick a folder elsewhere, and aim the next extraction at a new folder there.
+#include "dialog/SelfExtractingDlg.h"
+
+#include <vector>
+
+#include "app/App.h"
+#include "app/UiText.h"
+#include "app/WorkingFolder.h"
+#include "orelib/ByteSize.h"
+#include "orelib/Path.h"
+#include "orelib/StringFormat.h"
+#include "orelib/win32/BrowseForFolder.h"
+#include "orelib/win32/Drives.h"
+#include "resources/resource.h"
+
+bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t requiredBytes) {
+    // Each time from the drive with the most room, not from the last choice.
+    std::wstring initialFolder;
+    if (!orelib::FindDriveWithMostFreeSpace(&initialFolder, nullptr)) initialFolder = L"C:\\";
+
+    const std::vector<std::wstring> units = {LoadUiString(IDS_UNIT_KB), LoadUiString(IDS_UNIT_MB),
+                                             LoadUiString(IDS_UNIT_GB), LoadUiString(IDS_UNIT_TB)};
+    const std::wstring prompt =
+        orelib::FormatOneString(LoadUiString(IDS_NEED_SPACE), orelib::FormatByteSize(requiredBytes, units));
+    // Only an OK button and no icon: this is a request, not an error. A box
+    // that cannot be shown (or quiet mode) gives 0 and ends the flow.
+    if (framework::AfxMessageBox(prompt.c_str(), MB_OK) != IDOK) return false;
+
+    const std::wstring title = LoadUiString(IDS_CHOOSE_LOCATION);
+    const std::wstring chosen = orelib::BrowseForFolder(m_hWnd, initialFolder, title, title);
+    if (chosen.empty()) return false;
+
+    m_workingFolder = orelib::CombinePath(chosen, MakeWorkingFolderName());
+    return true;
+}

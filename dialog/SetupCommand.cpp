@@ -1,0 +1,70 @@
+#include "dialog/SetupCommand.h"
+
+#include "orelib/CommandLine.h"
+#include "orelib/NoCaseLess.h"
+#include "orelib/Path.h"
+
+namespace {
+
+const wchar_t kMainSection[] = L"main";
+const wchar_t kLanguageSectionPrefix[] = L"LANG_";
+
+}  // namespace
+
+SetupSettings ReadSetupSettings(const orelib::CIniText& config, const std::wstring& culture) {
+    const std::wstring language = kLanguageSectionPrefix + culture;
+    // Each key: "main" with the built-in default, then the language section
+    // with the "main" result as its default.
+    const auto text = [&](const wchar_t* key, const std::wstring& def) {
+        return config.GetString(language, key, config.GetString(kMainSection, key, def));
+    };
+    const SetupSettings defaults;
+    SetupSettings settings;
+    settings.showCommand = config.GetInt(
+        language, L"SetupShow", config.GetInt(kMainSection, L"SetupShow", defaults.showCommand));
+    settings.fileName = text(L"SetupFileName", defaults.fileName);
+    settings.fileName64 = text(L"SetupFileName64", defaults.fileName64);
+    settings.params = text(L"SetupParams", defaults.params);
+    return settings;
+}
+
+const std::wstring& ChooseSetupFileName(const SetupSettings& settings, bool is64BitWindows) {
+    if (is64BitWindows && !settings.fileName64.empty()) return settings.fileName64;
+    return settings.fileName;
+}
+
+std::wstring GetExtension(const std::wstring& fileName) {
+    const size_t dot = fileName.rfind(L'.');
+    return dot == std::wstring::npos ? std::wstring() : fileName.substr(dot);
+}
+
+bool IsInstallerPackage(const std::wstring& fileName) {
+    const std::wstring extension = GetExtension(fileName);
+    return orelib::EqualsNoCase(extension, L".msi") || orelib::EqualsNoCase(extension, L".ms_");
+}
+
+uint32_t GetSetupLaunchFlags(const std::wstring& fileToStart) {
+    return orelib::EqualsNoCase(GetExtension(fileToStart), L".exe") ? 0 : 2;
+}
+
+std::wstring ResolveSetupPath(const std::wstring& workingFolder, const std::wstring& fileName,
+                              const std::function<bool(const std::wstring&)>& isFile) {
+    std::wstring path = orelib::CombinePath(workingFolder, fileName);
+    if (isFile(path)) return path;
+    return orelib::CombinePath(workingFolder, L"product\\" + fileName);
+}
+
+SetupCommand BuildSetupCommand(const std::wstring& setupPath, const std::wstring& systemDir,
+                               const std::wstring& setupParams, const std::wstring& ownArguments) {
+    SetupCommand command;
+    if (IsInstallerPackage(setupPath)) {
+        orelib::AppendArgument(command.parameters, L"/i");
+        orelib::AppendArgument(command.parameters, setupPath);
+        command.file = orelib::CombinePath(systemDir, L"msiexec.exe");
+    } else {
+        command.file = setupPath;
+    }
+    if (!setupParams.empty()) orelib::AppendRawArguments(command.parameters, setupParams);
+    if (!ownArguments.empty()) orelib::AppendRawArguments(command.parameters, ownArguments);
+    return command;
+}

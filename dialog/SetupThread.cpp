@@ -1,0 +1,79 @@
+#include "dialog/SetupThread.h"
+
+#include "dialog/SetupCommand.h"
+#include "dialog/SfxMessages.h"
+#include "orelib/win32/Files.h"
+#include "orelib/win32/Handle.h"
+#include "orelib/win32/Process.h"
+
+namespace {
+
+// The setup program could not be started: the system's error code and the
+// file it was about.
+struct CSetupLaunchError {
+    uint32_t code;
+    std::wstring file;
+};
+
+// Lets the program's last window calls and file handles settle before its
+// folder is removed.
+constexpr DWORD kPauseBeforeCleanupMs = 1000;
+
+}  // namespace
+
+CSetupThread::~CSetupThread() = default;
+
+bool CSetupThread::Start(const SetupJob& job) {
+    m_job = job;
+    return orelib::CMfcWorkerThread::Start(0, 0, nullptr);
+}
+
+unsigned CSetupThread::Run() {
+    m_errorFile.clear();
+
+    uint32_t value = 0;
+    bool ran = false;
+    try {
+        value = LaunchSetup();
+        ran = true;
+    } catch (const CSetupLaunchError& error) {
+        value = error.code;
+        m_errorFile = error.file;
+    }
+
+    // After the program has ended and after a failed start alike.
+    if (!m_job.workingFolder.empty())
+        orelib::DeleteFolderTree(m_job.workingFolder.c_str(), orelib::kDeleteAll);
+
+    if (m_job.notifyWindow)
+        PostMessageW(m_job.notifyWindow, WM_SFX_SETUP_FINISHED, value, ran ? 1 : 0);
+    return 0;
+}
+
+uint32_t CSetupThread::LaunchSetup() {
+    const uint32_t flags = GetSetupLaunchFlags(m_job.setupFile);
+    PROCESS_INFORMATION info{};
+    if (!orelib::LaunchProcess(m_job.notifyWindow, m_job.setupFile.c_str(),
+                               m_job.commandLine.c_str(), &info, nullptr, m_job.showCommand, flags)) {
+        DWORD code = GetLastError();
+        // A failure the system gave no reason for must still not pass for a
+        // setup that ran and returned 0.
+        if (code == 0) code = static_cast<DWORD>(E_FAIL);
+        throw CSetupLaunchError{code, m_job.setupFile};
+    }
+    if (m_job.notifyWindow) PostMessageW(m_job.notifyWindow, WM_SFX_SETUP_STARTED, 0, 0);
+
+    DWORD exitCode = 0;
+    {
+        const orelib::CHandle process(info.hProcess);
+        const orelib::CHandle thread(info.hThread);
+        // The shell may succeed without a process of its own (a running
+        // program took the file over): nothing to wait for, exit code 0.
+        if (process) {
+            WaitForSingleObject(process.Get(), INFINITE);
+            GetExitCodeProcess(process.Get(), &exitCode);
+        }
+    }
+    Sleep(kPauseBeforeCleanupMs);
+    return exitCode;
+}

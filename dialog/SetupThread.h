@@ -1,0 +1,41 @@
+#pragma once
+// The setup worker: starts the package's setup program, waits for it to end,
+// removes the working folder and reports the outcome to the dialog.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "orelib/win32/WorkerThread.h"
+
+// What the setup worker starts and where it reports.
+struct SetupJob {
+    HWND notifyWindow = nullptr;  // receives the STARTED / FINISHED messages; null: none
+    std::wstring workingFolder;   // deleted after the program has ended; "": nothing
+    std::wstring setupFile;       // full path of the program to start
+    std::wstring commandLine;     // its parameters, without the program itself
+    int showCommand = 1;          // SW_ value for its window
+};
+
+class CSetupThread : public orelib::CMfcWorkerThread {
+public:
+    ~CSetupThread() override;
+
+    // Copies the job and starts the thread; false when it could not be
+    // started or still runs.
+    bool Start(const SetupJob& job);
+
+    // The file the last start failed on; "" after a successful start. Read it
+    // only after WM_SFX_SETUP_FINISHED.
+    const std::wstring& GetErrorFile() const { return m_errorFile; }
+
+protected:
+    unsigned Run() override;
+
+private:
+    // The program's exit code; throws CSetupLaunchError when it cannot start.
+    uint32_t LaunchSetup();
+
+    SetupJob m_job;
+    std::wstring m_errorFile;
+};

@@ -1,0 +1,78 @@
+// Starting the package's setup program once extraction has succeeded, and
+// turning the setup worker's report into the run's exit code.
+#include "dialog/SelfExtractingDlg.h"
+
+#include "app/App.h"
+#include "app/UiText.h"
+#include "dialog/SetupCommand.h"
+#include "framework/WinApp.h"
+#include "orelib/win32/ErrorText.h"
+#include "orelib/win32/Files.h"
+#include "orelib/win32/Process.h"
+#include "resources/resource.h"
+
+namespace {
+
+// A file, not a folder, is there.
+bool IsExistingFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+bool CSelfExtractingDlg::StartSetupWorker(const SetupJob& job) { return m_setupThread.Start(job); }
+
+std::wstring CSelfExtractingDlg::SetupErrorFile() const { return m_setupThread.GetErrorFile(); }
+
+// StartSetup's normal mode: work out the program and its command line from
+// the configuration, and hand them to the setup worker.
+void CSelfExtractingDlg::StartSetupProgram() {
+    SetDlgItemText(IDC_STATUS_TEXT, LoadUiString(IDS_STARTING_SETUP));
+    EnableWindow(GetDlgItem(IDCANCEL), FALSE);
+
+    const SetupSettings settings = ReadSetupSettings(theApp.m_config, theApp.m_culture);
+    const std::wstring& fileName = ChooseSetupFileName(settings, orelib::IsWow64());
+    const std::wstring setupPath = ResolveSetupPath(m_workingFolder, fileName, IsExistingFile);
+    const SetupCommand command =
+        BuildSetupCommand(setupPath, orelib::GetSystemDir(), settings.params, orelib::GetOwnArguments());
+
+    SetupJob job;
+    job.notifyWindow = m_hWnd;
+    job.workingFolder = m_workingFolder;
+    job.setupFile = command.file;
+    job.commandLine = command.parameters;
+    job.showCommand = settings.showCommand;
+    if (StartSetupWorker(job)) return;
+
+    // Without a worker nothing would ever end this dialog (Cancel is
+    // disabled): clean up and report it like a program that could not start.
+    DWORD code = GetLastError();
+    if (code == 0) code = static_cast<DWORD>(E_FAIL);
+    orelib::DeleteFolderTree(m_workingFolder.c_str(), orelib::kDeleteAll);
+    ShowLaunchError(code, command.file);
+    m_exitCode = kExitLaunchFailed;
+    EndDialog(IDOK);
+}
+
+// WM_SFX_SETUP_FINISHED: (exit code, ran) after the program ended, or
+// (error code, not ran) when it could not be started.
+LRESULT CSelfExtractingDlg::OnSetupFinished(uint32_t value, bool ran) {
+    if (ran) {
+        m_exitCode = value;
+    } else if (value == ERROR_CANCELLED) {
+        m_exitCode = kExitUserCancelled;  // the user declined a prompt of the system
+    } else if (value != 0) {
+        ShowLaunchError(value, SetupErrorFile());
+        m_exitCode = kExitLaunchFailed;
+    }
+    EndDialog(IDOK);
+    return 0;
+}
+
+// The system's text for the code, a blank line and the file that was to be
+// started. Not brought to the foreground: the dialog may be hidden by now.
+void CSelfExtractingDlg::ShowLaunchError(uint32_t code, const std::wstring& file) {
+    const std::wstring text = orelib::FormatErrorText(code) + L"\n\n" + file;
+    framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONERROR);
+}

@@ -1,0 +1,100 @@
+#include "orelib/win32/BrowseForFolder.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <memory>
+
+#include "orelib/Path.h"
+#include "orelib/win32/ComPtr.h"
+#include "orelib/win32/DynamicCalls.h"
+#include "orelib/win32/Process.h"
+
+namespace orelib {
+
+namespace {
+
+// Item lists the shell hands out belong to the COM allocator.
+struct CoTaskMemDeleter {
+    void operator()(void* memory) const { CoTaskMemFree(memory); }
+};
+
+// BFFM_INITIALIZED: preselect the initial folder passed as the callback's data.
+int CALLBACK PreselectFolder(HWND window, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED && data != 0)
+        SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+}
+
+std::wstring BrowseWithLegacyDialog(HWND owner, const std::wstring& initialFolder,
+                                    const std::wstring& legacyTitle) {
+    wchar_t displayName[MAX_PATH] = {};
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = legacyTitle.empty() ? nullptr : legacyTitle.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = PreselectFolder;
+    info.lParam = initialFolder.empty() ? 0 : reinterpret_cast<LPARAM>(initialFolder.c_str());
+
+    std::unique_ptr<ITEMIDLIST, CoTaskMemDeleter> items(SHBrowseForFolderW(&info));
+    if (!items) return {};
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(items.get(), path)) return {};
+    return path;
+}
+
+HRESULT BrowseWithFileDialog(HWND owner, const std::wstring& initialFolder,
+                             const std::wstring& title, std::wstring* chosen) {
+    CComPtr<IFileOpenDialog> dialog;
+    HRESULT hr = CoCreateInstance(CLSID_FileOpenDialog, nullptr,
+                                  CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IFileOpenDialog,
+                                  dialog.ReceiveVoid());
+    if (FAILED(hr)) return hr;
+
+    FILEOPENDIALOGOPTIONS options = 0;
+    hr = dialog->GetOptions(&options);
+    if (FAILED(hr)) return hr;
+    hr = dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_DEFAULTNOMINIMODE);
+    if (FAILED(hr)) return hr;
+    if (!title.empty()) {
+        hr = dialog->SetTitle(title.c_str());
+        if (FAILED(hr)) return hr;
+    }
+
+    // A start folder that cannot be parsed (a drive gone meanwhile) only
+    // loses the preselection.
+    CComPtr<IShellItem> start;
+    if (SUCCEEDED(CallSHCreateItemFromParsingName(initialFolder.c_str(), nullptr, IID_IShellItem,
+                                                  start.ReceiveVoid())))
+        dialog->SetFolder(start.Get());
+
+    hr = dialog->Show(owner);  // HRESULT_FROM_WIN32(ERROR_CANCELLED) when cancelled
+    if (FAILED(hr)) return hr;
+
+    CComPtr<IShellItem> result;
+    hr = dialog->GetResult(result.Receive());
+    if (FAILED(hr)) return hr;
+    std::unique_ptr<wchar_t, CoTaskMemDeleter> path;
+    wchar_t* rawPath = nullptr;
+    hr = result->GetDisplayName(SIGDN_FILESYSPATH, &rawPath);
+    path.reset(rawPath);
+    if (FAILED(hr)) return hr;
+    if (path) *chosen = path.get();
+    return S_OK;
+}
+
+}  // namespace
+
+std::wstring BrowseForFolder(HWND owner, const std::wstring& initialFolder,
+                             const std::wstring& title, const std::wstring& legacyTitle) {
+    std::wstring chosen;
+    if (GetOsVersionNumber() < kWindowsVistaVersion)
+        chosen = BrowseWithLegacyDialog(owner, initialFolder, legacyTitle);
+    else if (FAILED(BrowseWithFileDialog(owner, initialFolder, title, &chosen)))
+        chosen.clear();  // cancelled or no file-system path: the caller only needs "nothing"
+    AddBackslash(chosen);
+    return chosen;
+}
+
+}  // namespace orelib
