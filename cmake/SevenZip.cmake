@@ -128,6 +128,7 @@ target_compile_definitions(sevenzip PUBLIC
   UNICODE _UNICODE Z7_SFX Z7_EXTRACT_ONLY Z7_ST Z7_LONG_PATH)
 # The same oldest supported Windows as the rest of the stub.
 target_compile_definitions(sevenzip PRIVATE _WIN32_WINNT=0x0601 WINVER=0x0601)
-target_compile_options(sevenzip PRIVATE -Os -ffunction-sections -fdata-sections -w)
+target_compile_options(sevenzip PRIVATE -Os -ffunction-sections -fdata-sections -w
+  $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 
 set(SFX_ARCHIVE_LIBRARY sevenzip)

@@ -159,3 +159,33 @@ TEST(ExtractTarget, FileInTheWayFailsWithItsPath) {
 }
 
 }  // namespace
+
+namespace {
+
+// The library's defaults keep every item inside the target folder: ".." and
+// roots are dropped, a drive becomes a folder name, a stream name becomes part
+// of the file name, and a symbolic link becomes a plain file.
+TEST(ExtractSafety, HostileItemNamesStayInsideTheTarget) {
+    CTempFolder temp;
+    CDialogStandIn dialog;
+    CExtractThread thread;
+    const std::wstring target = temp / L"a\\b\\out";
+    RunExtraction(thread, dialog, Fixture(L"setup_hostile.exe"), target);
+    EXPECT_EQ(dialog.finalMessage, WM_SFX_EXTRACT_DONE);
+
+    std::vector<std::wstring> everything;
+    ListTree(temp.Path() + L"\\", L"", &everything);
+    std::sort(everything.begin(), everything.end());
+    const std::vector<std::wstring> expected = {
+        L"a\\", L"a\\b\\", L"a\\b\\out\\", L"a\\b\\out\\C_\\", L"a\\b\\out\\C_\\escaped_drive.txt",
+        L"a\\b\\out\\e.txt", L"a\\b\\out\\escaped_parent.txt", L"a\\b\\out\\escaped_root.txt",
+        L"a\\b\\out\\good.txt_stream", L"a\\b\\out\\link"};
+    EXPECT_EQ(everything, expected);
+    EXPECT_FALSE(CTempFolder::Exists(L"C:\\escaped_drive.txt"));
+    EXPECT_FALSE(CTempFolder::Exists(L"\\escaped_root.txt"));
+    const DWORD linkAttributes = GetFileAttributesW((target + L"\\link").c_str());
+    ASSERT_NE(linkAttributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(linkAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY), 0u);
+}
+
+}  // namespace
