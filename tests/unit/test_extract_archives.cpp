@@ -62,6 +62,20 @@ TEST(ExtractArchive, StubAloneHoldsNoArchive) {
     EXPECT_EQ(run.dialog.errors[0].requiredBytes, 0u);
 }
 
+// The library looks for "<name>.7z" beside an executable that holds no
+// archive; only the archive inside the own file may be extracted.
+TEST(ExtractArchive, ArchiveBesideTheExecutableIsRefused) {
+    CRun run;
+    const std::wstring setup = run.temp / L"setup.exe";
+    ASSERT_TRUE(CopyFileW(Fixture(L"stub_alone.exe").c_str(), setup.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(Fixture(L"lzma2.7z").c_str(), (run.temp / L"setup.7z").c_str(), FALSE));
+    run.Extract(setup);
+    EXPECT_EQ(run.dialog.Milestones(), run.FailedSequence());
+    ASSERT_EQ(run.dialog.errors.size(), 1u);
+    EXPECT_EQ(run.dialog.errors[0].code, kNotFound);
+    EXPECT_FALSE(CTempFolder::Exists(run.target + L"\\readme.txt"));
+}
+
 TEST(ExtractArchive, SignatureWithoutValidHeaderCrcIsPassedOver) {
     CRun run;
     run.Extract(Fixture(L"fake_signature.exe"));
