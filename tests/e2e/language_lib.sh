@@ -10,6 +10,7 @@
 #   dialog_value DUMP KEY          the value after "KEY" in a dump, e.g.
 #                                  dialog_value "$d" "control id=1007 class=Static text="
 #   send_keys TITLE_REGEX KEYS...  xdotool key presses to that window
+#   on_exit COMMAND                runs COMMAND when the test ends
 #   shoot TITLE_REGEX NAME         screenshot into $T (and into
 #                                  $SFX_SCREENSHOT_DIR when that is set)
 
@@ -17,6 +18,20 @@ DLGDUMP="$SFX_DIST/testtools/dlgdump.exe"
 [ -f "$DLGDUMP" ] || fail "dlgdump.exe is not built ($DLGDUMP)"
 command -v xdotool >/dev/null || fail "xdotool is missing"
 [ -n "${DISPLAY:-}" ] || fail "no X display"
+
+# A failed test must not leave its setup program's windows behind for the
+# next test to find: every package this test made is ended on exit.
+_PACKAGES=()
+_CLEANUPS=()
+on_exit() { _CLEANUPS+=("$1"); }
+_language_cleanup() {
+  local name cmd
+  for name in "${_PACKAGES[@]}"; do
+    timeout 30 wine taskkill /f /im "$name.exe" >/dev/null 2>&1 || true
+  done
+  for cmd in "${_CLEANUPS[@]}"; do eval "$cmd" || true; done
+}
+trap _language_cleanup EXIT
 
 start_setup() {
   rm -f "$T/exit"
@@ -109,7 +124,39 @@ make_package() {
   shift 2
   mkdir -p "$T/pkg"
   cp "$PROBE" "$T/pkg/probe.exe"
+  _PACKAGES+=("$name")
   printf '%s' "$config" | sed 's/$/\r/' >"$T/$name.ini"
   pack --config "$T/$name.ini" --dir "$T/pkg" -o "$T/$name.exe" "$@" 2>"$T/$name.pack.err" ||
     fail "sfxpack failed: $(cat "$T/$name.pack.err")"
+}
+
+# Types $2 into the focused field of the window titled $1 and presses Enter.
+type_into() {
+  local pattern="$1" text="$2" w=""
+  for _ in $(seq 10); do
+    w="$(xdotool search --onlyvisible --name "^($pattern)\$" 2>/dev/null | head -n 1)" || true
+    [ -n "$w" ] && xdotool windowfocus --sync "$w" >"$T/xdotool.log" 2>&1 && break
+    w=""
+    sleep 0.3
+  done
+  [ -n "$w" ] || fail "cannot focus the window '$pattern': $(cat "$T/xdotool.log")"
+  sleep 0.3
+  xdotool type --delay 100 "$text" >"$T/xdotool.log" 2>&1 || fail "xdotool could not type: $(cat "$T/xdotool.log")"
+  xdotool key Return >"$T/xdotool.log" 2>&1 || fail "xdotool could not press Return"
+}
+
+# Waits until a dialog titled $1 shows a control line matching the regular
+# expression $2; prints the dump.
+wait_dialog_line() {
+  local title="$1" regex="$2" seconds="${3:-60}" d=""
+  for _ in $(seq $((seconds * 2))); do
+    d="$(dump_dialog "$title")"
+    if grep -Eq -- "$regex" <<<"$d"; then
+      printf '%s\n' "$d"
+      return 0
+    fi
+    sleep 0.5
+  done
+  fail "no dialog '$title' with a line matching '$regex'; last seen:
+$d"
 }

@@ -14,7 +14,7 @@ export SFX_PROBE_REPORT="$(winpath "$T")\\report.txt"
 # the screenshots show the title bar. Undone when the test ends.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
   fail "cannot set Wine's window mode"
-trap "wine reg delete 'HKCU\\Software\\Wine\\X11 Driver' /v Managed /f >/dev/null 2>&1 || true" EXIT
+on_exit "wine reg delete 'HKCU\\Software\\Wine\\X11 Driver' /v Managed /f >/dev/null 2>&1"
 
 sorted_names() {
   expect_line "$1" "item id=1006 index=0 text=Deutsch (Deutschland)"
