@@ -133,7 +133,9 @@ int wmain(int argc, wchar_t** argv) {
 
     std::wstring report = L"title=" + Escape(TextOf(box)) + L"\n";
     report += L"text=" + Escape(TextOf(GetDlgItem(box, kMessageTextId))) + L"\n";
-    report += std::wstring(L"icon=") + (icon && IsWindowVisible(icon) ? L"1" : L"0") + L"\n";
+    // The icon control exists in every box; only its icon tells.
+    const bool hasIcon = icon && IsWindowVisible(icon) && SendMessageW(icon, STM_GETICON, 0, 0) != 0;
+    report += std::wstring(L"icon=") + (hasIcon ? L"1" : L"0") + L"\n";
     report += L"buttons=";
     for (size_t i = 0; i < buttons.size(); ++i) {
         if (i) report += L",";

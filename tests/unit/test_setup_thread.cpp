@@ -1,0 +1,165 @@
+// The setup worker with real processes: the exit code, the messages to the
+// dialog, the removal of the working folder, and a start that fails.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "dialog/SetupThread.h"
+#include "dialog/SfxMessages.h"
+#include "orelib/win32/Process.h"
+#include "tests/unit/TempFolder.h"
+
+namespace {
+
+struct Posted {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// A message-only window on the test thread that collects what the worker posts.
+class CReceiver {
+public:
+    CReceiver() { m_window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr); }
+    ~CReceiver() { DestroyWindow(m_window); }
+    HWND Window() const { return m_window; }
+
+    // Everything posted until WM_SFX_SETUP_FINISHED, or what came within the time-out.
+    std::vector<Posted> CollectUntilFinished(DWORD timeoutMs = 60000) {
+        std::vector<Posted> posted;
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < timeoutMs) {
+            MSG msg;
+            while (PeekMessageW(&msg, m_window, WM_APP, WM_APP + 0x100, PM_REMOVE)) {
+                posted.push_back({msg.message, msg.wParam, msg.lParam});
+                if (msg.message == WM_SFX_SETUP_FINISHED) return posted;
+            }
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_POSTMESSAGE);
+        }
+        return posted;
+    }
+
+private:
+    HWND m_window = nullptr;
+};
+
+// A working folder as extraction leaves it: a read-only file and a nested folder.
+void FillWorkingFolder(const CTempFolder& folder) {
+    CreateDirectoryW((folder / L"sub").c_str(), nullptr);
+    CreateDirectoryW((folder / L"sub\\deeper").c_str(), nullptr);
+    ASSERT_TRUE(CTempFolder::WriteFile(folder / L"sub\\deeper\\data.bin", "data"));
+    ASSERT_TRUE(CTempFolder::WriteFile(folder / L"locked.txt", "ro"));
+    SetFileAttributesW((folder / L"locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
+std::wstring Cmd() { return orelib::CombinePath(orelib::GetSystemDir(), L"cmd.exe"); }
+
+}  // namespace
+
+TEST(SetupThread, ReportsTheExitCodeAfterStartedAndRemovesTheFolder) {
+    CTempFolder folder;
+    FillWorkingFolder(folder);
+    CReceiver receiver;
+    CSetupThread thread;
+    SetupJob job;
+    job.notifyWindow = receiver.Window();
+    job.workingFolder = folder.Path();
+    job.setupFile = Cmd();
+    job.commandLine = L"/c exit 3010";
+    job.showCommand = SW_HIDE;
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(thread.Start(job));
+
+    const std::vector<Posted> posted = receiver.CollectUntilFinished();
+    ASSERT_EQ(posted.size(), 2u);
+    EXPECT_EQ(posted[0].message, WM_SFX_SETUP_STARTED);
+    EXPECT_EQ(posted[0].wParam, 0u);
+    EXPECT_EQ(posted[0].lParam, 0);
+    EXPECT_EQ(posted[1].message, WM_SFX_SETUP_FINISHED);
+    EXPECT_EQ(posted[1].wParam, 3010u);
+    EXPECT_EQ(posted[1].lParam, 1);
+    // The pause before clean-up: a second at least.
+    EXPECT_GE(GetTickCount() - start, 1000u);
+    EXPECT_FALSE(CTempFolder::Exists(folder.Path()));
+    EXPECT_EQ(thread.GetErrorFile(), L"");
+    thread.WaitForEnd();
+}
+
+TEST(SetupThread, ExitCodesAboveTheSignedRangePassUnchanged) {
+    CReceiver receiver;
+    CSetupThread thread;
+    SetupJob job;
+    job.notifyWindow = receiver.Window();
+    job.setupFile = Cmd();
+    job.commandLine = L"/c exit -2147023293";  // 0x80070643
+    job.showCommand = SW_HIDE;
+    ASSERT_TRUE(thread.Start(job));
+    const std::vector<Posted> posted = receiver.CollectUntilFinished();
+    ASSERT_FALSE(posted.empty());
+    EXPECT_EQ(posted.back().message, WM_SFX_SETUP_FINISHED);
+    EXPECT_EQ(static_cast<uint32_t>(posted.back().wParam), 0x80070643u);
+    EXPECT_EQ(posted.back().lParam, 1);
+}
+
+TEST(SetupThread, FailedStartReportsTheErrorAndTheFileAndStillCleansUp) {
+    CTempFolder folder;
+    FillWorkingFolder(folder);
+    CReceiver receiver;
+    CSetupThread thread;
+    SetupJob job;
+    job.notifyWindow = receiver.Window();
+    job.workingFolder = folder.Path();
+    job.setupFile = folder / L"missing.exe";
+    job.commandLine = L"/x";
+    ASSERT_TRUE(thread.Start(job));
+
+    const std::vector<Posted> posted = receiver.CollectUntilFinished();
+    ASSERT_EQ(posted.size(), 1u) << "no STARTED message after a failed start";
+    EXPECT_EQ(posted[0].message, WM_SFX_SETUP_FINISHED);
+    EXPECT_EQ(posted[0].wParam, static_cast<WPARAM>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(posted[0].lParam, 0);
+    thread.WaitForEnd();
+    EXPECT_EQ(thread.GetErrorFile(), folder / L"missing.exe");
+    EXPECT_FALSE(CTempFolder::Exists(folder.Path()));
+}
+
+TEST(SetupThread, OtherFileTypesStartThroughTheShell) {
+    CTempFolder folder;
+    ASSERT_TRUE(CTempFolder::WriteFile(folder / L"install.bat", "@exit /b 7\r\n"));
+    CReceiver receiver;
+    CSetupThread thread;
+    SetupJob job;
+    job.notifyWindow = receiver.Window();
+    job.setupFile = folder / L"install.bat";
+    job.showCommand = SW_HIDE;
+    ASSERT_TRUE(thread.Start(job));
+    const std::vector<Posted> posted = receiver.CollectUntilFinished();
+    ASSERT_FALSE(posted.empty());
+    EXPECT_EQ(posted.back().message, WM_SFX_SETUP_FINISHED);
+    EXPECT_EQ(posted.back().wParam, 7u);
+    EXPECT_EQ(posted.back().lParam, 1);
+    // No working folder in the job: nothing is deleted.
+    EXPECT_TRUE(CTempFolder::Exists(folder / L"install.bat"));
+}
+
+TEST(SetupThread, AStartedWorkerRefusesASecondStartAndCanRunAgainLater) {
+    CReceiver receiver;
+    CSetupThread thread;
+    SetupJob job;
+    job.notifyWindow = receiver.Window();
+    job.setupFile = Cmd();
+    job.commandLine = L"/c exit 5";
+    job.showCommand = SW_HIDE;
+    ASSERT_TRUE(thread.Start(job));
+    EXPECT_FALSE(thread.Start(job));  // the one-second pause keeps it running
+    receiver.CollectUntilFinished();
+    thread.WaitForEnd();
+    job.commandLine = L"/c exit 6";
+    ASSERT_TRUE(thread.Start(job));
+    const std::vector<Posted> posted = receiver.CollectUntilFinished();
+    ASSERT_FALSE(posted.empty());
+    EXPECT_EQ(posted.back().wParam, 6u);
+}
