@@ -35,7 +35,7 @@ expect_line "$d" "selected id=1006 index=1"
 expect_line "$d" "control id=1 class=Button text=OK"
 expect_line "$d" "control id=2 class=Button text=Cancel"
 expect_line "$d" "focus id=1006"
-shoot 'Installation Language' language-dialog-en
+shoot 'Installation Language' language_en
 send_keys 'Installation Language' Escape
 finish_setup
 expect_exit 1602
@@ -52,7 +52,7 @@ expect_line "$d" "control id=1007 class=Static text=Wählen Sie die Sprache aus,
 expect_line "$d" "selected id=1006 index=0"
 expect_line "$d" "control id=2 class=Button text=Abbrechen"
 expect_line "$d" "focus id=1006"
-shoot 'Installationssprache' language-dialog-de
+shoot 'Installationssprache' language_de
 # Tab order: list, OK, Cancel.
 send_keys 'Installationssprache' Tab Tab space
 finish_setup
