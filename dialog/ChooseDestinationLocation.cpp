@@ -31,6 +31,10 @@ bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t requiredBytes) {
     const std::wstring chosen = orelib::BrowseForFolder(m_hWnd, initialFolder, title, title);
     if (chosen.empty()) return false;
 
-    m_workingFolder = orelib::CombinePath(chosen, MakeWorkingFolderName());
+    // Without a name the chosen folder itself would become the working
+    // folder, and be deleted at the end of the run.
+    const std::wstring name = MakeWorkingFolderName();
+    if (name.empty()) return false;
+    m_workingFolder = orelib::CombinePath(chosen, name);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "dialog/SetupCommand.h"
 
 #include "orelib/CommandLine.h"
+#include "orelib/LaunchPlan.h"
 #include "orelib/NoCaseLess.h"
 #include "orelib/Path.h"
 
@@ -44,7 +45,7 @@ bool IsInstallerPackage(const std::wstring& fileName) {
 }
 
 uint32_t GetSetupLaunchFlags(const std::wstring& fileToStart) {
-    return orelib::EqualsNoCase(GetExtension(fileToStart), L".exe") ? 0 : 2;
+    return orelib::EqualsNoCase(GetExtension(fileToStart), L".exe") ? 0 : orelib::kLaunchShellBeforeVista;
 }
 
 std::wstring ResolveSetupPath(const std::wstring& workingFolder, const std::wstring& fileName,
