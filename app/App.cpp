@@ -8,6 +8,8 @@
 #include <ctime>
 #include <memory>
 
+#include "app/WorkingFolder.h"
+#include "orelib/win32/CommonControls.h"
 #include "dialog/SelfExtractingDlg.h"
 #include "orelib/win32/FontOccManager.h"
 
@@ -20,7 +22,7 @@ BOOL CApp::InitInstance() {
     srand(static_cast<unsigned>(time(nullptr)) ^ GetCurrentProcessId());
 
     INITCOMMONCONTROLSEX controls{8, 0xFF};
-    InitCommonControlsEx(&controls);
+    orelib::CallInitCommonControlsEx(&controls);
 
     framework::CWinApp::InitInstance();
     CoInitialize(nullptr);  // balanced in ExitInstance; the run goes on regardless
@@ -60,6 +62,9 @@ BOOL CApp::InitInstance() {
 }
 
 int CApp::ExitInstance() {
+    // A working folder that start-up created but that no run cleaned up
+    // (start-up or the dialog failed after it) is not left behind.
+    if (!m_extractOnly) RemoveUnusedWorkingFolder(m_workingFolder);
     CoUninitialize();
     framework::CWinApp::ExitInstance();
     return static_cast<int>(m_exitCode);

@@ -1,24 +1,56 @@
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "app/App.h"
 #include "app/WorkingFolder.h"
 #include "orelib/Path.h"
+#include "orelib/RandomName.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Files.h"
+#include "orelib/win32/PrivateFolder.h"
+#include "orelib/win32/SecureRandom.h"
 
 namespace {
 const wchar_t kNameAlphabet[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
-constexpr int kAlphabetSize = 36;
-constexpr int kRandomChars = 8;
+constexpr size_t kRandomChars = 8;
+// A fresh name collides with an existing folder about once in 2.8e12 draws:
+// this many collisions in a row mean someone is in the way.
+constexpr int kMaxNameTries = 16;
+
+WorkingFolderNameSource& NameSource() {
+    static WorkingFolderNameSource source;
+    return source;
+}
+
+// Win32 codes print as "(183)", other HRESULTs in hexadecimal.
+uint32_t ErrorCodeOf(HRESULT hr) {
+    return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<uint32_t>(hr);
+}
 }  // namespace
 
 std::wstring MakeWorkingFolderName() {
-    std::wstring name = L"ktv";
-    for (int i = 0; i < kRandomChars; ++i) name += kNameAlphabet[std::rand() % kAlphabetSize];
-    return name;
+    return orelib::MakeRandomName(L"ktv", kNameAlphabet, kRandomChars, orelib::FillSecureRandom);
+}
+
+void SetWorkingFolderNameSource(WorkingFolderNameSource source) {
+    NameSource() = std::move(source);
+}
+
+HRESULT CreateWorkingFolder(const std::wstring& parent, std::wstring* folder) {
+    const WorkingFolderNameSource& source = NameSource();
+    return orelib::CreateUniquePrivateFolder(
+        parent, source ? source : WorkingFolderNameSource(MakeWorkingFolderName), kMaxNameTries, folder);
+}
+
+std::wstring CreateFolderErrorText(HRESULT hr) {
+    return L"Could not create a temporary folder for the installation files.\n\n" +
+           orelib::FormatErrorText(ErrorCodeOf(hr));
+}
+
+void RemoveUnusedWorkingFolder(const std::wstring& folder) {
+    if (!folder.empty()) orelib::DeleteFolderTree(folder.c_str(), orelib::kDeleteAll);
 }
 
 std::wstring ExtractOnlyFolder(const std::wstring& given, const std::wstring& currentDir,
@@ -56,6 +88,14 @@ bool CApp::PrepareWorkingFolder() {
         return false;
     }
     temp.resize(length);
-    m_workingFolder = orelib::CombinePath(temp, MakeWorkingFolderName());
+    // Created here, not by the extraction, so that a folder of the same name
+    // that someone else prepared is never used.
+    std::wstring folder;
+    const HRESULT hr = CreateWorkingFolder(temp, &folder);
+    if (FAILED(hr)) {
+        DoMessageBox(CreateFolderErrorText(hr).c_str(), MB_OK | MB_ICONERROR, 0);
+        return false;
+    }
+    m_workingFolder = folder;
     return true;
 }

@@ -1,10 +1,30 @@
 #pragma once
 // Names and paths of the folder a run extracts into.
+#include <windows.h>
+
+#include <functional>
 #include <string>
 
-// "ktv" and 8 characters drawn with rand() from a-z and 0-9; nothing checks
-// whether such a folder exists already.
+// "ktv" and 8 characters drawn evenly from a-z and 0-9 with the system's
+// cryptographic generator; empty when it fails.
 std::wstring MakeWorkingFolderName();
+
+// Creates a new working folder under `parent` that only Administrators and
+// SYSTEM can change, with a new name for every name that exists already (at
+// most 16 names). On success *folder holds its full path.
+HRESULT CreateWorkingFolder(const std::wstring& parent, std::wstring* folder);
+
+// Where CreateWorkingFolder takes its names from; an empty source restores
+// MakeWorkingFolderName. For tests that need a name to collide.
+using WorkingFolderNameSource = std::function<std::wstring()>;
+void SetWorkingFolderNameSource(WorkingFolderNameSource source);
+
+// The failure message when no working folder could be created: a fixed
+// English text and the error.
+std::wstring CreateFolderErrorText(HRESULT hr);
+
+// Deletes a working folder that start-up created but the run never used.
+void RemoveUnusedWorkingFolder(const std::wstring& folder);
 
 // The extract-only folder: `given` made absolute against `currentDir`, or,
 // when nothing was given, a folder in `currentDir` named after the program

@@ -16,7 +16,7 @@ add_library(sfxcore STATIC ${SFX_CORE_SOURCES})
 target_include_directories(sfxcore PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(sfxcore PRIVATE ${SFX_SIZE_FLAGS} -Wall -Wextra -Wno-unused-parameter)
 target_link_libraries(sfxcore PUBLIC orelib_core ${SFX_ARCHIVE_LIBRARY}
-                      comctl32 ole32 oleaut32 uuid shell32 shlwapi uxtheme gdi32 user32 advapi32 kernel32)
+                      comctl32 ole32 oleaut32 uuid shell32 shlwapi gdi32 user32 advapi32 kernel32)
 
 set(SFX_RESOURCES ${CMAKE_SOURCE_DIR}/resources/sfxstub.rc)
 # windres writes no dependency file itself; its preprocessor does, so that an

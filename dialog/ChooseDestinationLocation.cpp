@@ -32,9 +32,14 @@ bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t requiredBytes) {
     if (chosen.empty()) return false;
 
     // Without a name the chosen folder itself would become the working
-    // folder, and be deleted at the end of the run.
-    const std::wstring name = MakeWorkingFolderName();
-    if (name.empty()) return false;
-    m_workingFolder = orelib::CombinePath(chosen, name);
+    // folder, and be deleted at the end of the run. The new folder is made
+    // here, like the first one, so that nobody else can have prepared it.
+    std::wstring folder;
+    const HRESULT hr = CreateWorkingFolder(chosen, &folder);
+    if (FAILED(hr)) {
+        framework::AfxMessageBox(CreateFolderErrorText(hr).c_str(), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    m_workingFolder = folder;
     return true;
 }

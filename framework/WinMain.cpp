@@ -1,7 +1,9 @@
 // The stub's entry point: hands control to the one application object.
 #include <cstdlib>
+#include <initializer_list>
 
 #include "framework/WinApp.h"
+#include "orelib/win32/DynamicCalls.h"
 
 // The runtime's default terminate handler prints a demangled type name to a
 // console the stub does not have; replacing it drops the demangler from the
@@ -26,9 +28,25 @@ void RestrictDllSearchToSystemFolder() {
     SetDllDirectoryW(L"");
 }
 
+// Windows components load uxtheme by name (comctl32 while it attaches, dialogs
+// through delay-loads), not all of them with the restriction above. A module
+// already loaded under the same name is what such a load gets, so uxtheme is
+// taken from the system folder first, then comctl32, which the stub does not
+// import for this reason. Both stay loaded for the life of the process.
+void PreloadSystemLibraries() {
+    for (const wchar_t* name : {L"uxtheme.dll", L"comctl32.dll"}) orelib::LoadSystemLibrary(name);
+}
+
+// Runs before every other static initialiser: the first user32 call there
+// (the message registration of the application object) already makes Windows
+// components load DLLs by name.
+__attribute__((constructor(101))) void ProtectDllLoading() {
+    RestrictDllSearchToSystemFolder();
+    PreloadSystemLibraries();
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    RestrictDllSearchToSystemFolder();
     return framework::AfxWinMain();
 }

@@ -1,8 +1,9 @@
 #include "orelib/win32/ResizeDlg.h"
 
-#include <uxtheme.h>
 #include <vssym32.h>
 #include <windowsx.h>
+
+#include "orelib/win32/ThemeCalls.h"
 
 namespace orelib {
 
@@ -45,10 +46,7 @@ RECT CResizeDlg::GripRect() const {
 
 void CResizeDlg::DrawSizeGrip(HDC dc) const {
     RECT grip = GripRect();
-    if (HTHEME theme = OpenThemeData(m_hWnd, L"SCROLLBAR")) {
-        DrawThemeBackground(theme, dc, SBP_SIZEBOX, SZB_RIGHTALIGN, &grip, nullptr);
-        CloseThemeData(theme);
-    } else {
+    if (!DrawThemedPart(m_hWnd, L"SCROLLBAR", dc, SBP_SIZEBOX, SZB_RIGHTALIGN, grip)) {
         DrawFrameControl(dc, &grip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
     }
 }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -25,7 +24,6 @@ bool IsFolderName(const std::wstring& name) {
 }  // namespace
 
 TEST(WorkingFolder, NamesHaveTheFixedForm) {
-    std::srand(12345);
     std::set<std::wstring> names;
     std::set<wchar_t> characters;
     for (int i = 0; i < 200; ++i) {
@@ -66,10 +64,14 @@ TEST_F(PrepareWorkingFolder, NormalModeUsesANewNameUnderTemp) {
     const std::wstring folder = theApp.m_workingFolder;
     EXPECT_EQ(orelib::GetFileDirPart(folder), orelib::WithBackslash(temp));
     EXPECT_TRUE(IsFolderName(orelib::GetFileNamePart(folder))) << testing::PrintToString(folder);
-    EXPECT_FALSE(CTempFolder::Exists(folder));  // extraction creates it, not this step
+    EXPECT_TRUE(CTempFolder::Exists(folder));  // made here, so nobody else can have prepared it
 
     ASSERT_TRUE(theApp.PrepareWorkingFolder());
     EXPECT_NE(theApp.m_workingFolder, folder);
+    EXPECT_TRUE(CTempFolder::Exists(theApp.m_workingFolder));
+    RemoveUnusedWorkingFolder(theApp.m_workingFolder);
+    RemoveUnusedWorkingFolder(folder);
+    EXPECT_FALSE(CTempFolder::Exists(folder));
 }
 
 TEST_F(PrepareWorkingFolder, ExtractOnlyModeResolvesAgainstTheCurrentDirectory) {

@@ -1,0 +1,19 @@
+#include "orelib/win32/CommonControls.h"
+
+#include "orelib/win32/DynamicCalls.h"
+#include "orelib/win32/Handle.h"
+
+namespace orelib {
+
+BOOL CallInitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
+    using Fn = decltype(&InitCommonControlsEx);
+    // The window classes it registers stay registered while comctl32 is
+    // loaded: the reference taken here is kept for the life of the process.
+    const HMODULE comctl = LoadSystemLibrary(L"comctl32.dll");
+    const auto fn = comctl ? reinterpret_cast<Fn>(reinterpret_cast<void*>(
+                                 GetProcAddress(comctl, "InitCommonControlsEx")))
+                           : nullptr;
+    return fn ? fn(controls) : FALSE;
+}
+
+}  // namespace orelib

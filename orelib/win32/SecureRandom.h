@@ -1,0 +1,10 @@
+#pragma once
+// Random bytes from the system's cryptographic generator.
+#include <cstddef>
+
+namespace orelib {
+
+// RtlGenRandom (advapi32 SystemFunction036). False when it fails.
+bool FillSecureRandom(unsigned char* buffer, size_t size);
+
+}  // namespace orelib

@@ -1,0 +1,264 @@
+// The working folder is created by the stub itself, under a name nobody could
+// prepare, with a DACL that lets only Administrators and SYSTEM change it.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/WorkingFolder.h"
+#include "orelib/Path.h"
+#include "orelib/win32/ErrorText.h"
+#include "orelib/win32/PrivateFolder.h"
+#include "orelib/win32/SecureRandom.h"
+#include "tests/unit/AppStateGuard.h"
+#include "tests/unit/TempFolder.h"
+
+namespace {
+
+constexpr DWORD kReadExecute = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;  // 0x1200a9
+
+struct CAce {
+    std::wstring sid;
+    DWORD mask;
+    BYTE flags;
+};
+
+std::wstring SidText(PSID sid) {
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text)) return L"?";
+    std::wstring result = text;
+    LocalFree(text);
+    return result;
+}
+
+// A folder's security: owner, DACL control bits and entries.
+struct CStoredSecurity {
+    bool read = false;
+    std::wstring owner;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    std::vector<CAce> aces;
+
+    CStoredSecurity() = default;
+    // As stored for `path`.
+    explicit CStoredSecurity(const std::wstring& path) {
+        PSID owner = nullptr;
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT,
+                                  OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                                  nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+            return;
+        }
+        Read(descriptor, owner, dacl);
+        LocalFree(descriptor);
+    }
+    // As written in SDDL.
+    static CStoredSecurity FromSddl(const wchar_t* sddl) {
+        CStoredSecurity result;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+            return result;
+        PSID owner = nullptr;
+        BOOL defaulted = FALSE, present = FALSE;
+        PACL dacl = nullptr;
+        GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
+        GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+        result.Read(descriptor, owner, present ? dacl : nullptr);
+        LocalFree(descriptor);
+        return result;
+    }
+
+private:
+    void Read(PSECURITY_DESCRIPTOR descriptor, PSID owner, PACL dacl) {
+        read = true;
+        if (owner) this->owner = SidText(owner);
+        DWORD revision = 0;
+        GetSecurityDescriptorControl(descriptor, &control, &revision);
+        for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+            void* ace = nullptr;
+            if (!GetAce(dacl, i, &ace)) continue;
+            auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+            if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) {
+                aces.push_back({L"type " + std::to_wstring(allowed->Header.AceType), 0, 0});
+                continue;
+            }
+            aces.push_back({SidText(&allowed->SidStart), allowed->Mask, allowed->Header.AceFlags});
+        }
+    }
+};
+
+// Wine keeps no security descriptors of files: it answers with one made up
+// from the Unix permissions, so what was stored can be read back on Windows only.
+bool StoresFileSecurity() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
+}
+
+std::wstring Describe(const std::vector<CAce>& aces) {
+    std::wstring text;
+    for (const CAce& ace : aces) {
+        wchar_t line[160];
+        swprintf(line, 160, L"%ls mask=0x%lx flags=0x%x; ", ace.sid.c_str(), ace.mask, ace.flags);
+        text += line;
+    }
+    return text;
+}
+
+// The three entries of a private folder, with the inheritance flags expected.
+void ExpectPrivateEntries(const std::vector<CAce>& aces, BYTE flags) {
+    ASSERT_EQ(aces.size(), 3u) << testing::PrintToString(Describe(aces));
+    EXPECT_EQ(aces[0].sid, L"S-1-5-32-544");  // Administrators
+    EXPECT_EQ(aces[0].mask, static_cast<DWORD>(FILE_ALL_ACCESS));
+    EXPECT_EQ(aces[1].sid, L"S-1-5-18");      // SYSTEM
+    EXPECT_EQ(aces[1].mask, static_cast<DWORD>(FILE_ALL_ACCESS));
+    EXPECT_EQ(aces[2].sid, L"S-1-3-4");       // OWNER RIGHTS: no write, no WRITE_DAC
+    EXPECT_EQ(aces[2].mask, kReadExecute);
+    for (const CAce& ace : aces) EXPECT_EQ(ace.flags, flags) << testing::PrintToString(ace.sid);
+}
+
+// Names from a list, then from the real generator; counts the calls.
+struct CScriptedNames {
+    std::vector<std::wstring> names;
+    int calls = 0;
+    std::wstring operator()() {
+        const size_t index = static_cast<size_t>(calls++);
+        return index < names.size() ? names[index] : MakeWorkingFolderName();
+    }
+};
+
+class CNameSourceGuard {
+public:
+    ~CNameSourceGuard() { SetWorkingFolderNameSource(nullptr); }
+};
+
+}  // namespace
+
+TEST(SecureRandom, FillsBuffersOfAnySize) {
+    std::vector<unsigned char> a(100000), b(100000);
+    ASSERT_TRUE(orelib::FillSecureRandom(a.data(), a.size()));
+    ASSERT_TRUE(orelib::FillSecureRandom(b.data(), b.size()));
+    EXPECT_NE(a, b);
+    size_t zeros = 0;
+    for (unsigned char byte : a) zeros += byte == 0;
+    EXPECT_LT(zeros, 1000u);  // about 390 expected; an unfilled buffer has 100000
+}
+
+TEST(PrivateFolder, DescriptorLetsOnlyAdministratorsAndSystemWrite) {
+    for (bool administrators : {true, false}) {
+        const CStoredSecurity security = CStoredSecurity::FromSddl(orelib::PrivateFolderSddl(administrators));
+        ASSERT_TRUE(security.read);
+        EXPECT_TRUE(security.control & SE_DACL_PROTECTED);  // nothing from the user's temp folder
+        ExpectPrivateEntries(security.aces, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+        EXPECT_EQ(security.owner, administrators ? L"S-1-5-32-544" : L"");
+    }
+}
+
+TEST(PrivateFolder, StoredDaclReadsBackAndIsInherited) {
+    CTempFolder scratch;
+    const std::wstring folder = scratch / L"private";
+    ASSERT_EQ(orelib::CreatePrivateFolder(folder), S_OK);
+    ASSERT_TRUE(CTempFolder::WriteFile(folder + L"\\setup.exe", "MZ"));
+    ASSERT_TRUE(CreateDirectoryW((folder + L"\\sub").c_str(), nullptr));
+    if (!StoresFileSecurity()) GTEST_SKIP() << "this system keeps no security descriptors of files";
+
+    const CStoredSecurity security(folder);
+    ASSERT_TRUE(security.read);
+    EXPECT_TRUE(security.control & SE_DACL_PROTECTED) << security.control;
+    ExpectPrivateEntries(security.aces, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+    EXPECT_EQ(security.owner, L"S-1-5-32-544");  // the test runs elevated
+    // What extraction writes below inherits the same entries.
+    ExpectPrivateEntries(CStoredSecurity(folder + L"\\setup.exe").aces, INHERITED_ACE);
+    ExpectPrivateEntries(CStoredSecurity(folder + L"\\sub").aces,
+                         INHERITED_ACE | OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+}
+
+TEST(PrivateFolder, ExistingFolderOrFileIsNeverTakenOver) {
+    CTempFolder scratch;
+    ASSERT_TRUE(CreateDirectoryW((scratch / L"taken").c_str(), nullptr));
+    ASSERT_TRUE(CTempFolder::WriteFile(scratch / L"file", "x"));
+    EXPECT_EQ(orelib::CreatePrivateFolder(scratch / L"taken"), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(orelib::CreatePrivateFolder(scratch / L"file"), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(orelib::CreatePrivateFolder(scratch / L"missing\\child"), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+}
+
+TEST(PrivateFolder, UniqueFolderPassesOverTakenNamesAndGivesUp) {
+    CTempFolder scratch;
+    ASSERT_TRUE(CreateDirectoryW((scratch / L"a").c_str(), nullptr));
+    ASSERT_TRUE(CTempFolder::WriteFile(scratch / L"b", "x"));
+
+    std::vector<std::wstring> names{L"a", L"b", L"c"};
+    size_t next = 0;
+    std::wstring created;
+    EXPECT_EQ(orelib::CreateUniquePrivateFolder(scratch.Path(), [&] { return names[next++]; }, 16, &created), S_OK);
+    EXPECT_EQ(created, scratch / L"c");
+    EXPECT_EQ(next, 3u);
+
+    int calls = 0;
+    created.clear();
+    EXPECT_EQ(orelib::CreateUniquePrivateFolder(scratch.Path(), [&] { ++calls; return std::wstring(L"a"); }, 16, &created),
+              HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(calls, 16);
+    EXPECT_TRUE(created.empty());
+
+    EXPECT_EQ(orelib::CreateUniquePrivateFolder(scratch.Path(), [] { return std::wstring(); }, 16, &created), E_FAIL);
+    // Another failure than a taken name ends the search at once.
+    calls = 0;
+    EXPECT_EQ(orelib::CreateUniquePrivateFolder(scratch / L"missing", [&] { ++calls; return std::wstring(L"x"); }, 16, &created),
+              HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(calls, 1);
+}
+
+using WorkingFolderCreation = AppTest;
+
+TEST_F(WorkingFolderCreation, APreparedFolderWithTheDrawnNameIsNeverUsed) {
+    CNameSourceGuard restore;
+    wchar_t temp[MAX_PATH + 1];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    // Someone guessed the name and prepared the folder with a file of theirs.
+    const std::wstring guessed = orelib::CombinePath(temp, L"ktvguessed1");
+    CreateDirectoryW(guessed.c_str(), nullptr);
+    ASSERT_TRUE(CTempFolder::WriteFile(guessed + L"\\setup.exe", "planted"));
+
+    CScriptedNames names{{L"ktvguessed1", L"ktvguessed1"}};
+    SetWorkingFolderNameSource(std::ref(names));
+    ASSERT_TRUE(theApp.PrepareWorkingFolder());
+    EXPECT_EQ(names.calls, 3);
+    const std::wstring folder = theApp.m_workingFolder;
+    EXPECT_NE(folder, guessed);
+    EXPECT_EQ(orelib::GetFileDirPart(folder), orelib::WithBackslash(temp));
+    EXPECT_TRUE(CTempFolder::Exists(folder));
+    EXPECT_FALSE(CTempFolder::Exists(folder + L"\\setup.exe"));
+
+    // Removing an unused working folder leaves the prepared one alone.
+    RemoveUnusedWorkingFolder(folder);
+    EXPECT_FALSE(CTempFolder::Exists(folder));
+    EXPECT_TRUE(CTempFolder::Exists(guessed + L"\\setup.exe"));
+    DeleteFileW((guessed + L"\\setup.exe").c_str());
+    RemoveDirectoryW(guessed.c_str());
+}
+
+TEST_F(WorkingFolderCreation, EveryNameTakenEndsStartUp) {
+    CNameSourceGuard restore;
+    wchar_t temp[MAX_PATH + 1];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring guessed = orelib::CombinePath(temp, L"ktvguessed2");
+    CreateDirectoryW(guessed.c_str(), nullptr);
+
+    int calls = 0;
+    SetWorkingFolderNameSource([&] { ++calls; return std::wstring(L"ktvguessed2"); });
+    EXPECT_FALSE(theApp.PrepareWorkingFolder());
+    EXPECT_EQ(calls, 16);
+    EXPECT_TRUE(theApp.m_workingFolder.empty());
+    RemoveDirectoryW(guessed.c_str());
+}
+
+TEST(WorkingFolderMessages, CreationFailure) {
+    EXPECT_EQ(CreateFolderErrorText(HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS)),
+              L"Could not create a temporary folder for the installation files.\n\n" +
+                  orelib::FormatErrorText(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(CreateFolderErrorText(E_FAIL),
+              L"Could not create a temporary folder for the installation files.\n\n" +
+                  orelib::FormatErrorText(0x80004005u));
+}
