@@ -40,6 +40,11 @@ COpenType EmbeddedArchiveType() {
     return type;
 }
 
+void SetOff(CBoolPair& option) {
+    option.Val = false;
+    option.Def = true;
+}
+
 // Frees the codec registry on every path out of the job.
 struct CCodecsHolder {
     CCodecs* codecs = new CCodecs;
@@ -112,6 +117,16 @@ void CExtractThread::ExtractArchive() {
     options.PathMode = NExtract::NPathMode::kFullPaths;
     options.OverwriteMode = NExtract::NOverwriteMode::kAsk;
     options.OutputDir = us2fs(UString(target.c_str()));
+    // Item names come from the download: every item stays below the target.
+    // Full paths (never absolute ones) drop "..", leading separators and drive
+    // prefixes; links and alternate data streams are never made, a ":" in a
+    // name becomes "_", and no stored security descriptors are applied.
+    SetOff(options.NtOptions.SymLinks);
+    SetOff(options.NtOptions.HardLinks);
+    SetOff(options.NtOptions.AltStreams);
+    SetOff(options.NtOptions.NtSecurity);
+    options.NtOptions.ReplaceColonForAltStream = true;
+    options.NtOptions.WriteToAltStreamIfColon = false;
     NWildcard::CCensor censor;
     {
         NWildcard::CCensorPathProps props;
