@@ -24,8 +24,11 @@ constexpr DWORD kPauseBeforeCleanupMs = 1000;
 CSetupThread::~CSetupThread() = default;
 
 bool CSetupThread::Start(const SetupJob& job) {
+    if (m_busy.exchange(true)) return false;
     m_job = job;
-    return orelib::CMfcWorkerThread::Start(0, 0, nullptr);
+    if (orelib::CMfcWorkerThread::Start(0, 0, nullptr)) return true;
+    m_busy = false;
+    return false;
 }
 
 unsigned CSetupThread::Run() {
@@ -45,8 +48,9 @@ unsigned CSetupThread::Run() {
     if (!m_job.workingFolder.empty())
         orelib::DeleteFolderTree(m_job.workingFolder.c_str(), orelib::kDeleteAll);
 
-    if (m_job.notifyWindow)
-        PostMessageW(m_job.notifyWindow, WM_SFX_SETUP_FINISHED, value, ran ? 1 : 0);
+    const HWND notifyWindow = m_job.notifyWindow;
+    m_busy = false;  // the job is not read any more
+    if (notifyWindow) PostMessageW(notifyWindow, WM_SFX_SETUP_FINISHED, value, ran ? 1 : 0);
     return 0;
 }
 

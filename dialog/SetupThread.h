@@ -3,6 +3,7 @@
 // removes the working folder and reports the outcome to the dialog.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -22,7 +23,7 @@ public:
     ~CSetupThread() override;
 
     // Copies the job and starts the thread; false when it could not be
-    // started or still runs.
+    // started or still runs (the running worker's job is left alone then).
     bool Start(const SetupJob& job);
 
     // The file the last start failed on; "" after a successful start. Read it
@@ -38,4 +39,7 @@ private:
 
     SetupJob m_job;
     std::wstring m_errorFile;
+    // From Start until Run is done with the job: a second Start must not
+    // overwrite the job under a running worker.
+    std::atomic<bool> m_busy{false};
 };

@@ -146,20 +146,32 @@ TEST(SetupThread, OtherFileTypesStartThroughTheShell) {
 }
 
 TEST(SetupThread, AStartedWorkerRefusesASecondStartAndCanRunAgainLater) {
+    CTempFolder first, second;
     CReceiver receiver;
     CSetupThread thread;
     SetupJob job;
     job.notifyWindow = receiver.Window();
+    job.workingFolder = first.Path();
     job.setupFile = Cmd();
     job.commandLine = L"/c exit 5";
     job.showCommand = SW_HIDE;
     ASSERT_TRUE(thread.Start(job));
-    EXPECT_FALSE(thread.Start(job));  // the one-second pause keeps it running
-    receiver.CollectUntilFinished();
+    // The one-second pause keeps it running; its job stays as it was, so
+    // the folder it removes is still the first one.
+    SetupJob other = job;
+    other.workingFolder = second.Path();
+    other.commandLine = L"/c exit 9";
+    EXPECT_FALSE(thread.Start(other));
+    std::vector<Posted> posted = receiver.CollectUntilFinished();
+    ASSERT_FALSE(posted.empty());
+    EXPECT_EQ(posted.back().wParam, 5u);
     thread.WaitForEnd();
+    EXPECT_FALSE(CTempFolder::Exists(first.Path()));
+    EXPECT_TRUE(CTempFolder::Exists(second.Path()));
+    job.workingFolder.clear();
     job.commandLine = L"/c exit 6";
     ASSERT_TRUE(thread.Start(job));
-    const std::vector<Posted> posted = receiver.CollectUntilFinished();
+    posted = receiver.CollectUntilFinished();
     ASSERT_FALSE(posted.empty());
     EXPECT_EQ(posted.back().wParam, 6u);
 }
