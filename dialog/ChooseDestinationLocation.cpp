@@ -1,5 +1,5 @@
 // The disk-full flow: tell the user how much room the files need, let them
-// pick a folder elsewhere, and aim the next extraction at a new folder there.
+// pick a folder elsewhere, and create the next extraction's folder there.
 #include "dialog/SelfExtractingDlg.h"
 
 #include <vector>
@@ -8,7 +8,6 @@
 #include "app/UiText.h"
 #include "app/WorkingFolder.h"
 #include "orelib/ByteSize.h"
-#include "orelib/Path.h"
 #include "orelib/StringFormat.h"
 #include "orelib/win32/BrowseForFolder.h"
 #include "orelib/win32/Drives.h"
@@ -31,9 +30,9 @@ bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t requiredBytes) {
     const std::wstring chosen = orelib::BrowseForFolder(m_hWnd, initialFolder, title, title);
     if (chosen.empty()) return false;
 
-    // Without a name the chosen folder itself would become the working
-    // folder, and be deleted at the end of the run. The new folder is made
-    // here, like the first one, so that nobody else can have prepared it.
+    // A new folder with a new name, made here like the first one, so that
+    // nobody else can have prepared it (and never the chosen folder itself,
+    // which would be deleted at the end of the run).
     std::wstring folder;
     const HRESULT hr = CreateWorkingFolder(chosen, &folder);
     if (FAILED(hr)) {
