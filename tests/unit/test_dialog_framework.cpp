@@ -11,6 +11,7 @@
 #include "framework/Dialog.h"
 #include "framework/OccManager.h"
 #include "orelib/VistaColors.h"
+#include "orelib/win32/DynamicCalls.h"
 #include "orelib/win32/FontOccManager.h"
 #include "orelib/win32/GdiHandle.h"
 #include "orelib/win32/ScaledIcon.h"
@@ -251,7 +252,24 @@ int IconWidth(HICON icon) {
     return bitmap.bmWidth;
 }
 
-TEST(ScaledIcon, LoadsAtTheRequestedSize) {
+// The stub loads comctl32 from the system folder before anything else runs
+// (it does not import it), so the scale-down loader is there when a dialog
+// loads its icon. This test program does not start that way: load it here
+// the same way, or the holder would take its fallback path.
+class ScaledIcon : public testing::Test {
+protected:
+    void SetUp() override {
+        comctl = orelib::LoadSystemLibrary(L"comctl32.dll");
+        ASSERT_NE(comctl, nullptr);
+        ASSERT_NE(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "LoadIconWithScaleDown"), nullptr);
+    }
+    void TearDown() override {
+        if (comctl) FreeLibrary(comctl);
+    }
+    HMODULE comctl = nullptr;
+};
+
+TEST_F(ScaledIcon, LoadsAtTheRequestedSize) {
     orelib::CScaledIcon icon;
     EXPECT_EQ(icon.Get(), nullptr);
     ASSERT_TRUE(icon.Load(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), 48, 48));
@@ -263,7 +281,7 @@ TEST(ScaledIcon, LoadsAtTheRequestedSize) {
     EXPECT_EQ(IconWidth(icon.Get()), 32);
 }
 
-TEST(ScaledIcon, FailureKeepsTheOldIcon) {
+TEST_F(ScaledIcon, FailureKeepsTheOldIcon) {
     orelib::CScaledIcon icon;
     ASSERT_TRUE(icon.Load(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), 48, 48));
     HICON before = icon.Get();
