@@ -2,7 +2,7 @@
 # A packed file that lost its last byte, or gained one, is refused in quiet
 # mode with 0x20001004 before anything is extracted, while the whole file
 # runs its setup program.
-source "$(dirname "$0")/../lib.sh"
+source "$(dirname "$0")/lib.sh"
 
 mkdir -p "$T/pkg"
 cp "$PROBE" "$T/pkg/setup.exe"

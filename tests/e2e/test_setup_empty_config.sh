@@ -2,7 +2,7 @@
 # A block that decrypts to nothing is not an error: the run goes on with every
 # key at its default, so it starts setup.exe from the package, passes on its
 # own arguments, returns that program's exit code and removes its folder.
-source "$(dirname "$0")/../lib.sh"
+source "$(dirname "$0")/lib.sh"
 
 mkdir -p "$T/pkg"
 cp "$PROBE" "$T/pkg/setup.exe"
