@@ -54,8 +54,11 @@ BOOL CApp::InitInstance() {
     {
         CSelfExtractingDlg dialog(nullptr, m_progressPretty, m_progressVisible);
         SetMainWindow(&dialog);
-        dialog.DoModal();
+        const INT_PTR result = dialog.DoModal();
         m_exitCode = dialog.m_exitCode;
+        // A dialog that could not even be created has extracted nothing: that
+        // must not leave the process with 0, which reads as success.
+        if ((result == 0 || result == -1) && m_exitCode == 0) m_exitCode = kExitSetupFailed;
         SetMainWindow(nullptr);
     }
     return FALSE;
