@@ -9,6 +9,7 @@
 #include "orelib/RandomName.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Files.h"
+#include "orelib/win32/FolderLock.h"
 #include "orelib/win32/PrivateFolder.h"
 #include "orelib/win32/SecureRandom.h"
 
@@ -49,8 +50,24 @@ std::wstring CreateFolderErrorText(HRESULT hr) {
            orelib::FormatErrorText(ErrorCodeOf(hr));
 }
 
+HRESULT CreateLockedWorkingFolder(const std::wstring& parent, std::wstring* folder) {
+    std::wstring created;
+    HRESULT hr = CreateWorkingFolder(parent, &created);
+    if (FAILED(hr)) return hr;
+    hr = orelib::WorkingFolderLock().Acquire(created);
+    if (FAILED(hr)) {
+        // A folder that cannot be held could be swapped: not used at all.
+        orelib::DeleteFolderTree(created.c_str(), orelib::kDeleteAll);
+        return hr;
+    }
+    *folder = created;
+    return S_OK;
+}
+
 void RemoveUnusedWorkingFolder(const std::wstring& folder) {
-    if (!folder.empty()) orelib::DeleteFolderTree(folder.c_str(), orelib::kDeleteAll);
+    if (folder.empty()) return;
+    orelib::WorkingFolderLock().ReleaseIfHeld(folder);
+    orelib::DeleteFolderTree(folder.c_str(), orelib::kDeleteAll);
 }
 
 std::wstring ExtractOnlyFolder(const std::wstring& given, const std::wstring& currentDir,
@@ -89,9 +106,10 @@ bool CApp::PrepareWorkingFolder() {
     }
     temp.resize(length);
     // Created here, not by the extraction, so that a folder of the same name
-    // that someone else prepared is never used.
+    // that someone else prepared is never used; held in place so that nobody
+    // can rename it away and put their own in its place.
     std::wstring folder;
-    const HRESULT hr = CreateWorkingFolder(temp, &folder);
+    const HRESULT hr = CreateLockedWorkingFolder(temp, &folder);
     if (FAILED(hr)) {
         DoMessageBox(CreateFolderErrorText(hr).c_str(), MB_OK | MB_ICONERROR, 0);
         return false;

@@ -14,6 +14,11 @@ std::wstring MakeWorkingFolderName();
 // most 16 names). On success *folder holds its full path.
 HRESULT CreateWorkingFolder(const std::wstring& parent, std::wstring* folder);
 
+// CreateWorkingFolder, and the folder then held by orelib::WorkingFolderLock()
+// so that it cannot be renamed away and replaced until the run deletes it.
+// A folder that cannot be held is deleted again and the error returned.
+HRESULT CreateLockedWorkingFolder(const std::wstring& parent, std::wstring* folder);
+
 // Where CreateWorkingFolder takes its names from; an empty source restores
 // MakeWorkingFolderName. For tests that need a name to collide.
 using WorkingFolderNameSource = std::function<std::wstring()>;
@@ -23,7 +28,8 @@ void SetWorkingFolderNameSource(WorkingFolderNameSource source);
 // English text and the error.
 std::wstring CreateFolderErrorText(HRESULT hr);
 
-// Deletes a working folder that start-up created but the run never used.
+// Deletes a working folder that start-up created but the run never used,
+// letting go of the lock first when it holds this folder.
 void RemoveUnusedWorkingFolder(const std::wstring& folder);
 
 // The extract-only folder: `given` made absolute against `currentDir`, or,

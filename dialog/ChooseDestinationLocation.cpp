@@ -32,9 +32,10 @@ bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t requiredBytes) {
 
     // A new folder with a new name, made here like the first one, so that
     // nobody else can have prepared it (and never the chosen folder itself,
-    // which would be deleted at the end of the run).
+    // which would be deleted at the end of the run), held in place until the
+    // run deletes it.
     std::wstring folder;
-    const HRESULT hr = CreateWorkingFolder(chosen, &folder);
+    const HRESULT hr = CreateLockedWorkingFolder(chosen, &folder);
     if (FAILED(hr)) {
         framework::AfxMessageBox(CreateFolderErrorText(hr).c_str(), MB_OK | MB_ICONERROR);
         return false;

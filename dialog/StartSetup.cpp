@@ -8,6 +8,7 @@
 #include "framework/WinApp.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Files.h"
+#include "orelib/win32/FolderLock.h"
 #include "orelib/win32/Process.h"
 #include "resources/resource.h"
 
@@ -49,6 +50,7 @@ void CSelfExtractingDlg::StartSetupProgram() {
     // disabled): clean up and report it like a program that could not start.
     DWORD code = GetLastError();
     if (code == 0) code = static_cast<DWORD>(E_FAIL);
+    orelib::WorkingFolderLock().ReleaseIfHeld(m_workingFolder);
     orelib::DeleteFolderTree(m_workingFolder.c_str(), orelib::kDeleteAll);
     ShowLaunchError(code, command.file);
     m_exitCode = kExitLaunchFailed;

@@ -9,6 +9,7 @@
 
 #include "dialog/SelfExtractingDlg.h"
 #include "orelib/win32/Drives.h"
+#include "orelib/win32/FolderLock.h"
 #include "tests/unit/AppStateGuard.h"
 #include "tests/unit/DialogDriver.h"
 #include "tests/unit/TempFolder.h"
@@ -119,6 +120,9 @@ TEST_F(ChooseDestinationTest, ChosenFolderGetsANewRandomName) {
     const std::wstring name = folder.substr(target.Path().size() + 1);
     EXPECT_EQ(name.substr(0, 3), L"ktv");
     EXPECT_EQ(name.find_first_not_of(L"abcdefghijklmnopqrstuvwxyz0123456789", 3), std::wstring::npos);
-    // Made here, like the first working folder, so nobody can have prepared it.
+    // Made here, like the first working folder, so nobody can have prepared it,
+    // and held in place from the start.
     EXPECT_TRUE(CTempFolder::Exists(folder));
+    EXPECT_EQ(orelib::WorkingFolderLock().HeldPath(), folder);
+    orelib::WorkingFolderLock().Release();
 }
