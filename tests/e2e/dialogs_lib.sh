@@ -3,6 +3,8 @@
 #   probe_window PREFIX [SECONDS]   prints the geometry of the first window
 #                     whose title starts with PREFIX (dlgprobe.exe), into
 #                     $T/probe.txt; fails when none appears
+#   probe_window_containing TEXT [SECONDS]   the same for a title that holds
+#                     TEXT anywhere (titles that count up while extracting)
 #   control_field ID FIELD          a field (text, client, screen, ...) of
 #                     control ID from $T/probe.txt
 #   click_control ID  clicks the middle of control ID with the mouse
@@ -16,6 +18,12 @@ probe_window() {
   local prefix="$1" seconds="${2:-30}"
   timeout $((seconds + 30)) wine "$DLGPROBE" "$prefix" "$seconds" 2>/dev/null | tr -d '\r' >"$T/probe.txt" ||
     fail "no window titled '$prefix...' appeared"
+}
+
+probe_window_containing() {
+  local text="$1" seconds="${2:-30}"
+  timeout $((seconds + 30)) wine "$DLGPROBE" --contains "$text" "$seconds" 2>/dev/null | tr -d '\r' >"$T/probe.txt" ||
+    fail "no window with '$text' in its title appeared"
 }
 
 control_field() {

@@ -1,9 +1,11 @@
 // dlgprobe.exe: waits for a window of the session and prints its geometry,
 // for the end-to-end tests of dialog layout and for clicking controls.
 //
-// Usage: dlgprobe.exe PREFIX [SECONDS]
+// Usage: dlgprobe.exe [--contains] PREFIX [SECONDS]
 //   waits up to SECONDS (default 30) for a visible top-level window whose
-//   title starts with PREFIX ("" matches any dialog), then prints it.
+//   title starts with PREFIX ("" matches any dialog), then prints it. With
+//   --contains the title only has to hold PREFIX somewhere, for titles that
+//   change while they are looked for ("12 % Extracting...").
 //
 // Output, UTF-8, LF line ends:
 //   window title=<title> screen=<l>,<t>,<r>,<b> client=<w>,<h> dpi=<LOGPIXELSX>
@@ -46,8 +48,14 @@ std::wstring Rect(const RECT& r) {
 
 struct Search {
     std::wstring prefix;
+    bool anywhere = false;
     HWND found = nullptr;
 };
+
+bool TitleMatches(const Search& search, const std::wstring& title) {
+    if (search.anywhere) return title.find(search.prefix) != std::wstring::npos;
+    return title.compare(0, search.prefix.size(), search.prefix) == 0;
+}
 
 BOOL CALLBACK Match(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
@@ -57,7 +65,7 @@ BOOL CALLBACK Match(HWND window, LPARAM param) {
     std::wstring title = TextOf(window);
     bool dialog = lstrcmpW(cls, L"#32770") == 0;
     if ((search->prefix.empty() && dialog) ||
-        (!search->prefix.empty() && title.compare(0, search->prefix.size(), search->prefix) == 0)) {
+        (!search->prefix.empty() && TitleMatches(*search, title))) {
         search->found = window;
         return FALSE;
     }
@@ -82,11 +90,16 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM param) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    Search search;
+    if (argc > 1 && lstrcmpW(argv[1], L"--contains") == 0) {
+        search.anywhere = true;
+        --argc;
+        ++argv;
+    }
     if (argc < 2) {
-        Write(L"usage: dlgprobe.exe PREFIX [SECONDS]\n");
+        Write(L"usage: dlgprobe.exe [--contains] PREFIX [SECONDS]\n");
         return 2;
     }
-    Search search;
     search.prefix = argv[1];
     int seconds = argc > 2 ? _wtoi(argv[2]) : 30;
     DWORD start = GetTickCount();
