@@ -13,9 +13,10 @@ pack --config "$T/config.ini" --dir "$T/pkg" --password pw -o "$T/setup.exe" >/d
 
 # Wine processes read LogPixels when they start. The prefix is shared with
 # every later test, so the old setting comes back however this test ends.
+# A fresh prefix has no LogPixels value at all: the query then fails.
 DPI_KEY='HKCU\Control Panel\Desktop'
 old_dpi="$(timeout 60 wine reg query "$DPI_KEY" /v LogPixels 2>/dev/null | tr -d '\r' |
-  sed -n 's/.*LogPixels[[:space:]]*REG_DWORD[[:space:]]*\(0x[0-9a-fA-F]*\).*/\1/p')"
+  sed -n 's/.*LogPixels[[:space:]]*REG_DWORD[[:space:]]*\(0x[0-9a-fA-F]*\).*/\1/p' || true)"
 set_dpi() {
   timeout 60 wine reg add "$DPI_KEY" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
 }
