@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "packager/Builder.h"
-#include "packager/Inspect.h"
+#include "packager/SetupReport.h"
 #include "packager/PackError.h"
 
 namespace sfxpack {

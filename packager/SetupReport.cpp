@@ -1,4 +1,4 @@
-#include "packager/Inspect.h"
+#include "packager/SetupReport.h"
 
 #include <ostream>
 
