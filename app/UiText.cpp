@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "app/App.h"
-#include "orelib/win32/Handle.h"
+#include "orelib/win32/DynamicCalls.h"
 
 namespace {
 
@@ -33,11 +33,6 @@ std::wstring LoadTableString(uint32_t id, WORD language) {
     return std::wstring();
 }
 
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // An LCID for a name no installed locale has: newer systems hand these out
 // for any well-formed name instead of failing.
 bool IsCustomLocale(LCID lcid) {
@@ -61,46 +56,30 @@ std::wstring LoadUiString(uint32_t id) {
 }
 
 void SetCulture(const std::wstring& name) {
-    using Rfc1766ToLcidFn = HRESULT(WINAPI*)(LCID*, LPCWSTR);
-    using LocaleNameToLcidFn = LCID(WINAPI*)(LPCWSTR, DWORD);
-
     if (name.empty()) return;  // no culture has an empty name
-    bool anyConverter = false;
 
-    // mlang is loaded from the system folder only, for this call alone: the
-    // program runs elevated from a download folder that may hold a planted copy.
-    wchar_t systemDir[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(systemDir, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
-        const std::wstring path = std::wstring(systemDir, length) + L"\\mlang.dll";
-        orelib::CModule mlang(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-        auto rfc1766ToLcid = mlang ? Lookup<Rfc1766ToLcidFn>(mlang.Get(), "Rfc1766ToLcidW") : nullptr;
-        if (rfc1766ToLcid) {
-            anyConverter = true;
-            LCID lcid = 0;
-            if (SUCCEEDED(rfc1766ToLcid(&lcid, name.c_str()))) {
-                theApp.m_culture = name;
-                theApp.m_langId = LANGIDFROMLCID(lcid);
-                return;
-            }
-        }
+    // mlang comes from the system folder only: the program runs elevated from
+    // a download folder that may hold a planted copy.
+    LCID lcid = 0;
+    const HRESULT hr = orelib::CallRfc1766ToLcidW(&lcid, name.c_str());
+    if (hr == S_OK) {
+        theApp.m_culture = name;
+        theApp.m_langId = LANGIDFROMLCID(lcid);
+        return;
     }
+    const bool mlangMissing = hr == S_FALSE;  // the converter itself never answers S_FALSE
 
     // mlang knows only its own list of names (Wine's lacks de-DE, fr-FR, nb-NO);
     // the system's locale table knows every installed one.
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto localeNameToLcid = kernel ? Lookup<LocaleNameToLcidFn>(kernel, "LocaleNameToLCID") : nullptr;
-    if (localeNameToLcid) {
-        anyConverter = true;
-        const LCID lcid = localeNameToLcid(name.c_str(), 0);
-        if (lcid != 0 && !IsCustomLocale(lcid)) {
-            theApp.m_culture = name;
-            theApp.m_langId = LANGIDFROMLCID(lcid);
-            return;
-        }
+    lcid = 0;
+    const bool localeTableAvailable = orelib::CallLocaleNameToLCID(name.c_str(), 0, &lcid);
+    if (localeTableAvailable && lcid != 0 && !IsCustomLocale(lcid)) {
+        theApp.m_culture = name;
+        theApp.m_langId = LANGIDFROMLCID(lcid);
+        return;
     }
 
-    if (!anyConverter) {
+    if (mlangMissing && !localeTableAvailable) {
         // Nothing can tell a culture from a typo: take the name, and let the
         // string lookup use the language-neutral table.
         theApp.m_culture = name;

@@ -18,10 +18,8 @@ namespace {
 // must never be loaded. Restrict every later load to the system folder.
 void RestrictDllSearchToSystemFolder() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
-                                   GetProcAddress(kernel, "SetDefaultDllDirectories"))
-                             : nullptr;
+    const auto setDefault = orelib::LookupFunction<SetDefaultDllDirectoriesFn>(
+        GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Systems without it (before the KB2533623 update) still lose the
     // current directory from the search order.

@@ -10,9 +10,7 @@ BOOL CallInitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
     // The window classes it registers stay registered while comctl32 is
     // loaded: the reference taken here is kept for the life of the process.
     const HMODULE comctl = LoadSystemLibrary(L"comctl32.dll");
-    const auto fn = comctl ? reinterpret_cast<Fn>(reinterpret_cast<void*>(
-                                 GetProcAddress(comctl, "InitCommonControlsEx")))
-                           : nullptr;
+    const auto fn = LookupFunction<Fn>(comctl, "InitCommonControlsEx");
     return fn ? fn(controls) : FALSE;
 }
 

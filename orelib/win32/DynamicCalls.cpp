@@ -7,17 +7,6 @@
 
 namespace orelib {
 
-namespace {
-
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(
-                        reinterpret_cast<void*>(GetProcAddress(module, name)))
-                  : nullptr;
-}
-
-}  // namespace
-
 HMODULE LoadSystemLibrary(const wchar_t* name) {
     HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
@@ -34,14 +23,14 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
 
 BOOL CallIsWow64Process(HANDLE process, BOOL* isWow64) {
     using Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const auto fn = Lookup<Fn>(GetModuleHandleW(L"kernel32"), "IsWow64Process");
+    const auto fn = LookupFunction<Fn>(GetModuleHandleW(L"kernel32"), "IsWow64Process");
     return fn ? fn(process, isWow64) : FALSE;
 }
 
 BOOL CallChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
                                      CHANGEFILTERSTRUCT* info) {
     using Fn = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
-    const auto fn = Lookup<Fn>(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
+    const auto fn = LookupFunction<Fn>(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
     return fn ? fn(window, message, action, info) : FALSE;
 }
 
@@ -49,22 +38,30 @@ HRESULT CallSHCreateItemFromParsingName(const wchar_t* path, IBindCtx* bindConte
                                         REFIID iid, void** item) {
     using Fn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
     CModule shell(LoadSystemLibrary(L"shell32.dll"));
-    const auto fn = Lookup<Fn>(shell.Get(), "SHCreateItemFromParsingName");
+    const auto fn = LookupFunction<Fn>(shell.Get(), "SHCreateItemFromParsingName");
     return fn ? fn(path, bindContext, iid, item) : HresultFromLastError();
 }
 
 HRESULT CallRfc1766ToLcidW(LCID* lcid, const wchar_t* languageTag) {
     using Fn = HRESULT(WINAPI*)(LCID*, LPCWSTR);
     CModule mlang(LoadSystemLibrary(L"mlang.dll"));
-    const auto fn = Lookup<Fn>(mlang.Get(), "Rfc1766ToLcidW");
+    const auto fn = LookupFunction<Fn>(mlang.Get(), "Rfc1766ToLcidW");
     return fn ? fn(lcid, languageTag) : S_FALSE;
+}
+
+bool CallLocaleNameToLCID(const wchar_t* name, DWORD flags, LCID* lcid) {
+    using Fn = LCID(WINAPI*)(LPCWSTR, DWORD);
+    const auto fn = LookupFunction<Fn>(GetModuleHandleW(L"kernel32.dll"), "LocaleNameToLCID");
+    if (!fn) return false;
+    *lcid = fn(name, flags);
+    return true;
 }
 
 int CallSHCreateDirectory(HWND owner, const wchar_t* path) {
     using Fn = int(WINAPI*)(HWND, PCWSTR);
     CModule shell(LoadSystemLibrary(L"shell32.dll"));
     // Exported by ordinal 165 on every version; by name only from Windows 2000 on.
-    const auto fn = Lookup<Fn>(shell.Get(), MAKEINTRESOURCEA(165));
+    const auto fn = LookupFunction<Fn>(shell.Get(), MAKEINTRESOURCEA(165));
     if (!fn) {
         const DWORD error = GetLastError();
         return error != 0 ? static_cast<int>(error) : ERROR_PROC_NOT_FOUND;

@@ -12,6 +12,14 @@ namespace orelib {
 // or the current directory. Null on failure, with the last error set.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
+// The exported function `name` of `module` as a `Function` pointer; null when
+// the module is null or lacks it.
+template <typename Function>
+Function LookupFunction(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                  : nullptr;
+}
+
 // kernel32 IsWow64Process; FALSE when missing.
 BOOL CallIsWow64Process(HANDLE process, BOOL* isWow64);
 
@@ -26,6 +34,9 @@ HRESULT CallSHCreateItemFromParsingName(const wchar_t* path, IBindCtx* bindConte
 
 // mlang Rfc1766ToLcidW; when missing, S_FALSE with *lcid untouched.
 HRESULT CallRfc1766ToLcidW(LCID* lcid, const wchar_t* languageTag);
+
+// kernel32 LocaleNameToLCID; when missing, false with *lcid untouched.
+bool CallLocaleNameToLCID(const wchar_t* name, DWORD flags, LCID* lcid);
 
 // shell32 SHCreateDirectory (exported by ordinal 165 only on old systems):
 // creates every missing level of an absolute path. Returns a Win32 error code,

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "orelib/win32/DynamicCalls.h"
+
 namespace orelib {
 
 namespace {
@@ -38,9 +40,7 @@ bool CScaledIcon::Load(HINSTANCE module, const wchar_t* name, int cx, int cy) {
     // Only look in a comctl32 that is already loaded: loading one here could
     // pick the wrong version.
     HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
-    auto scaleDown = comctl ? reinterpret_cast<LoadIconWithScaleDownFn>(
-                                  reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconWithScaleDown")))
-                            : nullptr;
+    const auto scaleDown = LookupFunction<LoadIconWithScaleDownFn>(comctl, "LoadIconWithScaleDown");
     if (scaleDown) {
         HICON icon = nullptr;
         if (FAILED(scaleDown(module, name, cx, cy, &icon)) || !icon) return false;

@@ -14,20 +14,15 @@ using OpenThemeDataFn = decltype(&OpenThemeData);
 using DrawThemeBackgroundFn = decltype(&DrawThemeBackground);
 using CloseThemeDataFn = decltype(&CloseThemeData);
 
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 }  // namespace
 
 bool DrawThemedPart(HWND window, const wchar_t* classList, HDC dc, int part, int state,
                     const RECT& rect) {
     CModule uxtheme(LoadSystemLibrary(L"uxtheme.dll"));
     if (!uxtheme) return false;
-    const auto openTheme = Lookup<OpenThemeDataFn>(uxtheme.Get(), "OpenThemeData");
-    const auto drawBackground = Lookup<DrawThemeBackgroundFn>(uxtheme.Get(), "DrawThemeBackground");
-    const auto closeTheme = Lookup<CloseThemeDataFn>(uxtheme.Get(), "CloseThemeData");
+    const auto openTheme = LookupFunction<OpenThemeDataFn>(uxtheme.Get(), "OpenThemeData");
+    const auto drawBackground = LookupFunction<DrawThemeBackgroundFn>(uxtheme.Get(), "DrawThemeBackground");
+    const auto closeTheme = LookupFunction<CloseThemeDataFn>(uxtheme.Get(), "CloseThemeData");
     if (!openTheme || !drawBackground || !closeTheme) return false;
     HTHEME theme = openTheme(window, classList);
     if (!theme) return false;
