@@ -5,6 +5,7 @@
 #include "app/SetupFileCheck.h"
 #include "app/UiText.h"
 #include "orelib/PeImage.h"
+#include "orelib/StringFormat.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/Handle.h"
 #include "orelib/win32/MappedView.h"
@@ -14,29 +15,6 @@ namespace {
 
 constexpr uint64_t kHeaderWindow = 0x100000;  // the headers lie in the first 1 MiB
 const wchar_t kSizeResource[] = L"_KTV_VERIFY";
-
-// Puts the two sizes into a translated "%I64d ... %I64d" text without printf,
-// so that no translation can make a formatter read what is not there: "%I64d"
-// takes the next size, "%%" is "%", anything else stays as it is.
-std::wstring FormatTwoSizes(const std::wstring& format, int64_t first, int64_t second) {
-    static const wchar_t kSpec[] = L"%I64d";
-    constexpr size_t kSpecLength = 5;
-    const int64_t values[2] = {first, second};
-    size_t used = 0;
-    std::wstring text;
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format.compare(i, kSpecLength, kSpec) == 0 && used < 2) {
-            text += std::to_wstring(values[used++]);
-            i += kSpecLength - 1;
-        } else if (format.compare(i, 2, L"%%") == 0) {
-            text += L'%';
-            ++i;
-        } else {
-            text += format[i];
-        }
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -83,7 +61,10 @@ std::wstring ExpectedSizeFromResource(HRESULT readResult, const std::vector<uint
 std::wstring SizeMismatchText(int64_t expected, int64_t actual) {
     if (expected == actual) return std::wstring();
     return LoadUiString(IDS_CORRUPTED) + L"\n\n" +
-           FormatTwoSizes(LoadUiString(IDS_SIZE_MISMATCH), expected, actual);
+           // Filled in by a fixed rule: no translation can make a formatter
+           // read what is not there.
+           orelib::FormatWithValues(LoadUiString(IDS_SIZE_MISMATCH), L"%I64d",
+                                    {std::to_wstring(expected), std::to_wstring(actual)});
 }
 
 std::wstring CheckSetupFileSizeOf(const std::wstring& path) {

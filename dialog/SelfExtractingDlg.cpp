@@ -9,7 +9,7 @@
 #include "extract/OverwriteDlg.h"
 #include "extract/PasswordDlg.h"
 #include "framework/WinApp.h"
-#include "orelib/PercentFormat.h"
+#include "orelib/StringFormat.h"
 #include "orelib/win32/DynamicCalls.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Files.h"

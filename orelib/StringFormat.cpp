@@ -2,25 +2,31 @@
 
 namespace orelib {
 
-std::wstring FormatOneString(const std::wstring& format, const std::wstring& value) {
+std::wstring FormatWithValues(const std::wstring& format, const std::wstring& placeholder,
+                              const std::vector<std::wstring>& values) {
     std::wstring text;
-    text.reserve(format.size() + value.size());
-    bool substituted = false;
+    text.reserve(format.size() + 16);
+    size_t used = 0;
     for (size_t i = 0; i < format.size(); ++i) {
-        const wchar_t c = format[i];
-        const wchar_t next = i + 1 < format.size() ? format[i + 1] : L'\0';
-        if (c == L'%' && next == L'%') {
+        if (format.compare(i, 2, L"%%") == 0) {
             text += L'%';
             ++i;
-        } else if (c == L'%' && next == L's' && !substituted) {
-            text += value;
-            substituted = true;
-            ++i;
+        } else if (used < values.size() && format.compare(i, placeholder.size(), placeholder) == 0) {
+            text += values[used++];
+            i += placeholder.size() - 1;
         } else {
-            text += c;
+            text += format[i];
         }
     }
     return text;
+}
+
+std::wstring FormatOneString(const std::wstring& format, const std::wstring& value) {
+    return FormatWithValues(format, L"%s", {value});
+}
+
+std::wstring FormatOneNumber(const std::wstring& format, int value) {
+    return FormatWithValues(format, L"%d", {std::to_wstring(value)});
 }
 
 }  // namespace orelib

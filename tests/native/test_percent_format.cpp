@@ -1,7 +1,7 @@
 // The progress title format: one "%d", "%%", everything else literal.
 #include <gtest/gtest.h>
 
-#include "orelib/PercentFormat.h"
+#include "orelib/StringFormat.h"
 
 namespace {
 
