@@ -65,9 +65,7 @@ HRESULT CreateLockedWorkingFolder(const std::wstring& parent, std::wstring* fold
 }
 
 void RemoveUnusedWorkingFolder(const std::wstring& folder) {
-    if (folder.empty()) return;
-    orelib::WorkingFolderLock().ReleaseIfHeld(folder);
-    orelib::DeleteFolderTree(folder.c_str(), orelib::kDeleteAll);
+    if (!folder.empty()) orelib::DeleteWorkingFolder(folder);
 }
 
 std::wstring ExtractOnlyFolder(const std::wstring& given, const std::wstring& currentDir,

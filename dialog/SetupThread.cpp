@@ -2,7 +2,6 @@
 
 #include "dialog/SetupCommand.h"
 #include "dialog/SfxMessages.h"
-#include "orelib/win32/Files.h"
 #include "orelib/win32/FolderLock.h"
 #include "orelib/win32/Handle.h"
 #include "orelib/win32/Process.h"
@@ -45,12 +44,8 @@ unsigned CSetupThread::Run() {
         m_errorFile = error.file;
     }
 
-    // After the program has ended and after a failed start alike; the lock
-    // held the folder in place until now and would keep our delete out too.
-    if (!m_job.workingFolder.empty()) {
-        orelib::WorkingFolderLock().ReleaseIfHeld(m_job.workingFolder);
-        orelib::DeleteFolderTree(m_job.workingFolder.c_str(), orelib::kDeleteAll);
-    }
+    // After the program has ended and after a failed start alike.
+    if (!m_job.workingFolder.empty()) orelib::DeleteWorkingFolder(m_job.workingFolder);
 
     const HWND notifyWindow = m_job.notifyWindow;
     m_busy = false;  // the job is not read any more

@@ -7,7 +7,6 @@
 #include "dialog/SetupCommand.h"
 #include "framework/WinApp.h"
 #include "orelib/win32/ErrorText.h"
-#include "orelib/win32/Files.h"
 #include "orelib/win32/FolderLock.h"
 #include "orelib/win32/Process.h"
 #include "resources/resource.h"
@@ -50,8 +49,7 @@ void CSelfExtractingDlg::StartSetupProgram() {
     // disabled): clean up and report it like a program that could not start.
     DWORD code = GetLastError();
     if (code == 0) code = static_cast<DWORD>(E_FAIL);
-    orelib::WorkingFolderLock().ReleaseIfHeld(m_workingFolder);
-    orelib::DeleteFolderTree(m_workingFolder.c_str(), orelib::kDeleteAll);
+    orelib::DeleteWorkingFolder(m_workingFolder);
     ShowLaunchError(code, command.file);
     m_exitCode = kExitLaunchFailed;
     EndDialog(IDOK);

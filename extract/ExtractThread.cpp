@@ -14,7 +14,6 @@
 #include "extract/OpenCallback.h"
 #include "extract/library/SevenZipRegistry.h"
 #include "orelib/win32/DynamicCalls.h"
-#include "orelib/win32/Files.h"
 #include "orelib/win32/FolderLock.h"
 
 namespace {
@@ -208,7 +207,5 @@ unsigned CExtractThread::Run() {
 void CExtractThread::CleanUp() const {
     if (!m_params.deleteOnFailure) return;
     PostToDialog(WM_SFX_DELETING_FILES);
-    // Our own delete needs the access the lock keeps from everyone else.
-    orelib::WorkingFolderLock().ReleaseIfHeld(m_params.targetFolder);
-    orelib::DeleteFolderTree(m_params.targetFolder.c_str(), orelib::kDeleteAll);
+    orelib::DeleteWorkingFolder(m_params.targetFolder);
 }

@@ -59,4 +59,9 @@ CFolderLock& WorkingFolderLock() {
     return lock;
 }
 
+bool DeleteWorkingFolder(const std::wstring& path) {
+    WorkingFolderLock().ReleaseIfHeld(path);
+    return DeleteFolderTree(path.c_str(), kDeleteAll);
+}
+
 }  // namespace orelib

@@ -40,4 +40,9 @@ private:
 // The one lock on the folder this run extracts into and starts a program from.
 CFolderLock& WorkingFolderLock();
 
+// Deletes a working folder with all it holds (DeleteFolderTree with every
+// flag), letting go of WorkingFolderLock() first when it holds this folder:
+// our own delete needs the access the lock keeps from everyone else.
+bool DeleteWorkingFolder(const std::wstring& path);
+
 }  // namespace orelib
