@@ -1,5 +1,7 @@
 #include "dialog/ExtractErrorText.h"
 
+#include "extract/ExtractParams.h"
+
 namespace {
 constexpr wchar_t kBlankLine[] = L"\n\n";
 }  // namespace
@@ -14,9 +16,9 @@ std::wstring FormatHexCode(uint32_t code) {
 
 std::wstring BuildExtractErrorText(int kind, uint32_t code, const std::wstring& message, const std::wstring& path,
                                    const ExtractErrorTexts& texts) {
-    if (kind == 0) return texts.corrupted;
+    if (kind == kExtractErrorDamaged) return texts.corrupted;
     std::wstring text = texts.extractFailed;
-    if (kind == 1) {
+    if (kind == kExtractErrorSystem) {
         text += kBlankLine;
         text += texts.systemText;
         if (!path.empty()) {

@@ -12,7 +12,9 @@
 #include "orelib/StringFormat.h"
 #include "orelib/win32/DynamicCalls.h"
 #include "orelib/win32/ErrorText.h"
+#include "orelib/LaunchPlan.h"
 #include "orelib/win32/Files.h"
+#include "orelib/win32/Process.h"
 #include "resources/resource.h"
 
 namespace {
@@ -20,13 +22,6 @@ namespace {
 constexpr int kProgressRange = 1000;
 constexpr int kIconSizeAt96Dpi = 48;
 constexpr int kTextGapDlu = 9;  // between the header icon and the texts
-constexpr uint32_t kDiskFullCode = 0x80070070;
-
-bool IsWindowsVistaOrLater() {
-    DWORD version = GetVersion();
-    DWORD majorMinor = (static_cast<DWORD>(LOBYTE(LOWORD(version))) << 16) | HIBYTE(LOWORD(version));
-    return majorMinor >= 0x60000;
-}
 
 RECT ChildRectInClient(HWND dialog, HWND child) {
     RECT rect{};
@@ -133,7 +128,8 @@ void CSelfExtractingDlg::SetProgress(int permille) {
 }
 
 void CSelfExtractingDlg::SetProgressState(int state) {
-    if (IsWindowsVistaOrLater()) m_progressBar.SendMessage(PBM_SETSTATE, static_cast<WPARAM>(state));
+    // Progress-bar states exist from Windows 6.0 on.
+    if (orelib::GetOsVersionNumber() >= orelib::kWindowsVistaVersion) m_progressBar.SendMessage(PBM_SETSTATE, static_cast<WPARAM>(state));
     if (m_taskbarList) {
         TBPFLAG flag = state == kStateError ? TBPF_ERROR : state == kStatePaused ? TBPF_PAUSED : TBPF_NORMAL;
         m_taskbarList->SetProgressState(m_hWnd, flag);
@@ -178,7 +174,7 @@ void CSelfExtractingDlg::ShowExtractError(const ExtractError& error) {
     ExtractErrorTexts texts;
     texts.corrupted = LoadUiString(IDS_CORRUPTED);
     texts.extractFailed = LoadUiString(IDS_EXTRACT_FAILED);
-    if (error.kind == 1) texts.systemText = orelib::FormatErrorText(error.code);
+    if (error.kind == kExtractErrorSystem) texts.systemText = orelib::FormatErrorText(error.code);
     std::wstring text = BuildExtractErrorText(error.kind, error.code, error.message, error.path, texts);
     if (!theApp.m_quiet) SetForegroundWindow(m_hWnd);
     framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONERROR);
@@ -186,7 +182,7 @@ void CSelfExtractingDlg::ShowExtractError(const ExtractError& error) {
 
 LRESULT CSelfExtractingDlg::OnExtractError(const ExtractError* error) {
     if (theApp.m_quiet || !error) return 0;
-    if (!theApp.m_extractOnly && error->kind == 1 && error->code == kDiskFullCode) {
+    if (!theApp.m_extractOnly && error->kind == kExtractErrorSystem && error->code == kExtractCodeDiskFull) {
         m_retryRequested = ChooseDestinationLocation(error->requiredBytes);
         return 0;
     }

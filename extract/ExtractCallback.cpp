@@ -11,14 +11,12 @@ namespace {
 // Space kept free beyond the announced total.
 constexpr uint64_t kFreeSpaceMargin = 0x100000;
 
-constexpr HRESULT kDiskFull = static_cast<HRESULT>(0x80070070);  // ERROR_DISK_FULL
-
 // SetOperationResult: what each item result makes of the run.
 constexpr HRESULT kOperationResults[] = {
-    S_OK,                                  // kOK
-    E_NOTIMPL,                             // kUnsupportedMethod
-    static_cast<HRESULT>(0x8007000D),      // kDataError: ERROR_INVALID_DATA
-    static_cast<HRESULT>(0x80070017),      // kCRCError: ERROR_CRC
+    S_OK,                                              // kOK
+    E_NOTIMPL,                                         // kUnsupportedMethod
+    static_cast<HRESULT>(kExtractCodeDataError),       // kDataError
+    static_cast<HRESULT>(kExtractCodeCrcError),        // kCRCError
 };
 
 // Whether a file of `total` bytes plus the margin fits into `free` bytes,
@@ -68,7 +66,7 @@ Z7_COM7F_IMF(MyExtractCallback::SetTotal(UInt64 total)) {
                              nullptr)) {
         return orelib::HresultFromLastError();
     }
-    if (!FitsWithMargin(total, freeToCaller.QuadPart)) return kDiskFull;
+    if (!FitsWithMargin(total, freeToCaller.QuadPart)) return static_cast<HRESULT>(kExtractCodeDiskFull);
     return m_owner.IsStopRequested() ? E_ABORT : S_OK;
 }
 

@@ -21,6 +21,11 @@ enum : int32_t {
     kExtractErrorOther = 2,    // a text, or a plain number
 };
 
+// Codes an ExtractError carries that the program tells apart.
+constexpr uint32_t kExtractCodeDataError = 0x8007000D;  // HRESULT_FROM_WIN32(ERROR_INVALID_DATA)
+constexpr uint32_t kExtractCodeCrcError = 0x80070017;   // HRESULT_FROM_WIN32(ERROR_CRC)
+constexpr uint32_t kExtractCodeDiskFull = 0x80070070;   // HRESULT_FROM_WIN32(ERROR_DISK_FULL)
+
 // One failure of a run, sent to the dialog with WM_SFX_EXTRACT_ERROR. It lives
 // on the worker's stack: valid only while that message is being handled.
 struct ExtractError {

@@ -21,10 +21,6 @@ namespace {
 // The archive must start within the first 4 MiB of the executable.
 constexpr UInt64 kMaxArchiveStart = 0x400000;
 
-constexpr uint32_t kDataError = 0x8007000D;   // HRESULT_FROM_WIN32(ERROR_INVALID_DATA)
-constexpr uint32_t kCrcError = 0x80070017;    // HRESULT_FROM_WIN32(ERROR_CRC)
-constexpr uint32_t kDiskFull = 0x80070070;    // HRESULT_FROM_WIN32(ERROR_DISK_FULL)
-
 // A failure raised inside the job with a text of ours.
 struct CMessageFailure {
     std::wstring text;
@@ -163,12 +159,12 @@ unsigned CExtractThread::Run() {
             return 0;
         }
         error.code = code;
-        if (code == kDataError || code == kCrcError) {
+        if (code == kExtractCodeDataError || code == kExtractCodeCrcError) {
             error.kind = kExtractErrorDamaged;
         } else {
             error.kind = kExtractErrorSystem;
             error.path = m_currentPath;
-            if (code == kDiskFull) error.requiredBytes = m_totalBytes;
+            if (code == kExtractCodeDiskFull) error.requiredBytes = m_totalBytes;
         }
     } catch (const CMessageFailure& e) {
         error.kind = kExtractErrorOther;
