@@ -21,14 +21,6 @@ int NeededTextHeight(HWND control, const std::wstring& text) {
     return rect.bottom - rect.top;
 }
 
-// Moves a child window down by `dy` pixels.
-void MoveDown(HWND dialog, HWND child, int dy) {
-    RECT rect;
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    SetWindowPos(child, nullptr, rect.left, rect.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 }  // namespace
 
 BOOL CCmdLineHelpDlg::OnInitDialog() {
@@ -51,7 +43,9 @@ void CCmdLineHelpDlg::FitUsageText(const std::wstring& usage) {
     int extra = NeededTextHeight(text, usage) - rect.bottom;
     if (extra <= 0) return;
     SetWindowPos(text, nullptr, 0, 0, rect.right, rect.bottom + extra, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    MoveDown(m_hWnd, GetDlgItem(IDOK), extra);
+    HWND ok = GetDlgItem(IDOK);
+    const RECT okRect = GetChildRect(ok);
+    SetWindowPos(ok, nullptr, okRect.left, okRect.top + extra, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT window;
     GetWindowRect(m_hWnd, &window);
     SetWindowPos(m_hWnd, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + extra,

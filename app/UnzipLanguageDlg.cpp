@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/UiText.h"
+#include "orelib/win32/WindowIcons.h"
 #include "resources/resource.h"
 
 CUnzipLanguageDlg::CUnzipLanguageDlg(framework::CWnd* parent, const orelib::CultureNameMap& names,
@@ -18,7 +19,7 @@ void CUnzipLanguageDlg::DoDataExchange(framework::CDataExchange* dx) {
 
 BOOL CUnzipLanguageDlg::OnInitDialog() {
     orelib::CVistaDialog::OnInitDialog();
-    SetIcons();
+    orelib::SetWindowIconsFromResource(m_hWnd, GetModuleHandleW(nullptr), IDI_APP);
     SetWindowText(LoadUiString(IDS_LANGUAGE_TITLE));
     SetDlgItemText(IDC_LANGUAGE_PROMPT, LoadUiString(IDS_LANGUAGE_PROMPT));
     SetDlgItemText(IDOK, LoadUiString(IDS_OK));
@@ -26,18 +27,6 @@ BOOL CUnzipLanguageDlg::OnInitDialog() {
     FillCombo();
     SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_combo.m_hWnd), TRUE);
     return FALSE;  // the focus is set
-}
-
-void CUnzipLanguageDlg::SetIcons() {
-    const HINSTANCE module = GetModuleHandleW(nullptr);
-    // Shared icons belong to the system; nothing to destroy.
-    const HANDLE small = LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                    LR_SHARED);
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    const HANDLE big =
-        LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
 }
 
 void CUnzipLanguageDlg::FillCombo() {

@@ -21,7 +21,6 @@ protected:
     void OnOK() override;
 
 private:
-    void SetIcons();
     void FillCombo();
 
     framework::CWnd m_combo;

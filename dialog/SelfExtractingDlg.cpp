@@ -15,6 +15,7 @@
 #include "orelib/LaunchPlan.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/Process.h"
+#include "orelib/win32/WindowIcons.h"
 #include "resources/resource.h"
 
 namespace {
@@ -22,13 +23,6 @@ namespace {
 constexpr int kProgressRange = 1000;
 constexpr int kIconSizeAt96Dpi = 48;
 constexpr int kTextGapDlu = 9;  // between the header icon and the texts
-
-RECT ChildRectInClient(HWND dialog, HWND child) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 
 }  // namespace
 
@@ -72,12 +66,7 @@ BOOL CSelfExtractingDlg::OnInitDialog() {
     orelib::CallChangeWindowMessageFilterEx(m_hWnd, g_taskbarButtonCreatedMessage, MSGFLT_ALLOW, nullptr);
     double scale = orelib::WindowDpiX(m_hWnd) / 96.0;
 
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    HANDLE smallIcon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                  GetSystemMetrics(SM_CYSMICON), LR_SHARED);
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-    HANDLE bigIcon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    orelib::SetWindowIconsFromResource(m_hWnd, GetModuleHandleW(nullptr), IDI_APP);
 
     SetDlgItemText(IDCANCEL, LoadUiString(IDS_CANCEL));
     SetDlgItemText(IDC_STATUS_TEXT, LoadUiString(IDS_PREPARING));
@@ -108,10 +97,10 @@ void CSelfExtractingDlg::InitPrettyLayout(double scale) {
     // the bar up behind it.
     RECT gap{0, 0, kTextGapDlu, 0};
     MapDialogRect(m_hWnd, &gap);
-    int left = ChildRectInClient(m_hWnd, m_iconControl.m_hWnd).right + gap.right;
+    int left = GetChildRect(m_iconControl.m_hWnd).right + gap.right;
     for (int id : {IDC_STATUS_TEXT, IDC_PRODUCT_NAME, IDC_PROGRESS}) {
         HWND control = GetDlgItem(id);
-        RECT rect = ChildRectInClient(m_hWnd, control);
+        RECT rect = GetChildRect(control);
         rect.left = left;
         MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
     }

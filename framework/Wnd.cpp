@@ -20,6 +20,13 @@ void CWnd::SetDlgItemText(int id, const std::wstring& text) const {
 
 std::wstring CWnd::GetWindowText() const { return GetWindowTextOf(m_hWnd); }
 
+RECT CWnd::GetChildRect(HWND child) const {
+    RECT rect{};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 void CWnd::SetWindowText(const std::wstring& text) const { ::SetWindowTextW(m_hWnd, text.c_str()); }
 
 }  // namespace framework

@@ -31,6 +31,8 @@ public:
         return ::PostMessageW(m_hWnd, message, wParam, lParam) != FALSE;
     }
     void Invalidate(bool erase = true) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
+    // A child window's rectangle in this window's client coordinates.
+    RECT GetChildRect(HWND child) const;
 
     HWND m_hWnd = nullptr;
 };

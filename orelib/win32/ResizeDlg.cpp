@@ -30,10 +30,7 @@ void CResizeDlg::CaptureLayout() {
 void CResizeDlg::AddControl(int id, unsigned anchors) {
     HWND control = GetDlgItem(id);
     if (!control) return;
-    RECT rect;
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
-    m_controls.push_back({control, rect, anchors});
+    m_controls.push_back({control, GetChildRect(control), anchors});
 }
 
 RECT CResizeDlg::GripRect() const {

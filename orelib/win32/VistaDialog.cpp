@@ -80,10 +80,7 @@ void CVistaDialog::PaintBands(HDC dc) const {
 LRESULT CVistaDialog::ControlColor(UINT message, HDC dc, HWND control) {
     LRESULT result = Default();
     if (message != WM_CTLCOLORSTATIC && message != WM_CTLCOLORBTN) return result;
-    RECT rect;
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
-    if (rect.top < ContentRect().bottom) {
+    if (GetChildRect(control).top < ContentRect().bottom) {
         SetBkColor(dc, m_contentColor);
         return reinterpret_cast<LRESULT>(m_contentBrush.Get());
     }
