@@ -72,13 +72,8 @@ std::wstring CheckSetupFileSizeOf(const std::wstring& path) {
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return SetupFileReadErrorText(orelib::FailureFromLastError());
 
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size)) return SetupFileReadErrorText(orelib::FailureFromLastError());
-    const uint64_t window = static_cast<uint64_t>(size.QuadPart) < kHeaderWindow
-                                ? static_cast<uint64_t>(size.QuadPart)
-                                : kHeaderWindow;
     orelib::CMappedView view;
-    const HRESULT hr = view.MapReadOnly(file.Get(), static_cast<size_t>(window));
+    const HRESULT hr = view.MapFileStart(file.Get(), kHeaderWindow);
     if (FAILED(hr)) return SetupFileReadErrorText(hr);
 
     int64_t expected = 0;

@@ -25,14 +25,8 @@ HRESULT ReadFileResource(const wchar_t* peFile, const wchar_t* resourceName,
                                    OPEN_EXISTING);
     if (FAILED(hr)) return hr;
 
-    LARGE_INTEGER fileSize;
-    if (!GetFileSizeEx(file.Get(), &fileSize)) return FailureFromLastError();
-    const uint64_t length = static_cast<uint64_t>(fileSize.QuadPart) < kMaxResourceWindow
-                                ? static_cast<uint64_t>(fileSize.QuadPart)
-                                : kMaxResourceWindow;
-
     CMappedView view;
-    hr = view.MapReadOnly(file.Get(), static_cast<size_t>(length));
+    hr = view.MapFileStart(file.Get(), kMaxResourceWindow);
     if (FAILED(hr)) return hr;
     if (view.Size() < 2 || view.Data()[0] != 'M' || view.Data()[1] != 'Z') return kNotMzFile;
 

@@ -19,6 +19,14 @@ HRESULT CMappedView::MapReadOnly(HANDLE file, size_t length) {
     return S_OK;
 }
 
+HRESULT CMappedView::MapFileStart(HANDLE file, uint64_t maxLength) {
+    Reset();
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) return FailureFromLastError();
+    const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
+    return MapReadOnly(file, static_cast<size_t>(fileSize < maxLength ? fileSize : maxLength));
+}
+
 void CMappedView::Reset() {
     if (m_view) UnmapViewOfFile(m_view);
     m_view = nullptr;

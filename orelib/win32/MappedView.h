@@ -19,6 +19,9 @@ public:
     // Maps the first `length` bytes of `file` (opened for reading). An empty
     // length fails with the system's error for an empty mapping.
     HRESULT MapReadOnly(HANDLE file, size_t length);
+    // Maps the file's first min(file size, `maxLength`) bytes: the window in
+    // which a reader of the file's start looks, and nothing beyond it.
+    HRESULT MapFileStart(HANDLE file, uint64_t maxLength);
     void Reset();
 
     const uint8_t* Data() const { return m_view; }

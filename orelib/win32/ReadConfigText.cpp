@@ -13,15 +13,9 @@ HRESULT ReadConfigText(const std::wstring& exePath, std::wstring& text) {
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return FailureFromLastError();
 
-    DWORD high = 0;
-    const DWORD low = GetFileSize(file.Get(), &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return FailureFromLastError();
-
     // Only the start of the file is mapped: the block lies in the first 20 MiB.
-    const uint64_t size = (static_cast<uint64_t>(high) << 32) | low;
-    const size_t window = size < kConfigScanWindow ? static_cast<size_t>(size) : kConfigScanWindow;
     CMappedView view;
-    const HRESULT hr = view.MapReadOnly(file.Get(), window);
+    const HRESULT hr = view.MapFileStart(file.Get(), kConfigScanWindow);
     if (FAILED(hr)) return hr;
 
     switch (DecodeConfigBlock(view.Data(), view.Size(), &text)) {
