@@ -4,6 +4,7 @@
 
 #include "orelib/CommandLine.h"
 #include "orelib/win32/DynamicCalls.h"
+#include "orelib/win32/Handle.h"
 
 namespace orelib {
 
@@ -22,10 +23,10 @@ bool StartWithCreateProcess(const CLaunchPlan& plan, const wchar_t* directory,
         return false;
     }
     if (out) {
-        *out = info;
+        *out = info;  // the caller owns the handles now
     } else {
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
+        const CHandle thread(info.hThread);
+        const CHandle process(info.hProcess);
     }
     return true;
 }
