@@ -7,9 +7,7 @@ int PickDriveWithMostFreeSpace(const std::vector<DriveSpace>& drives) {
     uint64_t bestFree = 0;
     for (size_t i = 0; i < drives.size(); ++i) {
         const DriveSpace& drive = drives[i];
-        if (drive.type == kDriveRemovable || drive.type == kDriveRemote || drive.type == kDriveCdRom)
-            continue;
-        if (!drive.spaceKnown) continue;
+        if (!IsCandidateDriveType(drive.type) || !drive.spaceKnown) continue;
         if (drive.freeBytes > bestFree) {  // strictly more: the first listed wins a tie
             bestFree = drive.freeBytes;
             best = static_cast<int>(i);

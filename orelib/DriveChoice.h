@@ -15,6 +15,10 @@ enum : uint32_t {
     kDriveCdRom = 5,
 };
 
+inline bool IsCandidateDriveType(uint32_t type) {
+    return type != kDriveRemovable && type != kDriveRemote && type != kDriveCdRom;
+}
+
 struct DriveSpace {
     std::wstring root;         // "C:\"
     uint32_t type = 0;         // GetDriveTypeW

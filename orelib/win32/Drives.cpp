@@ -36,7 +36,7 @@ bool FindDriveWithMostFreeSpace(std::wstring* root, uint64_t* freeBytes) {
         space.type = GetDriveTypeW(drive.c_str());
         // Removable, network and optical drives are not even asked: a query
         // could spin up media or wait on a slow share.
-        if (space.type != kDriveRemovable && space.type != kDriveRemote && space.type != kDriveCdRom) {
+        if (IsCandidateDriveType(space.type)) {
             ULARGE_INTEGER available{};
             space.spaceKnown = GetDiskFreeSpaceExW(drive.c_str(), &available, nullptr, nullptr) != FALSE;
             space.freeBytes = available.QuadPart;
