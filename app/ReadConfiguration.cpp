@@ -4,7 +4,7 @@
 #include "app/App.h"
 #include "app/Configuration.h"
 #include "app/UiText.h"
-#include "orelib/NoCaseLess.h"
+#include "orelib/Cultures.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/ReadConfigText.h"
@@ -13,8 +13,6 @@
 namespace {
 
 const wchar_t kMain[] = L"main";
-const wchar_t kLanguagePrefix[] = L"LANG_";
-constexpr size_t kLanguagePrefixLength = 5;
 
 // Keys of a "LANG_" section that replace string-table texts for that culture.
 struct TextOverrideKey {
@@ -54,12 +52,8 @@ void ApplyConfiguration(const std::wstring& text) {
 
     std::vector<std::wstring> sections;
     config.GetSectionNames(sections);
-    for (const std::wstring& section : sections) {
-        if (section.size() < kLanguagePrefixLength ||
-            !orelib::EqualsNoCase(section.substr(0, kLanguagePrefixLength), kLanguagePrefix)) {
-            continue;
-        }
-        const std::wstring culture = section.substr(kLanguagePrefixLength);
+    for (const std::wstring& culture : orelib::GetLanguageSectionCultures(sections)) {
+        const std::wstring section = orelib::LanguageSectionName(culture);
         for (const TextOverrideKey& entry : kTextOverrideKeys) {
             const std::wstring value = config.GetString(section, entry.key, L"");
             if (!value.empty()) app.m_stringOverrides[culture][entry.stringId] = value;

@@ -19,7 +19,7 @@ bool CApp::SelectLanguage() {
         }
     }
 
-    const std::wstring productName = m_config.GetString(L"LANG_" + m_culture, L"ProductName", L"");
+    const std::wstring productName = m_config.GetString(orelib::LanguageSectionName(m_culture), L"ProductName", L"");
     if (!productName.empty()) m_productName = productName;
     return true;
 }

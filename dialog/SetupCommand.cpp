@@ -1,6 +1,7 @@
 #include "dialog/SetupCommand.h"
 
 #include "orelib/CommandLine.h"
+#include "orelib/Cultures.h"
 #include "orelib/LaunchPlan.h"
 #include "orelib/NoCaseLess.h"
 #include "orelib/Path.h"
@@ -8,12 +9,11 @@
 namespace {
 
 const wchar_t kMainSection[] = L"main";
-const wchar_t kLanguageSectionPrefix[] = L"LANG_";
 
 }  // namespace
 
 SetupSettings ReadSetupSettings(const orelib::CIniText& config, const std::wstring& culture) {
-    const std::wstring language = kLanguageSectionPrefix + culture;
+    const std::wstring language = orelib::LanguageSectionName(culture);
     // Each key: "main" with the built-in default, then the language section
     // with the "main" result as its default.
     const auto text = [&](const wchar_t* key, const std::wstring& def) {

@@ -126,8 +126,14 @@ std::wstring FindBestCulture(const std::vector<std::wstring>& available,
     return std::wstring();
 }
 
+namespace {
+const wchar_t kLanguageSectionPrefix[] = L"LANG_";
+}  // namespace
+
+std::wstring LanguageSectionName(const std::wstring& culture) { return kLanguageSectionPrefix + culture; }
+
 std::vector<std::wstring> GetLanguageSectionCultures(const std::vector<std::wstring>& sectionNames) {
-    static const std::wstring kPrefix = L"LANG_";
+    const std::wstring kPrefix = kLanguageSectionPrefix;
     std::vector<std::wstring> cultures;
     for (const std::wstring& name : sectionNames) {
         if (name.size() >= kPrefix.size() && EqualsNoCase(name.substr(0, kPrefix.size()), kPrefix))

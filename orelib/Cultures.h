@@ -48,6 +48,9 @@ std::vector<std::wstring> BuildCultureCandidates(const std::wstring& culture);
 std::wstring FindBestCulture(const std::vector<std::wstring>& available,
                              const std::wstring& culture);
 
+// The configuration section of one installation language: "LANG_" + culture.
+std::wstring LanguageSectionName(const std::wstring& culture);
+
 // The cultures of the configuration's "LANG_" sections, in the order the
 // section names are given.
 std::vector<std::wstring> GetLanguageSectionCultures(const std::vector<std::wstring>& sectionNames);
