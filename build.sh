@@ -11,6 +11,9 @@ DEPS="${DEPS_DIR:-$ROOT/build/deps}"
 DIST="$BUILD/dist"
 JOBS="${JOBS:-$(nproc)}"
 
+# shellcheck source=scripts/wine-session.sh
+source "$ROOT/scripts/wine-session.sh"
+
 cmd="${1:-}"
 [ $# -gt 0 ] && shift
 
@@ -37,22 +40,9 @@ start_wine() {
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
   if [ -z "${DISPLAY:-}" ] || [ -n "${SFX_OWN_XVFB:-}" ]; then
-    local n=$(( 90 + RANDOM % 400 ))
-    while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    start_xvfb 90
   fi
-  if [ ! -f "$WINEPREFIX/.initialised" ]; then
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-    touch "$WINEPREFIX/.initialised"
-  fi
-  wineserver -p >/dev/null 2>&1 || true
-  # Start Wine's own background services now, with their output detached:
-  # started by a test instead, they would hold its output pipe open.
-  wine wineboot >/dev/null 2>&1 </dev/null || true
+  start_wine_prefix
   trap stop_wine EXIT
 }
 

@@ -39,21 +39,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-n=$((500 + RANDOM % 400))
-while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-export DISPLAY=":$n"
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-
-if [ ! -f "$WINEPREFIX/.initialised" ]; then
-  echo "== creating the Wine prefix $WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
-  touch "$WINEPREFIX/.initialised"
-fi
-wineserver -p >/dev/null 2>&1 || true
-wine wineboot >/dev/null 2>&1 </dev/null || true
+# shellcheck source=scripts/wine-session.sh
+source "$ROOT/scripts/wine-session.sh"
+start_xvfb 500
+[ -f "$WINEPREFIX/.initialised" ] || echo "== creating the Wine prefix $WINEPREFIX"
+start_wine_prefix
 # Without a window manager Wine draws the title bars itself; 96 DPI.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
