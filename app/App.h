@@ -7,6 +7,7 @@
 #include "framework/WinApp.h"
 #include "orelib/IniText.h"
 #include "orelib/NoCaseLess.h"
+#include "orelib/win32/OwnFile.h"
 
 // Exit codes a run can end with, besides the setup program's own.
 constexpr uint32_t kExitHelpShown = 87;            // ERROR_INVALID_PARAMETER
@@ -43,6 +44,9 @@ public:
     bool m_progressVisible = true;
     bool m_progressPretty = false;
     uint32_t m_exitCode = 0;
+    // The program's own file, held from the configuration step to the end:
+    // every read of it goes through this handle.
+    orelib::COwnFile m_ownFile;
 };
 
 // The one application object.

@@ -7,7 +7,6 @@
 #include "orelib/PeImage.h"
 #include "orelib/StringFormat.h"
 #include "orelib/win32/Files.h"
-#include "orelib/win32/Handle.h"
 #include "orelib/win32/MappedView.h"
 #include "resources/resource.h"
 
@@ -67,13 +66,9 @@ std::wstring SizeMismatchText(int64_t expected, int64_t actual) {
                                     {std::to_wstring(expected), std::to_wstring(actual)});
 }
 
-std::wstring CheckSetupFileSizeOf(const std::wstring& path) {
-    orelib::CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return SetupFileReadErrorText(orelib::FailureFromLastError());
-
+std::wstring CheckSetupFileSizeOf(HANDLE file) {
     orelib::CMappedView view;
-    const HRESULT hr = view.MapFileStart(file.Get(), kHeaderWindow);
+    const HRESULT hr = view.MapFileStart(file, kHeaderWindow);
     if (FAILED(hr)) return SetupFileReadErrorText(hr);
 
     int64_t expected = 0;
@@ -83,18 +78,18 @@ std::wstring CheckSetupFileSizeOf(const std::wstring& path) {
     if (needResource) {
         std::vector<uint8_t> bytes;
         uint32_t length = 0;
-        const HRESULT read = orelib::ReadFileResource(path.c_str(), kSizeResource, &bytes, &length);
+        const HRESULT read = orelib::ReadFileResource(file, kSizeResource, &bytes, &length);
         text = ExpectedSizeFromResource(read, bytes, &expected);
         if (!text.empty()) return text;
     }
     // The real size comes from the file system, not from reading the file.
-    return SizeMismatchText(expected, orelib::GetFileSize64(path.c_str()));
+    LARGE_INTEGER actual;
+    if (!GetFileSizeEx(file, &actual)) return SetupFileReadErrorText(orelib::FailureFromLastError());
+    return SizeMismatchText(expected, actual.QuadPart);
 }
 
-std::wstring CheckSetupFileSize() { return CheckSetupFileSizeOf(orelib::GetModulePath(nullptr)); }
-
 bool CApp::CheckSetupFile() {
-    const std::wstring text = CheckSetupFileSize();
+    const std::wstring text = CheckSetupFileSizeOf(m_ownFile.Get());
     if (text.empty()) return true;
     DoMessageBox(text.c_str(), MB_OK | MB_ICONERROR, 0);
     return false;

@@ -7,6 +7,7 @@
 #include "orelib/Cultures.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Files.h"
+#include "orelib/win32/OwnFile.h"
 #include "orelib/win32/ReadConfigText.h"
 #include "resources/resource.h"
 
@@ -29,7 +30,8 @@ const TextOverrideKey kTextOverrideKeys[] = {
 
 std::wstring ConfigurationErrorText(HRESULT hr, const std::wstring& exePath) {
     // Text that does not decode is as useless as no block: both mean a broken file.
-    if (hr == orelib::kConfigNotFound || hr == orelib::kConfigNotUtf8) {
+    // So is a file under the program's name that is not the program.
+    if (hr == orelib::kConfigNotFound || hr == orelib::kConfigNotUtf8 || hr == orelib::kOwnFileReplaced) {
         return LoadUiString(IDS_CORRUPTED);
     }
     return orelib::FormatErrorText(static_cast<uint32_t>(hr)) + L"\n\n" + exePath;
@@ -62,11 +64,15 @@ void ApplyConfiguration(const std::wstring& text) {
 }
 
 bool CApp::ReadConfiguration() {
-    const std::wstring exePath = orelib::GetModulePath(nullptr);
+    // The own file is opened once, before anything is read of it, and held
+    // until the run ends.
+    HRESULT hr = m_ownFile.OpenRunningImage();
     std::wstring text;
-    const HRESULT hr = orelib::ReadConfigText(exePath, text);
+    if (SUCCEEDED(hr)) hr = orelib::ReadConfigText(m_ownFile.Get(), text);
     if (FAILED(hr)) {
-        DoMessageBox(ConfigurationErrorText(hr, exePath).c_str(), MB_OK | MB_ICONERROR, 0);
+        const std::wstring path =
+            m_ownFile.Path().empty() ? orelib::GetModulePath(nullptr) : m_ownFile.Path();
+        DoMessageBox(ConfigurationErrorText(hr, path).c_str(), MB_OK | MB_ICONERROR, 0);
         return false;
     }
     ApplyConfiguration(text);

@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-// "" when the own file is whole, else the complete message.
-std::wstring CheckSetupFileSize();
-// The same for any file (CheckSetupFileSize checks the program's own).
-std::wstring CheckSetupFileSizeOf(const std::wstring& path);
+// "" when the setup file open as `file` (the program's own) is whole, else
+// the complete message.
+std::wstring CheckSetupFileSizeOf(HANDLE file);
 
 // The pieces, without file access:
 

@@ -153,7 +153,8 @@ void CSelfExtractingDlg::WaitForExtractionEnd() { m_extractThread.WaitForEnd(); 
 bool CSelfExtractingDlg::StartExtraction(bool deleteOnFailure) {
     ExtractParams params;
     params.notifyWindow = m_hWnd;
-    params.archivePath = orelib::GetModulePath(nullptr);
+    params.archivePath = theApp.m_ownFile.Path();
+    params.archiveFile = theApp.m_ownFile.Get();
     params.targetFolder = m_workingFolder;
     params.deleteOnFailure = deleteOnFailure;
     return StartExtractionWorker(params);

@@ -9,7 +9,8 @@
 struct ExtractParams {
     HWND notifyWindow = nullptr;  // receives every message; null: nothing is posted,
                                   // and every question counts as answered 0
-    std::wstring archivePath;     // the running executable, which holds the archive
+    std::wstring archivePath;     // the running executable, which holds the archive: its name
+    HANDLE archiveFile = nullptr; // and the handle it is read through, held by the caller
     std::wstring targetFolder;    // where the items go
     bool deleteOnFailure = false; // remove targetFolder after a failure or a cancel
 };

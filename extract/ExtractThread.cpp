@@ -6,11 +6,12 @@
 
 #include "CPP/Common/MyException.h"
 #include "CPP/Common/StringConvert.h"
-#include "CPP/Common/Wildcard.h"
+#include "CPP/Windows/FileName.h"
 #include "CPP/7zip/UI/Common/ExitCode.h"
-#include "CPP/7zip/UI/Common/Extract.h"
 #include "dialog/SfxMessages.h"
 #include "extract/ExtractCallback.h"
+#include "extract/ExtractFromStream.h"
+#include "extract/HandleInStream.h"
 #include "extract/OpenCallback.h"
 #include "extract/library/SevenZipRegistry.h"
 #include "orelib/win32/DynamicCalls.h"
@@ -35,6 +36,8 @@ COpenType EmbeddedArchiveType() {
     type.MaxStartOffset = kMaxArchiveStart;
     return type;
 }
+
+using namespace NWindows::NFile;
 
 void SetOff(CBoolPair& option) {
     option.Val = false;
@@ -92,15 +95,17 @@ void CExtractThread::ExtractArchive() {
         }
     }
 
-    UStringVector archivePaths;
-    archivePaths.Add(UString(m_params.archivePath.c_str()));
-    UStringVector archivePathsFull;
-    archivePathsFull.Add(UString(m_params.archivePath.c_str()));
-
     RequireSevenZipRegistry();
     CCodecsHolder registry;
     const HRESULT loaded = registry.codecs->Load();
     if (loaded != S_OK) throw CSystemException(loaded);
+
+    // The archive is read through the handle the run holds on its own file,
+    // never by opening the file's name again.
+    CHandleInStream* streamSpec = new CHandleInStream;
+    CMyComPtr<IInStream> stream(streamSpec);
+    const HRESULT opened = streamSpec->Init(m_params.archiveFile);
+    if (opened != S_OK) throw CSystemException(opened);
 
     CCallbackHolder extractCallback(*this);
     MyOpenCallback openCallback;
@@ -113,6 +118,7 @@ void CExtractThread::ExtractArchive() {
     options.PathMode = NExtract::NPathMode::kFullPaths;
     options.OverwriteMode = NExtract::NOverwriteMode::kAsk;
     options.OutputDir = us2fs(UString(target.c_str()));
+    NName::NormalizeDirPathPrefix(options.OutputDir);
     // Item names come from the download: every item stays below the target.
     // Full paths (never absolute ones) drop "..", leading separators and drive
     // prefixes; links and alternate data streams are never made, a ":" in a
@@ -123,25 +129,14 @@ void CExtractThread::ExtractArchive() {
     SetOff(options.NtOptions.NtSecurity);
     options.NtOptions.ReplaceColonForAltStream = true;
     options.NtOptions.WriteToAltStreamIfColon = false;
-    NWildcard::CCensor censor;
-    {
-        NWildcard::CCensorPathProps props;
-        props.Recursive = true;
-        props.WildcardMatching = true;
-        censor.AddItem(NWildcard::k_RelatPath, true, UString(L"*"), props);
-    }
 
-    UString errorMessage;
-    CDecompressStat statistics;
-    const HRESULT hr = Extract(registry.codecs, types, excludedFormats, archivePaths,
-                               archivePathsFull, censor.Pairs.Front().Head, options,
-                               &openCallback, extractCallback.Get(), extractCallback.Get(),
-                               errorMessage, statistics);
+    const UString name(m_params.archivePath.c_str());
+    const HRESULT hr = ExtractFromStream(registry.codecs, types, excludedFormats, stream, name, options,
+                                         &openCallback, extractCallback.Get(), extractCallback.Get());
 
     if (hr != S_OK && !extractCallback->LastMessage().empty())
         throw CMessageFailure{extractCallback->LastMessage()};
     if (hr != S_OK) throw CSystemException(hr);
-    if (!errorMessage.IsEmpty()) throw CMessageFailure{errorMessage.Ptr()};
 }
 
 unsigned CExtractThread::Run() {

@@ -3,7 +3,6 @@
 
 #include "orelib/PeImage.h"
 #include "orelib/win32/Files.h"
-#include "orelib/win32/Handle.h"
 #include "orelib/win32/MappedView.h"
 
 namespace orelib {
@@ -14,19 +13,14 @@ constexpr HRESULT kNotMzFile = static_cast<HRESULT>(0x80070714);  // ERROR_RESOU
 constexpr uint16_t kRtRcdata = 10;
 }  // namespace
 
-HRESULT ReadFileResource(const wchar_t* peFile, const wchar_t* resourceName,
-                         std::vector<uint8_t>* out, uint32_t* size) {
+HRESULT ReadFileResource(HANDLE peFile, const wchar_t* resourceName, std::vector<uint8_t>* out,
+                         uint32_t* size) {
     out->clear();
     *size = 0;
     if (IS_INTRESOURCE(resourceName)) return E_INVALIDARG;  // only named resources are read
 
-    CHandle file;
-    HRESULT hr = OpenFileWithRetry(file.Receive(), peFile, GENERIC_READ, FILE_SHARE_READ,
-                                   OPEN_EXISTING);
-    if (FAILED(hr)) return hr;
-
     CMappedView view;
-    hr = view.MapFileStart(file.Get(), kMaxResourceWindow);
+    const HRESULT hr = view.MapFileStart(peFile, kMaxResourceWindow);
     if (FAILED(hr)) return hr;
     if (view.Size() < 2 || view.Data()[0] != 'M' || view.Data()[1] != 'Z') return kNotMzFile;
 

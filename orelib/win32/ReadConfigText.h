@@ -12,7 +12,7 @@ constexpr HRESULT kConfigNotFound = static_cast<HRESULT>(0x8007000D);
 constexpr HRESULT kConfigNotUtf8 = static_cast<HRESULT>(0x80070459);
 
 // S_OK with the (possibly empty) configuration text, one of the two codes
-// above, or the system error of opening, sizing or mapping the file.
-HRESULT ReadConfigText(const std::wstring& exePath, std::wstring& text);
+// above, or the system error of sizing or mapping the file open as `file`.
+HRESULT ReadConfigText(HANDLE file, std::wstring& text);
 
 }  // namespace orelib

@@ -12,6 +12,7 @@
 #include "dialog/SfxMessages.h"
 #include "extract/ExtractParams.h"
 #include "extract/ExtractThread.h"
+#include "orelib/win32/OwnFile.h"
 
 namespace extracttest {
 
@@ -132,12 +133,21 @@ private:
     HWND m_window = nullptr;
 };
 
+// Opens `path` as the stub opens its own file, for ExtractParams::archiveFile;
+// the caller keeps `file` until the run has ended.
+inline HANDLE OpenArchive(orelib::COwnFile& file, const std::wstring& path) {
+    file.Open(path);
+    return file.Get();
+}
+
 // One extraction run, driven to its end on the test's thread.
 inline void RunExtraction(CExtractThread& thread, CDialogStandIn& dialog, const std::wstring& archive,
                           const std::wstring& target, bool deleteOnFailure = false) {
+    orelib::COwnFile file;
     ExtractParams params;
     params.notifyWindow = dialog.Handle();
     params.archivePath = archive;
+    params.archiveFile = OpenArchive(file, archive);
     params.targetFolder = target;
     params.deleteOnFailure = deleteOnFailure;
     if (!thread.StartExtraction(params)) return;

@@ -11,6 +11,7 @@
 #include "orelib/ConfigBlock.h"
 #include "orelib/ConfigKey.h"
 #include "orelib/win32/ErrorText.h"
+#include "orelib/win32/OwnFile.h"
 #include "orelib/win32/ReadConfigText.h"
 #include "resources/resource.h"
 #include "tests/unit/AppStateGuard.h"
@@ -34,7 +35,10 @@ std::string SetupFileWithText(const std::string& utf8) {
 
 HRESULT Read(const std::wstring& path, std::wstring* text) {
     *text = L"stale";
-    return orelib::ReadConfigText(path, *text);
+    orelib::COwnFile file;
+    const HRESULT hr = file.Open(path);
+    if (FAILED(hr)) return hr;
+    return orelib::ReadConfigText(file.Get(), *text);
 }
 
 }  // namespace

@@ -83,12 +83,12 @@ TEST(ExtractArchive, SignatureWithoutValidHeaderCrcIsPassedOver) {
     EXPECT_EQ(CompareTrees(Fixture(L"src"), run.target), "");
 }
 
-TEST(ExtractArchive, MissingArchiveFileFails) {
+TEST(ExtractArchive, ArchiveFileThatIsNotOpenFails) {
     CRun run;
-    run.Extract(run.temp / L"no such setup.exe");
+    run.Extract(run.temp / L"no such setup.exe");  // nothing to hold: no handle
     EXPECT_EQ(run.dialog.finalMessage, WM_SFX_EXTRACT_FAILED);
     ASSERT_EQ(run.dialog.errors.size(), 1u);
-    EXPECT_EQ(run.dialog.errors[0].code, 0x80070002u);  // file not found
+    EXPECT_EQ(run.dialog.errors[0].code, 0x80070006u);  // invalid handle
 }
 
 TEST(ExtractPassword, AskedOnceForManyEncryptedItems) {

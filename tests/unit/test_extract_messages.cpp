@@ -48,7 +48,9 @@ TEST(ExtractMessages, CancelBeforeExtractionWritesNothing) {
     CRun run;
     ExtractParams params;
     params.notifyWindow = run.dialog.Handle();
+    orelib::COwnFile archive;
     params.archivePath = Fixture(L"setup_lzma2.exe");
+    params.archiveFile = OpenArchive(archive, params.archivePath);
     params.targetFolder = run.target;
     params.deleteOnFailure = false;
     ASSERT_TRUE(run.thread.StartExtraction(params));
@@ -156,7 +158,9 @@ TEST(ExtractWithoutWindow, OverwriteQuestionCancels) {
     ASSERT_TRUE(CTempFolder::WriteFile(target + L"\\readme.txt", "old"));
     CExtractThread thread;
     ExtractParams params;
+    orelib::COwnFile archive;
     params.archivePath = Fixture(L"setup_copy.exe");
+    params.archiveFile = OpenArchive(archive, params.archivePath);
     params.targetFolder = target;
     ASSERT_TRUE(thread.StartExtraction(params));
     thread.WaitForEnd();
@@ -172,7 +176,9 @@ TEST(ExtractWithoutWindow, PasswordRequestCancels) {
     const std::wstring target = temp / L"out";
     CExtractThread thread;
     ExtractParams params;
+    orelib::COwnFile archive;
     params.archivePath = Fixture(L"setup_encrypted.exe");
+    params.archiveFile = OpenArchive(archive, params.archivePath);
     params.targetFolder = target;
     params.deleteOnFailure = true;
     ASSERT_TRUE(thread.StartExtraction(params));

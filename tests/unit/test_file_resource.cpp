@@ -6,10 +6,22 @@
 #include <vector>
 
 #include "orelib/win32/Files.h"
+#include "orelib/win32/OwnFile.h"
 #include "tests/unit/PeFileCopy.h"
 #include "tests/unit/TempFolder.h"
 
-using orelib::ReadFileResource;
+namespace {
+
+// Reads the resource through a handle, as the stub does of its own file.
+HRESULT ReadFileResource(const wchar_t* path, const wchar_t* name, std::vector<uint8_t>* bytes,
+                         uint32_t* size) {
+    orelib::COwnFile file;
+    const HRESULT hr = file.Open(path);
+    if (FAILED(hr)) return hr;
+    return orelib::ReadFileResource(file.Get(), name, bytes, size);
+}
+
+}  // namespace
 
 TEST(ReadFileResource, ReadsTheSizeResource) {
     CTempFolder dir;

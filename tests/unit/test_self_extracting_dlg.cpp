@@ -67,6 +67,15 @@ protected:
     }
 };
 
+// The user's side of the password prompt: types `text` once the prompt
+// appears and presses `button`.
+void TypeIntoPasswordPrompt(const wchar_t* text, int button) {
+    HWND prompt = testdriver::WaitForDialog(testdriver::HasControl(IDC_PASSWORD));
+    ASSERT_NE(prompt, nullptr);
+    SetDlgItemTextW(prompt, IDC_PASSWORD, text);
+    testdriver::Press(prompt, button);
+}
+
 class SelfExtractingDlgTest : public AppTest {
 protected:
     void SetUp() override {
@@ -76,6 +85,7 @@ protected:
 };
 
 TEST_F(SelfExtractingDlgTest, HiddenDialogStartsAtOnceWithTheRunsParameters) {
+    ASSERT_EQ(theApp.m_ownFile.OpenRunningImage(), S_OK);
     CScriptedDlg dialog(nullptr, false, true);  // quiet mode keeps it hidden
     bool visible = true;
     dialog.m_onStart = [&](CScriptedDlg& d) {
@@ -89,9 +99,9 @@ TEST_F(SelfExtractingDlgTest, HiddenDialogStartsAtOnceWithTheRunsParameters) {
     EXPECT_NE(params.notifyWindow, nullptr);
     EXPECT_EQ(params.targetFolder, L"C:\\work\\folder");
     EXPECT_TRUE(params.deleteOnFailure);
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    EXPECT_EQ(params.archivePath, self);
+    // The archive is read through the handle held on the own file.
+    EXPECT_EQ(params.archivePath, theApp.m_ownFile.Path());
+    EXPECT_EQ(params.archiveFile, theApp.m_ownFile.Get());
     EXPECT_EQ(dialog.m_exitCode, 0u);
 }
 
@@ -356,12 +366,7 @@ TEST_F(SelfExtractingDlgTest, PasswordPromptCancelledLeavesTheBuffer) {
     LRESULT reply = 99;
     wchar_t buffer[16] = L"untouched";
     dialog.m_onStart = [&](CScriptedDlg& d) {
-        CHelperThread user([&] {
-            HWND prompt = testdriver::WaitForDialog(testdriver::HasControl(IDC_PASSWORD));
-            ASSERT_NE(prompt, nullptr);
-            SetDlgItemTextW(prompt, IDC_PASSWORD, L"typed");
-            testdriver::Press(prompt, IDCANCEL);
-        });
+        CHelperThread user([] { TypeIntoPasswordPrompt(L"typed", IDCANCEL); });
         reply = d.Send(WM_SFX_ASK_PASSWORD, reinterpret_cast<WPARAM>(buffer), 16);
         d.PostMessage(WM_SFX_EXTRACT_CANCELLED);
     };
@@ -375,12 +380,7 @@ TEST_F(SelfExtractingDlgTest, PasswordTooLongForTheBufferIsNotCutShort) {
     LRESULT reply = 99;
     wchar_t buffer[4] = L"abc";
     dialog.m_onStart = [&](CScriptedDlg& d) {
-        CHelperThread user([&] {
-            HWND prompt = testdriver::WaitForDialog(testdriver::HasControl(IDC_PASSWORD));
-            ASSERT_NE(prompt, nullptr);
-            SetDlgItemTextW(prompt, IDC_PASSWORD, L"longer");
-            testdriver::Press(prompt, IDOK);
-        });
+        CHelperThread user([] { TypeIntoPasswordPrompt(L"longer", IDOK); });
         reply = d.Send(WM_SFX_ASK_PASSWORD, reinterpret_cast<WPARAM>(buffer), 4);
         d.PostMessage(WM_SFX_EXTRACT_CANCELLED);
     };

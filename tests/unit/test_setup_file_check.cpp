@@ -6,13 +6,28 @@
 #include <vector>
 
 #include "app/SetupFileCheck.h"
+#include "app/App.h"
 #include "app/UiText.h"
+#include "orelib/win32/OwnFile.h"
 #include "resources/resource.h"
 #include "tests/unit/AppStateGuard.h"
 #include "tests/unit/PeFileCopy.h"
 #include "tests/unit/TempFolder.h"
 
 using SetupFileCheck = AppTest;
+
+namespace {
+
+// The check of a file opened as the stub opens its own; a file that cannot
+// be opened gives the read-error text.
+std::wstring CheckFile(const std::wstring& path) {
+    orelib::COwnFile file;
+    const HRESULT hr = file.Open(path);
+    if (FAILED(hr)) return SetupFileReadErrorText(hr);
+    return CheckSetupFileSizeOf(file.Get());
+}
+
+}  // namespace
 
 TEST_F(SetupFileCheck, SizeMessageInEnglish) {
     EXPECT_EQ(SizeMismatchText(5000000, 5000000), L"");
@@ -102,23 +117,23 @@ TEST_F(SetupFileCheck, UnsignedFiles) {
     // As built: the resource still holds 0.
     const std::wstring asBuilt = dir / L"asbuilt.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(asBuilt, image));
-    EXPECT_EQ(CheckSetupFileSizeOf(asBuilt),
+    EXPECT_EQ(CheckFile(asBuilt),
               SizeMismatchText(0, static_cast<int64_t>(image.size())));
 
     // Filled in with the exact size: whole.
     Put64(image, resource, image.size());
     const std::wstring whole = dir / L"whole.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(whole, image));
-    EXPECT_EQ(CheckSetupFileSizeOf(whole), L"");
+    EXPECT_EQ(CheckFile(whole), L"");
 
     // Truncated download and bytes added.
     const std::wstring cut = dir / L"cut.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(cut, image.substr(0, image.size() - 1)));
-    EXPECT_EQ(CheckSetupFileSizeOf(cut), SizeMismatchText(static_cast<int64_t>(image.size()),
+    EXPECT_EQ(CheckFile(cut), SizeMismatchText(static_cast<int64_t>(image.size()),
                                                           static_cast<int64_t>(image.size() - 1)));
     const std::wstring longer = dir / L"longer.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(longer, image + "x"));
-    EXPECT_NE(CheckSetupFileSizeOf(longer), L"");
+    EXPECT_NE(CheckFile(longer), L"");
 }
 
 TEST_F(SetupFileCheck, SignedFilesIgnoreTheResource) {
@@ -130,29 +145,29 @@ TEST_F(SetupFileCheck, SignedFilesIgnoreTheResource) {
     Put32(image, entry + 4, 16);
     const std::wstring signedFile = dir / L"signed.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(signedFile, image));
-    EXPECT_EQ(CheckSetupFileSizeOf(signedFile), L"");
+    EXPECT_EQ(CheckFile(signedFile), L"");
 
     const std::wstring cut = dir / L"cut.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(cut, image.substr(0, image.size() - 1)));
-    EXPECT_EQ(CheckSetupFileSizeOf(cut), SizeMismatchText(static_cast<int64_t>(image.size()),
+    EXPECT_EQ(CheckFile(cut), SizeMismatchText(static_cast<int64_t>(image.size()),
                                                           static_cast<int64_t>(image.size() - 1)));
 }
 
 TEST_F(SetupFileCheck, UnreadableAndForeignFiles) {
     CTempFolder dir;
-    EXPECT_EQ(CheckSetupFileSizeOf(dir / L"missing.exe"),
+    EXPECT_EQ(CheckFile(dir / L"missing.exe"),
               LoadUiString(IDS_CANNOT_READ) + L" (-2147024894)");
 
     const std::wstring locked = dir / L"locked.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(locked, OwnImage()));
     HANDLE exclusive = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(CheckSetupFileSizeOf(locked), LoadUiString(IDS_CANNOT_READ) + L" (-2147024864)");
+    EXPECT_EQ(CheckFile(locked), LoadUiString(IDS_CANNOT_READ) + L" (-2147024864)");
     CloseHandle(exclusive);
 
     const std::wstring text = dir / L"text.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(text, "just some text, not a program"));
-    EXPECT_EQ(CheckSetupFileSizeOf(text), L"File does not have EXE format.");
+    EXPECT_EQ(CheckFile(text), L"File does not have EXE format.");
 
     std::string header(0x100, '\0');
     header[0] = 'M';
@@ -160,12 +175,13 @@ TEST_F(SetupFileCheck, UnreadableAndForeignFiles) {
     Put32(header, 0x3C, 0x80);
     const std::wstring noPe = dir / L"nope.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(noPe, header));
-    EXPECT_EQ(CheckSetupFileSizeOf(noPe), L"Invalid PE signature.");
+    EXPECT_EQ(CheckFile(noPe), L"Invalid PE signature.");
 }
 
 TEST_F(SetupFileCheck, TheTestProgramItselfIsNotWhole) {
     // Its _KTV_VERIFY holds 0 as built, so the own-file check must refuse it.
-    EXPECT_EQ(CheckSetupFileSize(),
+    ASSERT_EQ(theApp.m_ownFile.OpenRunningImage(), S_OK);
+    EXPECT_EQ(CheckSetupFileSizeOf(theApp.m_ownFile.Get()),
               SizeMismatchText(0, orelib::GetFileSize64(orelib::GetModulePath(nullptr).c_str())));
     EXPECT_FALSE(theApp.CheckSetupFile());
 }

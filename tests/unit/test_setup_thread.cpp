@@ -57,6 +57,18 @@ void FillWorkingFolder(const CTempFolder& folder) {
 
 std::wstring Cmd() { return orelib::CombinePath(orelib::GetSystemDir(), L"cmd.exe"); }
 
+// A hidden cmd.exe run with `commandLine`, reporting to `receiver`.
+SetupJob CmdJob(const CReceiver& receiver, const std::wstring& workingFolder,
+                const wchar_t* commandLine) {
+    SetupJob job;
+    job.notifyWindow = receiver.Window();
+    job.workingFolder = workingFolder;
+    job.setupFile = Cmd();
+    job.commandLine = commandLine;
+    job.showCommand = SW_HIDE;
+    return job;
+}
+
 }  // namespace
 
 TEST(SetupThread, ReportsTheExitCodeAfterStartedAndRemovesTheFolder) {
@@ -64,12 +76,7 @@ TEST(SetupThread, ReportsTheExitCodeAfterStartedAndRemovesTheFolder) {
     FillWorkingFolder(folder);
     CReceiver receiver;
     CSetupThread thread;
-    SetupJob job;
-    job.notifyWindow = receiver.Window();
-    job.workingFolder = folder.Path();
-    job.setupFile = Cmd();
-    job.commandLine = L"/c exit 3010";
-    job.showCommand = SW_HIDE;
+    const SetupJob job = CmdJob(receiver, folder.Path(), L"/c exit 3010");
     const DWORD start = GetTickCount();
     ASSERT_TRUE(thread.Start(job));
 
@@ -91,11 +98,7 @@ TEST(SetupThread, ReportsTheExitCodeAfterStartedAndRemovesTheFolder) {
 TEST(SetupThread, ExitCodesAboveTheSignedRangePassUnchanged) {
     CReceiver receiver;
     CSetupThread thread;
-    SetupJob job;
-    job.notifyWindow = receiver.Window();
-    job.setupFile = Cmd();
-    job.commandLine = L"/c exit -2147023293";  // 0x80070643
-    job.showCommand = SW_HIDE;
+    const SetupJob job = CmdJob(receiver, L"", L"/c exit -2147023293");  // 0x80070643
     ASSERT_TRUE(thread.Start(job));
     const std::vector<Posted> posted = receiver.CollectUntilFinished();
     ASSERT_FALSE(posted.empty());
@@ -149,12 +152,7 @@ TEST(SetupThread, AStartedWorkerRefusesASecondStartAndCanRunAgainLater) {
     CTempFolder first, second;
     CReceiver receiver;
     CSetupThread thread;
-    SetupJob job;
-    job.notifyWindow = receiver.Window();
-    job.workingFolder = first.Path();
-    job.setupFile = Cmd();
-    job.commandLine = L"/c exit 5";
-    job.showCommand = SW_HIDE;
+    SetupJob job = CmdJob(receiver, first.Path(), L"/c exit 5");
     ASSERT_TRUE(thread.Start(job));
     // The one-second pause keeps it running; its job stays as it was, so
     // the folder it removes is still the first one.

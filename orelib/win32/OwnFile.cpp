@@ -1,0 +1,93 @@
+#include "orelib/win32/OwnFile.h"
+
+#include <cstring>
+
+#include "orelib/PeImage.h"
+#include "orelib/win32/Files.h"
+#include "orelib/win32/MappedView.h"
+
+namespace orelib {
+
+namespace {
+
+// Resources of the stub lie far below this; the file may be much longer.
+constexpr uint64_t kImageWindow = 100u * 1024 * 1024;
+const wchar_t kSizeResourceName[] = L"_KTV_VERIFY";
+constexpr uint16_t kRtRcdata = 10;
+
+// The loaded image's header bytes, or null when they do not look like PE32.
+const uint8_t* LoadedHeaders(HMODULE image, size_t* size, size_t* imageBaseOffset) {
+    const auto* base = reinterpret_cast<const uint8_t*>(image);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE) return nullptr;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    if (nt->Signature != IMAGE_NT_SIGNATURE ||
+        nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
+        return nullptr;
+    }
+    *size = nt->OptionalHeader.SizeOfHeaders;
+    *imageBaseOffset = static_cast<size_t>(dos->e_lfanew) + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
+                       offsetof(IMAGE_OPTIONAL_HEADER32, ImageBase);
+    return base;
+}
+
+}  // namespace
+
+HRESULT COwnFile::OpenRunningImage() {
+    const std::wstring path = GetModulePath(nullptr);
+    if (path.empty()) return FailureFromLastError();
+    const HRESULT hr = Open(path);
+    if (FAILED(hr)) return hr;
+    return CheckMatchesImage(GetModuleHandleW(nullptr));
+}
+
+HRESULT COwnFile::Open(const std::wstring& path) {
+    m_file.Reset();
+    m_path = path;
+    // Read sharing only: no writer, and no rename or delete while it is held.
+    return OpenFileWithRetry(m_file.Receive(), path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                             OPEN_EXISTING);
+}
+
+HRESULT COwnFile::CheckMatchesImage(HMODULE image) const {
+    CMappedView view;
+    const HRESULT hr = view.MapFileStart(m_file.Get(), kImageWindow);
+    if (FAILED(hr)) return hr;
+
+    size_t headerSize = 0;
+    size_t imageBaseOffset = 0;
+    const uint8_t* loaded = LoadedHeaders(image, &headerSize, &imageBaseOffset);
+    if (!loaded || headerSize > view.Size() || imageBaseOffset + 4 > headerSize) return kOwnFileReplaced;
+    // The loader writes the address it chose into ImageBase; every other
+    // header byte stays as in the file.
+    if (std::memcmp(loaded, view.Data(), imageBaseOffset) != 0 ||
+        std::memcmp(loaded + imageBaseOffset + 4, view.Data() + imageBaseOffset + 4,
+                    headerSize - imageBaseOffset - 4) != 0) {
+        return kOwnFileReplaced;
+    }
+
+    // The recorded size tells setup files built from the same stub apart.
+    HRSRC found = FindResourceW(image, kSizeResourceName, MAKEINTRESOURCEW(kRtRcdata));
+    HGLOBAL data = found ? LoadResource(image, found) : nullptr;
+    const void* loadedBytes = data ? LockResource(data) : nullptr;
+    if (!loadedBytes) return kOwnFileReplaced;
+    const DWORD loadedSize = SizeofResource(image, found);
+
+    const std::wstring name(kSizeResourceName);
+    size_t offset = 0;
+    uint32_t size = 0;
+    if (!PeImage(view.Data(), view.Size())
+             .FindNamedResource(kRtRcdata, std::u16string(name.begin(), name.end()), &offset, &size) ||
+        size != loadedSize || std::memcmp(view.Data() + offset, loadedBytes, size) != 0) {
+        return kOwnFileReplaced;
+    }
+    return S_OK;
+}
+
+int64_t COwnFile::Size() const {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(m_file.Get(), &size)) return -1;
+    return size.QuadPart;
+}
+
+}  // namespace orelib

@@ -1,0 +1,47 @@
+#pragma once
+// The program's own file, held open for the whole run. Everything the run
+// reads of it (the configuration block, the headers, the size resource, the
+// archive) is read through this one handle, never by opening the path again:
+// a running program can be renamed, and after elevation a user's program
+// could put another setup file under the name.
+#include <windows.h>
+
+#include <string>
+
+#include "orelib/win32/Handle.h"
+
+namespace orelib {
+
+// The file under the program's name is not the one the system loaded
+// (ERROR_FILE_INVALID).
+constexpr HRESULT kOwnFileReplaced = static_cast<HRESULT>(0x800703EE);
+
+class COwnFile {
+public:
+    COwnFile() = default;
+    COwnFile(const COwnFile&) = delete;
+    COwnFile& operator=(const COwnFile&) = delete;
+
+    // Opens the running program's file and checks that it is the image the
+    // system loaded (kOwnFileReplaced otherwise).
+    HRESULT OpenRunningImage();
+    // Opens `path` for reading with read sharing only: from then on nobody can
+    // write, rename or delete it until the owner closes it. A file held
+    // briefly by someone else (a scanner) is tried again.
+    HRESULT Open(const std::wstring& path);
+    // S_OK when the headers and the "_KTV_VERIFY" resource read through the
+    // handle equal those of `image`, a module loaded in this process.
+    HRESULT CheckMatchesImage(HMODULE image) const;
+
+    HANDLE Get() const { return m_file.Get(); }
+    bool IsOpen() const { return m_file.IsValid(); }
+    const std::wstring& Path() const { return m_path; }
+    // The size now, from the handle; -1 when the call fails.
+    int64_t Size() const;
+
+private:
+    CHandle m_file;
+    std::wstring m_path;
+};
+
+}  // namespace orelib
