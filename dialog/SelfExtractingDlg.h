@@ -71,6 +71,7 @@ private:
     void StartSetupProgram();
     LRESULT OnSetupFinished(uint32_t value, bool ran);
     void ShowLaunchError(uint32_t code, const std::wstring& file);
+    void EndWithLaunchError(uint32_t code, const std::wstring& file);
 
     // Destroyed in reverse order: the workers stop before the folder string
     // and the controls they report to go.

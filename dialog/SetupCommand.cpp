@@ -45,7 +45,8 @@ bool IsInstallerPackage(const std::wstring& fileName) {
 }
 
 uint32_t GetSetupLaunchFlags(const std::wstring& fileToStart) {
-    return orelib::EqualsNoCase(GetExtension(fileToStart), L".exe") ? 0 : orelib::kLaunchShellBeforeVista;
+    return orelib::EqualsNoCase(GetExtension(fileToStart), L".exe") ? orelib::kLaunchAlwaysCreateProcess
+                                                                     : orelib::kLaunchShellBeforeVista;
 }
 
 std::wstring ResolveSetupPath(const std::wstring& workingFolder, const std::wstring& fileName,
@@ -58,7 +59,8 @@ std::wstring ResolveSetupPath(const std::wstring& workingFolder, const std::wstr
 SetupCommand BuildSetupCommand(const std::wstring& setupPath, const std::wstring& systemDir,
                                const std::wstring& setupParams, const std::wstring& ownArguments) {
     SetupCommand command;
-    if (IsInstallerPackage(setupPath)) {
+    const bool installerPackage = IsInstallerPackage(setupPath);
+    if (installerPackage) {
         orelib::AppendArgument(command.parameters, L"/i");
         orelib::AppendArgument(command.parameters, setupPath);
         command.file = orelib::CombinePath(systemDir, L"msiexec.exe");
@@ -66,6 +68,7 @@ SetupCommand BuildSetupCommand(const std::wstring& setupPath, const std::wstring
         command.file = setupPath;
     }
     if (!setupParams.empty()) orelib::AppendRawArguments(command.parameters, setupParams);
-    if (!ownArguments.empty()) orelib::AppendRawArguments(command.parameters, ownArguments);
+    const std::wstring passedOn = installerPackage ? orelib::RemoveOwnSwitches(ownArguments) : ownArguments;
+    if (!passedOn.empty()) orelib::AppendRawArguments(command.parameters, passedOn);
     return command;
 }

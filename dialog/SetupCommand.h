@@ -30,9 +30,10 @@ std::wstring GetExtension(const std::wstring& fileName);
 // ".msi" or ".ms_", in any case: a Windows Installer package.
 bool IsInstallerPackage(const std::wstring& fileName);
 
-// LaunchProcess flags for the file to start: 0 for an ".exe" (any case),
-// which may run directly on old systems; 2 (always through the shell) for
-// everything else.
+// LaunchProcess flags for the file to start: an ".exe" (any case, msiexec
+// included) is always started directly by its full path, so that no file
+// association a user can change decides what runs; everything else goes
+// through the shell.
 uint32_t GetSetupLaunchFlags(const std::wstring& fileToStart);
 
 // The file name inside the working folder when a file (not a folder) is there,
@@ -47,6 +48,7 @@ struct SetupCommand {
 
 // msiexec.exe from the system folder with "/i <package>" for an installer
 // package, else the setup file itself; then SetupParams and the
-// self-extractor's own arguments, each as typed.
+// self-extractor's own arguments, each as typed. msiexec does not get the
+// self-extractor's "/l <culture>", "/x" and "/?": to it "/l" means a log file.
 SetupCommand BuildSetupCommand(const std::wstring& setupPath, const std::wstring& systemDir,
                                const std::wstring& setupParams, const std::wstring& ownArguments);

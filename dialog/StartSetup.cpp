@@ -6,6 +6,7 @@
 #include "app/UiText.h"
 #include "dialog/SetupCommand.h"
 #include "framework/WinApp.h"
+#include "orelib/SetupFileName.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/FolderLock.h"
 #include "orelib/win32/Process.h"
@@ -33,6 +34,11 @@ void CSelfExtractingDlg::StartSetupProgram() {
 
     const SetupSettings settings = ReadSetupSettings(theApp.m_config, theApp.m_culture);
     const std::wstring& fileName = ChooseSetupFileName(settings, orelib::IsWow64());
+    if (!orelib::IsSafeSetupFileName(fileName)) {
+        // A name that could lead out of the working folder is never started.
+        EndWithLaunchError(ERROR_BAD_PATHNAME, fileName);
+        return;
+    }
     const std::wstring setupPath = ResolveSetupPath(m_workingFolder, fileName, IsExistingFile);
     const SetupCommand command =
         BuildSetupCommand(setupPath, orelib::GetSystemDir(), settings.params, orelib::GetOwnArguments());
@@ -49,8 +55,14 @@ void CSelfExtractingDlg::StartSetupProgram() {
     // disabled): clean up and report it like a program that could not start.
     DWORD code = GetLastError();
     if (code == 0) code = static_cast<DWORD>(E_FAIL);
+    EndWithLaunchError(code, command.file);
+}
+
+// The run ends before anything was started: the folder goes, the error is
+// shown and the exit code says the setup program could not be started.
+void CSelfExtractingDlg::EndWithLaunchError(uint32_t code, const std::wstring& file) {
     orelib::DeleteWorkingFolder(m_workingFolder);
-    ShowLaunchError(code, command.file);
+    ShowLaunchError(code, file);
     m_exitCode = kExitLaunchFailed;
     EndDialog(IDOK);
 }

@@ -25,4 +25,10 @@ void AppendRawArguments(std::wstring& line, const std::wstring& text);
 // character. Null or empty lines give "".
 const wchar_t* SkipProgramName(const wchar_t* commandLine);
 
+// The arguments text without the self-extractor's own switches "/l <culture>",
+// "/x [<folder>]" and "/?" (also written with "-", in any case), each taken
+// with the blanks before it. Arguments are split as the runtime's parser
+// splits them; everything else stays exactly as typed.
+std::wstring RemoveOwnSwitches(const std::wstring& arguments);
+
 }  // namespace orelib

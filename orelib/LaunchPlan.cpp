@@ -18,6 +18,7 @@ CLaunchPlan MakeLaunchPlan(const wchar_t* file, const wchar_t* parameters,
     plan.useCreateProcess = (flags & kLaunchAlwaysCreateProcess) != 0 ||
                             (osVersion < kWindowsVistaVersion && (flags & kLaunchShellBeforeVista) == 0);
     if (plan.useCreateProcess) {
+        plan.application = fileText;
         plan.commandLine = L"\"" + fileText + L"\"";
         if (parameters) {
             plan.commandLine += L' ';

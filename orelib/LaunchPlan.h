@@ -22,6 +22,8 @@ struct CLaunchPlan {
     const wchar_t* verb = nullptr;   // the shell path only: "open" or "runas"
     std::wstring workingDirectory;   // empty: inherit the current directory
     std::wstring commandLine;        // the CreateProcessW path only
+    std::wstring application;        // the CreateProcessW path only: the file itself,
+                                     // so that no search decides what starts
 };
 
 // osVersion is (major << 16) | minor. A null or empty workingDirectory is

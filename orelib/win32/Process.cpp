@@ -18,7 +18,7 @@ bool StartWithCreateProcess(const CLaunchPlan& plan, const wchar_t* directory,
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showCommand);
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory,
+    if (!CreateProcessW(plan.application.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory,
                         &startup, &info)) {
         return false;
     }

@@ -41,6 +41,19 @@ expect_exit 0
   fail "the package's file was not installed into $target"
 assert_no_working_folder_left
 
+# The self-extractor's own "/l <culture>" is not passed on: to msiexec it would
+# name a log file, written by the elevated msiexec into its working folder,
+# the system folder.
+rm -rf "$target"
+sysdir="$WINEPREFIX/drive_c/windows/system32"
+run_setup "$T/setup.exe" /q /l de-DE
+expect_exit 0
+[ -f "$target/readme.txt" ] || fail "not installed with /l de-DE"
+for d in "$sysdir" "$WINEPREFIX/drive_c/windows/syswow64"; do
+  [ ! -e "$d/de-DE" ] || fail "msiexec wrote a log named after the culture: $d/de-DE"
+done
+timeout "$WINE_TIMEOUT" wine msiexec /x "$(winpath "$T/pkg/product/Tiny Package.MSI")" /qn >/dev/null 2>&1 || true
+
 # msiexec's own failure code comes back as the exit code: the launch
 # condition fails with 1603 when BLOCKME is set (here by the own arguments).
 rm -rf "$target"

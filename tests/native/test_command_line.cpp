@@ -95,3 +95,24 @@ TEST(LaunchPlan, CreateProcessCommandLine) {
     EXPECT_EQ(MakeLaunchPlan(L"C:\\t\\setup.exe", nullptr, nullptr, 1, 0x60000).commandLine,
               L"\"C:\\t\\setup.exe\"");
 }
+
+TEST(CommandLine, RemoveOwnSwitchesKeepsEverythingElseAsTyped) {
+    const struct {
+        const wchar_t* in;
+        const wchar_t* out;
+    } cases[] = {
+        {L"", L""},
+        {L"/q", L"/q"},
+        {L"/l de-DE", L""},
+        {L"/l de-DE /q", L"/q"},
+        {L"/q /L de-DE", L"/q"},
+        {L"/q -l de-DE  /passive", L"/q  /passive"},
+        {L"/x \"C:\\a b\\\" c\" /q", L"/q"},  // the escaped quote keeps the folder whole
+        {L"\"/l\" fr-FR TARGETDIR=\"C:\\x y\"", L"TARGETDIR=\"C:\\x y\""},
+        {L"/? anything", L"anything"},
+        {L"/l", L""},
+        {L"/lang=de /xq /L=x PROP=\"/l\"", L"/lang=de /xq /L=x PROP=\"/l\""},
+        {L"/q\t/l\tde", L"/q"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RemoveOwnSwitches(c.in), c.out) << testing::PrintToString(std::wstring(c.in));
+}

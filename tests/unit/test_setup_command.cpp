@@ -32,7 +32,7 @@ TEST(SetupCommand, InstallerPackageUnderProductStartsMsiexec) {
     const SetupCommand command = BuildSetupCommand(path, kSystemDir, L"/qb", L"");
     EXPECT_EQ(command.file, L"C:\\Windows\\system32\\msiexec.exe");
     EXPECT_EQ(command.parameters, L"/i \"D:\\Work Files\\inst\\product\\pkg.msi\" /qb");
-    EXPECT_EQ(GetSetupLaunchFlags(command.file), 0u);
+    EXPECT_EQ(GetSetupLaunchFlags(command.file), 1u);  // msiexec itself, by its full path
 }
 
 TEST(SetupCommand, ExecutableGetsSetupParamsThenOwnArguments) {
@@ -58,6 +58,15 @@ TEST(SetupCommand, MsiexecArgumentsInOrder) {
     EXPECT_EQ(command.file, L"C:\\Windows\\system32\\msiexec.exe");
     // No blanks in the path: no quotes.
     EXPECT_EQ(command.parameters, L"/i C:\\t\\Setup.MSI /qn X=1 /q");
+
+    // To msiexec "/l" names a log file: the self-extractor's own switches stay
+    // behind, while an executable gets the arguments as typed.
+    EXPECT_EQ(BuildSetupCommand(L"C:\\t\\Setup.MSI", L"C:\\W", L"", L"/l de-DE /q").parameters,
+              L"/i C:\\t\\Setup.MSI /q");
+    EXPECT_EQ(BuildSetupCommand(L"C:\\t\\Setup.MSI", L"C:\\W", L"", L"/l de-DE").parameters,
+              L"/i C:\\t\\Setup.MSI");
+    EXPECT_EQ(BuildSetupCommand(L"C:\\t\\setup.exe", L"C:\\W", L"", L"/l de-DE /q").parameters,
+              L"/l de-DE /q");
 }
 
 TEST(SetupCommand, ExtensionRules) {
@@ -69,8 +78,8 @@ TEST(SetupCommand, ExtensionRules) {
     EXPECT_FALSE(IsInstallerPackage(L"msi"));
     EXPECT_FALSE(IsInstallerPackage(L"C:\\pkg.msi\\setup"));  // the dot is in a folder name
 
-    EXPECT_EQ(GetSetupLaunchFlags(L"C:\\t\\setup.EXE"), 0u);
-    EXPECT_EQ(GetSetupLaunchFlags(L"C:\\t\\setup.exe"), 0u);
+    EXPECT_EQ(GetSetupLaunchFlags(L"C:\\t\\setup.EXE"), 1u);
+    EXPECT_EQ(GetSetupLaunchFlags(L"C:\\t\\setup.exe"), 1u);
     EXPECT_EQ(GetSetupLaunchFlags(L"C:\\t\\install.bat"), 2u);
     EXPECT_EQ(GetSetupLaunchFlags(L"C:\\t\\install"), 2u);
     EXPECT_EQ(GetSetupLaunchFlags(L"C:\\t.exe\\install"), 2u);
