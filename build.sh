@@ -59,7 +59,7 @@ case "$cmd" in
   test)
     install_deps
     build_all
-    printf 'stub size: %s bytes (%s)\n' "$(stat -c %s "$DIST/sfxstub.exe")" "$DIST/sfxstub.exe"
+    python3 "$ROOT/scripts/stub_size_table.py" "$DIST/sfxstub.exe" "$BUILD/win/sfxstub.map"
     start_wine
     ctest --test-dir "$BUILD" --output-on-failure "$@"
     ;;

@@ -27,7 +27,9 @@ set(CMAKE_RC_COMPILE_OBJECT "<CMAKE_RC_COMPILER> -O coff <DEFINES> <INCLUDES> <F
 
 add_executable(sfxstub WIN32 framework/WinMain.cpp app/TheApp.cpp ${SFX_RESOURCES})
 target_compile_options(sfxstub PRIVATE ${SFX_SIZE_FLAGS})
-target_link_options(sfxstub PRIVATE -municode -mwindows -Wl,--gc-sections -s)
+# The map tells where the stub's bytes come from (scripts/stub_size_table.py).
+target_link_options(sfxstub PRIVATE -municode -mwindows -Wl,--gc-sections -s
+                    -Wl,-Map=${CMAKE_BINARY_DIR}/sfxstub.map)
 target_link_libraries(sfxstub PRIVATE sfxcore)
 set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub)
 

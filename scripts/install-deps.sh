@@ -52,7 +52,9 @@ fi
 # The archive library: Debian's source package, unpacked into the build folder.
 # Only its library parts are kept; its own programs are deleted right away.
 LIB="$SRC_DIR/7zip"
-if [ ! -f "$LIB/.pruned" ]; then
+# The marker names what is kept: a tree kept by an older rule is fetched again.
+MARKER="$LIB/.pruned-with-console-extractor"
+if [ ! -f "$MARKER" ]; then
   rm -rf "$SRC_DIR/fetch" "$LIB"
   mkdir -p "$SRC_DIR/fetch"
   ( cd "$SRC_DIR/fetch" && apt-get source -q --download-only 7zip >/dev/null &&
@@ -66,12 +68,17 @@ if [ ! -f "$LIB/.pruned" ]; then
   for d in Archive Common Compress Crypto; do cp -a "$SRC/CPP/7zip/$d" "$LIB/CPP/7zip/"; done
   mkdir -p "$LIB/CPP/7zip/UI"
   cp -a "$SRC/CPP/7zip/UI/Common" "$LIB/CPP/7zip/UI/"
-  find "$SRC/CPP/7zip" -maxdepth 1 -type f \( -name '*.h' \) -exec cp {} "$LIB/CPP/7zip/" \;
+  find "$SRC/CPP/7zip" -maxdepth 1 -type f \( -name '*.h' -o -name '*.mak' \) -exec cp {} "$LIB/CPP/7zip/" \;
+  # The console extractor, kept only so that bench/run.sh can build it as the
+  # speed reference; it never ships and nothing else builds it.
+  mkdir -p "$LIB/CPP/7zip/Bundles"
+  cp -a "$SRC/CPP/7zip/Bundles/Alone7z" "$LIB/CPP/7zip/Bundles/"
+  cp -a "$SRC/CPP/7zip/UI/Console" "$LIB/CPP/7zip/UI/"
   find "$SRC/CPP" -maxdepth 1 -type f -name '*.h' -exec cp {} "$LIB/CPP/" \;
   # C/Util holds the library's own programs (console tools, installers and a
   # self-extracting module): never kept
   rm -rf "$LIB/C/Util"
   rm -rf "$SRC_DIR/fetch"
-  touch "$LIB/.pruned"
+  touch "$MARKER"
 fi
 echo "dependencies ready"

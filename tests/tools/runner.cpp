@@ -7,9 +7,12 @@
 // ARG after one blank, quoted where the C runtime's parsing needs it, then
 // TEXT exactly as given (with --raw, include any leading blank yourself:
 // --raw " /q  \"a b\"" reaches the program as those characters).
-// Output on stdout: "exitcode=<unsigned decimal> (0x%08X)"; runner itself
-// exits 0, or 2 when the program could not be started (reason on stderr).
+// Output on stdout: "exitcode=<unsigned decimal> (0x%08X)", then for the
+// benchmarks "elapsed_ms=<from the start to the end of the program>" and
+// "peak_working_set=<bytes>"; runner itself exits 0, or 2 when the program
+// could not be started (reason on stderr).
 #include <windows.h>
+#include <psapi.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -98,6 +101,9 @@ int wmain(int argc, wchar_t** argv) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     orelib::CHandle process;
+    LARGE_INTEGER frequency, started, ended;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&started);
     if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, cwd,
                        &startup, &info)) {
         process.Reset(info.hProcess);
@@ -114,6 +120,7 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     WaitForSingleObject(process.Get(), INFINITE);
+    QueryPerformanceCounter(&ended);
     DWORD code = 0;
     if (!GetExitCodeProcess(process.Get(), &code)) {
         std::fwprintf(stderr, L"runner: no exit code: error %lu\n", GetLastError());
@@ -121,6 +128,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::printf("exitcode=%lu (0x%08lX)\n", static_cast<unsigned long>(code),
                 static_cast<unsigned long>(code));
+    std::printf("elapsed_ms=%.1f\n", 1000.0 * static_cast<double>(ended.QuadPart - started.QuadPart) /
+                                         static_cast<double>(frequency.QuadPart));
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    // Wine answers 0 for a process other than the caller: nothing is printed then.
+    if (K32GetProcessMemoryInfo(process.Get(), &memory, sizeof memory) && memory.PeakWorkingSetSize) {
+        std::printf("peak_working_set=%lu\n", static_cast<unsigned long>(memory.PeakWorkingSetSize));
+    }
     std::fflush(stdout);
     return 0;
 }

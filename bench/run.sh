@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# bench/run.sh: the stub's size and its parts, extraction speed against the
+# archive library's own console extractor (the speed reference, built here
+# for Windows from the library source the dependency script keeps; never
+# shipped), start-up overhead and peak memory, under Wine. Run after
+# ./build.sh build; prints one table. RUNS (default 5) alternating runs each;
+# BENCH_MB (default 50) the size of the large package's folder.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${BUILD_DIR:-$ROOT/build}"
+case "$BUILD" in /*) ;; *) BUILD="$ROOT/$BUILD" ;; esac
+DIST="$BUILD/dist"
+LIB="$BUILD/deps/7zip"
+WORK="$BUILD/bench"
+RUNS="${RUNS:-5}"
+BENCH_MB="${BENCH_MB:-50}"
+RUNNER="$DIST/testtools/runner.exe"
+PROBE="$DIST/testtools/probe.exe"
+for f in "$DIST/sfxstub.exe" "$DIST/sfxpack" "$RUNNER" "$PROBE"; do
+  [ -f "$f" ] || { echo "bench: $f is missing: run ./build.sh build first" >&2; exit 2; }
+done
+command -v 7zz >/dev/null || { echo "bench: 7zz is missing: run ./build.sh build first" >&2; exit 2; }
+mkdir -p "$WORK"
+
+# shellcheck source=scripts/wine-session.sh
+source "$ROOT/scripts/wine-session.sh"
+export WINEPREFIX="$BUILD/wineprefix" WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+if [ -z "${DISPLAY:-}" ]; then start_xvfb 90; fi
+start_wine_prefix
+trap 'wineserver -k >/dev/null 2>&1 || true; [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true' EXIT
+
+# --- The reference: the library's console extractor, from the same source.
+REF="$WORK/ref/7zr.exe"
+if [ ! -f "$REF" ]; then
+  [ -d "$LIB/CPP/7zip/Bundles/Alone7z" ] || { echo "bench: no console extractor source in $LIB" >&2; exit 2; }
+  echo "building the reference extractor (once)..." >&2
+  make -C "$LIB/CPP/7zip/Bundles/Alone7z" -f makefile.gcc IS_MINGW=1 \
+    CC=i686-w64-mingw32-gcc-posix CXX=i686-w64-mingw32-g++-posix RC=i686-w64-mingw32-windres \
+    O="$WORK/ref" -j "$(nproc)" >"$WORK/ref-build.log" 2>&1 ||
+    { echo "bench: building the reference failed, see $WORK/ref-build.log" >&2; exit 1; }
+fi
+
+# --- Packages: a large mixed folder as LZMA2 at -mx5 and -mx9 (multi-threaded
+# compression, so several LZMA2 chunks), and a small one for start-up.
+MIXED="$WORK/mixed-$BENCH_MB"
+if [ ! -f "$MIXED.done" ]; then
+  SFX_PROBE="$PROBE" python3 "$ROOT/bench/make_mixed.py" "$MIXED" "$BENCH_MB"
+  touch "$MIXED.done"
+fi
+printf '[main]\r\nSetupFileName=setup.exe\r\n' >"$WORK/config.ini"
+for level in 5 9; do
+  if [ ! -f "$WORK/mx$level.7z" ] || [ "$MIXED.done" -nt "$WORK/mx$level.7z" ]; then
+    rm -f "$WORK/mx$level.7z"
+    (cd "$MIXED" && 7zz a -t7z -m0=lzma2 -mx"$level" -mmt=on -bd -y "$WORK/mx$level.7z" . >/dev/null)
+  fi
+  "$DIST/sfxpack" build --stub "$DIST/sfxstub.exe" --config "$WORK/config.ini" \
+    --archive "$WORK/mx$level.7z" -o "$WORK/mx$level-setup.exe" >/dev/null 2>&1
+done
+mkdir -p "$WORK/small"
+cp "$PROBE" "$WORK/small/setup.exe"
+printf 'a few bytes\n' >"$WORK/small/readme.txt"
+"$DIST/sfxpack" build --stub "$DIST/sfxstub.exe" --config "$WORK/config.ini" \
+  --dir "$WORK/small" -o "$WORK/small-setup.exe" >/dev/null 2>&1
+
+win() { winepath -w "$1" 2>/dev/null; }
+
+# Runs a Windows program through runner.exe; prints "<elapsed ms> <peak KiB>".
+# The peak is the Wine process's high-water mark of resident memory (Wine
+# does not report another process's working set), polled while it runs.
+timed() {
+  local tag="$1"
+  shift
+  local out="$WORK/run.out" peak=0 pid hwm
+  wine "$RUNNER" "$@" >"$out" 2>/dev/null </dev/null &
+  local runner=$!
+  while kill -0 "$runner" 2>/dev/null; do
+    for pid in $(pgrep -f "$tag" 2>/dev/null); do
+      hwm="$(sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$pid/status" 2>/dev/null || true)"
+      [ -n "$hwm" ] && [ "$hwm" -gt "$peak" ] && peak="$hwm"
+    done
+    sleep 0.05
+  done
+  wait "$runner" || true
+  grep -q '^exitcode=0 ' "$out" || { echo "bench: $* failed: $(cat "$out")" >&2; exit 1; }
+  printf '%s %s\n' "$(sed -n 's/^elapsed_ms=//p' "$out" | tr -d '\r')" "$peak"
+}
+
+# median and spread (min-max) of the numbers on stdin
+stats() { sort -n | awk '{v[NR]=$1} END {m=(NR%2)?v[(NR+1)/2]:(v[NR/2]+v[NR/2+1])/2; printf "%.0f %.0f %.0f\n", m, v[1], v[NR]}'; }
+
+declare -A MED LO HI PEAK
+for level in 5 9; do
+  : >"$WORK/stub.times"; : >"$WORK/ref.times"; : >"$WORK/stub.peaks"
+  for _ in $(seq "$RUNS"); do
+    rm -rf "$WORK/out-stub" "$WORK/out-ref"
+    read -r ms peak < <(timed "mx$level-setup" "$(win "$WORK/mx$level-setup.exe")" /q /x "$(win "$WORK")\\out-stub")
+    echo "$ms" >>"$WORK/stub.times"; echo "$peak" >>"$WORK/stub.peaks"
+    read -r ms _ < <(timed 7zr.exe "$(win "$REF")" x -y -bd "-o$(win "$WORK")\\out-ref" "$(win "$WORK/mx$level.7z")")
+    echo "$ms" >>"$WORK/ref.times"
+  done
+  diff -r "$WORK/out-stub" "$WORK/out-ref" >/dev/null || { echo "bench: the stub and the reference extracted different files" >&2; exit 1; }
+  read -r MED[stub$level] LO[stub$level] HI[stub$level] < <(stats <"$WORK/stub.times")
+  read -r MED[ref$level] LO[ref$level] HI[ref$level] < <(stats <"$WORK/ref.times")
+  PEAK[$level]="$(sort -n "$WORK/stub.peaks" | tail -n 1)"
+done
+rm -rf "$WORK/out-stub" "$WORK/out-ref"
+
+# Start-up: the small package in quiet mode against its setup program alone.
+: >"$WORK/pkg.times"; : >"$WORK/alone.times"
+for _ in $(seq $((RUNS + 2))); do
+  read -r ms _ < <(timed small-setup "$(win "$WORK/small-setup.exe")" /q)
+  echo "$ms" >>"$WORK/pkg.times"
+  read -r ms _ < <(timed 'small\\\\setup' "$(win "$WORK/small/setup.exe")")
+  echo "$ms" >>"$WORK/alone.times"
+done
+read -r pkg _ _ < <(stats <"$WORK/pkg.times")
+read -r alone _ _ < <(stats <"$WORK/alone.times")
+# The fixed waits: 250 ms before the first open of the own file, and the
+# second's pause after the setup program ends.
+fixed=1250
+overhead=$((pkg - alone - fixed))
+
+python3 "$ROOT/scripts/stub_size_table.py" "$DIST/sfxstub.exe" "$BUILD/win/sfxstub.map"
+echo
+echo "extraction of a ${BENCH_MB} MB mixed package (/q /x), $RUNS alternating runs, ms: median (min-max)"
+printf '  %-14s %-22s %-22s %6s %14s\n' archive stub reference ratio "stub peak RSS"
+for level in 5 9; do
+  ratio="$(awk -v a="${MED[stub$level]}" -v b="${MED[ref$level]}" 'BEGIN {printf "%.2f", a / b}')"
+  printf '  %-14s %-22s %-22s %6s %11s KiB\n' "7zz -mx$level" \
+    "${MED[stub$level]} (${LO[stub$level]}-${HI[stub$level]})" \
+    "${MED[ref$level]} (${LO[ref$level]}-${HI[ref$level]})" "$ratio" "${PEAK[$level]}"
+done
+echo
+echo "start-up, quiet package of two small files, $((RUNS + 2)) runs, medians"
+echo "  package ${pkg} ms, its setup program alone ${alone} ms, fixed waits ${fixed} ms: overhead ${overhead} ms"

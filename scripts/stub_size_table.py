@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""Where the stub's bytes come from: a per-part table out of the linker's map.
+
+usage: stub_size_table.py STUB.exe STUB.map
+
+Input sections are summed by the archive or object they come from (our code,
+the archive library, the C++ runtime, the C runtime, libgcc, winpthread,
+import thunks); the resource section is read from the image itself; what is
+left of the file size is headers and section alignment.
+"""
+import re
+import subprocess
+import sys
+
+# First matching rule names the part; paths are as the linker printed them.
+PARTS = [
+    ("our code", re.compile(r"(CMakeFiles/sfxstub\.dir/|libsfxcore\.a|liborelib_core\.a)")),
+    ("archive library", re.compile(r"libsevenzip\.a")),
+    ("C++ runtime", re.compile(r"lib(std|sup)c\+\+\.a")),
+    ("winpthread", re.compile(r"libwinpthread")),
+    ("libgcc", re.compile(r"libgcc(_eh)?\.a|libssp")),
+    ("C runtime", re.compile(r"(crt\w*\.o|libmingw\w*\.a|libmsvcrt\w*\.a|libmoldname\.a)")),
+    ("import thunks", re.compile(r"(lib\w+\.a\(|^dll stuff)")),
+]
+# Sections that take no room in the file, or are not in the image at all.
+SKIPPED = re.compile(r"^\.(bss|debug|stab|comment|drectve)")
+LINE = re.compile(r"^ (\.\S+)?\s+0x([0-9a-f]+)\s+0x([0-9a-f]+)\s+(\S.*)$")
+
+
+def part_sizes(map_path):
+    sizes = {name: 0 for name, _ in PARTS}
+    sizes["other"] = 0
+    in_memory_map = False
+    pending = None  # a section name the linker put on a line of its own
+    with open(map_path, encoding="utf-8", errors="replace") as lines:
+        for raw in lines:
+            line = raw.rstrip("\n")
+            if line.startswith("Linker script and memory map"):
+                in_memory_map = True
+                continue
+            if not in_memory_map:
+                continue
+            name_only = re.match(r"^ (\.\S+)$", line)
+            if name_only:
+                pending = name_only.group(1)
+                continue
+            m = LINE.match(line)
+            if not m:
+                pending = None
+                continue
+            section = m.group(1) or pending
+            pending = None
+            if not section or SKIPPED.match(section) or section.startswith(".rsrc"):
+                continue
+            size = int(m.group(3), 16)
+            origin = m.group(4)
+            if int(m.group(2), 16) == 0 and size == 0:
+                continue
+            for name, pattern in PARTS:
+                if pattern.search(origin):
+                    sizes[name] += size
+                    break
+            else:
+                sizes["other"] += size
+    return sizes
+
+
+def resource_bytes(exe):
+    out = subprocess.run(["i686-w64-mingw32-objdump", "-h", exe], capture_output=True, text=True,
+                         check=True).stdout
+    for line in out.splitlines():
+        f = line.split()
+        if len(f) >= 3 and f[1] == ".rsrc":
+            return int(f[2], 16)
+    return 0
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    exe, map_path = sys.argv[1], sys.argv[2]
+    import os
+    total = os.path.getsize(exe)
+    sizes = part_sizes(map_path)
+    sizes["resources"] = resource_bytes(exe)
+    counted = sum(sizes.values())
+    sizes["headers, alignment"] = max(total - counted, 0)
+    print(f"stub size: {total} bytes ({total / 1024:.1f} KiB)")
+    print(f"  {'part':<22}{'bytes':>10}{'share':>8}")
+    for name, size in sorted(sizes.items(), key=lambda kv: -kv[1]):
+        if size:
+            print(f"  {name:<22}{size:>10}{100.0 * size / total:>7.1f}%")
+
+
+if __name__ == "__main__":
+    main()
