@@ -25,8 +25,9 @@ constexpr MitigationRequest kMitigations[] = {
     // No DLL from a network share or WebDAV; a DLL name that system32 holds
     // is taken from there before any other folder.
     {kProcessImageLoadPolicy, kNoRemoteImages | kPreferSystem32Images},
-    // The elevated process follows no junction or symbolic link that a
-    // non-administrator created.
+    // The elevated process follows no file-system junction that a
+    // non-administrator created (a user could otherwise redirect its writes
+    // into folders only administrators may change).
     {kProcessRedirectionTrustPolicy, kEnforceRedirectionTrust},
 };
 

@@ -29,6 +29,11 @@ for flag in DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE; do
 done
 # advapi32 forwards it to cryptbase, which is no KnownDLL: looked up at run time.
 ! grep -q 'SystemFunction036' <<<"$headers" || fail "the stub imports SystemFunction036"
+grep -aq 'SystemFunction036' "$STUB" || fail "the stub does not look up SystemFunction036"
+# The start-up protections: the heap setting is imported, the mitigation
+# policies are looked up (Windows 8 and later have them).
+grep -Eq '[[:space:]]HeapSetInformation$' <<<"$headers" || fail "the stub does not import HeapSetInformation"
+grep -aq 'SetProcessMitigationPolicy' "$STUB" || fail "the stub does not look up SetProcessMitigationPolicy"
 
 # The load configuration and the guard, read with the link map beside the stub.
 MAP="$SFX_DIST/sfxstub.map"
