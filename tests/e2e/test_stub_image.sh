@@ -51,6 +51,8 @@ read -r config_rva config_size <<<"$(fact load_config)"
 [ "$(fact dependent_load_flags)" = 0x800 ] ||
   fail "DependentLoadFlags is $(fact dependent_load_flags), not LOAD_LIBRARY_SEARCH_SYSTEM32"
 [ "$(fact security_cookie)" = 0x0 ] || fail "SecurityCookie claims a cookie: $(fact security_cookie)"
+# libssp's guard would be seeded through CryptAcquireContext, which advapi32
+# forwards to cryptsp, no KnownDLL.
 [ "$(fact guard_defined_in)" = 'libsfxcore.a(StackGuard.cpp.obj)' ] ||
   fail "the stack guard comes from $(fact guard_defined_in), not from StackGuard.cpp"
 for name in "$ours" "$library"; do
