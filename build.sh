@@ -59,7 +59,7 @@ case "$cmd" in
   test)
     install_deps
     build_all
-    python3 "$ROOT/scripts/stub_size_table.py" "$DIST/sfxstub.exe" "$BUILD/win/sfxstub.map"
+    python3 "$ROOT/scripts/stub_size_table.py" "$DIST/sfxstub.exe" "$DIST/sfxstub.map"
     start_wine
     ctest --test-dir "$BUILD" --output-on-failure "$@"
     ;;

@@ -122,7 +122,7 @@ read -r alone _ _ < <(stats <"$WORK/alone.times")
 fixed=1250
 overhead=$((pkg - alone - fixed))
 
-python3 "$ROOT/scripts/stub_size_table.py" "$DIST/sfxstub.exe" "$BUILD/win/sfxstub.map"
+python3 "$ROOT/scripts/stub_size_table.py" "$DIST/sfxstub.exe" "$DIST/sfxstub.map"
 echo
 echo "extraction of a ${BENCH_MB} MB mixed package (/q /x), $RUNS alternating runs, ms: median (min-max)"
 printf '  %-14s %-22s %-22s %6s %14s\n' archive stub reference ratio "stub peak RSS"

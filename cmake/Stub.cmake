@@ -2,20 +2,31 @@
 # system DLLs only. Size matters: it is added to every download.
 
 set(SFX_SIZE_FLAGS -Os -ffunction-sections -fdata-sections)
-target_compile_options(orelib_core PRIVATE ${SFX_SIZE_FLAGS})
+# A guard value in every frame that holds an array or a local whose address
+# is taken, checked on return; checked forms of the string and memory
+# functions where the buffer size is known when compiling. The guard and the
+# failure handlers are our own (orelib/win32/StackGuard.cpp); libssp supplies
+# only the checked functions.
+set(SFX_HARDENING_FLAGS -fstack-protector-strong -D_FORTIFY_SOURCE=2)
+target_compile_options(orelib_core PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS})
 target_compile_definitions(orelib_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                            _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
 
 include(cmake/SevenZip.cmake)
+# The archive reader: the guard only in frames that hold character arrays,
+# where an overrun of its buffers would land. The strong form there would add
+# another 7.5 KB to every download.
+target_compile_options(sevenzip PRIVATE -fstack-protector -D_FORTIFY_SOURCE=2)
 
 # Everything of the stub but its entry point, so that the tests link the same code.
 file(GLOB SFX_CORE_SOURCES CONFIGURE_DEPENDS
      orelib/win32/*.cpp framework/*.cpp app/*.cpp extract/*.cpp dialog/*.cpp)
-list(FILTER SFX_CORE_SOURCES EXCLUDE REGEX "/(framework/WinMain|app/TheApp)\\.cpp$")
+list(FILTER SFX_CORE_SOURCES EXCLUDE REGEX "/(framework/WinMain|framework/LoadConfig|app/TheApp)\\.cpp$")
 add_library(sfxcore STATIC ${SFX_CORE_SOURCES})
 target_include_directories(sfxcore PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_options(sfxcore PRIVATE ${SFX_SIZE_FLAGS} -Wall -Wextra -Wno-unused-parameter)
-target_link_libraries(sfxcore PUBLIC orelib_core ${SFX_ARCHIVE_LIBRARY}
+target_compile_options(sfxcore PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS}
+                       -Wall -Wextra -Wno-unused-parameter)
+target_link_libraries(sfxcore PUBLIC orelib_core ${SFX_ARCHIVE_LIBRARY} ssp
                       comctl32 ole32 oleaut32 uuid shell32 shlwapi gdi32 user32 advapi32 kernel32)
 
 set(SFX_RESOURCES ${CMAKE_SOURCE_DIR}/resources/sfxstub.rc)
@@ -25,14 +36,28 @@ set(CMAKE_RC_COMPILE_OBJECT "<CMAKE_RC_COMPILER> -O coff <DEFINES> <INCLUDES> <F
 --preprocessor-arg=-MD --preprocessor-arg=-MT --preprocessor-arg=<OBJECT> \
 --preprocessor-arg=-MF --preprocessor-arg=<DEP_FILE> <SOURCE> <OBJECT>")
 
-add_executable(sfxstub WIN32 framework/WinMain.cpp app/TheApp.cpp ${SFX_RESOURCES})
-target_compile_options(sfxstub PRIVATE ${SFX_SIZE_FLAGS})
-# The map tells where the stub's bytes come from (scripts/stub_size_table.py).
+# The image: Windows 7 (6.1) or later, relocatable (ASLR), no execution of
+# data pages, aware of terminal services; the load configuration
+# (framework/LoadConfig.cpp) makes the loader take imported DLLs from the
+# system folder only. The link map, kept beside the stripped stub, gives the
+# post-link step the configuration's address, the tests the addresses of
+# functions, and scripts/stub_size_table.py where the stub's bytes come from.
+set(SFX_STUB_MAP ${CMAKE_CURRENT_BINARY_DIR}/sfxstub.map)
+add_executable(sfxstub WIN32 framework/WinMain.cpp framework/LoadConfig.cpp app/TheApp.cpp
+               ${SFX_RESOURCES})
+target_compile_options(sfxstub PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS})
 target_link_options(sfxstub PRIVATE -municode -mwindows -Wl,--gc-sections -s
-                    -Wl,-Map=${CMAKE_BINARY_DIR}/sfxstub.map)
+  -Wl,--require-defined=__load_config_used -Wl,-Map=${SFX_STUB_MAP}
+  -Wl,--major-subsystem-version=6,--minor-subsystem-version=1
+  -Wl,--major-os-version=6,--minor-os-version=1
+  -Wl,--dynamicbase,--nxcompat,--tsaware)
 target_link_libraries(sfxstub PRIVATE sfxcore)
 set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub)
 
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_command(TARGET sfxstub POST_BUILD
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/set_load_config.py
+          $<TARGET_FILE:sfxstub> ${SFX_STUB_MAP}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${SFX_DIST_DIR}
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:sfxstub> ${SFX_DIST_DIR}/sfxstub.exe)
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:sfxstub> ${SFX_DIST_DIR}/sfxstub.exe
+  COMMAND ${CMAKE_COMMAND} -E copy ${SFX_STUB_MAP} ${SFX_DIST_DIR}/sfxstub.map)

@@ -4,6 +4,8 @@
 
 #include "framework/WinApp.h"
 #include "orelib/win32/DynamicCalls.h"
+#include "orelib/win32/ProcessMitigations.h"
+#include "orelib/win32/StackGuard.h"
 
 // The runtime's default terminate handler prints a demangled type name to a
 // console the stub does not have; replacing it drops the demangler from the
@@ -37,9 +39,13 @@ void PreloadSystemLibraries() {
 
 // Runs before every other static initialiser: the first user32 call there
 // (the message registration of the application object) already makes Windows
-// components load DLLs by name.
-__attribute__((constructor(101))) void ProtectDllLoading() {
+// components load DLLs by name. Built without the stack protector, since it
+// seeds the protector's guard.
+__attribute__((constructor(101), no_stack_protector)) void ProtectProcess() {
+    orelib::ApplyProcessMitigations();
     RestrictDllSearchToSystemFolder();
+    // The generator's DLL (cryptbase) loads only after the restriction.
+    orelib::SeedStackGuard();
     PreloadSystemLibraries();
 }
 

@@ -27,6 +27,12 @@ BOOL CallIsWow64Process(HANDLE process, BOOL* isWow64) {
     return fn ? fn(process, isWow64) : FALSE;
 }
 
+BOOL CallSetProcessMitigationPolicy(int policy, void* buffer, size_t size) {
+    using Fn = BOOL(WINAPI*)(int, PVOID, SIZE_T);
+    const auto fn = LookupFunction<Fn>(GetModuleHandleW(L"kernel32.dll"), "SetProcessMitigationPolicy");
+    return fn ? fn(policy, buffer, size) : FALSE;
+}
+
 BOOL CallChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
                                      CHANGEFILTERSTRUCT* info) {
     using Fn = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);

@@ -23,6 +23,10 @@ Function LookupFunction(HMODULE module, const char* name) {
 // kernel32 IsWow64Process; FALSE when missing.
 BOOL CallIsWow64Process(HANDLE process, BOOL* isWow64);
 
+// kernel32 SetProcessMitigationPolicy (Windows 8 and later) with a policy
+// number and its flags structure; FALSE when missing.
+BOOL CallSetProcessMitigationPolicy(int policy, void* buffer, size_t size);
+
 // user32 ChangeWindowMessageFilterEx; FALSE when missing.
 BOOL CallChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
                                      CHANGEFILTERSTRUCT* info);

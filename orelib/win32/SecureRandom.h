@@ -4,7 +4,8 @@
 
 namespace orelib {
 
-// RtlGenRandom (advapi32 SystemFunction036). False when it fails.
+// RtlGenRandom (advapi32 SystemFunction036, looked up at the call). False
+// when it is missing or fails.
 bool FillSecureRandom(unsigned char* buffer, size_t size);
 
 }  // namespace orelib
