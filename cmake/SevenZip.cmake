@@ -9,7 +9,10 @@
 #                    no archive parser, no hash handlers, no symbolic or hard
 #                    links, no alternate data streams, no Zone.Identifier
 #   Z7_EXTRACT_ONLY  decoders only: registrations carry no encoders
-#   Z7_ST            single-threaded decoding: no thread or mixer code
+#   (no Z7_ST)       decoding uses the library's threads where the archive
+#                    allows: LZMA2 streams of several chunks are decoded in
+#                    parallel, and the coders of a folder (BCJ2) run as a
+#                    pipeline. Its threads are plain Win32 threads.
 #   Z7_LONG_PATH     output paths longer than MAX_PATH go through \\?\ names
 # 7zAES stays in (Z7_NO_CRYPTO is not set): archives with encrypted file data
 # are supported; the password comes from the extract callback.
@@ -20,6 +23,7 @@ set(SEVENZIP_SOURCES
   # C: checksums, ciphers, decoders, branch filters, allocation, CPU features
   ${SFX_7Z}/C/7zCrc.c
   ${SFX_7Z}/C/7zCrcOpt.c
+  ${SFX_7Z}/C/7zStream.c
   ${SFX_7Z}/C/Aes.c
   ${SFX_7Z}/C/AesOpt.c
   ${SFX_7Z}/C/Alloc.c
@@ -30,6 +34,8 @@ set(SEVENZIP_SOURCES
   ${SFX_7Z}/C/Lzma2Dec.c
   ${SFX_7Z}/C/Lzma2DecMt.c
   ${SFX_7Z}/C/LzmaDec.c
+  ${SFX_7Z}/C/MtDec.c
+  ${SFX_7Z}/C/Threads.c
   ${SFX_7Z}/C/Sha256.c
   ${SFX_7Z}/C/Sha256Opt.c
 
@@ -50,6 +56,7 @@ set(SEVENZIP_SOURCES
   ${SFX_7Z}/CPP/Windows/FileName.cpp
   ${SFX_7Z}/CPP/Windows/PropVariant.cpp
   ${SFX_7Z}/CPP/Windows/PropVariantConv.cpp
+  ${SFX_7Z}/CPP/Windows/Synchronization.cpp
   ${SFX_7Z}/CPP/Windows/System.cpp
   ${SFX_7Z}/CPP/Windows/TimeUtils.cpp
 
@@ -65,7 +72,9 @@ set(SEVENZIP_SOURCES
   ${SFX_7Z}/CPP/7zip/Common/ProgressUtils.cpp
   ${SFX_7Z}/CPP/7zip/Common/PropId.cpp
   ${SFX_7Z}/CPP/7zip/Common/StreamObjects.cpp
+  ${SFX_7Z}/CPP/7zip/Common/StreamBinder.cpp
   ${SFX_7Z}/CPP/7zip/Common/StreamUtils.cpp
+  ${SFX_7Z}/CPP/7zip/Common/VirtThread.cpp
 
   # The 7z reader
   ${SFX_7Z}/CPP/7zip/Archive/Common/CoderMixer2.cpp
@@ -125,10 +134,17 @@ add_library(sevenzip STATIC ${SEVENZIP_SOURCES})
 target_include_directories(sevenzip SYSTEM PUBLIC ${SFX_7Z})
 target_include_directories(sevenzip PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_definitions(sevenzip PUBLIC
-  UNICODE _UNICODE Z7_SFX Z7_EXTRACT_ONLY Z7_ST Z7_LONG_PATH)
+  UNICODE _UNICODE Z7_SFX Z7_EXTRACT_ONLY Z7_LONG_PATH)
 # The same oldest supported Windows as the rest of the stub.
 target_compile_definitions(sevenzip PRIVATE _WIN32_WINNT=0x0601 WINVER=0x0601)
 target_compile_options(sevenzip PRIVATE -Os -ffunction-sections -fdata-sections -w
   $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
+
+# The inner loops of decoding (LZMA, the branch filters, CRC, AES) are built
+# for speed: at -Os they take a third longer, and they are a few KB.
+set_source_files_properties(
+  ${SFX_7Z}/C/LzmaDec.c ${SFX_7Z}/C/Lzma2Dec.c ${SFX_7Z}/C/Bcj2.c ${SFX_7Z}/C/Bra86.c
+  ${SFX_7Z}/C/Bra.c ${SFX_7Z}/C/7zCrc.c ${SFX_7Z}/C/7zCrcOpt.c ${SFX_7Z}/C/Aes.c ${SFX_7Z}/C/AesOpt.c
+  PROPERTIES COMPILE_OPTIONS -O2)
 
 set(SFX_ARCHIVE_LIBRARY sevenzip)

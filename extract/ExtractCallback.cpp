@@ -73,8 +73,11 @@ Z7_COM7F_IMF(MyExtractCallback::SetTotal(UInt64 total)) {
 Z7_COM7F_IMF(MyExtractCallback::SetCompleted(const UInt64* done)) {
     const uint64_t total = m_owner.TotalBytes();
     if (done && total != 0) {
-        const uint64_t perMille = *done * 1000 / total;
-        m_owner.SendToDialog(WM_SFX_PROGRESS, 0, static_cast<LPARAM>(perMille));
+        const uint64_t perMille = *done >= total ? 1000 : *done * 1000 / total;
+        // Each message waits for the UI thread: only what the bar can show goes.
+        if (m_progress.ShouldSend(static_cast<uint32_t>(perMille), GetTickCount64())) {
+            m_owner.SendToDialog(WM_SFX_PROGRESS, 0, static_cast<LPARAM>(perMille));
+        }
     }
     return m_owner.IsStopRequested() ? E_ABORT : S_OK;
 }

@@ -9,6 +9,7 @@
 
 #include "CPP/7zip/IPassword.h"
 #include "CPP/7zip/UI/Common/IFileExtractCallback.h"
+#include "orelib/ProgressThrottle.h"
 
 class CExtractThread;
 
@@ -40,4 +41,5 @@ private:
     CExtractThread& m_owner;
     std::wstring m_lastMessage;
     std::wstring m_password;
+    orelib::CProgressThrottle m_progress;
 };
