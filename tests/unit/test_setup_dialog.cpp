@@ -227,3 +227,18 @@ TEST_F(SetupDialogTest, NoWorkerThreadEndsTheRunInsteadOfWaiting) {
     EXPECT_EQ(text, orelib::FormatErrorText(ERROR_NOT_ENOUGH_MEMORY) + L"\n\n" + (folder / L"setup.exe"));
     EXPECT_FALSE(CTempFolder::Exists(folder.Path())) << "the working folder must not stay behind";
 }
+
+TEST_F(SetupDialogTest, NamesThatLeaveTheWorkingFolderAreNeverStarted) {
+    for (const wchar_t* name : {L"..\\x.exe", L"product\\..\\..\\x.exe", L"C:\\Windows\\x.exe",
+                                L"\\x.exe", L"setup.exe:stream", L"sub\\...\\x.exe"}) {
+        CTempFolder folder;
+        theApp.m_workingFolder = folder.Path();
+        theApp.m_quiet = true;  // no message box to answer
+        Configure(std::wstring(L"[main]\nSetupFileName=") + name + L"\n");
+        CSetupScriptDlg dialog(nullptr, false, true);
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+        EXPECT_TRUE(dialog.m_jobs.empty()) << "started: " << testing::PrintToString(std::wstring(name));
+        EXPECT_EQ(dialog.m_exitCode, 0x20001005u);
+        EXPECT_FALSE(CTempFolder::Exists(folder.Path())) << "the working folder must not stay behind";
+    }
+}
