@@ -1,13 +1,16 @@
 #include "packager/Builder.h"
 
 #include <fstream>
+#include <unistd.h>
 #include <memory>
 #include <ostream>
 
 #include "orelib/ConfigBlock.h"
 #include "orelib/Utf8.h"
+#include "packager/ConfigReport.h"
 #include "packager/Files.h"
 #include "packager/PackError.h"
+#include "packager/PackageListing.h"
 #include "packager/Platform.h"
 #include "packager/SetupLayout.h"
 #include "packager/SevenZip.h"
@@ -42,18 +45,49 @@ void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink) {
     }
 }
 
-std::string ReadConfig(const fs::path& path, std::ostream& log) {
+std::string ReadConfig(const fs::path& path) {
     const std::vector<uint8_t> bytes = ReadWholeFile(path, "configuration");
     std::wstring wide;
     if (!orelib::Utf8ToWide(bytes.data(), bytes.size(), &wide)) {
         throw CPackError("configuration " + Quote(path) + " is not valid UTF-8 text");
     }
-    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-        log << "sfxpack: warning: configuration " << Quote(path)
-            << " starts with a byte-order mark, which stays part of its first line\n";
-    }
     return std::string(bytes.begin(), bytes.end());
 }
+
+// The same file, or (when one does not exist yet) the same place.
+bool IsSamePlace(const fs::path& a, const fs::path& b) {
+    std::error_code ec1, ec2;
+    if (fs::exists(a, ec1) && fs::exists(b, ec2)) return fs::equivalent(a, b, ec1) && !ec1;
+    const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec1), ec1);
+    const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec2), ec2);
+    return !ec1 && !ec2 && ca == cb;
+}
+
+bool IsInsideFolder(const fs::path& path, const fs::path& folder) {
+    std::error_code ec1, ec2;
+    const fs::path cp = fs::weakly_canonical(fs::absolute(path, ec1), ec1);
+    const fs::path cf = fs::weakly_canonical(fs::absolute(folder, ec2), ec2);
+    if (ec1 || ec2) return false;
+    const fs::path relative = cp.lexically_relative(cf);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+// One line that rewrites itself, only for a person watching a terminal.
+class CProgressLine {
+public:
+    CProgressLine(std::ostream& log, int verbosity) : m_log(log), m_on(verbosity > 0 && isatty(2)) {}
+    ~CProgressLine() { Clear(); }
+    void Show(const std::string& text) {
+        if (m_on) m_log << "\rsfxpack: " << text << "...\x1b[K" << std::flush;
+    }
+    void Clear() {
+        if (m_on) m_log << "\r\x1b[K" << std::flush;
+    }
+
+private:
+    std::ostream& m_log;
+    bool m_on;
+};
 
 fs::path ResolveStub(const fs::path& given) {
     if (!given.empty()) return given;
@@ -115,32 +149,70 @@ std::array<uint8_t, 16> CIvDeriver::Finish() {
     return iv;
 }
 
-void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
-    const std::string config = ReadConfig(options.config, log);
+void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
+    const struct {
+        const fs::path& path;
+        const char* what;
+    } inputs[] = {{stub, "stub"}, {options.config, "configuration"}, {options.archive, "archive"}};
+    for (const auto& input : inputs) {
+        if (!input.path.empty() && IsSamePlace(options.output, input.path)) {
+            throw CPackError("the output " + Quote(options.output) + " is the " + input.what +
+                             "; it would be overwritten");
+        }
+    }
+    if (!options.folder.empty() && IsInsideFolder(options.output, options.folder)) {
+        throw CPackError("the output " + Quote(options.output) + " lies inside the folder " +
+                         Quote(options.folder) + " that is being packed");
+    }
+}
 
+void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     const fs::path stubPath = ResolveStub(options.stub);
+    CheckOutputIsNoInput(options, stubPath);
+    const std::string config = ReadConfig(options.config);
+    CProgressLine progress(log, options.verbosity);
+
+    // Everything that can be refused is refused before the packing starts.
+    progress.Show("checking the configuration");
+    CPackageNames package;
+    if (!options.folder.empty()) {
+        CheckFolder(options.folder);
+        package = ListFolderFiles(options.folder);
+    } else {
+        CheckGivenArchive(options.archive);
+        package = ListArchiveFiles(options.archive);
+    }
+    ConfigReportOptions report;
+    report.strict = options.strict;
+    report.allowMissingSetup = options.allowMissingSetup;
+    report.quiet = options.verbosity < 1;
+    progress.Clear();
+    ReportConfiguration(config, Quote(options.config), &package, report, log);
+
     std::vector<uint8_t> stub = ReadWholeFile(stubPath, "stub");
     size_t sizeResource = 0;
     const std::string stubProblem = CheckStub(stub, &sizeResource);
     if (!stubProblem.empty()) {
         throw CPackError("stub " + Quote(stubPath) + " cannot be used: " + stubProblem);
     }
+    // Opening the output first proves that its folder exists and takes files.
+    CAtomicOutput out(options.output);
 
     std::unique_ptr<CTempDir> scratch;
+    std::unique_ptr<CCleanupPath> scratchArchive;
     fs::path archivePath = options.archive;
     if (!options.folder.empty()) {
-        CheckFolder(options.folder);
+        progress.Show("packing " + Quote(options.folder));
         scratch = std::make_unique<CTempDir>();
         archivePath = scratch->Path() / "package.7z";
+        scratchArchive = std::make_unique<CCleanupPath>(archivePath, false);
         PackFolder(options.folder, archivePath, options.password);
         CheckArchiveWithSevenZip(archivePath);
-    } else {
-        CheckGivenArchive(archivePath);
-        if (!CheckArchiveWithSevenZip(archivePath)) {
-            log << "sfxpack: warning: " << GetSevenZipProgram()
-                << " is not available; the archive's methods were not checked\n";
-        }
+    } else if (!CheckArchiveWithSevenZip(archivePath)) {
+        log << "sfxpack: warning: " << GetSevenZipProgram()
+            << " is not available; the archive's methods were not checked\n";
     }
+    progress.Show("writing " + Quote(options.output));
     const uint64_t archiveSize = GetFileSizeOrThrow(archivePath, "archive");
 
     // The block's size does not depend on the IV: the padded text plus markers.
@@ -165,7 +237,6 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     const uint64_t totalSize = archiveOffset + archiveSize;
     PatchSize(&stub, sizeResource, totalSize);
 
-    CAtomicOutput out(options.output);
     out.Write(stub.data(), stub.size());
     out.Write(block.data(), block.size());
     StreamFile(archivePath, archiveSize,
@@ -180,8 +251,9 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
                                           GetFileSizeOrThrow(out.TempPath(), "output"));
     if (!size.passes) throw CPackError("the finished file fails the size check: " + size.problem);
     out.Commit();
+    progress.Clear();
 
-    log << "sfxpack: wrote " << Quote(options.output) << ": " << totalSize << " bytes (stub "
+    if (options.verbosity > 0) log << "sfxpack: wrote " << Quote(options.output) << ": " << totalSize << " bytes (stub "
         << stub.size() << ", configuration block " << block.size() << " at " << stub.size()
         << ", archive " << archiveSize << " at " << archiveOffset << ")\n";
 }

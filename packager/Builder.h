@@ -19,7 +19,14 @@ struct BuildOptions {
     std::filesystem::path output;
     std::string password;           // for file data packed from `folder`
     bool randomIv = false;
+    bool strict = false;             // configuration warnings are errors
+    bool allowMissingSetup = false;  // a setup program missing from the package is a warning
+    int verbosity = 1;               // 0 errors only, 1 warnings and a summary, 2 more
 };
+
+// Refuses an output that is one of the inputs or lies inside the folder to
+// be packed: the build would overwrite what it reads.
+void CheckOutputIsNoInput(const BuildOptions& options, const std::filesystem::path& stub);
 
 // Writes the setup file, or throws CPackError and leaves no output behind.
 // A short summary goes to `log`.

@@ -14,6 +14,7 @@
 #include "orelib/ConfigBlock.h"
 #include "orelib/ConfigKey.h"
 #include "packager/Cli.h"
+#include "packager/ExitCodes.h"
 #include "packager/Files.h"
 #include "packager/Platform.h"
 #include "packager/SetupLayout.h"
@@ -168,7 +169,7 @@ TEST_F(SfxpackBuild, InspectShowsWhatTheStubWillSeeAndVerifyAgrees) {
     file.pop_back();
     WriteFile(Out(), file);
     const RunResult verify = Sfxpack({"verify", Out().string()});
-    EXPECT_EQ(1, verify.code);
+    EXPECT_EQ(sfxpack::kExitLayout, verify.code);
     EXPECT_NE(std::string::npos, verify.err.find("actual " + std::to_string(file.size())));
     EXPECT_NE(std::string::npos, Sfxpack({"inspect", Out().string()}).out.find("size check:         fails"));
 }
@@ -196,7 +197,9 @@ TEST_F(SfxpackBuild, SameInputsGiveTheSameFileRandomIvDoesNot) {
 
 TEST_F(SfxpackBuild, EmptyConfigurationGivesBlockThatDecryptsToNothing) {
     WriteText(Config(), "");
-    ASSERT_EQ(0, Build().code);
+    // The default setup.exe is not in this package.
+    ASSERT_EQ(sfxpack::kExitSetupMissing, Build().code);
+    ASSERT_EQ(0, Build({"--dir", Package().string(), "--allow-missing-setup"}).code);
     const Bytes file = ReadFile(Out());
     std::wstring text = L"x";
     EXPECT_EQ(orelib::ConfigBlockStatus::Ok, orelib::DecodeConfigBlock(file.data(), file.size(), &text));

@@ -1,0 +1,137 @@
+#include "packager/VerifySetup.h"
+
+#include <fstream>
+#include <ostream>
+
+#include "orelib/ConfigBlock.h"
+#include "orelib/PeImage.h"
+#include "packager/ArchiveCheck.h"
+#include "packager/ConfigReport.h"
+#include "packager/ExitCodes.h"
+#include "packager/Files.h"
+#include "packager/PackError.h"
+#include "packager/SetupLayout.h"
+#include "packager/WideText.h"
+
+namespace sfxpack {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Collects the problems; the first one decides the exit code.
+class CProblems {
+public:
+    CProblems(const fs::path& path, std::ostream& err) : m_name(path.string()), m_err(err) {}
+    void Add(int exitCode, const std::string& message) {
+        m_err << "sfxpack: verify: " << m_name << ": " << message << "\n";
+        if (m_exitCode == kExitOk) m_exitCode = exitCode;
+    }
+    int ExitCode() const { return m_exitCode; }
+
+private:
+    std::string m_name;
+    std::ostream& m_err;
+    int m_exitCode = kExitOk;
+};
+
+std::string ReadPassword(const fs::path& file) {
+    const std::vector<uint8_t> bytes = ReadWholeFile(file, "password file");
+    std::string password(bytes.begin(), bytes.end());
+    password = password.substr(0, password.find_first_of("\r\n"));
+    if (password.empty()) throw CPackError("password file '" + file.string() + "' is empty");
+    return password;
+}
+
+// Copies [offset, end) of `path` to `target`.
+void CopyRange(const fs::path& path, uint64_t offset, uint64_t end, const fs::path& target) {
+    std::ifstream in(path, std::ios::binary);
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    in.seekg(static_cast<std::streamoff>(offset));
+    std::vector<char> buffer(1024 * 1024);
+    for (uint64_t left = end - offset; left > 0 && in;) {
+        in.read(buffer.data(), static_cast<std::streamsize>(left < buffer.size() ? left : buffer.size()));
+        const std::streamsize got = in.gcount();
+        if (got <= 0) break;
+        out.write(buffer.data(), got);
+        left -= static_cast<uint64_t>(got);
+    }
+    out.close();
+    if (!in || !out) throw CPackError("cannot copy the archive out of '" + path.string() + "'");
+}
+
+}  // namespace
+
+int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ostream& out, std::ostream& err) {
+    const std::string password = options.passwordFile.empty() ? std::string() : ReadPassword(options.passwordFile);
+    const std::vector<uint8_t> head = ReadFileHead(path, kBlockScanWindow, "setup file");
+    const uint64_t actual = GetFileSizeOrThrow(path, "setup file");
+    CProblems problems(path, err);
+
+    const SizeCheck size = CheckSetupSize(head.data(), head.size(), actual);
+    if (!size.passes) problems.Add(kExitLayout, "size check fails: " + size.problem);
+    if (options.sizeOnly) {
+        if (size.passes) {
+            out << path.string() << ": size " << actual << " matches "
+                << (size.fromCertificate ? "the certificate table" : "_KTV_VERIFY") << "\n";
+        }
+        return problems.ExitCode();
+    }
+
+    // The archive: where the stub looks, up to the certificate table of a signed file.
+    size_t archiveOffset = 0;
+    const bool archiveFound = FindSevenZipHeader(head.data(), head.size(), kArchiveScanLimit, &archiveOffset);
+    ArchiveExamination archive;
+    if (!archiveFound) {
+        problems.Add(kExitLayout, "no 7z archive starts within the first 4 MiB, where the stub looks for it");
+    } else {
+        uint64_t end = actual;
+        orelib::PeCertificateEntry cert;
+        if (orelib::PeImage(head.data(), head.size()).GetCertificateEntry(&cert) && cert.offset != 0 &&
+            cert.offset > archiveOffset && cert.offset <= actual) {
+            end = cert.offset;
+        }
+        CTempDir scratch;
+        const fs::path copy = scratch.Path() / "package.7z";
+        CCleanupPath cleanup(copy, false);
+        CopyRange(path, archiveOffset, end, copy);
+        archive = ExamineArchive(copy, password);
+        for (const std::string& problem : archive.problems) problems.Add(kExitArchiveDamaged, problem);
+        if (archive.encryptedItems != 0 && !archive.encryptedTested && !options.quiet) {
+            out << path.string() << ": " << archive.encryptedItems
+                << " encrypted item(s) not tested: their CRCs need the password (--password-file)\n";
+        }
+    }
+
+    // The configuration, checked against the archive's items.
+    std::wstring text;
+    switch (orelib::DecodeConfigBlock(head.data(), head.size(), &text)) {
+    case orelib::ConfigBlockStatus::NotFound:
+        problems.Add(kExitLayout, "no configuration block in the first 20 MiB, where the stub looks for it");
+        break;
+    case orelib::ConfigBlockStatus::InvalidText:
+        problems.Add(kExitConfiguration, "the configuration block does not decrypt to UTF-8 text; the stub refuses it");
+        break;
+    case orelib::ConfigBlockStatus::Ok: {
+        ConfigReportOptions report;
+        report.strict = options.strict;
+        report.quiet = options.quiet;
+        const bool listed = archiveFound && archive.problems.empty();
+        try {
+            ReportConfiguration(ToUtf8(text), "configuration", listed ? &archive.files : nullptr, report, err);
+        } catch (const CPackError& e) {
+            problems.Add(e.ExitCode(), e.what());
+        }
+        break;
+    }
+    }
+
+    if (problems.ExitCode() == kExitOk && !options.quiet) {
+        out << path.string() << ": ok (size " << actual << " matches "
+            << (size.fromCertificate ? "the certificate table" : "_KTV_VERIFY") << "; archive at " << archiveOffset
+            << ", " << archive.files.Size() << " files tested)\n";
+    }
+    return problems.ExitCode();
+}
+
+}  // namespace sfxpack
