@@ -242,6 +242,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     StreamFile(archivePath, archiveSize,
                [&](const uint8_t* data, size_t size) { out.Write(data, size); });
     out.Close();
+    if (options.afterWrite) options.afterWrite(out.TempPath());
 
     // Read the result back before it takes the output's name.
     const std::vector<uint8_t> head =

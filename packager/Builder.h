@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -22,6 +23,9 @@ struct BuildOptions {
     bool strict = false;             // configuration warnings are errors
     bool allowMissingSetup = false;  // a setup program missing from the package is a warning
     int verbosity = 1;               // 0 errors only, 1 warnings and a summary, 2 more
+    // Called with the written temporary file before it is read back; lets
+    // tests damage it to prove that the read-back catches what it must.
+    std::function<void(const std::filesystem::path&)> afterWrite;
 };
 
 // Refuses an output that is one of the inputs or lies inside the folder to

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,9 +14,11 @@
 #include "orelib/Aes.h"
 #include "orelib/ConfigBlock.h"
 #include "orelib/ConfigKey.h"
+#include "packager/Builder.h"
 #include "packager/Cli.h"
 #include "packager/ExitCodes.h"
 #include "packager/Files.h"
+#include "packager/PackError.h"
 #include "packager/Platform.h"
 #include "packager/SetupLayout.h"
 #include "tests/native/TestPe.h"
@@ -301,4 +304,50 @@ TEST_F(SfxpackBuild, PasswordEncryptsFileDataButNotHeaders) {
     EXPECT_NE(0, sfxpack::RunProcess({"7zz", "t", "-pwrong", archive.string()}, {}).exitCode);
     EXPECT_EQ(0, sfxpack::RunProcess({"7zz", "t", "-ps3cret", archive.string()}, {}).exitCode);
     EXPECT_EQ(0, Build({"--archive", archive.string()}).code);
+}
+
+// The file is read back before it takes the output's name: damage done to
+// the written temporary file must fail the build, and leave nothing behind.
+TEST_F(SfxpackBuild, DamageFoundOnReadBackFailsTheBuildAndLeavesNothing) {
+    const size_t stub = m_stubImage.bytes.size();
+    const struct {
+        const char* needle;
+        std::function<void(Bytes*)> damage;
+    } kCases[] = {
+        {"does not read back", [&](Bytes* f) { (*f)[stub + 18 + 16] ^= 1; }},     // block ciphertext
+        {"would not find the archive", [&](Bytes* f) { (*f)[stub + 18 + 16 + 64 + 15 + 12] ^= 1; }},
+        {"size check", [&](Bytes* f) { f->push_back(0); }},
+    };
+    for (const auto& c : kCases) {
+        sfxpack::BuildOptions options;
+        options.config = Config();
+        options.folder = Package();
+        options.stub = Stub();
+        options.output = Out();
+        bool called = false;
+        options.afterWrite = [&](const fs::path& temp) {
+            called = true;
+            EXPECT_FALSE(fs::exists(Out())) << "the output took its name before the checks";
+            Bytes file = ReadFile(temp);
+            c.damage(&file);
+            WriteFile(temp, file);
+        };
+        fs::create_directories(Out().parent_path());
+        std::ostringstream log;
+        try {
+            sfxpack::BuildSetupFile(options, log);
+            ADD_FAILURE() << c.needle << ": the build succeeded";
+        } catch (const sfxpack::CPackError& e) {
+            EXPECT_NE(std::string::npos, std::string(e.what()).find(c.needle)) << e.what();
+        }
+        EXPECT_TRUE(called);
+        EXPECT_TRUE(fs::is_empty(Out().parent_path())) << c.needle << ": leftovers in the output folder";
+    }
+}
+
+TEST_F(SfxpackBuild, InspectOfAFileWithoutArchiveSaysSoAndFails) {
+    const RunResult inspect = Sfxpack({"inspect", Stub().string()});
+    EXPECT_EQ(1, inspect.code);
+    EXPECT_NE(std::string::npos, inspect.out.find("archive:            not found")) << inspect.out;
+    EXPECT_NE(std::string::npos, inspect.out.find("configuration block: not found")) << inspect.out;
 }
