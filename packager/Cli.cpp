@@ -60,7 +60,8 @@ const char kInspectHelp[] =
     "is missing.\n";
 
 const char kVerifyHelp[] =
-    "sfxpack verify SETUP.exe [--password-file FILE] [--size-only] [--strict] [-q]\n"
+    "sfxpack verify SETUP.exe [--password-file FILE] [--size-only] [--strict]\n"
+    "               [--allow-missing-setup] [-q]\n"
     "\n"
     "Checks what the stub will check, and more: the size (against _KTV_VERIFY, or\n"
     "the end of the certificate table of a signed file); the configuration block\n"
@@ -194,6 +195,7 @@ int RunVerify(const std::vector<std::string>& args, std::ostream& out, std::ostr
         if (name == "--size-only") options.sizeOnly = true;
         else if (name == "--password-file") options.passwordFile = in.Value(name);
         else if (name == "--strict") options.strict = true;
+        else if (name == "--allow-missing-setup") options.allowMissingSetup = true;
         else if (name == "-q" || name == "--quiet") options.quiet = true;
         else if (name.size() > 1 && name[0] == '-') throw CUsageError("unknown argument '" + name + "'");
         else if (file.empty()) file = name;

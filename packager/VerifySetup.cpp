@@ -115,6 +115,7 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
     case orelib::ConfigBlockStatus::Ok: {
         ConfigReportOptions report;
         report.strict = options.strict;
+        report.allowMissingSetup = options.allowMissingSetup;
         report.quiet = options.quiet;
         const bool listed = archiveFound && archive.problems.empty();
         try {

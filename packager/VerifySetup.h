@@ -11,6 +11,7 @@ struct VerifyOptions {
     bool sizeOnly = false;               // only the stub's own size check
     std::filesystem::path passwordFile;  // the archive password, for encrypted items
     bool strict = false;                 // configuration warnings are problems
+    bool allowMissingSetup = false;      // a missing setup program is a warning
     bool quiet = false;                  // no warnings, no summary
 };
 
