@@ -32,8 +32,10 @@ std::vector<std::string> ErrorLines(const std::string& output) {
     std::istringstream in(output);
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find("ERROR") != std::string::npos || line.find("Error") != std::string::npos ||
-            line.find("CRC Failed") != std::string::npos || line.find("Data Error") != std::string::npos) {
+        // The per-item and per-archive lines, not the totals after them.
+        if (line.rfind("ERROR", 0) == 0 || line.find("CRC Failed") != std::string::npos ||
+            line.find("Data Error") != std::string::npos || line.find("Headers Error") != std::string::npos ||
+            line.find("Unexpected end") != std::string::npos) {
             lines.push_back(line);
         }
     }
@@ -47,10 +49,8 @@ ArchiveExamination ExamineArchive(const std::filesystem::path& archive, const st
     const std::string path = archive.string();
     const ProcessResult listing = RunSevenZipOn({"l", "-slt", "-t7z", std::string("-p") + kProbePassword, "--", path});
     if (listing.exitCode != 0) {
-        const std::vector<std::string> errors = ErrorLines(listing.output);
-        result.problems.push_back("the archive cannot be read without a password (encrypted headers, which the "
-                                  "stub cannot open) or is damaged" +
-                                  (errors.empty() ? std::string() : ": " + errors.front()));
+        result.problems.push_back("the archive's headers cannot be read: they are damaged, or encrypted, "
+                                  "which the stub cannot open");
         return result;
     }
     const std::string methods = CheckArchiveListing(listing.output);

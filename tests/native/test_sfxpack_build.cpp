@@ -351,3 +351,54 @@ TEST_F(SfxpackBuild, InspectOfAFileWithoutArchiveSaysSoAndFails) {
     EXPECT_NE(std::string::npos, inspect.out.find("archive:            not found")) << inspect.out;
     EXPECT_NE(std::string::npos, inspect.out.find("configuration block: not found")) << inspect.out;
 }
+
+// verify: each class of damage gives its own exit code and a line naming it.
+TEST_F(SfxpackBuild, VerifyNamesEachClassOfDamage) {
+    ASSERT_EQ(0, Build().code);
+    const Bytes good = ReadFile(Out());
+    size_t archive = 0;
+    ASSERT_TRUE(sfxpack::FindSevenZipHeader(good.data(), good.size(), sfxpack::kArchiveScanLimit, &archive));
+    const size_t block = m_stubImage.bytes.size();
+
+    // The same configuration length, so the block keeps its size, but not UTF-8.
+    const Bytes configBytes = ReadFile(Config());
+    const std::string config(configBytes.begin(), configBytes.end());
+    const std::string latin1 = "[main]\nProductName=\xe9" + std::string(config.size() - 20, 'x');
+    ASSERT_EQ(config.size(), latin1.size());
+    const uint8_t iv[16] = {1};
+    const Bytes badBlock = orelib::BuildConfigBlock(latin1, iv);
+    ASSERT_EQ(archive - block, badBlock.size());
+
+    const struct {
+        const char* name;
+        std::function<void(Bytes*)> damage;
+        int exitCode;
+        const char* needle;
+    } kCases[] = {
+        {"whole", [](Bytes*) {}, sfxpack::kExitOk, ": ok"},
+        {"truncated", [](Bytes* f) { f->pop_back(); }, sfxpack::kExitLayout, "size check fails"},
+        {"archive data changed", [&](Bytes* f) { (*f)[archive + 32 + 4] ^= 0x55; }, sfxpack::kExitArchiveDamaged,
+         "damaged"},
+        {"archive headers changed", [&](Bytes* f) { (*f)[f->size() - 5] ^= 0x55; }, sfxpack::kExitArchiveDamaged,
+         "damaged"},
+        {"block not UTF-8", [&](Bytes* f) { std::copy(badBlock.begin(), badBlock.end(), f->begin() + block); },
+         sfxpack::kExitConfiguration, "UTF-8"},
+    };
+    for (const auto& c : kCases) {
+        Bytes file = good;
+        c.damage(&file);
+        WriteFile(Out(), file);
+        const RunResult verify = Sfxpack({"verify", Out().string()});
+        EXPECT_EQ(c.exitCode, verify.code) << c.name << "\n" << verify.out << verify.err;
+        EXPECT_NE(std::string::npos, (verify.out + verify.err).find(c.needle)) << c.name << "\n" << verify.err;
+    }
+
+    // A setup program the package lacks: refused by build, found by verify.
+    WriteText(Config(), "[main]\nSetupFileName=absent.exe\n");
+    ASSERT_EQ(sfxpack::kExitSetupMissing, Build().code);
+    ASSERT_EQ(0, Build({"--dir", Package().string(), "--allow-missing-setup"}).code);
+    const RunResult missing = Sfxpack({"verify", Out().string()});
+    EXPECT_EQ(sfxpack::kExitSetupMissing, missing.code) << missing.err;
+    EXPECT_NE(std::string::npos, missing.err.find("'absent.exe'")) << missing.err;
+    EXPECT_EQ(0, Sfxpack({"verify", "--allow-missing-setup", Out().string()}).code);
+}
