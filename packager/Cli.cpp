@@ -1,5 +1,6 @@
 #include "packager/Cli.h"
 
+#include <cctype>
 #include <ostream>
 
 #include "packager/Builder.h"
@@ -59,6 +60,20 @@ private:
     bool m_hasInline = false;
 };
 
+int64_t ParseSeconds(const std::string& name, const std::string& value) {
+    size_t used = 0;
+    long long seconds = -1;
+    try {
+        seconds = std::stoll(value, &used, 10);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (value.empty() || used != value.size() || seconds < 0 || !std::isdigit(static_cast<unsigned char>(value[0]))) {
+        throw CUsageError(name + " takes whole seconds since 1970 (got '" + value + "')");
+    }
+    return seconds;
+}
+
 BuildOptions ParseBuild(const std::vector<std::string>& args) {
     BuildOptions options;
     CArgs in(args);
@@ -68,6 +83,8 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
         else if (name == "--archive") options.archive = in.Value(name);
         else if (name == "--stub") options.stub = in.Value(name);
         else if (name == "--password") options.password = in.Value(name);
+        else if (name == "--password-file") options.passwordFile = in.Value(name);
+        else if (name == "--mtime") options.latestTime = ParseSeconds(name, in.Value(name));
         else if (name == "-o" || name == "--output") options.output = in.Value(name);
         else if (name == "--random-iv") options.randomIv = true;
         else throw CUsageError("unknown argument '" + name + "'");
@@ -77,7 +94,7 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
         throw CUsageError("give exactly one of --dir and --archive");
     }
     if (options.output.empty()) throw CUsageError("-o is missing");
-    if (!options.password.empty() && options.folder.empty()) {
+    if ((options.password || options.passwordFile) && options.folder.empty()) {
         throw CUsageError("--password applies to --dir only (an archive is taken as it is)");
     }
     return options;
