@@ -1,5 +1,8 @@
 #include "packager/Builder.h"
 
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <unistd.h>
 #include <memory>
@@ -7,13 +10,16 @@
 
 #include "orelib/ConfigBlock.h"
 #include "orelib/Utf8.h"
+#include "packager/ArchiveReader.h"
+#include "packager/ArchiveWriter.h"
 #include "packager/ConfigReport.h"
 #include "packager/Files.h"
+#include "packager/PackageFolder.h"
 #include "packager/PackError.h"
 #include "packager/PackageListing.h"
 #include "packager/Platform.h"
+#include "packager/Password.h"
 #include "packager/SetupLayout.h"
-#include "packager/SevenZip.h"
 
 namespace sfxpack {
 
@@ -28,9 +34,9 @@ std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
 // Calls `sink` with successive chunks of the file, and checks that exactly
 // `expectedSize` bytes came (the file must not change while we pack it).
 template <class Sink>
-void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink) {
+void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink, const std::string& what = "archive") {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw CPackError("cannot open archive " + Quote(path));
+    if (!in) throw CPackError("cannot open " + what + " " + Quote(path));
     std::vector<uint8_t> buffer(kCopyChunk);
     uint64_t total = 0;
     while (in) {
@@ -41,7 +47,7 @@ void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink) {
         total += got;
     }
     if (in.bad() || total != expectedSize) {
-        throw CPackError("archive " + Quote(path) + " changed or could not be read while packing");
+        throw CPackError(what + " " + Quote(path) + " changed or could not be read while packing");
     }
 }
 
@@ -108,11 +114,91 @@ void CheckFolder(const fs::path& folder) {
     }
 }
 
-void CheckGivenArchive(const fs::path& archive) {
+// A ready archive must be one the stub can open and decode; unencrypted
+// file data is decoded once here, so that a damaged archive is refused now
+// and not on the user's machine.
+void CheckGivenArchive(const fs::path& archive, std::ostream& log) {
     const std::vector<uint8_t> head = ReadFileHead(archive, kSevenZipHeaderSize, "archive");
     if (!IsSevenZipHeaderAt(head.data(), head.size(), 0)) {
         throw CPackError("archive " + Quote(archive) +
                          " is not a 7z archive (it does not begin with a 7z signature header)");
+    }
+    CArchiveReader reader(archive, 0);
+    const std::string problem = CheckArchiveForStub(reader.Info());
+    if (!problem.empty()) throw CPackError("archive " + Quote(archive) + ": " + problem);
+    if (reader.Info().dataEncrypted) {
+        log << "sfxpack: note: archive " << Quote(archive)
+            << " holds encrypted file data; its contents were not test-decoded\n";
+        return;
+    }
+    reader.TestAll();
+}
+
+// File times later than this are stored as it: --mtime, else
+// SOURCE_DATE_EPOCH, else none.
+std::optional<int64_t> LatestFileTime(const BuildOptions& options) {
+    if (options.latestTime) return options.latestTime;
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (epoch == nullptr || *epoch == '\0') return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const long long seconds = std::strtoll(epoch, &end, 10);
+    if (*end != '\0' || errno != 0 || seconds < 0 || !std::isdigit(static_cast<unsigned char>(*epoch))) {
+        throw CPackError(std::string("SOURCE_DATE_EPOCH is not whole seconds since 1970: '") + epoch + "'");
+    }
+    return seconds;
+}
+
+// The seed of the 7zAES IVs of a password build: the configuration and
+// everything stored about each item, its bytes included, so that the same
+// inputs give the same archive and different ones different IVs.
+std::array<uint8_t, 16> DeriveArchiveIvSeed(const std::string& config,
+                                            const std::vector<PackItem>& items) {
+    CIvDeriver deriver(config);
+    auto addText = [&](const std::string& text) {
+        deriver.AddArchiveBytes(reinterpret_cast<const uint8_t*>(text.c_str()), text.size() + 1);
+    };
+    addText("7zAES IV seed");
+    for (const PackItem& item : items) {
+        addText(item.path + (item.isFolder ? "/" : "") + " " + std::to_string(item.size) + " " +
+                std::to_string(item.fileTime) + " " + std::to_string(item.attributes));
+        if (!item.isFolder) {
+            StreamFile(item.source, item.size,
+                       [&](const uint8_t* data, size_t size) { deriver.AddArchiveBytes(data, size); },
+                       "file");
+        }
+    }
+    return deriver.Finish();
+}
+
+void PackGivenFolder(const BuildOptions& options, const std::string& config,
+                     const fs::path& archivePath, std::ostream& log) {
+    CheckFolder(options.folder);
+    PasswordSources sources;
+    sources.commandLine = options.password;
+    sources.file = options.passwordFile;
+    if (const char* env = std::getenv("SFXPACK_PASSWORD")) sources.environment = std::string(env);
+    bool warn = false;
+    ArchiveSettings settings;
+    settings.password = ResolvePassword(sources, &warn);
+    if (warn) {
+        log << "sfxpack: warning: a password on the command line can be seen by other users and "
+               "stays in shell history; use --password-file or SFXPACK_PASSWORD\n";
+    }
+    const std::vector<PackItem> items = ScanPackageFolder(options.folder, LatestFileTime(options));
+    if (!settings.password.empty() && !options.randomIv) {
+        settings.ivSeed = DeriveArchiveIvSeed(config, items);
+    }
+    WriteArchive(items, archivePath, settings);
+
+    // Read our own archive back as the stub will see it.
+    CArchiveReader reader(archivePath, 0);
+    const std::string problem = CheckArchiveForStub(reader.Info());
+    if (!problem.empty()) throw CPackError("internal error: the packed archive: " + problem);
+    if (reader.Info().itemCount != items.size()) {
+        throw CPackError("internal error: the packed archive lists " +
+                         std::to_string(reader.Info().itemCount) + " items, not " +
+                         std::to_string(items.size()));
     }
 }
 
@@ -150,10 +236,14 @@ std::array<uint8_t, 16> CIvDeriver::Finish() {
 }
 
 void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
+    const fs::path passwordFile = options.passwordFile.value_or(fs::path());
     const struct {
         const fs::path& path;
         const char* what;
-    } inputs[] = {{stub, "stub"}, {options.config, "configuration"}, {options.archive, "archive"}};
+    } inputs[] = {{stub, "stub"},
+                  {options.config, "configuration"},
+                  {options.archive, "archive"},
+                  {passwordFile, "password file"}};
     for (const auto& input : inputs) {
         if (!input.path.empty() && IsSamePlace(options.output, input.path)) {
             throw CPackError("the output " + Quote(options.output) + " is the " + input.what +
@@ -179,7 +269,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
         CheckFolder(options.folder);
         package = ListFolderFiles(options.folder);
     } else {
-        CheckGivenArchive(options.archive);
+        CheckGivenArchive(options.archive, log);
         package = ListArchiveFiles(options.archive);
     }
     ConfigReportOptions report;
@@ -206,11 +296,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
         scratch = std::make_unique<CTempDir>();
         archivePath = scratch->Path() / "package.7z";
         scratchArchive = std::make_unique<CCleanupPath>(archivePath, false);
-        PackFolder(options.folder, archivePath, options.password);
-        CheckArchiveWithSevenZip(archivePath);
-    } else if (!CheckArchiveWithSevenZip(archivePath)) {
-        log << "sfxpack: warning: " << GetSevenZipProgram()
-            << " is not available; the archive's methods were not checked\n";
+        PackGivenFolder(options, config, archivePath, log);
     }
     progress.Show("writing " + Quote(options.output));
     const uint64_t archiveSize = GetFileSizeOrThrow(archivePath, "archive");

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 #include "packager/Sha256.h"
@@ -14,11 +15,18 @@ namespace sfxpack {
 
 struct BuildOptions {
     std::filesystem::path config;
-    std::filesystem::path folder;   // packed with 7zz; or
+    std::filesystem::path folder;   // packed by sfxpack; or
     std::filesystem::path archive;  // taken as it is
     std::filesystem::path stub;     // empty: sfxstub.exe beside sfxpack
     std::filesystem::path output;
-    std::string password;           // for file data packed from `folder`
+    // The password for file data packed from `folder`; SFXPACK_PASSWORD is
+    // the third way to give it.
+    std::optional<std::string> password;                 // --password (warned)
+    std::optional<std::filesystem::path> passwordFile;   // --password-file
+    // File times later than this (Unix seconds) are stored as it;
+    // SOURCE_DATE_EPOCH when not given.
+    std::optional<int64_t> latestTime;
+    // Random IVs for the block and the archive instead of derived ones.
     bool randomIv = false;
     bool strict = false;             // configuration warnings are errors
     bool allowMissingSetup = false;  // a setup program missing from the package is a warning

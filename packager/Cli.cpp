@@ -1,5 +1,6 @@
 #include "packager/Cli.h"
 
+#include <cctype>
 #include <ostream>
 
 #include "packager/Builder.h"
@@ -28,15 +29,17 @@ const char kExitCodes[] =
 
 const char kBuildHelp[] =
     "sfxpack build --config FILE.ini (--dir FOLDER | --archive FILE.7z) -o OUT.exe\n"
-    "              [--stub STUB.exe] [--password PW] [--random-iv]\n"
-    "              [--strict] [--allow-missing-setup] [-q | -v]\n"
+    "              [--stub STUB.exe] [--password-file F | --password PW] [--random-iv]\n"
+    "              [--mtime SECONDS] [--strict] [--allow-missing-setup] [-q | -v]\n"
     "\n"
     "Checks the configuration (as `sfxpack check` does), packs FOLDER with 7zz or\n"
     "takes FILE.7z, and writes OUT.exe: the stub, the encrypted configuration and\n"
     "the archive. OUT.exe appears only when complete and checked; it may not be\n"
     "one of the inputs nor lie inside FOLDER.\n"
     "  --stub STUB.exe        the stub (default: sfxstub.exe beside sfxpack)\n"
-    "  --password PW          encrypt the file data of FOLDER; the stub asks for it\n"
+    "  --password-file F      encrypt the file data of FOLDER with the first line of F;\n"
+    "                         the stub asks for it (also: SFXPACK_PASSWORD, --password PW)\n"
+    "  --mtime SECONDS        latest modification time stored (default: SOURCE_DATE_EPOCH)\n"
     "  --random-iv            a random IV for the block instead of one derived from the inputs\n"
     "  --strict               configuration warnings are errors\n"
     "  --allow-missing-setup  a setup program missing from the package is a warning\n"
@@ -144,6 +147,20 @@ void RequireInputs(const BuildOptions& options) {
     }
 }
 
+int64_t ParseSeconds(const std::string& name, const std::string& value) {
+    size_t used = 0;
+    long long seconds = -1;
+    try {
+        seconds = std::stoll(value, &used, 10);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (value.empty() || used != value.size() || seconds < 0 || !std::isdigit(static_cast<unsigned char>(value[0]))) {
+        throw CUsageError(name + " takes whole seconds since 1970 (got '" + value + "')");
+    }
+    return seconds;
+}
+
 BuildOptions ParseBuild(const std::vector<std::string>& args) {
     BuildOptions options;
     CArgs in(args);
@@ -151,13 +168,15 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
         if (ParseCheckOption(name, in, &options)) continue;
         if (name == "--stub") options.stub = in.Value(name);
         else if (name == "--password") options.password = in.Value(name);
+        else if (name == "--password-file") options.passwordFile = in.Value(name);
+        else if (name == "--mtime") options.latestTime = ParseSeconds(name, in.Value(name));
         else if (name == "-o" || name == "--output") options.output = in.Value(name);
         else if (name == "--random-iv") options.randomIv = true;
         else throw CUsageError("unknown argument '" + name + "'");
     }
     RequireInputs(options);
     if (options.output.empty()) throw CUsageError("-o is missing");
-    if (!options.password.empty() && options.folder.empty()) {
+    if ((options.password || options.passwordFile) && options.folder.empty()) {
         throw CUsageError("--password applies to --dir only (an archive is taken as it is)");
     }
     return options;

@@ -1,10 +1,7 @@
 #include "packager/PackageListing.h"
 
-#include <sstream>
-
+#include "packager/ArchiveReader.h"
 #include "packager/PackError.h"
-#include "packager/Platform.h"
-#include "packager/SevenZip.h"
 #include "packager/WideText.h"
 
 namespace sfxpack {
@@ -33,40 +30,14 @@ CPackageNames ListFolderFiles(const fs::path& folder) {
     return names;
 }
 
-CPackageNames ListArchiveFiles(const fs::path& archive) {
-    const ProcessResult result =
-        RunProcess({GetSevenZipProgram(), "l", "-slt", "-t7z", "-p-sfxpack-probe-", "--", archive.string()}, {});
-    if (!result.started) {
-        throw CPackError("cannot run " + GetSevenZipProgram() + " (" + result.startError +
-                         ") to list the archive; install 7-Zip's 7zz or set SFXPACK_7ZZ");
-    }
-    if (result.exitCode != 0) throw CPackError("cannot list the archive '" + archive.string() + "'");
-    return ParseArchiveListing(result.output);
+CPackageNames ListArchiveFiles(const fs::path& file, uint64_t offset) {
+    const CArchiveReader reader(file, offset);
+    return NamesFromPaths(reader.Info().paths);
 }
 
-CPackageNames ParseArchiveListing(const std::string& listing) {
+CPackageNames NamesFromPaths(const std::vector<std::string>& paths) {
     CPackageNames names;
-    std::istringstream in(listing);
-    bool inItems = false;
-    std::string path;
-    bool folder = false;
-    const auto flush = [&] {
-        if (!path.empty() && !folder) names.Add(Wide(path));
-        path.clear();
-        folder = false;
-    };
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line == "----------") {
-            inItems = true;
-            continue;
-        }
-        if (!inItems) continue;
-        if (line.empty()) flush();
-        else if (line.rfind("Path = ", 0) == 0) path = line.substr(7);
-        else if (line == "Folder = +" || (line.rfind("Attributes = D", 0) == 0)) folder = true;
-    }
-    flush();
+    for (const std::string& path : paths) names.Add(Wide(path));
     return names;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // The file names of a package, from the folder to be packed or from a
 // finished archive, for looking up the setup programs a configuration names.
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "packager/ConfigCheck.h"
 
@@ -11,11 +13,10 @@ namespace sfxpack {
 // Every file below `folder`, by its path relative to it.
 CPackageNames ListFolderFiles(const std::filesystem::path& folder);
 
-// Every file item of the 7z archive at `archive`.
-CPackageNames ListArchiveFiles(const std::filesystem::path& archive);
+// Every item of the 7z archive that starts at `offset` in `file`.
+CPackageNames ListArchiveFiles(const std::filesystem::path& file, uint64_t offset = 0);
 
-// The file items of a technical listing (`7zz l -slt`): "Path = " entries
-// that are not folders.
-CPackageNames ParseArchiveListing(const std::string& listing);
+// The names of an archive listing (UTF-8, '/' between names).
+CPackageNames NamesFromPaths(const std::vector<std::string>& paths);
 
 }  // namespace sfxpack

@@ -1,15 +1,15 @@
 #include "packager/VerifySetup.h"
 
-#include <fstream>
+#include <optional>
 #include <ostream>
 
 #include "orelib/ConfigBlock.h"
-#include "orelib/PeImage.h"
 #include "packager/ArchiveCheck.h"
 #include "packager/ConfigReport.h"
 #include "packager/ExitCodes.h"
 #include "packager/Files.h"
 #include "packager/PackError.h"
+#include "packager/Password.h"
 #include "packager/SetupLayout.h"
 #include "packager/WideText.h"
 
@@ -35,35 +35,16 @@ private:
     int m_exitCode = kExitOk;
 };
 
-std::string ReadPassword(const fs::path& file) {
-    const std::vector<uint8_t> bytes = ReadWholeFile(file, "password file");
-    std::string password(bytes.begin(), bytes.end());
-    password = password.substr(0, password.find_first_of("\r\n"));
-    if (password.empty()) throw CPackError("password file '" + file.string() + "' is empty");
-    return password;
-}
-
-// Copies [offset, end) of `path` to `target`.
-void CopyRange(const fs::path& path, uint64_t offset, uint64_t end, const fs::path& target) {
-    std::ifstream in(path, std::ios::binary);
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    in.seekg(static_cast<std::streamoff>(offset));
-    std::vector<char> buffer(1024 * 1024);
-    for (uint64_t left = end - offset; left > 0 && in;) {
-        in.read(buffer.data(), static_cast<std::streamsize>(left < buffer.size() ? left : buffer.size()));
-        const std::streamsize got = in.gcount();
-        if (got <= 0) break;
-        out.write(buffer.data(), got);
-        left -= static_cast<uint64_t>(got);
-    }
-    out.close();
-    if (!in || !out) throw CPackError("cannot copy the archive out of '" + path.string() + "'");
-}
-
 }  // namespace
 
 int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ostream& out, std::ostream& err) {
-    const std::string password = options.passwordFile.empty() ? std::string() : ReadPassword(options.passwordFile);
+    std::optional<std::string> password;
+    if (!options.passwordFile.empty()) {
+        PasswordSources sources;
+        sources.file = options.passwordFile;
+        bool unused = false;
+        password = ResolvePassword(sources, &unused);
+    }
     const std::vector<uint8_t> head = ReadFileHead(path, kBlockScanWindow, "setup file");
     const uint64_t actual = GetFileSizeOrThrow(path, "setup file");
     CProblems problems(path, err);
@@ -85,21 +66,11 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
     if (!archiveFound) {
         problems.Add(kExitLayout, "no 7z archive starts within the first 4 MiB, where the stub looks for it");
     } else {
-        uint64_t end = actual;
-        orelib::PeCertificateEntry cert;
-        if (orelib::PeImage(head.data(), head.size()).GetCertificateEntry(&cert) && cert.offset != 0 &&
-            cert.offset > archiveOffset && cert.offset <= actual) {
-            end = cert.offset;
-        }
-        CTempDir scratch;
-        const fs::path copy = scratch.Path() / "package.7z";
-        CCleanupPath cleanup(copy, false);
-        CopyRange(path, archiveOffset, end, copy);
-        archive = ExamineArchive(copy, password);
+        archive = ExamineArchive(path, archiveOffset, password);
         for (const std::string& problem : archive.problems) problems.Add(kExitArchiveDamaged, problem);
-        if (archive.encryptedItems != 0 && !archive.encryptedTested && !options.quiet) {
-            out << path.string() << ": " << archive.encryptedItems
-                << " encrypted item(s) not tested: their CRCs need the password (--password-file)\n";
+        if (archive.problems.empty() && !archive.tested && !options.quiet) {
+            out << path.string() << ": the file data is encrypted; its CRCs were not checked "
+                   "(give the password with --password-file)\n";
         }
     }
 
@@ -130,7 +101,7 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
     if (problems.ExitCode() == kExitOk && !options.quiet) {
         out << path.string() << ": ok (size " << actual << " matches "
             << (size.fromCertificate ? "the certificate table" : "_KTV_VERIFY") << "; archive at " << archiveOffset
-            << ", " << archive.files.Size() << " files tested)\n";
+            << ", " << archive.items << " items" << (archive.tested ? ", CRCs checked" : "") << ")\n";
     }
     return problems.ExitCode();
 }

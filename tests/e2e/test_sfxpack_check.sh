@@ -85,14 +85,23 @@ refused 1 "is the configuration" build --stub "$STUB" --config "$T/good.ini" --d
 refused 1 "is the archive" build --stub "$STUB" --config "$T/good.ini" --archive "$T/pkg.7z" -o "$T/pkg.7z"
 ln -sf "$T/pkg.7z" "$T/link.7z"
 refused 1 "is the archive" build --stub "$STUB" --config "$T/good.ini" --archive "$T/pkg.7z" -o "$T/link.7z"
+printf 'pw\n' >"$T/pw.ini"
+BEFORE="$(inputs_sum)"
+refused 1 "is the password file" build --stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" --password-file "$T/pw.ini" -o "$T/pw.ini"
 refused 1 "inside the folder" build --stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" -o "$T/pkg/product/setup.exe"
 [ ! -e "$T/pkg/product/setup.exe" ] || fail "output written into the packed folder"
 
-# A missing output folder is found before anything is packed: 7zz never runs.
-printf '#!/bin/sh\ntouch "%s/7zz-ran"\nexec 7zz "$@"\n' "$T" >"$T/spy-7zz"
-chmod +x "$T/spy-7zz"
-SFXPACK_7ZZ="$T/spy-7zz" refused 1 "does not exist" build --stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" -o "$T/no/such/setup.exe"
-[ ! -e "$T/7zz-ran" ] || fail "7zz ran before the missing output folder was noticed"
+# A missing output folder is found before anything is packed: a folder whose
+# packing would be refused (a name Windows cannot hold) gets that far only
+# when the output folder exists.
+mkdir -p "$T/unsafe"
+printf 'MZ' >"$T/unsafe/setup.exe"
+printf 'x' >"$T/unsafe/a:b.txt"
+refused 1 "does not exist" build --stub "$STUB" --config "$T/good.ini" --dir "$T/unsafe" -o "$T/no/such/setup.exe"
+rc=0
+"$SFXPACK" build --stub "$STUB" --config "$T/good.ini" --dir "$T/unsafe" -o "$out" 2>"$T/stderr" || rc=$?
+[ "$rc" -ne 0 ] && ! grep -q 'does not exist' "$T/stderr" || fail "the unsafe folder was not refused: $(cat "$T/stderr")"
+[ -z "$(ls -A "$T/out")" ] || fail "left in the output folder: $(ls -A "$T/out")"
 
 # The complete example configuration passes the strictest check.
 mkdir -p "$T/demo"
