@@ -5,7 +5,7 @@ namespace sfxpack {
 
 enum ExitCode : int {
     kExitOk = 0,
-    kExitFailure = 1,         // the job could not be done: unreadable input, write error, 7zz
+    kExitFailure = 1,         // the job could not be done: unreadable or refused input, write error
     kExitUsage = 2,           // wrong command line
     kExitConfiguration = 3,   // the configuration has errors (warnings too with --strict)
     kExitSetupMissing = 4,    // a setup program the configuration names is not in the package
