@@ -391,3 +391,20 @@ TEST_F(SfxpackBuild, VerifyNamesEachClassOfDamage) {
     EXPECT_NE(std::string::npos, missing.err.find("'absent.exe'")) << missing.err;
     EXPECT_EQ(0, Sfxpack({"verify", "--allow-missing-setup", Out().string()}).code);
 }
+
+// Encrypted file data: without the password verify says it could not check
+// the CRCs (not an error); with it, it checks them; a wrong one is damage.
+TEST_F(SfxpackBuild, VerifyTestsEncryptedDataOnlyWithThePassword) {
+    WriteText(m_dir / "pw.txt", "S3cret pw\n");
+    WriteText(m_dir / "wrong.txt", "guess\n");
+    ASSERT_EQ(0, Build({"--dir", Package().string(), "--password-file", (m_dir / "pw.txt").string()}).code);
+
+    const RunResult without = Sfxpack({"verify", Out().string()});
+    EXPECT_EQ(0, without.code) << without.err;
+    EXPECT_NE(std::string::npos, without.out.find("CRCs were not checked")) << without.out;
+    const RunResult with = Sfxpack({"verify", "--password-file", (m_dir / "pw.txt").string(), Out().string()});
+    EXPECT_EQ(0, with.code) << with.err;
+    EXPECT_NE(std::string::npos, with.out.find("CRCs checked")) << with.out;
+    const RunResult wrong = Sfxpack({"verify", "--password-file", (m_dir / "wrong.txt").string(), Out().string()});
+    EXPECT_EQ(sfxpack::kExitArchiveDamaged, wrong.code) << wrong.err;
+}
