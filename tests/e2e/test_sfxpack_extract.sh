@@ -24,7 +24,7 @@ same_tree() {
 for name in demo mixed; do
   folder="$T/$name"
   [ "$name" = demo ] && folder="$SFX_SOURCE/demo"
-  pack --config "$T/config.ini" --dir "$folder" -o "$T/$name.exe" 2>"$T/$name.err" ||
+  pack --config "$T/config.ini" --dir "$folder" -o "$T/$name.exe" --allow-missing-setup 2>"$T/$name.err" ||
     fail "packing $name failed: $(cat "$T/$name.err")"
   WINE_TIMEOUT=300 run_setup "$T/$name.exe" /x "$(winpath "$T/out-$name")" /q
   expect_exit 0
@@ -40,7 +40,7 @@ newer="$(find "$T/out-mixed" -mindepth 1 -newermt "@$((SOURCE_DATE_EPOCH + 1))" 
 
 # The password from a file; the stub asks for it.
 printf 'Pass phrase 1\n' >"$T/pw"
-pack --config "$T/config.ini" --dir "$T/small" --password-file "$T/pw" -o "$T/locked.exe" 2>"$T/locked.err" ||
+pack --config "$T/config.ini" --dir "$T/small" --password-file "$T/pw" -o "$T/locked.exe" --allow-missing-setup 2>"$T/locked.err" ||
   fail "packing with a password failed: $(cat "$T/locked.err")"
 (
   (probe_window "Setup Self-Extractor" 60) || exit 1
