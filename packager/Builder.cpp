@@ -277,7 +277,11 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     report.allowMissingSetup = options.allowMissingSetup;
     report.quiet = options.verbosity < 1;
     progress.Clear();
-    ReportConfiguration(config, Quote(options.config), &package, report, log);
+    const size_t warnings = ReportConfiguration(config, Quote(options.config), &package, report, log);
+    if (options.verbosity > 1) {
+        log << "sfxpack: configuration " << Quote(options.config) << " checked: " << warnings
+            << " warning(s), " << package.Size() << " files in the package\n";
+    }
 
     std::vector<uint8_t> stub = ReadWholeFile(stubPath, "stub");
     size_t sizeResource = 0;
