@@ -265,7 +265,8 @@ private:
         for (const auto& id : order) {
             const Use& use = uses[id];
             const std::wstring& name = id.second;
-            const std::string where = ToUtf8(id.first) + " " + Q(name) + " (for " + use.sections + ")";
+            const std::string where = ToUtf8(id.first) + " " + Q(name) + (use.line ? "" : ", the default,") +
+                                      " (for " + use.sections + ")";
             if (!orelib::IsSafeSetupFileName(name)) {
                 Add(Severity::Error, use.line,
                     where + (name.empty() ? " is empty"

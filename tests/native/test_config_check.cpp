@@ -49,7 +49,7 @@ const Case kCases[] = {
     {"setup missing", L"[main]\nSetupFileName=install.exe\n", {L"setup.exe"}, false, "not in the package", E, 2, M},
     {"setup missing allowed", L"[main]\nSetupFileName=install.exe\n", {L"setup.exe"}, true, "not in the package", W,
      2, M},
-    {"default setup missing", L"", {L"install.exe"}, false, "'setup.exe' (for [main])", E, 0, M},
+    {"default setup missing", L"", {L"install.exe"}, false, "'setup.exe', the default, (for [main])", E, 0, M},
     {"names without case", L"[main]\nSetupFileName=SETUP.EXE\n", {L"Setup.exe"}, false, nullptr, W, 0, C},
     {"under product", L"[main]\nSetupFileName=pkg.msi\n", {L"product/pkg.msi"}, false, nullptr, W, 0, C},
     {"backslash path", L"[main]\nSetupFileName=sub\\pkg.msi\n", {L"sub/pkg.msi"}, false, nullptr, W, 0, C},
