@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "orelib/ConfigKey.h"
 #include "packager/Cli.h"
 #include "packager/Files.h"
+#include "packager/PackError.h"
+#include "packager/Password.h"
 #include "packager/Platform.h"
 #include "packager/SetupLayout.h"
 #include "tests/native/TestPe.h"
@@ -287,4 +290,54 @@ TEST_F(SfxpackBuild, PasswordEncryptsFileDataButNotHeaders) {
     EXPECT_NE(0, sfxpack::RunProcess({"7zz", "t", "-pwrong", archive.string()}, {}).exitCode);
     EXPECT_EQ(0, sfxpack::RunProcess({"7zz", "t", "-ps3cret", archive.string()}, {}).exitCode);
     EXPECT_EQ(0, Build({"--archive", archive.string()}).code);
+}
+
+TEST_F(SfxpackBuild, PasswordComesFromExactlyOneSourceAsTyped) {
+    const fs::path file = m_dir / "pw.txt";
+    struct Case {
+        std::optional<std::string> commandLine;
+        std::optional<std::string> fileText;  // written to `file` and given
+        std::optional<std::string> environment;
+        const char* password;  // nullptr: refused with `error`
+        const char* error;
+        bool warns;
+    } cases[] = {
+        {std::nullopt, std::nullopt, std::nullopt, "", "", false},
+        {std::string("on the line"), std::nullopt, std::nullopt, "on the line", "", true},
+        {std::nullopt, std::string("first line\nsecond\n"), std::nullopt, "first line", "", false},
+        {std::nullopt, std::string("dos line\r\nx"), std::nullopt, "dos line", "", false},
+        {std::nullopt, std::string("no line end"), std::nullopt, "no line end", "", false},
+        {std::nullopt, std::string(" spaces kept "), std::nullopt, " spaces kept ", "", false},
+        {std::nullopt, std::nullopt, std::string("from env"), "from env", "", false},
+        {std::nullopt, std::string("\nsecond"), std::nullopt, nullptr, "is empty", false},
+        {std::string(""), std::nullopt, std::nullopt, nullptr, "is empty", false},
+        {std::nullopt, std::nullopt, std::string(""), nullptr, "SFXPACK_PASSWORD is empty", false},
+        {std::nullopt, std::string("a"), std::string("b"), nullptr, "more than once", false},
+        {std::string("a"), std::nullopt, std::string("b"), nullptr, "more than once", false},
+        {std::nullopt, std::string("caf\xE9"), std::nullopt, nullptr, "not UTF-8", false},
+    };
+    for (const Case& c : cases) {
+        sfxpack::PasswordSources sources;
+        sources.commandLine = c.commandLine;
+        sources.environment = c.environment;
+        if (c.fileText) {
+            WriteText(file, *c.fileText);
+            sources.file = file;
+        }
+        bool warned = false;
+        std::string got, error;
+        try {
+            got = sfxpack::ResolvePassword(sources, &warned);
+        } catch (const sfxpack::CPackError& e) {
+            error = e.what();
+        }
+        const std::string label = c.fileText ? "file:" + *c.fileText : c.commandLine.value_or("-");
+        if (c.password == nullptr) {
+            EXPECT_NE(std::string::npos, error.find(c.error)) << label << " -> " << error;
+        } else {
+            EXPECT_EQ("", error) << label;
+            EXPECT_EQ(c.password, got) << label;
+            EXPECT_EQ(c.warns, warned) << label;
+        }
+    }
 }
