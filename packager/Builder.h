@@ -29,6 +29,10 @@ struct BuildOptions {
     bool randomIv = false;
 };
 
+// Reads whole seconds since 1970 (digits only), as --mtime and
+// SOURCE_DATE_EPOCH give them; false for anything else.
+bool ParseUnixSeconds(const std::string& text, int64_t* seconds);
+
 // Writes the setup file, or throws CPackError and leaves no output behind.
 // A short summary goes to `log`.
 void BuildSetupFile(const BuildOptions& options, std::ostream& log);

@@ -274,6 +274,10 @@ TEST_F(SfxpackBuild, UsageErrorsExitWithTwo) {
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x", "--archive", "a", "-o", "y"}).code);
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x"}).code);                 // no output
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--archive", "a", "--password", "p", "-o", "y"}).code);
+    EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--archive", "a", "--password-file", "p", "-o", "y"}).code);
+    for (const char* bad : {"", "-5", "1e9", "12x", " 7", "99999999999999999999"}) {
+        EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x", "-o", "y", "--mtime", bad}).code) << bad;
+    }
     EXPECT_EQ(2, Sfxpack({"build", "--config"}).code);
     EXPECT_EQ(2, Sfxpack({"inspect"}).code);
     EXPECT_EQ(0, Sfxpack({"--help"}).code);
