@@ -14,6 +14,7 @@
 #include "orelib/Aes.h"
 #include "orelib/ConfigBlock.h"
 #include "orelib/ConfigKey.h"
+#include "packager/ArchiveWriter.h"
 #include "packager/Cli.h"
 #include "packager/Files.h"
 #include "packager/PackError.h"
@@ -344,4 +345,49 @@ TEST_F(SfxpackBuild, PasswordComesFromExactlyOneSourceAsTyped) {
             EXPECT_EQ(c.warns, warned) << label;
         }
     }
+}
+
+TEST_F(SfxpackBuild, PasswordBuildsRepeatButNeverShareAnIvAcrossContents) {
+    // Two folders that differ only in the last bytes of their last file:
+    // the encrypted streams start with the same plaintext (an uncompressed
+    // LZMA2 chunk of a.bin), so their first cipher blocks are equal exactly
+    // when the 7zAES IVs are.
+    Bytes noise(4096);
+    uint32_t x = 99;
+    for (auto& b : noise) b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 24);
+    for (const char* name : {"one", "two"}) {
+        fs::create_directories(m_dir / name);
+        WriteFile(m_dir / name / "a.bin", noise);
+        WriteFile(m_dir / name / "z.bin", noise);
+    }
+    Bytes changed = noise;
+    changed.back() ^= 1;
+    WriteFile(m_dir / "two" / "z.bin", changed);
+    WriteText(m_dir / "pw.txt", "secret\n");
+
+    const size_t archiveOffset = m_stubImage.bytes.size() + 18 + 16 + 64 + 15;
+    auto firstCipherBlock = [&](const Bytes& archive, size_t at) {
+        return Bytes(archive.begin() + at + 32, archive.begin() + at + 48);
+    };
+    auto build = [&](const char* name) {
+        const RunResult run = Build({"--dir", (m_dir / name).string(), "--password-file",
+                                     (m_dir / "pw.txt").string(), "--mtime", "1000000000"});
+        EXPECT_EQ(0, run.code) << run.err;
+        return ReadFile(Out());
+    };
+    const Bytes one = build("one");
+    EXPECT_EQ(one, build("one"));  // reproducible
+    const Bytes two = build("two");
+    EXPECT_NE(firstCipherBlock(one, archiveOffset), firstCipherBlock(two, archiveOffset));
+
+    // The premise: with one IV seed for both, the first blocks are equal.
+    sfxpack::ArchiveSettings settings;
+    settings.password = "secret";
+    settings.ivSeed = std::array<uint8_t, 16>{1, 2, 3};
+    for (const char* name : {"one", "two"}) {
+        sfxpack::WriteArchive(sfxpack::ScanPackageFolder(m_dir / name, 1000000000),
+                              m_dir / (std::string(name) + ".7z"), settings);
+    }
+    EXPECT_EQ(firstCipherBlock(ReadFile(m_dir / "one.7z"), 0),
+              firstCipherBlock(ReadFile(m_dir / "two.7z"), 0));
 }
