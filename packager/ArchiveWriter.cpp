@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <memory>
 #include <thread>
@@ -42,10 +43,12 @@ UString ToWide(const std::string& utf8) {
     return wide;
 }
 
-// A file's bytes and nothing else. The library's own file stream would also
-// report the file's times and Unix mode, which the handler would then store
-// in place of the item's clamped time and Windows attributes.
-Z7_CLASS_IMP_COM_1(CPlainFileStream, ISequentialInStream)
+// A file's bytes and size and nothing else. The library's own file stream
+// would also report the file's times and Unix mode, which the handler would
+// then store in place of the item's clamped time and Windows attributes.
+// The size matters: the BCJ2 encoder converts branches best when it knows
+// where each file ends.
+Z7_CLASS_IMP_COM_2(CPlainFileStream, ISequentialInStream, IStreamGetSize)
 public:
     ~CPlainFileStream() {
         if (m_fd >= 0) ::close(m_fd);
@@ -69,6 +72,13 @@ Z7_COM7F_IMF(CPlainFileStream::Read(void* data, UInt32 size, UInt32* processed))
         }
         if (errno != EINTR) return HRESULT_FROM_WIN32(static_cast<DWORD>(errno));
     }
+}
+
+Z7_COM7F_IMF(CPlainFileStream::GetSize(UInt64* size)) {
+    struct stat info;
+    if (::fstat(m_fd, &info) != 0) return HRESULT_FROM_WIN32(static_cast<DWORD>(errno));
+    *size = static_cast<UInt64>(info.st_size);
+    return S_OK;
 }
 
 // Hands the items to the handler: names, kinds, sizes, times, attributes

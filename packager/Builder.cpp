@@ -1,7 +1,5 @@
 #include "packager/Builder.h"
 
-#include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <unistd.h>
@@ -140,10 +138,8 @@ std::optional<int64_t> LatestFileTime(const BuildOptions& options) {
     if (options.latestTime) return options.latestTime;
     const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
     if (epoch == nullptr || *epoch == '\0') return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const long long seconds = std::strtoll(epoch, &end, 10);
-    if (*end != '\0' || errno != 0 || seconds < 0 || !std::isdigit(static_cast<unsigned char>(*epoch))) {
+    int64_t seconds = 0;
+    if (!ParseUnixSeconds(epoch, &seconds)) {
         throw CPackError(std::string("SOURCE_DATE_EPOCH is not whole seconds since 1970: '") + epoch + "'");
     }
     return seconds;
@@ -220,6 +216,17 @@ void CheckHead(const std::vector<uint8_t>& head, const std::string& config, size
 }
 
 }  // namespace
+
+bool ParseUnixSeconds(const std::string& text, int64_t* seconds) {
+    if (text.empty() || text.size() > 18) return false;  // 18 digits cannot overflow
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    *seconds = value;
+    return true;
+}
 
 CIvDeriver::CIvDeriver(const std::string& config) {
     uint8_t length[8];

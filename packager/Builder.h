@@ -40,6 +40,10 @@ struct BuildOptions {
 // be packed: the build would overwrite what it reads.
 void CheckOutputIsNoInput(const BuildOptions& options, const std::filesystem::path& stub);
 
+// Reads whole seconds since 1970 (digits only), as --mtime and
+// SOURCE_DATE_EPOCH give them; false for anything else.
+bool ParseUnixSeconds(const std::string& text, int64_t* seconds);
+
 // Writes the setup file, or throws CPackError and leaves no output behind.
 // A short summary goes to `log`.
 void BuildSetupFile(const BuildOptions& options, std::ostream& log);

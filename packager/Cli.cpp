@@ -1,6 +1,5 @@
 #include "packager/Cli.h"
 
-#include <cctype>
 #include <ostream>
 
 #include "packager/Builder.h"
@@ -147,20 +146,6 @@ void RequireInputs(const BuildOptions& options) {
     }
 }
 
-int64_t ParseSeconds(const std::string& name, const std::string& value) {
-    size_t used = 0;
-    long long seconds = -1;
-    try {
-        seconds = std::stoll(value, &used, 10);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (value.empty() || used != value.size() || seconds < 0 || !std::isdigit(static_cast<unsigned char>(value[0]))) {
-        throw CUsageError(name + " takes whole seconds since 1970 (got '" + value + "')");
-    }
-    return seconds;
-}
-
 BuildOptions ParseBuild(const std::vector<std::string>& args) {
     BuildOptions options;
     CArgs in(args);
@@ -169,7 +154,11 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
         if (name == "--stub") options.stub = in.Value(name);
         else if (name == "--password") options.password = in.Value(name);
         else if (name == "--password-file") options.passwordFile = in.Value(name);
-        else if (name == "--mtime") options.latestTime = ParseSeconds(name, in.Value(name));
+        else if (name == "--mtime") {
+            int64_t seconds = 0;
+            if (!ParseUnixSeconds(in.Value(name), &seconds)) throw CUsageError("--mtime takes whole seconds since 1970");
+            options.latestTime = seconds;
+        }
         else if (name == "-o" || name == "--output") options.output = in.Value(name);
         else if (name == "--random-iv") options.randomIv = true;
         else throw CUsageError("unknown argument '" + name + "'");

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Setup files packed by sfxpack's own archive writer extract byte for byte
-# under the stub (/x DIR /q): demo/, a generated 40 MiB mixed folder
+# under the stub (/x DIR /q): the demo package (demo/package and probe.exe,
+# as scripts/demo.sh packs it), a generated 40 MiB mixed folder
 # (executables, text, compressed and random data, empty and non-ASCII
 # folders, a read-only file), and a small folder with a password typed at
 # the prompt. Times stored are SOURCE_DATE_EPOCH's.
@@ -10,7 +11,9 @@ source "$(dirname "$0")/dialogs_lib.sh"
 printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 "$SFX_SOURCE/scripts/make-mixed-folder.sh" "$T/mixed" 40 >/dev/null
 chmod a-w "$T/mixed/docs/read me.txt"
-mkdir -p "$T/small/empty"
+mkdir -p "$T/demo" "$T/small/empty"
+cp -r "$SFX_SOURCE/demo/package/." "$T/demo/"
+cp "$PROBE" "$T/demo/"
 printf 'first\n' >"$T/small/a.txt"
 printf 'second\n' >"$T/small/b.txt"
 export SOURCE_DATE_EPOCH=1764547200  # 2025-12-01 00:00:00 UTC
@@ -23,7 +26,6 @@ same_tree() {
 
 for name in demo mixed; do
   folder="$T/$name"
-  [ "$name" = demo ] && folder="$SFX_SOURCE/demo"
   pack --config "$T/config.ini" --dir "$folder" -o "$T/$name.exe" --allow-missing-setup 2>"$T/$name.err" ||
     fail "packing $name failed: $(cat "$T/$name.err")"
   WINE_TIMEOUT=300 run_setup "$T/$name.exe" /x "$(winpath "$T/out-$name")" /q

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,10 +16,12 @@
 #include "orelib/ConfigBlock.h"
 #include "orelib/ConfigKey.h"
 #include "packager/Builder.h"
+#include "packager/ArchiveWriter.h"
 #include "packager/Cli.h"
 #include "packager/ExitCodes.h"
 #include "packager/Files.h"
 #include "packager/PackError.h"
+#include "packager/Password.h"
 #include "packager/Platform.h"
 #include "packager/SetupLayout.h"
 #include "tests/native/TestPe.h"
@@ -277,6 +280,10 @@ TEST_F(SfxpackBuild, UsageErrorsExitWithTwo) {
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x", "--archive", "a", "-o", "y"}).code);
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x"}).code);                 // no output
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--archive", "a", "--password", "p", "-o", "y"}).code);
+    EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--archive", "a", "--password-file", "p", "-o", "y"}).code);
+    for (const char* bad : {"", "-5", "1e9", "12x", " 7", "99999999999999999999"}) {
+        EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x", "-o", "y", "--mtime", bad}).code) << bad;
+    }
     EXPECT_EQ(2, Sfxpack({"build", "--config"}).code);
     EXPECT_EQ(2, Sfxpack({"inspect"}).code);
     EXPECT_EQ(0, Sfxpack({"--help"}).code);
@@ -407,4 +414,100 @@ TEST_F(SfxpackBuild, VerifyTestsEncryptedDataOnlyWithThePassword) {
     EXPECT_NE(std::string::npos, with.out.find("CRCs checked")) << with.out;
     const RunResult wrong = Sfxpack({"verify", "--password-file", (m_dir / "wrong.txt").string(), Out().string()});
     EXPECT_EQ(sfxpack::kExitArchiveDamaged, wrong.code) << wrong.err;
+}
+
+TEST_F(SfxpackBuild, PasswordComesFromExactlyOneSourceAsTyped) {
+    const fs::path file = m_dir / "pw.txt";
+    struct Case {
+        std::optional<std::string> commandLine;
+        std::optional<std::string> fileText;  // written to `file` and given
+        std::optional<std::string> environment;
+        const char* password;  // nullptr: refused with `error`
+        const char* error;
+        bool warns;
+    } cases[] = {
+        {std::nullopt, std::nullopt, std::nullopt, "", "", false},
+        {std::string("on the line"), std::nullopt, std::nullopt, "on the line", "", true},
+        {std::nullopt, std::string("first line\nsecond\n"), std::nullopt, "first line", "", false},
+        {std::nullopt, std::string("dos line\r\nx"), std::nullopt, "dos line", "", false},
+        {std::nullopt, std::string("no line end"), std::nullopt, "no line end", "", false},
+        {std::nullopt, std::string(" spaces kept "), std::nullopt, " spaces kept ", "", false},
+        {std::nullopt, std::nullopt, std::string("from env"), "from env", "", false},
+        {std::nullopt, std::string("\nsecond"), std::nullopt, nullptr, "is empty", false},
+        {std::string(""), std::nullopt, std::nullopt, nullptr, "is empty", false},
+        {std::nullopt, std::nullopt, std::string(""), nullptr, "SFXPACK_PASSWORD is empty", false},
+        {std::nullopt, std::string("a"), std::string("b"), nullptr, "more than once", false},
+        {std::string("a"), std::nullopt, std::string("b"), nullptr, "more than once", false},
+        {std::nullopt, std::string("caf\xE9"), std::nullopt, nullptr, "not UTF-8", false},
+    };
+    for (const Case& c : cases) {
+        sfxpack::PasswordSources sources;
+        sources.commandLine = c.commandLine;
+        sources.environment = c.environment;
+        if (c.fileText) {
+            WriteText(file, *c.fileText);
+            sources.file = file;
+        }
+        bool warned = false;
+        std::string got, error;
+        try {
+            got = sfxpack::ResolvePassword(sources, &warned);
+        } catch (const sfxpack::CPackError& e) {
+            error = e.what();
+        }
+        const std::string label = c.fileText ? "file:" + *c.fileText : c.commandLine.value_or("-");
+        if (c.password == nullptr) {
+            EXPECT_NE(std::string::npos, error.find(c.error)) << label << " -> " << error;
+        } else {
+            EXPECT_EQ("", error) << label;
+            EXPECT_EQ(c.password, got) << label;
+            EXPECT_EQ(c.warns, warned) << label;
+        }
+    }
+}
+
+TEST_F(SfxpackBuild, PasswordBuildsRepeatButNeverShareAnIvAcrossContents) {
+    // Two folders that differ only in the last bytes of their last file:
+    // the encrypted streams start with the same plaintext (an uncompressed
+    // LZMA2 chunk of a.bin), so their first cipher blocks are equal exactly
+    // when the 7zAES IVs are.
+    Bytes noise(4096);
+    uint32_t x = 99;
+    for (auto& b : noise) b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 24);
+    for (const char* name : {"one", "two"}) {
+        fs::create_directories(m_dir / name);
+        WriteFile(m_dir / name / "a.bin", noise);
+        WriteFile(m_dir / name / "z.bin", noise);
+    }
+    Bytes changed = noise;
+    changed.back() ^= 1;
+    WriteFile(m_dir / "two" / "z.bin", changed);
+    WriteText(m_dir / "pw.txt", "secret\n");
+
+    const size_t archiveOffset = m_stubImage.bytes.size() + 18 + 16 + 64 + 15;
+    auto firstCipherBlock = [&](const Bytes& archive, size_t at) {
+        return Bytes(archive.begin() + at + 32, archive.begin() + at + 48);
+    };
+    auto build = [&](const char* name) {
+        const RunResult run = Build({"--dir", (m_dir / name).string(), "--password-file",
+                                     (m_dir / "pw.txt").string(), "--mtime", "1000000000",
+                                     "--allow-missing-setup"});
+        EXPECT_EQ(0, run.code) << run.err;
+        return ReadFile(Out());
+    };
+    const Bytes one = build("one");
+    EXPECT_EQ(one, build("one"));  // reproducible
+    const Bytes two = build("two");
+    EXPECT_NE(firstCipherBlock(one, archiveOffset), firstCipherBlock(two, archiveOffset));
+
+    // The premise: with one IV seed for both, the first blocks are equal.
+    sfxpack::ArchiveSettings settings;
+    settings.password = "secret";
+    settings.ivSeed = std::array<uint8_t, 16>{1, 2, 3};
+    for (const char* name : {"one", "two"}) {
+        sfxpack::WriteArchive(sfxpack::ScanPackageFolder(m_dir / name, 1000000000),
+                              m_dir / (std::string(name) + ".7z"), settings);
+    }
+    EXPECT_EQ(firstCipherBlock(ReadFile(m_dir / "one.7z"), 0),
+              firstCipherBlock(ReadFile(m_dir / "two.7z"), 0));
 }
