@@ -4,6 +4,7 @@
 #include "app/App.h"
 #include "app/Configuration.h"
 #include "app/UiText.h"
+#include "orelib/ConfigKeys.h"
 #include "orelib/Cultures.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Files.h"
@@ -13,17 +14,15 @@
 
 namespace {
 
-const wchar_t kMain[] = L"main";
-
 // Keys of a "LANG_" section that replace string-table texts for that culture.
 struct TextOverrideKey {
     const wchar_t* key;
     uint32_t stringId;
 };
 const TextOverrideKey kTextOverrideKeys[] = {
-    {L"ProgressTitle", IDS_PROGRESS_TITLE},
-    {L"ProgressText", IDS_PREPARING},
-    {L"StartSetup", IDS_STARTING_SETUP},
+    {orelib::kKeyProgressTitle, IDS_PROGRESS_TITLE},
+    {orelib::kKeyProgressText, IDS_PREPARING},
+    {orelib::kKeyStartSetup, IDS_STARTING_SETUP},
 };
 
 }  // namespace
@@ -43,13 +42,13 @@ void ApplyConfiguration(const std::wstring& text) {
     const orelib::CIniText& config = app.m_config;
 
     // A name the system does not know changes nothing.
-    SetCulture(config.GetString(kMain, L"Culture", L""));
-    app.m_productName = config.GetString(kMain, L"ProductName", L"");
-    app.m_showLanguageDlg = config.GetInt(kMain, L"ShowUnzipLanguageDlg", 1) == 1;
-    app.m_progressPretty = config.GetInt(kMain, L"SfxProgressPretty", 0) == 1;
+    SetCulture(config.GetString(orelib::kMainSection, orelib::kKeyCulture, L""));
+    app.m_productName = config.GetString(orelib::kMainSection, orelib::kKeyProductName, L"");
+    app.m_showLanguageDlg = config.GetInt(orelib::kMainSection, orelib::kKeyShowUnzipLanguageDlg, 1) == 1;
+    app.m_progressPretty = config.GetInt(orelib::kMainSection, orelib::kKeySfxProgressPretty, 0) == 1;
     // Extracting only always shows its progress.
     if (!app.m_extractOnly) {
-        app.m_progressVisible = config.GetInt(kMain, L"SfxProgressVisible", 1) == 1;
+        app.m_progressVisible = config.GetInt(orelib::kMainSection, orelib::kKeySfxProgressVisible, 1) == 1;
     }
 
     std::vector<std::wstring> sections;

@@ -2,6 +2,7 @@
 #include "app/Languages.h"
 #include "app/UiText.h"
 #include "app/UnzipLanguageDlg.h"
+#include "orelib/ConfigKeys.h"
 
 bool CApp::SelectLanguage() {
     orelib::CultureNameMap names;
@@ -19,7 +20,7 @@ bool CApp::SelectLanguage() {
         }
     }
 
-    const std::wstring productName = m_config.GetString(orelib::LanguageSectionName(m_culture), L"ProductName", L"");
+    const std::wstring productName = m_config.GetString(orelib::LanguageSectionName(m_culture), orelib::kKeyProductName, L"");
     if (!productName.empty()) m_productName = productName;
     return true;
 }

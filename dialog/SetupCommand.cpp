@@ -1,31 +1,26 @@
 #include "dialog/SetupCommand.h"
 
 #include "orelib/CommandLine.h"
+#include "orelib/ConfigKeys.h"
 #include "orelib/Cultures.h"
 #include "orelib/LaunchPlan.h"
 #include "orelib/NoCaseLess.h"
 #include "orelib/Path.h"
-
-namespace {
-
-const wchar_t kMainSection[] = L"main";
-
-}  // namespace
 
 SetupSettings ReadSetupSettings(const orelib::CIniText& config, const std::wstring& culture) {
     const std::wstring language = orelib::LanguageSectionName(culture);
     // Each key: "main" with the built-in default, then the language section
     // with the "main" result as its default.
     const auto text = [&](const wchar_t* key, const std::wstring& def) {
-        return config.GetString(language, key, config.GetString(kMainSection, key, def));
+        return config.GetString(language, key, config.GetString(orelib::kMainSection, key, def));
     };
     const SetupSettings defaults;
     SetupSettings settings;
     settings.showCommand = config.GetInt(
-        language, L"SetupShow", config.GetInt(kMainSection, L"SetupShow", defaults.showCommand));
-    settings.fileName = text(L"SetupFileName", defaults.fileName);
-    settings.fileName64 = text(L"SetupFileName64", defaults.fileName64);
-    settings.params = text(L"SetupParams", defaults.params);
+        language, orelib::kKeySetupShow, config.GetInt(orelib::kMainSection, orelib::kKeySetupShow, defaults.showCommand));
+    settings.fileName = text(orelib::kKeySetupFileName, defaults.fileName);
+    settings.fileName64 = text(orelib::kKeySetupFileName64, defaults.fileName64);
+    settings.params = text(orelib::kKeySetupParams, defaults.params);
     return settings;
 }
 

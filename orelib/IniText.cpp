@@ -28,14 +28,18 @@ int32_t ParseLeadingInt(const std::wstring& text) {
 
 }  // namespace
 
-bool CIniText::Parse(const std::wstring& text) {
+bool CIniText::Parse(const std::wstring& text, std::vector<IniLine>* lines) {
     std::wstring section;  // lines before the first header belong to the unnamed section
     size_t pos = 0;
+    size_t number = 0;
     while (pos < text.size()) {
         // A line ends at CR or LF; the empty lines a CR LF or LF CR pair leaves are skipped.
         size_t end = pos;
         while (end < text.size() && text[end] != L'\r' && text[end] != L'\n') ++end;
         const std::wstring line = text.substr(pos, end - pos);
+        // Counted as an editor shows them: the LF of a CR LF starts no line.
+        if (!(pos > 0 && text[pos - 1] == L'\r' && end == pos && end < text.size() && text[end] == L'\n'))
+            ++number;
         pos = end + 1;
 
         // Only a ";" in the very first column starts a comment.
@@ -48,6 +52,7 @@ bool CIniText::Parse(const std::wstring& text) {
                 value = value.size() == 1 ? std::wstring() : value.substr(1, value.size() - 2);
             }
             SectionFor(section).values[key] = value;
+            if (lines) lines->push_back(IniLine{number, false, section, key, value});
             continue;
         }
         const size_t open = line.find(L'[');
@@ -55,6 +60,7 @@ bool CIniText::Parse(const std::wstring& text) {
         if (open != std::wstring::npos && close != std::wstring::npos && close > open) {
             section = line.substr(open + 1, close - open - 1);
             Trim(section);
+            if (lines) lines->push_back(IniLine{number, true, section, {}, {}});
         }
     }
     return true;

@@ -11,10 +11,21 @@
 
 namespace orelib {
 
+// A line the parser took as a section header or a key, for tools that
+// report problems by line number.
+struct IniLine {
+    size_t number = 0;     // from 1; CR LF is one line break
+    bool isHeader = false;
+    std::wstring section;  // the header's name, or the section the key went to
+    std::wstring key;      // keys only
+    std::wstring value;    // keys only, as stored
+};
+
 class CIniText {
 public:
-    // Never fails; lines it does not understand are ignored.
-    bool Parse(const std::wstring& text);
+    // Never fails; lines it does not understand are ignored. When `lines` is
+    // given, every header and key line is appended to it.
+    bool Parse(const std::wstring& text, std::vector<IniLine>* lines = nullptr);
 
     // The stored value, even when empty; `def` when the section or key is absent.
     std::wstring GetString(const std::wstring& section, const std::wstring& key,

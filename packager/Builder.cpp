@@ -1,16 +1,23 @@
 #include "packager/Builder.h"
 
+#include <cstdlib>
 #include <fstream>
+#include <unistd.h>
 #include <memory>
 #include <ostream>
 
 #include "orelib/ConfigBlock.h"
 #include "orelib/Utf8.h"
+#include "packager/ArchiveReader.h"
+#include "packager/ArchiveWriter.h"
+#include "packager/ConfigReport.h"
 #include "packager/Files.h"
+#include "packager/PackageFolder.h"
 #include "packager/PackError.h"
+#include "packager/PackageListing.h"
 #include "packager/Platform.h"
+#include "packager/Password.h"
 #include "packager/SetupLayout.h"
-#include "packager/SevenZip.h"
 
 namespace sfxpack {
 
@@ -25,9 +32,9 @@ std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
 // Calls `sink` with successive chunks of the file, and checks that exactly
 // `expectedSize` bytes came (the file must not change while we pack it).
 template <class Sink>
-void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink) {
+void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink, const std::string& what = "archive") {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw CPackError("cannot open archive " + Quote(path));
+    if (!in) throw CPackError("cannot open " + what + " " + Quote(path));
     std::vector<uint8_t> buffer(kCopyChunk);
     uint64_t total = 0;
     while (in) {
@@ -38,22 +45,53 @@ void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink) {
         total += got;
     }
     if (in.bad() || total != expectedSize) {
-        throw CPackError("archive " + Quote(path) + " changed or could not be read while packing");
+        throw CPackError(what + " " + Quote(path) + " changed or could not be read while packing");
     }
 }
 
-std::string ReadConfig(const fs::path& path, std::ostream& log) {
+std::string ReadConfig(const fs::path& path) {
     const std::vector<uint8_t> bytes = ReadWholeFile(path, "configuration");
     std::wstring wide;
     if (!orelib::Utf8ToWide(bytes.data(), bytes.size(), &wide)) {
         throw CPackError("configuration " + Quote(path) + " is not valid UTF-8 text");
     }
-    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-        log << "sfxpack: warning: configuration " << Quote(path)
-            << " starts with a byte-order mark, which stays part of its first line\n";
-    }
     return std::string(bytes.begin(), bytes.end());
 }
+
+// The same file, or (when one does not exist yet) the same place.
+bool IsSamePlace(const fs::path& a, const fs::path& b) {
+    std::error_code ec1, ec2;
+    if (fs::exists(a, ec1) && fs::exists(b, ec2)) return fs::equivalent(a, b, ec1) && !ec1;
+    const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec1), ec1);
+    const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec2), ec2);
+    return !ec1 && !ec2 && ca == cb;
+}
+
+bool IsInsideFolder(const fs::path& path, const fs::path& folder) {
+    std::error_code ec1, ec2;
+    const fs::path cp = fs::weakly_canonical(fs::absolute(path, ec1), ec1);
+    const fs::path cf = fs::weakly_canonical(fs::absolute(folder, ec2), ec2);
+    if (ec1 || ec2) return false;
+    const fs::path relative = cp.lexically_relative(cf);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+// One line that rewrites itself, only for a person watching a terminal.
+class CProgressLine {
+public:
+    CProgressLine(std::ostream& log, int verbosity) : m_log(log), m_on(verbosity > 0 && isatty(2)) {}
+    ~CProgressLine() { Clear(); }
+    void Show(const std::string& text) {
+        if (m_on) m_log << "\rsfxpack: " << text << "...\x1b[K" << std::flush;
+    }
+    void Clear() {
+        if (m_on) m_log << "\r\x1b[K" << std::flush;
+    }
+
+private:
+    std::ostream& m_log;
+    bool m_on;
+};
 
 fs::path ResolveStub(const fs::path& given) {
     if (!given.empty()) return given;
@@ -74,11 +112,89 @@ void CheckFolder(const fs::path& folder) {
     }
 }
 
-void CheckGivenArchive(const fs::path& archive) {
+// A ready archive must be one the stub can open and decode; unencrypted
+// file data is decoded once here, so that a damaged archive is refused now
+// and not on the user's machine.
+void CheckGivenArchive(const fs::path& archive, std::ostream& log) {
     const std::vector<uint8_t> head = ReadFileHead(archive, kSevenZipHeaderSize, "archive");
     if (!IsSevenZipHeaderAt(head.data(), head.size(), 0)) {
         throw CPackError("archive " + Quote(archive) +
                          " is not a 7z archive (it does not begin with a 7z signature header)");
+    }
+    CArchiveReader reader(archive, 0);
+    const std::string problem = CheckArchiveForStub(reader.Info());
+    if (!problem.empty()) throw CPackError("archive " + Quote(archive) + ": " + problem);
+    if (reader.Info().dataEncrypted) {
+        log << "sfxpack: note: archive " << Quote(archive)
+            << " holds encrypted file data; its contents were not test-decoded\n";
+        return;
+    }
+    reader.TestAll();
+}
+
+// File times later than this are stored as it: --mtime, else
+// SOURCE_DATE_EPOCH, else none.
+std::optional<int64_t> LatestFileTime(const BuildOptions& options) {
+    if (options.latestTime) return options.latestTime;
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (epoch == nullptr || *epoch == '\0') return std::nullopt;
+    int64_t seconds = 0;
+    if (!ParseUnixSeconds(epoch, &seconds)) {
+        throw CPackError(std::string("SOURCE_DATE_EPOCH is not whole seconds since 1970: '") + epoch + "'");
+    }
+    return seconds;
+}
+
+// The seed of the 7zAES IVs of a password build: the configuration and
+// everything stored about each item, its bytes included, so that the same
+// inputs give the same archive and different ones different IVs.
+std::array<uint8_t, 16> DeriveArchiveIvSeed(const std::string& config,
+                                            const std::vector<PackItem>& items) {
+    CIvDeriver deriver(config);
+    auto addText = [&](const std::string& text) {
+        deriver.AddArchiveBytes(reinterpret_cast<const uint8_t*>(text.c_str()), text.size() + 1);
+    };
+    addText("7zAES IV seed");
+    for (const PackItem& item : items) {
+        addText(item.path + (item.isFolder ? "/" : "") + " " + std::to_string(item.size) + " " +
+                std::to_string(item.fileTime) + " " + std::to_string(item.attributes));
+        if (!item.isFolder) {
+            StreamFile(item.source, item.size,
+                       [&](const uint8_t* data, size_t size) { deriver.AddArchiveBytes(data, size); },
+                       "file");
+        }
+    }
+    return deriver.Finish();
+}
+
+void PackGivenFolder(const BuildOptions& options, const std::string& config,
+                     const fs::path& archivePath, std::ostream& log) {
+    CheckFolder(options.folder);
+    PasswordSources sources;
+    sources.commandLine = options.password;
+    sources.file = options.passwordFile;
+    if (const char* env = std::getenv("SFXPACK_PASSWORD")) sources.environment = std::string(env);
+    bool warn = false;
+    ArchiveSettings settings;
+    settings.password = ResolvePassword(sources, &warn);
+    if (warn) {
+        log << "sfxpack: warning: a password on the command line can be seen by other users and "
+               "stays in shell history; use --password-file or SFXPACK_PASSWORD\n";
+    }
+    const std::vector<PackItem> items = ScanPackageFolder(options.folder, LatestFileTime(options));
+    if (!settings.password.empty() && !options.randomIv) {
+        settings.ivSeed = DeriveArchiveIvSeed(config, items);
+    }
+    WriteArchive(items, archivePath, settings);
+
+    // Read our own archive back as the stub will see it.
+    CArchiveReader reader(archivePath, 0);
+    const std::string problem = CheckArchiveForStub(reader.Info());
+    if (!problem.empty()) throw CPackError("internal error: the packed archive: " + problem);
+    if (reader.Info().itemCount != items.size()) {
+        throw CPackError("internal error: the packed archive lists " +
+                         std::to_string(reader.Info().itemCount) + " items, not " +
+                         std::to_string(items.size()));
     }
 }
 
@@ -101,6 +217,17 @@ void CheckHead(const std::vector<uint8_t>& head, const std::string& config, size
 
 }  // namespace
 
+bool ParseUnixSeconds(const std::string& text, int64_t* seconds) {
+    if (text.empty() || text.size() > 18) return false;  // 18 digits cannot overflow
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    *seconds = value;
+    return true;
+}
+
 CIvDeriver::CIvDeriver(const std::string& config) {
     uint8_t length[8];
     for (int i = 0; i < 8; ++i) length[i] = static_cast<uint8_t>(uint64_t{config.size()} >> (8 * i));
@@ -115,32 +242,74 @@ std::array<uint8_t, 16> CIvDeriver::Finish() {
     return iv;
 }
 
-void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
-    const std::string config = ReadConfig(options.config, log);
+void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
+    const fs::path passwordFile = options.passwordFile.value_or(fs::path());
+    const struct {
+        const fs::path& path;
+        const char* what;
+    } inputs[] = {{stub, "stub"},
+                  {options.config, "configuration"},
+                  {options.archive, "archive"},
+                  {passwordFile, "password file"}};
+    for (const auto& input : inputs) {
+        if (!input.path.empty() && IsSamePlace(options.output, input.path)) {
+            throw CPackError("the output " + Quote(options.output) + " is the " + input.what +
+                             "; it would be overwritten");
+        }
+    }
+    if (!options.folder.empty() && IsInsideFolder(options.output, options.folder)) {
+        throw CPackError("the output " + Quote(options.output) + " lies inside the folder " +
+                         Quote(options.folder) + " that is being packed");
+    }
+}
 
+void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     const fs::path stubPath = ResolveStub(options.stub);
+    CheckOutputIsNoInput(options, stubPath);
+    const std::string config = ReadConfig(options.config);
+    CProgressLine progress(log, options.verbosity);
+
+    // Everything that can be refused is refused before the packing starts.
+    progress.Show("checking the configuration");
+    CPackageNames package;
+    if (!options.folder.empty()) {
+        CheckFolder(options.folder);
+        package = ListFolderFiles(options.folder);
+    } else {
+        CheckGivenArchive(options.archive, log);
+        package = ListArchiveFiles(options.archive);
+    }
+    ConfigReportOptions report;
+    report.strict = options.strict;
+    report.allowMissingSetup = options.allowMissingSetup;
+    report.quiet = options.verbosity < 1;
+    progress.Clear();
+    const size_t warnings = ReportConfiguration(config, Quote(options.config), &package, report, log);
+    if (options.verbosity > 1) {
+        log << "sfxpack: configuration " << Quote(options.config) << " checked: " << warnings
+            << " warning(s), " << package.Size() << " files in the package\n";
+    }
+
     std::vector<uint8_t> stub = ReadWholeFile(stubPath, "stub");
     size_t sizeResource = 0;
     const std::string stubProblem = CheckStub(stub, &sizeResource);
     if (!stubProblem.empty()) {
         throw CPackError("stub " + Quote(stubPath) + " cannot be used: " + stubProblem);
     }
+    // Opening the output first proves that its folder exists and takes files.
+    CAtomicOutput out(options.output);
 
     std::unique_ptr<CTempDir> scratch;
+    std::unique_ptr<CCleanupPath> scratchArchive;
     fs::path archivePath = options.archive;
     if (!options.folder.empty()) {
-        CheckFolder(options.folder);
+        progress.Show("packing " + Quote(options.folder));
         scratch = std::make_unique<CTempDir>();
         archivePath = scratch->Path() / "package.7z";
-        PackFolder(options.folder, archivePath, options.password);
-        CheckArchiveWithSevenZip(archivePath);
-    } else {
-        CheckGivenArchive(archivePath);
-        if (!CheckArchiveWithSevenZip(archivePath)) {
-            log << "sfxpack: warning: " << GetSevenZipProgram()
-                << " is not available; the archive's methods were not checked\n";
-        }
+        scratchArchive = std::make_unique<CCleanupPath>(archivePath, false);
+        PackGivenFolder(options, config, archivePath, log);
     }
+    progress.Show("writing " + Quote(options.output));
     const uint64_t archiveSize = GetFileSizeOrThrow(archivePath, "archive");
 
     // The block's size does not depend on the IV: the padded text plus markers.
@@ -165,12 +334,12 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     const uint64_t totalSize = archiveOffset + archiveSize;
     PatchSize(&stub, sizeResource, totalSize);
 
-    CAtomicOutput out(options.output);
     out.Write(stub.data(), stub.size());
     out.Write(block.data(), block.size());
     StreamFile(archivePath, archiveSize,
                [&](const uint8_t* data, size_t size) { out.Write(data, size); });
     out.Close();
+    if (options.afterWrite) options.afterWrite(out.TempPath());
 
     // Read the result back before it takes the output's name.
     const std::vector<uint8_t> head =
@@ -180,8 +349,9 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
                                           GetFileSizeOrThrow(out.TempPath(), "output"));
     if (!size.passes) throw CPackError("the finished file fails the size check: " + size.problem);
     out.Commit();
+    progress.Clear();
 
-    log << "sfxpack: wrote " << Quote(options.output) << ": " << totalSize << " bytes (stub "
+    if (options.verbosity > 0) log << "sfxpack: wrote " << Quote(options.output) << ": " << totalSize << " bytes (stub "
         << stub.size() << ", configuration block " << block.size() << " at " << stub.size()
         << ", archive " << archiveSize << " at " << archiveOffset << ")\n";
 }

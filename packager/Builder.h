@@ -4,7 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 #include "packager/Sha256.h"
@@ -13,13 +15,34 @@ namespace sfxpack {
 
 struct BuildOptions {
     std::filesystem::path config;
-    std::filesystem::path folder;   // packed with 7zz; or
+    std::filesystem::path folder;   // packed by sfxpack; or
     std::filesystem::path archive;  // taken as it is
     std::filesystem::path stub;     // empty: sfxstub.exe beside sfxpack
     std::filesystem::path output;
-    std::string password;           // for file data packed from `folder`
+    // The password for file data packed from `folder`; SFXPACK_PASSWORD is
+    // the third way to give it.
+    std::optional<std::string> password;                 // --password (warned)
+    std::optional<std::filesystem::path> passwordFile;   // --password-file
+    // File times later than this (Unix seconds) are stored as it;
+    // SOURCE_DATE_EPOCH when not given.
+    std::optional<int64_t> latestTime;
+    // Random IVs for the block and the archive instead of derived ones.
     bool randomIv = false;
+    bool strict = false;             // configuration warnings are errors
+    bool allowMissingSetup = false;  // a setup program missing from the package is a warning
+    int verbosity = 1;               // 0 errors only, 1 warnings and a summary, 2 more
+    // Called with the written temporary file before it is read back; lets
+    // tests damage it to prove that the read-back catches what it must.
+    std::function<void(const std::filesystem::path&)> afterWrite;
 };
+
+// Refuses an output that is one of the inputs or lies inside the folder to
+// be packed: the build would overwrite what it reads.
+void CheckOutputIsNoInput(const BuildOptions& options, const std::filesystem::path& stub);
+
+// Reads whole seconds since 1970 (digits only), as --mtime and
+// SOURCE_DATE_EPOCH give them; false for anything else.
+bool ParseUnixSeconds(const std::string& text, int64_t* seconds);
 
 // Writes the setup file, or throws CPackError and leaves no output behind.
 // A short summary goes to `log`.

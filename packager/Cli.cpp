@@ -3,26 +3,93 @@
 #include <ostream>
 
 #include "packager/Builder.h"
-#include "packager/SetupReport.h"
+#include "packager/ConfigReport.h"
+#include "packager/ExitCodes.h"
+#include "packager/Files.h"
 #include "packager/PackError.h"
+#include "packager/PackageListing.h"
+#include "packager/SetupReport.h"
+#include "packager/VerifySetup.h"
+#include "packager/Version.h"
 
 namespace sfxpack {
 
 namespace {
 
+const char kExitCodes[] =
+    "exit codes:\n"
+    "  0  success\n"
+    "  1  failure: an input cannot be read or is refused, the output cannot be written\n"
+    "  2  wrong usage\n"
+    "  3  the configuration has errors (with --strict also warnings)\n"
+    "  4  a setup program the configuration names is not in the package\n"
+    "  5  verify: the block or the archive is not where the stub looks, or the size check fails\n"
+    "  6  verify: the archive is damaged or uses what the stub cannot decode\n";
+
+const char kBuildHelp[] =
+    "sfxpack build --config FILE.ini (--dir FOLDER | --archive FILE.7z) -o OUT.exe\n"
+    "              [--stub STUB.exe] [--password-file F | --password PW] [--random-iv]\n"
+    "              [--mtime SECONDS] [--strict] [--allow-missing-setup] [-q | -v]\n"
+    "\n"
+    "Checks the configuration (as `sfxpack check` does), packs FOLDER (LZMA2) or\n"
+    "takes FILE.7z, and writes OUT.exe: the stub, the encrypted configuration and\n"
+    "the archive. OUT.exe appears only when complete and checked; it may not be\n"
+    "one of the inputs nor lie inside FOLDER.\n"
+    "  --stub STUB.exe        the stub (default: sfxstub.exe beside sfxpack)\n"
+    "  --password-file F      encrypt the file data of FOLDER with the first line of F;\n"
+    "                         the stub asks for it (also: SFXPACK_PASSWORD, --password PW)\n"
+    "  --mtime SECONDS        latest modification time stored (default: SOURCE_DATE_EPOCH)\n"
+    "  --random-iv            a random IV for the block instead of one derived from the inputs\n"
+    "  --strict               configuration warnings are errors\n"
+    "  --allow-missing-setup  a setup program missing from the package is a warning\n"
+    "  -q, -v                 print errors only / print more\n";
+
+const char kCheckHelp[] =
+    "sfxpack check --config FILE.ini (--dir FOLDER | --archive FILE.7z)\n"
+    "              [--strict] [--allow-missing-setup] [-q]\n"
+    "\n"
+    "Checks the configuration against what the stub reads: every section and key\n"
+    "(with its line and a suggestion for a misspelt name), numbers, cultures of\n"
+    "LANG_ sections, and that every setup program it names is in the package, at\n"
+    "its root or under product\\. A missing setup program is an error; the rest are\n"
+    "warnings unless --strict. See docs/configuration.md.\n";
+
+const char kInspectHelp[] =
+    "sfxpack inspect SETUP.exe\n"
+    "\n"
+    "Shows the configuration block's offset and text, the archive's offset, the\n"
+    "certificate table and the size check. Exits 1 when the block or the archive\n"
+    "is missing.\n";
+
+const char kVerifyHelp[] =
+    "sfxpack verify SETUP.exe [--password-file FILE] [--size-only] [--strict]\n"
+    "               [--allow-missing-setup] [-q]\n"
+    "\n"
+    "Checks what the stub will check, and more: the size (against _KTV_VERIFY, or\n"
+    "the end of the certificate table of a signed file); the configuration block\n"
+    "(found, decrypts, UTF-8, passes `sfxpack check`); the archive (within the\n"
+    "first 4 MiB, methods the stub decodes, unencrypted headers, every item's\n"
+    "CRC) and that it holds every setup program the configuration names. One line\n"
+    "per problem; the exit code is that of the first problem's class.\n"
+    "  --password-file FILE   the archive password (first line of FILE), to test\n"
+    "                         encrypted items too\n"
+    "  --size-only            only the stub's size check\n";
+
 const char kUsage[] =
     "usage:\n"
-    "  sfxpack build --config FILE.ini (--dir FOLDER | --archive FILE.7z) -o OUT.exe\n"
-    "                [--stub STUB.exe] [--password PW] [--random-iv]\n"
+    "  sfxpack build --config FILE.ini (--dir FOLDER | --archive FILE.7z) -o OUT.exe [options]\n"
+    "  sfxpack check --config FILE.ini (--dir FOLDER | --archive FILE.7z) [options]\n"
     "  sfxpack inspect SETUP.exe\n"
-    "  sfxpack verify SETUP.exe\n"
+    "  sfxpack verify SETUP.exe [--password-file FILE] [--size-only]\n"
+    "  sfxpack --version\n"
+    "  sfxpack COMMAND --help\n"
     "\n"
-    "build    packs FOLDER (with 7zz) or takes FILE.7z, and writes OUT.exe: the stub,\n"
-    "         the encrypted configuration and the archive. --password encrypts the\n"
-    "         file data of FOLDER (the stub asks for it). The stub defaults to\n"
-    "         sfxstub.exe beside sfxpack.\n"
-    "inspect  shows the configuration, the archive's offset and the size check.\n"
-    "verify   exits 0 when the setup file's size check passes, else 1.\n";
+    "build    checks the configuration, packs FOLDER or takes FILE.7z,\n"
+    "         and writes OUT.exe: the stub, the encrypted configuration and the archive\n"
+    "check    checks a configuration against the stub and the package\n"
+    "inspect  shows the configuration, the archive's offset and the size check\n"
+    "verify   checks a finished setup file as the stub will, and more\n"
+    "\n";
 
 class CUsageError : public std::runtime_error {
 public:
@@ -59,28 +126,91 @@ private:
     bool m_hasInline = false;
 };
 
-BuildOptions ParseBuild(const std::vector<std::string>& args) {
-    BuildOptions options;
-    CArgs in(args);
-    for (std::string name; in.Next(&name);) {
-        if (name == "--config") options.config = in.Value(name);
-        else if (name == "--dir") options.folder = in.Value(name);
-        else if (name == "--archive") options.archive = in.Value(name);
-        else if (name == "--stub") options.stub = in.Value(name);
-        else if (name == "--password") options.password = in.Value(name);
-        else if (name == "-o" || name == "--output") options.output = in.Value(name);
-        else if (name == "--random-iv") options.randomIv = true;
-        else throw CUsageError("unknown argument '" + name + "'");
-    }
+// Options that `build` and `check` share; true when `name` was one.
+bool ParseCheckOption(const std::string& name, CArgs& in, BuildOptions* options) {
+    if (name == "--config") options->config = in.Value(name);
+    else if (name == "--dir") options->folder = in.Value(name);
+    else if (name == "--archive") options->archive = in.Value(name);
+    else if (name == "--strict") options->strict = true;
+    else if (name == "--allow-missing-setup") options->allowMissingSetup = true;
+    else if (name == "-q" || name == "--quiet") options->verbosity = 0;
+    else if (name == "-v" || name == "--verbose") options->verbosity = 2;
+    else return false;
+    return true;
+}
+
+void RequireInputs(const BuildOptions& options) {
     if (options.config.empty()) throw CUsageError("--config is missing");
     if (options.folder.empty() == options.archive.empty()) {
         throw CUsageError("give exactly one of --dir and --archive");
     }
+}
+
+BuildOptions ParseBuild(const std::vector<std::string>& args) {
+    BuildOptions options;
+    CArgs in(args);
+    for (std::string name; in.Next(&name);) {
+        if (ParseCheckOption(name, in, &options)) continue;
+        if (name == "--stub") options.stub = in.Value(name);
+        else if (name == "--password") options.password = in.Value(name);
+        else if (name == "--password-file") options.passwordFile = in.Value(name);
+        else if (name == "--mtime") {
+            int64_t seconds = 0;
+            if (!ParseUnixSeconds(in.Value(name), &seconds)) throw CUsageError("--mtime takes whole seconds since 1970");
+            options.latestTime = seconds;
+        }
+        else if (name == "-o" || name == "--output") options.output = in.Value(name);
+        else if (name == "--random-iv") options.randomIv = true;
+        else throw CUsageError("unknown argument '" + name + "'");
+    }
+    RequireInputs(options);
     if (options.output.empty()) throw CUsageError("-o is missing");
-    if (!options.password.empty() && options.folder.empty()) {
+    if ((options.password || options.passwordFile) && options.folder.empty()) {
         throw CUsageError("--password applies to --dir only (an archive is taken as it is)");
     }
     return options;
+}
+
+int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    BuildOptions options;
+    CArgs in(args);
+    for (std::string name; in.Next(&name);) {
+        if (!ParseCheckOption(name, in, &options)) throw CUsageError("unknown argument '" + name + "'");
+    }
+    RequireInputs(options);
+    const std::vector<uint8_t> bytes = ReadWholeFile(options.config, "configuration");
+    const CPackageNames package =
+        options.folder.empty() ? ListArchiveFiles(options.archive) : ListFolderFiles(options.folder);
+    ConfigReportOptions report;
+    report.strict = options.strict;
+    report.allowMissingSetup = options.allowMissingSetup;
+    report.quiet = options.verbosity < 1;
+    const std::string name = "'" + options.config.string() + "'";
+    const size_t warnings =
+        ReportConfiguration(std::string(bytes.begin(), bytes.end()), name, &package, report, err);
+    if (options.verbosity > 0) {
+        out << name << ": " << (warnings ? std::to_string(warnings) + " warning(s), " : "") << "no errors ("
+            << package.Size() << " files in the package)\n";
+    }
+    return kExitOk;
+}
+
+int RunVerify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    VerifyOptions options;
+    std::string file;
+    CArgs in(args);
+    for (std::string name; in.Next(&name);) {
+        if (name == "--size-only") options.sizeOnly = true;
+        else if (name == "--password-file") options.passwordFile = in.Value(name);
+        else if (name == "--strict") options.strict = true;
+        else if (name == "--allow-missing-setup") options.allowMissingSetup = true;
+        else if (name == "-q" || name == "--quiet") options.quiet = true;
+        else if (name.size() > 1 && name[0] == '-') throw CUsageError("unknown argument '" + name + "'");
+        else if (file.empty()) file = name;
+        else throw CUsageError("verify takes one setup file");
+    }
+    if (file.empty()) throw CUsageError("verify takes one setup file");
+    return VerifySetupFile(file, options, out, err);
 }
 
 std::string OneFile(const std::vector<std::string>& args, const std::string& command) {
@@ -88,36 +218,60 @@ std::string OneFile(const std::vector<std::string>& args, const std::string& com
     return args[0];
 }
 
+bool AsksForHelp(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
-        err << kUsage;
-        return 2;
+        err << kUsage << kExitCodes;
+        return kExitUsage;
     }
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     try {
+        if (command == "help" || command == "--help" || command == "-h") {
+            out << kUsage << kExitCodes;
+            return kExitOk;
+        }
+        if (command == "--version") {
+            out << "sfxpack " << kSfxpackVersion << " (7-Zip archive library " << GetArchiveLibraryVersion()
+                << ")\n";
+            return kExitOk;
+        }
+        const struct {
+            const char* name;
+            const char* help;
+        } kCommands[] = {{"build", kBuildHelp}, {"check", kCheckHelp}, {"inspect", kInspectHelp},
+                         {"verify", kVerifyHelp}};
+        for (const auto& entry : kCommands) {
+            if (command == entry.name && AsksForHelp(rest)) {
+                out << entry.help << "\n" << kExitCodes;
+                return kExitOk;
+            }
+        }
         if (command == "build") {
             BuildSetupFile(ParseBuild(rest), err);
-            return 0;
+            return kExitOk;
         }
+        if (command == "check") return RunCheck(rest, out, err);
         if (command == "inspect") return InspectSetupFile(OneFile(rest, command), out);
-        if (command == "verify") return VerifySetupFile(OneFile(rest, command), out, err);
-        if (command == "help" || command == "--help" || command == "-h") {
-            out << kUsage;
-            return 0;
-        }
+        if (command == "verify") return RunVerify(rest, out, err);
         throw CUsageError("unknown command '" + command + "'");
     } catch (const CUsageError& e) {
         err << "sfxpack: error: " << e.what() << " (see sfxpack --help)\n";
-        return 2;
+        return kExitUsage;
     } catch (const CPackError& e) {
         err << "sfxpack: error: " << e.what() << "\n";
-        return 1;
+        return e.ExitCode();
     } catch (const std::exception& e) {
         err << "sfxpack: error: " << e.what() << "\n";
-        return 1;
+        return kExitFailure;
     }
 }
 

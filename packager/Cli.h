@@ -7,7 +7,7 @@
 namespace sfxpack {
 
 // Runs one sfxpack command; `args` excludes the program name. Returns the
-// process exit code: 0 success, 1 failure, 2 wrong usage.
+// process exit code (packager/ExitCodes.h).
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace sfxpack

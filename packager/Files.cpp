@@ -77,6 +77,7 @@ CAtomicOutput::CAtomicOutput(const fs::path& target) : m_target(target) {
         throw CPackError("output folder " + Quote(folder) + " does not exist");
     }
     m_temp = folder / ("." + target.filename().string() + ".sfxpack-" + RandomHex(6));
+    m_cleanup = std::make_unique<CCleanupPath>(m_temp, false);
     errno = 0;
     m_stream.open(m_temp, std::ios::binary | std::ios::trunc);
     if (!m_stream) {
@@ -113,6 +114,7 @@ void CAtomicOutput::Commit() {
     fs::rename(m_temp, m_target, ec);
     if (ec) throw CPackError("cannot write output " + Quote(m_target) + ": " + ec.message());
     m_committed = true;
+    m_cleanup.reset();
 }
 
 CTempDir::CTempDir() {
@@ -121,8 +123,10 @@ CTempDir::CTempDir() {
     if (ec) throw CPackError("no temporary folder: " + ec.message());
     for (int attempt = 0; attempt < 10; ++attempt) {
         const fs::path candidate = base / ("sfxpack-" + RandomHex(8));
+        auto cleanup = std::make_unique<CCleanupPath>(candidate, true);
         if (fs::create_directory(candidate, ec)) {
             m_path = candidate;
+            m_cleanup = std::move(cleanup);
             return;
         }
     }

@@ -4,8 +4,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "packager/SignalCleanup.h"
 
 namespace sfxpack {
 
@@ -41,6 +44,7 @@ public:
 private:
     std::filesystem::path m_target;
     std::filesystem::path m_temp;
+    std::unique_ptr<CCleanupPath> m_cleanup;
     std::ofstream m_stream;
     bool m_closed = false;
     bool m_committed = false;
@@ -57,6 +61,7 @@ public:
 
 private:
     std::filesystem::path m_path;
+    std::unique_ptr<CCleanupPath> m_cleanup;
 };
 
 }  // namespace sfxpack

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "packager/PackError.h"
+#include "packager/SignalCleanup.h"
 
 namespace sfxpack {
 
@@ -94,6 +95,7 @@ ProcessResult RunProcess(const std::vector<std::string>& args,
         (void)!write(failWrite.Get(), &error, sizeof error);
         _exit(127);
     }
+    SetCleanupChild(pid);
     outWrite.Reset();
     failWrite.Reset();
 
@@ -111,6 +113,7 @@ ProcessResult RunProcess(const std::vector<std::string>& args,
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    SetCleanupChild(0);
     if (failed) {
         result.startError = std::strerror(childError);
         return result;

@@ -93,17 +93,4 @@ int InspectSetupFile(const std::filesystem::path& path, std::ostream& out) {
     return complete ? 0 : 1;
 }
 
-int VerifySetupFile(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
-    const std::vector<uint8_t> head = ReadHead(path);
-    const uint64_t actual = GetFileSizeOrThrow(path, "setup file");
-    const SizeCheck check = CheckSetupSize(head.data(), head.size(), actual);
-    if (!check.passes) {
-        err << "sfxpack: verify: " << path.string() << ": " << check.problem << "\n";
-        return 1;
-    }
-    out << path.string() << ": size " << actual << " matches "
-        << (check.fromCertificate ? "the certificate table" : "_KTV_VERIFY") << "\n";
-    return 0;
-}
-
 }  // namespace sfxpack

@@ -1,6 +1,5 @@
 #pragma once
-// `sfxpack inspect` and `sfxpack verify`: reading a finished setup file the
-// way the stub does.
+// `sfxpack inspect`: reading a finished setup file the way the stub does.
 #include <filesystem>
 #include <iosfwd>
 
@@ -10,8 +9,5 @@ namespace sfxpack {
 // the certificate table and the size check. Returns 0 when the file has a
 // readable block and an archive the stub would find, 1 otherwise.
 int InspectSetupFile(const std::filesystem::path& path, std::ostream& out);
-
-// Returns 0 when the stub's size check would pass, else 1 with the reason on `err`.
-int VerifySetupFile(const std::filesystem::path& path, std::ostream& out, std::ostream& err);
 
 }  // namespace sfxpack

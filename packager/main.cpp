@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "packager/Cli.h"
+#include "packager/SignalCleanup.h"
 
 int main(int argc, char** argv) {
+    sfxpack::InstallSignalCleanup();
     const std::vector<std::string> args(argv + 1, argv + argc);
     return sfxpack::RunCommandLine(args, std::cout, std::cerr);
 }

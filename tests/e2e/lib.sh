@@ -6,7 +6,8 @@
 #   T                 this test's own empty scratch folder
 #   fail MSG          ends the test as failed
 #   winpath PATH      the Windows form of a Unix path
-#   pack ARGS...      sfxpack build with the built stub (sets nothing else)
+#   pack ARGS...      sfxpack build with the built stub (sets nothing else);
+#                     a file it builds must then pass sfxpack verify
 #   run_setup EXE [ARGS...]      runs EXE under Wine through runner.exe and
 #                     sets RUN_EXIT to its full 32-bit exit code (decimal)
 #   run_setup_raw EXE TEXT       the same, with TEXT appended verbatim to the
@@ -39,7 +40,15 @@ winpath() {
 }
 
 pack() {
-  "$SFXPACK" build --stub "$STUB" "$@"
+  "$SFXPACK" build --stub "$STUB" "$@" || return $?
+  local out="" prev="" allow=() arg rc=0
+  for arg in "$@"; do
+    [ "$prev" = -o ] && out="$arg"
+    [ "$arg" = --allow-missing-setup ] && allow=(--allow-missing-setup)
+    prev="$arg"
+  done
+  "$SFXPACK" verify -q "${allow[@]}" "$out" >"$T/pack-verify.out" 2>&1 || rc=$?
+  [ "$rc" -eq 0 ] || fail "verify of $out exited $rc: $(cat "$T/pack-verify.out")"
 }
 
 _WINE_TEMP=""

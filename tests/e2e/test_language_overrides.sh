@@ -7,7 +7,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/language_lib.sh"
 
-make_package $'[main]\nSetupFileName=missing.exe\n[LANG_de-DE]\nProgressTitle=Fortschritt: %d %%\nProgressText=Bitte etwas Geduld...\nStartSetup=Gleich geht es los...\n[LANG_fr-FR]\nSetupParams=/lang=fr\n' overrides --password pw
+make_package $'[main]\nSetupFileName=missing.exe\n[LANG_de-DE]\nProgressTitle=Fortschritt: %d %%\nProgressText=Bitte etwas Geduld...\nStartSetup=Gleich geht es los...\n[LANG_fr-FR]\nSetupParams=/lang=fr\n' overrides --password pw --allow-missing-setup
 
 # $1: the culture for /l; $2, $3: the title pattern and status at the
 # password prompt; $4, $5: the title and status at the launch error.

@@ -9,7 +9,7 @@ source "$(dirname "$0")/dialogs_lib.sh"
 mkdir -p "$T/pkg"
 echo data >"$T/pkg/a.txt"
 printf '[main]\nProductName=Contoso Suite\nSfxProgressPretty=1\n' >"$T/config.ini"
-pack --config "$T/config.ini" --dir "$T/pkg" --password pw -o "$T/setup.exe" >/dev/null
+pack --config "$T/config.ini" --dir "$T/pkg" --password pw -o "$T/setup.exe" --allow-missing-setup >/dev/null
 
 # Wine processes read LogPixels when they start. The prefix is shared with
 # every later test, so the old setting comes back however this test ends.

@@ -11,7 +11,7 @@ MSGBOX="$SFX_DIST/testtools/msgbox.exe"
 mkdir -p "$T/pkg/product"
 echo data >"$T/pkg/product/readme.txt"
 printf '[main]\nSetupFileName=missing.exe\nSetupParams=/x\n' >"$T/config.ini"
-pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/setup.exe" >/dev/null
+pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/setup.exe" --allow-missing-setup >/dev/null
 
 # Quiet: nothing shown, only the exit code.
 run_setup "$T/setup.exe" /q

@@ -43,10 +43,21 @@ cp "$STUB" "$T/big.exe"
 truncate -s 4194304 "$T/big.exe"
 expect_error '4 MiB' build --config "$T/config.ini" --dir "$T/pkg" --stub "$T/big.exe" -o "$out"
 
-ENV_EXTRA=(SFXPACK_7ZZ="$T/no-7zz")
-expect_error 'cannot run' build --config "$T/config.ini" --dir "$T/pkg" -o "$out"
-ENV_EXTRA=(SFXPACK_7ZZ=false)
-expect_error 'failed with exit code' build --config "$T/config.ini" --dir "$T/pkg" -o "$out"
+# Ready archives the stub could not extract.
+(cd "$T/pkg" && 7zz a -bd -bso0 -m0=PPMd "$T/ppmd.7z" setup.exe &&
+  7zz a -bd -bso0 -mhe=on -psecret "$T/he.7z" setup.exe) || fail "7zz failed"
+head -c -20 "$T/ppmd.7z" >"$T/cut.7z"
+expect_error 'the method PPMD, which the stub cannot decode' build --config "$T/config.ini" --archive "$T/ppmd.7z" -o "$out"
+expect_error 'headers are encrypted' build --config "$T/config.ini" --archive "$T/he.7z" -o "$out"
+expect_error 'is truncated' build --config "$T/config.ini" --archive "$T/cut.7z" -o "$out"
+
+# Passwords: empty, given twice.
+: >"$T/empty.pw"
+expect_error 'is empty' build --config "$T/config.ini" --dir "$T/pkg" --password-file "$T/empty.pw" -o "$out"
+ENV_EXTRA=(SFXPACK_PASSWORD=)
+expect_error 'from SFXPACK_PASSWORD is empty' build --config "$T/config.ini" --dir "$T/pkg" -o "$out"
+ENV_EXTRA=(SFXPACK_PASSWORD=a)
+expect_error 'more than once' build --config "$T/config.ini" --dir "$T/pkg" --password-file "$T/config.ini" -o "$out"
 ENV_EXTRA=()
 
 # An existing output survives a failed build unchanged.

@@ -1,11 +1,13 @@
 // `sfxpack build`, `inspect` and `verify` through the command line, on a
 // hand-built stub: the finished file's format, determinism, and the errors
-// that must leave no output behind. Runs 7zz for the folder cases.
+// that must leave no output behind. Runs 7zz to test the archives it packs.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,8 +15,13 @@
 #include "orelib/Aes.h"
 #include "orelib/ConfigBlock.h"
 #include "orelib/ConfigKey.h"
+#include "packager/Builder.h"
+#include "packager/ArchiveWriter.h"
 #include "packager/Cli.h"
+#include "packager/ExitCodes.h"
 #include "packager/Files.h"
+#include "packager/PackError.h"
+#include "packager/Password.h"
 #include "packager/Platform.h"
 #include "packager/SetupLayout.h"
 #include "tests/native/TestPe.h"
@@ -144,7 +151,7 @@ TEST_F(SfxpackBuild, FinishedFileIsStubThenBlockThenArchive) {
                              static_cast<uint32_t>(blockSize - 33), key, 16);
     EXPECT_EQ(config, std::string(plain.begin(), plain.end()));
 
-    // Then the archive, which 7zz made from the folder.
+    // Then the archive, packed from the folder.
     EXPECT_TRUE(sfxpack::IsSevenZipHeaderAt(file.data(), file.size(), stub.size() + blockSize));
     size_t found = 0;
     ASSERT_TRUE(sfxpack::FindSevenZipHeader(file.data(), file.size(), sfxpack::kArchiveScanLimit, &found));
@@ -168,7 +175,7 @@ TEST_F(SfxpackBuild, InspectShowsWhatTheStubWillSeeAndVerifyAgrees) {
     file.pop_back();
     WriteFile(Out(), file);
     const RunResult verify = Sfxpack({"verify", Out().string()});
-    EXPECT_EQ(1, verify.code);
+    EXPECT_EQ(sfxpack::kExitLayout, verify.code);
     EXPECT_NE(std::string::npos, verify.err.find("actual " + std::to_string(file.size())));
     EXPECT_NE(std::string::npos, Sfxpack({"inspect", Out().string()}).out.find("size check:         fails"));
 }
@@ -196,7 +203,9 @@ TEST_F(SfxpackBuild, SameInputsGiveTheSameFileRandomIvDoesNot) {
 
 TEST_F(SfxpackBuild, EmptyConfigurationGivesBlockThatDecryptsToNothing) {
     WriteText(Config(), "");
-    ASSERT_EQ(0, Build().code);
+    // The default setup.exe is not in this package.
+    ASSERT_EQ(sfxpack::kExitSetupMissing, Build().code);
+    ASSERT_EQ(0, Build({"--dir", Package().string(), "--allow-missing-setup"}).code);
     const Bytes file = ReadFile(Out());
     std::wstring text = L"x";
     EXPECT_EQ(orelib::ConfigBlockStatus::Ok, orelib::DecodeConfigBlock(file.data(), file.size(), &text));
@@ -240,17 +249,6 @@ TEST_F(SfxpackBuild, ArchiveBeyondFourMiBIsRefused) {
     ExpectFailure(Build(), "4 MiB");
 }
 
-TEST_F(SfxpackBuild, MissingOrFailingSevenZipIsReported) {
-    {
-        CEnv env("SFXPACK_7ZZ", (m_dir / "no-such-7zz").c_str());
-        ExpectFailure(Build(), "cannot run");
-    }
-    {
-        CEnv env("SFXPACK_7ZZ", "false");
-        ExpectFailure(Build(), "failed with exit code 1");
-    }
-}
-
 TEST_F(SfxpackBuild, UnwritableOutputLeavesNothingAndKeepsAnOldFile) {
     const RunResult noFolder = Sfxpack({"build", "--config", Config().string(), "--stub", Stub().string(),
                                   "--dir", Package().string(), "-o",
@@ -282,6 +280,10 @@ TEST_F(SfxpackBuild, UsageErrorsExitWithTwo) {
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x", "--archive", "a", "-o", "y"}).code);
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x"}).code);                 // no output
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--archive", "a", "--password", "p", "-o", "y"}).code);
+    EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--archive", "a", "--password-file", "p", "-o", "y"}).code);
+    for (const char* bad : {"", "-5", "1e9", "12x", " 7", "99999999999999999999"}) {
+        EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x", "-o", "y", "--mtime", bad}).code) << bad;
+    }
     EXPECT_EQ(2, Sfxpack({"build", "--config"}).code);
     EXPECT_EQ(2, Sfxpack({"inspect"}).code);
     EXPECT_EQ(0, Sfxpack({"--help"}).code);
@@ -298,4 +300,214 @@ TEST_F(SfxpackBuild, PasswordEncryptsFileDataButNotHeaders) {
     EXPECT_NE(0, sfxpack::RunProcess({"7zz", "t", "-pwrong", archive.string()}, {}).exitCode);
     EXPECT_EQ(0, sfxpack::RunProcess({"7zz", "t", "-ps3cret", archive.string()}, {}).exitCode);
     EXPECT_EQ(0, Build({"--archive", archive.string()}).code);
+}
+
+// The file is read back before it takes the output's name: damage done to
+// the written temporary file must fail the build, and leave nothing behind.
+TEST_F(SfxpackBuild, DamageFoundOnReadBackFailsTheBuildAndLeavesNothing) {
+    const size_t stub = m_stubImage.bytes.size();
+    const struct {
+        const char* needle;
+        std::function<void(Bytes*)> damage;
+    } kCases[] = {
+        {"does not read back", [&](Bytes* f) { (*f)[stub + 18 + 16] ^= 1; }},     // block ciphertext
+        {"would not find the archive", [&](Bytes* f) { (*f)[stub + 18 + 16 + 64 + 15 + 12] ^= 1; }},
+        {"size check", [&](Bytes* f) { f->push_back(0); }},
+    };
+    for (const auto& c : kCases) {
+        sfxpack::BuildOptions options;
+        options.config = Config();
+        options.folder = Package();
+        options.stub = Stub();
+        options.output = Out();
+        bool called = false;
+        options.afterWrite = [&](const fs::path& temp) {
+            called = true;
+            EXPECT_FALSE(fs::exists(Out())) << "the output took its name before the checks";
+            Bytes file = ReadFile(temp);
+            c.damage(&file);
+            WriteFile(temp, file);
+        };
+        fs::create_directories(Out().parent_path());
+        std::ostringstream log;
+        try {
+            sfxpack::BuildSetupFile(options, log);
+            ADD_FAILURE() << c.needle << ": the build succeeded";
+        } catch (const sfxpack::CPackError& e) {
+            EXPECT_NE(std::string::npos, std::string(e.what()).find(c.needle)) << e.what();
+        }
+        EXPECT_TRUE(called);
+        EXPECT_TRUE(fs::is_empty(Out().parent_path())) << c.needle << ": leftovers in the output folder";
+    }
+}
+
+TEST_F(SfxpackBuild, InspectOfAFileWithoutArchiveSaysSoAndFails) {
+    const RunResult inspect = Sfxpack({"inspect", Stub().string()});
+    EXPECT_EQ(1, inspect.code);
+    EXPECT_NE(std::string::npos, inspect.out.find("archive:            not found")) << inspect.out;
+    EXPECT_NE(std::string::npos, inspect.out.find("configuration block: not found")) << inspect.out;
+}
+
+// verify: each class of damage gives its own exit code and a line naming it.
+TEST_F(SfxpackBuild, VerifyNamesEachClassOfDamage) {
+    ASSERT_EQ(0, Build().code);
+    const Bytes good = ReadFile(Out());
+    size_t archive = 0;
+    ASSERT_TRUE(sfxpack::FindSevenZipHeader(good.data(), good.size(), sfxpack::kArchiveScanLimit, &archive));
+    const size_t block = m_stubImage.bytes.size();
+
+    // The same configuration length, so the block keeps its size, but not UTF-8.
+    const Bytes configBytes = ReadFile(Config());
+    const std::string config(configBytes.begin(), configBytes.end());
+    const std::string latin1 = "[main]\nProductName=\xe9" + std::string(config.size() - 20, 'x');
+    ASSERT_EQ(config.size(), latin1.size());
+    const uint8_t iv[16] = {1};
+    const Bytes badBlock = orelib::BuildConfigBlock(latin1, iv);
+    ASSERT_EQ(archive - block, badBlock.size());
+
+    const struct {
+        const char* name;
+        std::function<void(Bytes*)> damage;
+        int exitCode;
+        const char* needle;
+    } kCases[] = {
+        {"whole", [](Bytes*) {}, sfxpack::kExitOk, ": ok"},
+        {"truncated", [](Bytes* f) { f->pop_back(); }, sfxpack::kExitLayout, "size check fails"},
+        {"archive data changed", [&](Bytes* f) { (*f)[archive + 32 + 4] ^= 0x55; }, sfxpack::kExitArchiveDamaged,
+         "damaged"},
+        {"archive headers changed", [&](Bytes* f) { (*f)[f->size() - 5] ^= 0x55; }, sfxpack::kExitArchiveDamaged,
+         "damaged"},
+        {"block not UTF-8", [&](Bytes* f) { std::copy(badBlock.begin(), badBlock.end(), f->begin() + block); },
+         sfxpack::kExitConfiguration, "UTF-8"},
+    };
+    for (const auto& c : kCases) {
+        Bytes file = good;
+        c.damage(&file);
+        WriteFile(Out(), file);
+        const RunResult verify = Sfxpack({"verify", Out().string()});
+        EXPECT_EQ(c.exitCode, verify.code) << c.name << "\n" << verify.out << verify.err;
+        EXPECT_NE(std::string::npos, (verify.out + verify.err).find(c.needle)) << c.name << "\n" << verify.err;
+    }
+
+    // A setup program the package lacks: refused by build, found by verify.
+    WriteText(Config(), "[main]\nSetupFileName=absent.exe\n");
+    ASSERT_EQ(sfxpack::kExitSetupMissing, Build().code);
+    ASSERT_EQ(0, Build({"--dir", Package().string(), "--allow-missing-setup"}).code);
+    const RunResult missing = Sfxpack({"verify", Out().string()});
+    EXPECT_EQ(sfxpack::kExitSetupMissing, missing.code) << missing.err;
+    EXPECT_NE(std::string::npos, missing.err.find("'absent.exe'")) << missing.err;
+    EXPECT_EQ(0, Sfxpack({"verify", "--allow-missing-setup", Out().string()}).code);
+}
+
+// Encrypted file data: without the password verify says it could not check
+// the CRCs (not an error); with it, it checks them; a wrong one is damage.
+TEST_F(SfxpackBuild, VerifyTestsEncryptedDataOnlyWithThePassword) {
+    WriteText(m_dir / "pw.txt", "S3cret pw\n");
+    WriteText(m_dir / "wrong.txt", "guess\n");
+    ASSERT_EQ(0, Build({"--dir", Package().string(), "--password-file", (m_dir / "pw.txt").string()}).code);
+
+    const RunResult without = Sfxpack({"verify", Out().string()});
+    EXPECT_EQ(0, without.code) << without.err;
+    EXPECT_NE(std::string::npos, without.out.find("CRCs were not checked")) << without.out;
+    const RunResult with = Sfxpack({"verify", "--password-file", (m_dir / "pw.txt").string(), Out().string()});
+    EXPECT_EQ(0, with.code) << with.err;
+    EXPECT_NE(std::string::npos, with.out.find("CRCs checked")) << with.out;
+    const RunResult wrong = Sfxpack({"verify", "--password-file", (m_dir / "wrong.txt").string(), Out().string()});
+    EXPECT_EQ(sfxpack::kExitArchiveDamaged, wrong.code) << wrong.err;
+}
+
+TEST_F(SfxpackBuild, PasswordComesFromExactlyOneSourceAsTyped) {
+    const fs::path file = m_dir / "pw.txt";
+    struct Case {
+        std::optional<std::string> commandLine;
+        std::optional<std::string> fileText;  // written to `file` and given
+        std::optional<std::string> environment;
+        const char* password;  // nullptr: refused with `error`
+        const char* error;
+        bool warns;
+    } cases[] = {
+        {std::nullopt, std::nullopt, std::nullopt, "", "", false},
+        {std::string("on the line"), std::nullopt, std::nullopt, "on the line", "", true},
+        {std::nullopt, std::string("first line\nsecond\n"), std::nullopt, "first line", "", false},
+        {std::nullopt, std::string("dos line\r\nx"), std::nullopt, "dos line", "", false},
+        {std::nullopt, std::string("no line end"), std::nullopt, "no line end", "", false},
+        {std::nullopt, std::string(" spaces kept "), std::nullopt, " spaces kept ", "", false},
+        {std::nullopt, std::nullopt, std::string("from env"), "from env", "", false},
+        {std::nullopt, std::string("\nsecond"), std::nullopt, nullptr, "is empty", false},
+        {std::string(""), std::nullopt, std::nullopt, nullptr, "is empty", false},
+        {std::nullopt, std::nullopt, std::string(""), nullptr, "SFXPACK_PASSWORD is empty", false},
+        {std::nullopt, std::string("a"), std::string("b"), nullptr, "more than once", false},
+        {std::string("a"), std::nullopt, std::string("b"), nullptr, "more than once", false},
+        {std::nullopt, std::string("caf\xE9"), std::nullopt, nullptr, "not UTF-8", false},
+    };
+    for (const Case& c : cases) {
+        sfxpack::PasswordSources sources;
+        sources.commandLine = c.commandLine;
+        sources.environment = c.environment;
+        if (c.fileText) {
+            WriteText(file, *c.fileText);
+            sources.file = file;
+        }
+        bool warned = false;
+        std::string got, error;
+        try {
+            got = sfxpack::ResolvePassword(sources, &warned);
+        } catch (const sfxpack::CPackError& e) {
+            error = e.what();
+        }
+        const std::string label = c.fileText ? "file:" + *c.fileText : c.commandLine.value_or("-");
+        if (c.password == nullptr) {
+            EXPECT_NE(std::string::npos, error.find(c.error)) << label << " -> " << error;
+        } else {
+            EXPECT_EQ("", error) << label;
+            EXPECT_EQ(c.password, got) << label;
+            EXPECT_EQ(c.warns, warned) << label;
+        }
+    }
+}
+
+TEST_F(SfxpackBuild, PasswordBuildsRepeatButNeverShareAnIvAcrossContents) {
+    // Two folders that differ only in the last bytes of their last file:
+    // the encrypted streams start with the same plaintext (an uncompressed
+    // LZMA2 chunk of a.bin), so their first cipher blocks are equal exactly
+    // when the 7zAES IVs are.
+    Bytes noise(4096);
+    uint32_t x = 99;
+    for (auto& b : noise) b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 24);
+    for (const char* name : {"one", "two"}) {
+        fs::create_directories(m_dir / name);
+        WriteFile(m_dir / name / "a.bin", noise);
+        WriteFile(m_dir / name / "z.bin", noise);
+    }
+    Bytes changed = noise;
+    changed.back() ^= 1;
+    WriteFile(m_dir / "two" / "z.bin", changed);
+    WriteText(m_dir / "pw.txt", "secret\n");
+
+    const size_t archiveOffset = m_stubImage.bytes.size() + 18 + 16 + 64 + 15;
+    auto firstCipherBlock = [&](const Bytes& archive, size_t at) {
+        return Bytes(archive.begin() + at + 32, archive.begin() + at + 48);
+    };
+    auto build = [&](const char* name) {
+        const RunResult run = Build({"--dir", (m_dir / name).string(), "--password-file",
+                                     (m_dir / "pw.txt").string(), "--mtime", "1000000000",
+                                     "--allow-missing-setup"});
+        EXPECT_EQ(0, run.code) << run.err;
+        return ReadFile(Out());
+    };
+    const Bytes one = build("one");
+    EXPECT_EQ(one, build("one"));  // reproducible
+    const Bytes two = build("two");
+    EXPECT_NE(firstCipherBlock(one, archiveOffset), firstCipherBlock(two, archiveOffset));
+
+    // The premise: with one IV seed for both, the first blocks are equal.
+    sfxpack::ArchiveSettings settings;
+    settings.password = "secret";
+    settings.ivSeed = std::array<uint8_t, 16>{1, 2, 3};
+    for (const char* name : {"one", "two"}) {
+        sfxpack::WriteArchive(sfxpack::ScanPackageFolder(m_dir / name, 1000000000),
+                              m_dir / (std::string(name) + ".7z"), settings);
+    }
+    EXPECT_EQ(firstCipherBlock(ReadFile(m_dir / "one.7z"), 0),
+              firstCipherBlock(ReadFile(m_dir / "two.7z"), 0));
 }

@@ -9,7 +9,6 @@
 #include "packager/Builder.h"
 #include "packager/Crc32.h"
 #include "packager/SetupLayout.h"
-#include "packager/SevenZip.h"
 #include "packager/Sha256.h"
 #include "tests/native/TestPe.h"
 
@@ -220,19 +219,4 @@ TEST(IvDerivation, SameInputsSameIvAnyChangeAnotherIv) {
     // The configuration's length is hashed first, so moving a byte across
     // the boundary between text and archive changes the IV.
     EXPECT_NE(derive("ab", Bytes{'c'}), derive("a", Bytes{'b', 'c'}));
-}
-
-TEST(ArchiveListing, AcceptsTheStubsMethodsOnly) {
-    const std::string head = "Path = x.7z\nType = 7z\nMethod = LZMA2:24 BCJ2\n\n----------\n";
-    EXPECT_EQ("", sfxpack::CheckArchiveListing(
-                      head + "Path = a.exe\nMethod = BCJ2 LZMA2:24 LZMA:20:lc0:lp2 7zAES:19\n"
-                             "Path = dir\nMethod = \nPath = b.txt\nMethod = Copy\n"
-                             "Path = c\nMethod = LZMA:16 BCJ\n"));
-    for (const char* bad : {"ARM64 LZMA2:24", "PPMD:o6:mem24", "BZip2", "Deflate", "Delta:4 LZMA2"}) {
-        const std::string problem =
-            sfxpack::CheckArchiveListing(head + "Path = a\nMethod = " + bad + "\n");
-        EXPECT_NE(std::string::npos, problem.find("cannot decode")) << bad;
-    }
-    EXPECT_NE("", sfxpack::CheckArchiveListing("Path = x.zip\nType = zip\n"));
-    EXPECT_NE("", sfxpack::CheckArchiveListing(""));
 }

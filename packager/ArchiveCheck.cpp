@@ -1,0 +1,40 @@
+#include "packager/ArchiveCheck.h"
+
+#include <memory>
+
+#include "packager/ArchiveReader.h"
+#include "packager/PackError.h"
+#include "packager/PackageListing.h"
+
+namespace sfxpack {
+
+ArchiveExamination ExamineArchive(const std::filesystem::path& file, uint64_t offset,
+                                  const std::optional<std::string>& password) {
+    ArchiveExamination result;
+    std::unique_ptr<CArchiveReader> reader;
+    try {
+        reader = std::make_unique<CArchiveReader>(file, offset);
+    } catch (const CPackError& e) {
+        result.problems.push_back(std::string("the archive cannot be opened: ") + e.what());
+        return result;
+    }
+    const ArchiveInfo& info = reader->Info();
+    const std::string unfit = CheckArchiveForStub(info);
+    if (!unfit.empty()) result.problems.push_back("the stub cannot extract the archive: " + unfit);
+    if (info.headersEncrypted) return result;
+    result.files = NamesFromPaths(info.paths);
+    result.items = info.itemCount;
+    result.dataEncrypted = info.dataEncrypted;
+
+    // Encrypted data needs the password; without one it would only fail.
+    if (info.dataEncrypted && !password) return result;
+    try {
+        reader->TestAll(password);
+        result.tested = true;
+    } catch (const CPackError& e) {
+        result.problems.push_back(std::string("the archive is damaged: ") + e.what());
+    }
+    return result;
+}
+
+}  // namespace sfxpack

@@ -1,0 +1,27 @@
+#pragma once
+// What `verify` asks of the archive inside a setup file: the methods, the
+// headers, every item's CRC, and the file names.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "packager/ConfigCheck.h"
+
+namespace sfxpack {
+
+struct ArchiveExamination {
+    std::vector<std::string> problems;  // one line each: damage, methods, encrypted headers
+    CPackageNames files;
+    uint64_t items = 0;
+    bool dataEncrypted = false;
+    bool tested = false;  // every item decoded and its CRC checked
+};
+
+// Examines the archive that starts at `offset` in `file`. Without a
+// password, an archive with encrypted file data is listed but not tested.
+ArchiveExamination ExamineArchive(const std::filesystem::path& file, uint64_t offset,
+                                  const std::optional<std::string>& password);
+
+}  // namespace sfxpack

@@ -1,0 +1,226 @@
+#include "packager/ArchiveWriter.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <memory>
+#include <thread>
+
+#include "CPP/Common/MyWindows.h"
+
+#include "CPP/Common/MyCom.h"
+#include "CPP/Common/MyString.h"
+#include "CPP/Common/UTFConvert.h"
+#include "CPP/Windows/PropVariant.h"
+#include "CPP/7zip/Archive/7z/7zHandler.h"
+#include "CPP/7zip/Archive/IArchive.h"
+#include "CPP/7zip/Common/FileStreams.h"
+#include "CPP/7zip/IPassword.h"
+
+#include "packager/PackError.h"
+#include "packager/library/PackerRandom.h"
+#include "packager/library/PackerRegistry.h"
+
+namespace sfxpack {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quote(const std::string& text) { return "'" + text + "'"; }
+
+std::string HresultText(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+UString ToWide(const std::string& utf8) {
+    UString wide;
+    ConvertUTF8ToUnicode(AString(utf8.c_str()), wide);
+    return wide;
+}
+
+// A file's bytes and size and nothing else. The library's own file stream
+// would also report the file's times and Unix mode, which the handler would
+// then store in place of the item's clamped time and Windows attributes.
+// The size matters: the BCJ2 encoder converts branches best when it knows
+// where each file ends.
+Z7_CLASS_IMP_COM_2(CPlainFileStream, ISequentialInStream, IStreamGetSize)
+public:
+    ~CPlainFileStream() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    bool Open(const fs::path& path) {
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        return m_fd >= 0;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+Z7_COM7F_IMF(CPlainFileStream::Read(void* data, UInt32 size, UInt32* processed)) {
+    if (processed) *processed = 0;
+    for (;;) {
+        const ssize_t got = ::read(m_fd, data, size);
+        if (got >= 0) {
+            if (processed) *processed = static_cast<UInt32>(got);
+            return S_OK;
+        }
+        if (errno != EINTR) return HRESULT_FROM_WIN32(static_cast<DWORD>(errno));
+    }
+}
+
+Z7_COM7F_IMF(CPlainFileStream::GetSize(UInt64* size)) {
+    struct stat info;
+    if (::fstat(m_fd, &info) != 0) return HRESULT_FROM_WIN32(static_cast<DWORD>(errno));
+    *size = static_cast<UInt64>(info.st_size);
+    return S_OK;
+}
+
+// Hands the items to the handler: names, kinds, sizes, times, attributes
+// and file streams (also for the handler's look at executables' headers),
+// and the password.
+Z7_CLASS_IMP_COM_3(CUpdateCallback, IArchiveUpdateCallback, IArchiveUpdateCallbackFile,
+                   ICryptoGetTextPassword2)
+    Z7_IFACE_COM7_IMP(IProgress)
+public:
+    CUpdateCallback(const std::vector<PackItem>& items, const std::string& password)
+        : m_items(items), m_password(password) {}
+    // The first file that could not be opened, for the error message.
+    std::string m_failedPath;
+
+private:
+    HRESULT OpenItem(UInt32 index, ISequentialInStream** stream);
+
+    const std::vector<PackItem>& m_items;
+    std::string m_password;
+};
+
+Z7_COM7F_IMF(CUpdateCallback::SetTotal(UInt64)) { return S_OK; }
+Z7_COM7F_IMF(CUpdateCallback::SetCompleted(const UInt64*)) { return S_OK; }
+
+Z7_COM7F_IMF(CUpdateCallback::GetUpdateItemInfo(UInt32, Int32* newData, Int32* newProps,
+                                                UInt32* indexInArchive)) {
+    if (newData) *newData = 1;
+    if (newProps) *newProps = 1;
+    if (indexInArchive) *indexInArchive = static_cast<UInt32>(-1);
+    return S_OK;
+}
+
+Z7_COM7F_IMF(CUpdateCallback::GetProperty(UInt32 index, PROPID propID, PROPVARIANT* value)) {
+    if (index >= m_items.size()) return E_INVALIDARG;
+    const PackItem& item = m_items[index];
+    NWindows::NCOM::CPropVariant prop;
+    switch (propID) {
+    case kpidPath: prop = ToWide(item.path); break;
+    case kpidIsDir: prop = item.isFolder; break;
+    case kpidSize: prop = static_cast<UInt64>(item.size); break;
+    case kpidAttrib: prop = static_cast<UInt32>(item.attributes); break;
+    case kpidIsAnti: prop = false; break;
+    case kpidMTime: {
+        FILETIME time;
+        time.dwLowDateTime = static_cast<DWORD>(item.fileTime);
+        time.dwHighDateTime = static_cast<DWORD>(item.fileTime >> 32);
+        prop.SetAsTimeFrom_FT_Prec(time, k_PropVar_TimePrec_Base + 7);
+        break;
+    }
+    default: break;  // no creation or access time, no Unix owner or mode
+    }
+    prop.Detach(value);
+    return S_OK;
+}
+
+HRESULT CUpdateCallback::OpenItem(UInt32 index, ISequentialInStream** stream) {
+    *stream = nullptr;
+    if (index >= m_items.size()) return E_INVALIDARG;
+    const PackItem& item = m_items[index];
+    if (item.isFolder) return S_OK;
+    CPlainFileStream* spec = new CPlainFileStream;
+    CMyComPtr<ISequentialInStream> owner = spec;
+    if (!spec->Open(item.source.c_str())) {
+        if (m_failedPath.empty()) m_failedPath = item.path;
+        return E_FAIL;
+    }
+    *stream = owner.Detach();
+    return S_OK;
+}
+
+Z7_COM7F_IMF(CUpdateCallback::GetStream(UInt32 index, ISequentialInStream** stream)) {
+    return OpenItem(index, stream);
+}
+Z7_COM7F_IMF(CUpdateCallback::GetStream2(UInt32 index, ISequentialInStream** stream, UInt32)) {
+    return OpenItem(index, stream);
+}
+Z7_COM7F_IMF(CUpdateCallback::ReportOperation(UInt32, UInt32, UInt32)) { return S_OK; }
+Z7_COM7F_IMF(CUpdateCallback::SetOperationResult(Int32)) { return S_OK; }
+
+Z7_COM7F_IMF(CUpdateCallback::CryptoGetTextPassword2(Int32* passwordIsDefined, BSTR* password)) {
+    *passwordIsDefined = m_password.empty() ? 0 : 1;
+    return StringToBstr(ToWide(m_password), password);
+}
+
+// One handler property, as the command line's -m switches would set it.
+struct Property {
+    const wchar_t* name;
+    NWindows::NCOM::CPropVariant value;
+};
+
+}  // namespace
+
+void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
+                  const ArchiveSettings& settings) {
+    RequireSevenZipPackerRegistry();
+    unsigned threads = settings.threads;
+    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+
+    // -mx=9 -m0=LZMA2 -ms=on -mhe=off -mmt=N: the library then adds BCJ2 or
+    // BCJ for files it takes for x86 executables, and groups by type.
+    Property properties[] = {
+        {L"x", NWindows::NCOM::CPropVariant(static_cast<UInt32>(9))},
+        {L"0", NWindows::NCOM::CPropVariant(L"LZMA2")},
+        {L"s", NWindows::NCOM::CPropVariant(true)},
+        {L"he", NWindows::NCOM::CPropVariant(false)},
+        {L"mt", NWindows::NCOM::CPropVariant(static_cast<UInt32>(threads))},
+    };
+    const unsigned count = sizeof properties / sizeof properties[0];
+    const wchar_t* names[count];
+    PROPVARIANT values[count];
+    for (unsigned i = 0; i < count; ++i) {
+        names[i] = properties[i].name;
+        values[i] = properties[i].value;
+    }
+
+    NArchive::N7z::CHandler* handlerSpec = new NArchive::N7z::CHandler;
+    CMyComPtr<IOutArchive> handler = handlerSpec;
+    CMyComPtr<ISetProperties> setProperties;
+    handler.QueryInterface(IID_ISetProperties, &setProperties);
+    HRESULT hr = setProperties ? setProperties->SetProperties(names, values, count) : E_NOINTERFACE;
+    if (hr != S_OK) throw CPackError("internal error: the archive settings were refused (" + HresultText(hr) + ")");
+
+    COutFileStream* outSpec = new COutFileStream;
+    CMyComPtr<IOutStream> out = outSpec;
+    if (!outSpec->Create_NEW(archive.c_str())) {
+        throw CPackError("cannot create the archive " + Quote(archive.string()));
+    }
+    CUpdateCallback* callbackSpec = new CUpdateCallback(items, settings.password);
+    CMyComPtr<IArchiveUpdateCallback> callback = callbackSpec;
+
+    std::unique_ptr<CArchiveIvScope> ivScope;
+    if (settings.ivSeed) ivScope = std::make_unique<CArchiveIvScope>(*settings.ivSeed);
+    hr = handler->UpdateItems(out, static_cast<UInt32>(items.size()), callback);
+    ivScope.reset();
+    if (hr == S_OK) hr = outSpec->Close();
+    if (hr != S_OK) {
+        if (!callbackSpec->m_failedPath.empty()) {
+            throw CPackError("cannot read " + Quote(callbackSpec->m_failedPath) + " while packing");
+        }
+        if (hr == E_OUTOFMEMORY) throw CPackError("out of memory while packing (try fewer threads)");
+        throw CPackError("packing failed (error " + HresultText(hr) + ")");
+    }
+}
+
+}  // namespace sfxpack

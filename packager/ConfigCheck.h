@@ -1,0 +1,56 @@
+#pragma once
+// Checks a configuration against what the stub reads, before it is packed:
+// unknown sections and keys, values the stub would misread, languages it
+// would not offer, and setup programs that are not in the package or that
+// the stub would refuse. Pure logic over the text and a list of file names.
+#include <cstddef>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "orelib/NoCaseLess.h"
+
+namespace sfxpack {
+
+enum class Severity { Warning, Error };
+
+// What a finding is about; the command line maps these to exit codes.
+enum class FindingClass { Configuration, SetupMissing };
+
+struct ConfigFinding {
+    Severity severity = Severity::Warning;
+    FindingClass kind = FindingClass::Configuration;
+    size_t line = 0;      // 0: about the whole file or a default value
+    std::string message;  // UTF-8, without location or severity
+};
+
+// The files of a package by their paths relative to its root, compared as
+// Windows compares names (without case; "\" and "/" alike).
+class CPackageNames {
+public:
+    void Add(const std::wstring& relativePath);
+    bool HasFile(const std::wstring& relativePath) const;
+    size_t Size() const { return m_names.size(); }
+
+private:
+    std::set<std::wstring, orelib::NoCaseLess> m_names;
+};
+
+struct ConfigCheckOptions {
+    // Setup programs are looked up only when a package is given.
+    const CPackageNames* package = nullptr;
+    bool allowMissingSetup = false;  // a missing setup program is then a warning
+};
+
+// Every finding, in the order of the lines they concern.
+std::vector<ConfigFinding> CheckConfiguration(const std::wstring& text, const ConfigCheckOptions& options);
+
+// "FILE:LINE: error: MESSAGE" (no line part for line 0), `strict` reporting
+// warnings as errors.
+std::string FormatFinding(const ConfigFinding& finding, const std::string& fileName, bool strict);
+
+// Edits (insert, delete, replace, swap two neighbours) between two names,
+// without case.
+size_t NameDistance(const std::wstring& a, const std::wstring& b);
+
+}  // namespace sfxpack

@@ -1,0 +1,40 @@
+#include "packager/ConfigReport.h"
+
+#include <ostream>
+
+#include "packager/PackError.h"
+#include "packager/WideText.h"
+
+namespace sfxpack {
+
+size_t ReportConfiguration(const std::string& text, const std::string& name, const CPackageNames* package,
+                           const ConfigReportOptions& options, std::ostream& log) {
+    std::wstring wide;
+    if (!FromUtf8(text, &wide)) {
+        throw CPackError("configuration " + name + " is not valid UTF-8 text", kExitConfiguration);
+    }
+    ConfigCheckOptions check;
+    check.package = package;
+    check.allowMissingSetup = options.allowMissingSetup;
+    size_t errors = 0, warnings = 0;
+    bool configurationError = false;
+    for (const ConfigFinding& finding : CheckConfiguration(wide, check)) {
+        const bool error = options.strict || finding.severity == Severity::Error;
+        if (error) {
+            ++errors;
+            configurationError |= finding.kind == FindingClass::Configuration;
+        } else {
+            ++warnings;
+            if (options.quiet) continue;
+        }
+        log << "sfxpack: " << FormatFinding(finding, name, options.strict) << "\n";
+    }
+    if (errors != 0) {
+        throw CPackError("the configuration " + name + " has " + std::to_string(errors) +
+                             (errors == 1 ? " error" : " errors"),
+                         configurationError ? kExitConfiguration : kExitSetupMissing);
+    }
+    return warnings;
+}
+
+}  // namespace sfxpack

@@ -1,0 +1,24 @@
+#pragma once
+// Runs the configuration check for `build`, `check` and `verify`, prints
+// one line per finding and turns errors into a CPackError with the exit
+// code of their class.
+#include <iosfwd>
+#include <string>
+
+#include "packager/ConfigCheck.h"
+
+namespace sfxpack {
+
+struct ConfigReportOptions {
+    bool strict = false;             // warnings count as errors
+    bool allowMissingSetup = false;  // a missing setup program is a warning
+    bool quiet = false;              // warnings are not printed
+};
+
+// `text` is the configuration as UTF-8; `name` names it in the messages.
+// `package` may be null: setup programs are then not looked up. Returns the
+// number of warnings printed; throws when there is an error.
+size_t ReportConfiguration(const std::string& text, const std::string& name, const CPackageNames* package,
+                           const ConfigReportOptions& options, std::ostream& log);
+
+}  // namespace sfxpack

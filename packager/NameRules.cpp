@@ -1,0 +1,85 @@
+#include "packager/NameRules.h"
+
+#include <clocale>
+#include <cwctype>
+#include <locale.h>
+#include <wctype.h>
+
+#include "orelib/Utf8.h"
+
+namespace sfxpack {
+
+namespace {
+
+// Device names Windows keeps in every folder, with or without an extension.
+const char* const kDeviceNames[] = {
+    "CON",  "PRN",  "AUX",  "NUL",  "CONIN$", "CONOUT$", "COM1", "COM2", "COM3", "COM4",
+    "COM5", "COM6", "COM7", "COM8", "COM9",   "LPT1",    "LPT2", "LPT3", "LPT4", "LPT5",
+    "LPT6", "LPT7", "LPT8", "LPT9",
+};
+
+const char kForbiddenCharacters[] = "<>:\"|?*\\";
+
+std::u32string Decode(const std::string& name, bool* valid) {
+    std::wstring wide;
+    *valid = orelib::Utf8ToWide(reinterpret_cast<const uint8_t*>(name.data()), name.size(), &wide);
+    std::u32string out;
+    static_assert(sizeof(wchar_t) == 4, "the packager runs where wchar_t holds a code point");
+    for (wchar_t c : wide) out.push_back(static_cast<char32_t>(c));
+    return out;
+}
+
+// The C.UTF-8 locale's simple upper-case mapping; ASCII only if the system
+// lacks that locale.
+char32_t Upper(char32_t c) {
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    if (utf8 != static_cast<locale_t>(0)) return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), utf8));
+    return c >= U'a' && c <= U'z' ? c - 32 : c;
+}
+
+std::string Hex(unsigned char c) {
+    const char digits[] = "0123456789ABCDEF";
+    return std::string("0x") + digits[c >> 4] + digits[c & 15];
+}
+
+}  // namespace
+
+std::string CheckWindowsName(const std::string& name) {
+    bool valid = false;
+    const std::u32string text = Decode(name, &valid);
+    if (!valid) return "the name is not valid UTF-8";
+    if (name.empty()) return "the name is empty";
+    for (unsigned char c : name) {
+        if (c < 0x20) return "the name holds the control character " + Hex(c);
+        for (const char* f = kForbiddenCharacters; *f != '\0'; ++f) {
+            if (c == static_cast<unsigned char>(*f)) {
+                return std::string("the name holds the character ") + *f +
+                       ", which Windows does not allow in names";
+            }
+        }
+    }
+    if (name.back() == '.' || name.back() == ' ') {
+        return std::string("the name ends in a ") + (name.back() == '.' ? "dot" : "space") +
+               ", which Windows drops";
+    }
+    // "con.txt" and "CON .log" open the device too: compare what comes
+    // before the first dot, without trailing spaces.
+    std::string stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& c : stem) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
+    for (const char* device : kDeviceNames) {
+        if (stem == device) return "the name is the reserved device name " + stem + " on Windows";
+    }
+    return std::string();
+}
+
+std::u32string WindowsNameKey(const std::string& name) {
+    bool valid = false;
+    std::u32string key = Decode(name, &valid);
+    for (char32_t& c : key) c = Upper(c);
+    return key;
+}
+
+}  // namespace sfxpack

@@ -1,0 +1,157 @@
+#include "packager/PackageFolder.h"
+
+#include <algorithm>
+#include <map>
+#include <sys/stat.h>
+
+#include "orelib/Utf8.h"
+#include "packager/NameRules.h"
+#include "packager/PackError.h"
+
+namespace sfxpack {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// 100 ns intervals between 1601-01-01 and 1970-01-01.
+constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
+
+// A path as it can be shown on a terminal: control characters as \xNN, and
+// every non-ASCII byte too when the path is not valid UTF-8.
+std::string Printable(const std::string& path) {
+    std::wstring wide;
+    const bool utf8 = orelib::Utf8ToWide(reinterpret_cast<const uint8_t*>(path.data()), path.size(), &wide);
+    std::string out;
+    for (unsigned char c : path) {
+        if (c < 0x20 || c == 0x7F || (!utf8 && c >= 0x80)) {
+            const char digits[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += digits[c >> 4];
+            out += digits[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string Quote(const std::string& path) { return "'" + Printable(path) + "'"; }
+
+[[noreturn]] void Refuse(const std::string& path, const std::string& why) {
+    throw CPackError("cannot pack " + Quote(path) + ": " + why);
+}
+
+uint64_t FileTimeOf(const struct stat& info, std::optional<int64_t> latestSeconds) {
+    int64_t seconds = info.st_mtim.tv_sec;
+    int64_t nanoseconds = info.st_mtim.tv_nsec;
+    if (latestSeconds && (seconds > *latestSeconds || (seconds == *latestSeconds && nanoseconds > 0))) {
+        seconds = *latestSeconds;
+        nanoseconds = 0;
+    }
+    // Before 1601 cannot be stored; such a time becomes the earliest one.
+    const int64_t since1601 = seconds + static_cast<int64_t>(kUnixEpochAsFileTime / 10000000);
+    if (since1601 < 0) return 0;
+    return static_cast<uint64_t>(since1601) * 10000000 + static_cast<uint64_t>(nanoseconds / 100);
+}
+
+bool IsInside(const fs::path& target, const fs::path& root) {
+    auto t = target.begin();
+    for (auto r = root.begin(); r != root.end(); ++r, ++t) {
+        if (t == target.end() || *t != *r) return false;
+    }
+    return true;
+}
+
+class CScanner {
+public:
+    CScanner(const fs::path& root, std::optional<int64_t> latestSeconds)
+        : m_root(root), m_canonicalRoot(fs::canonical(root)), m_latest(latestSeconds) {}
+
+    void Scan(const fs::path& dir, const std::string& prefix) {
+        std::map<std::u32string, std::string> seen;  // Windows key -> first name
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            names.push_back(it->path().filename().native());
+        }
+        if (ec) Refuse(prefix.empty() ? dir.string() : prefix, "cannot read the folder: " + ec.message());
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names) {
+            const std::string path = prefix + name;
+            const std::string problem = CheckWindowsName(name);
+            if (!problem.empty()) Refuse(path, problem);
+            const auto [at, fresh] = seen.emplace(WindowsNameKey(name), name);
+            if (!fresh) {
+                Refuse(path, "Windows would take it and " + Quote(prefix + at->second) +
+                                 " for the same file (names differ only in case)");
+            }
+            Add(dir / name, path);
+        }
+    }
+
+    std::vector<PackItem> Take() {
+        std::sort(m_items.begin(), m_items.end(),
+                  [](const PackItem& a, const PackItem& b) { return a.path < b.path; });
+        return std::move(m_items);
+    }
+
+private:
+    void Add(const fs::path& full, const std::string& path) {
+        struct stat info;
+        if (::lstat(full.c_str(), &info) != 0) Refuse(path, "cannot read its status");
+        fs::path source = full;
+        if (S_ISLNK(info.st_mode)) {
+            std::error_code ec;
+            const fs::path target = fs::canonical(full, ec);
+            if (ec) Refuse(path, "it is a symbolic link that points to nothing");
+            if (!IsInside(target, m_canonicalRoot)) {
+                Refuse(path, "it is a symbolic link to " + Quote(target.string()) +
+                                 ", outside the folder");
+            }
+            if (::stat(target.c_str(), &info) != 0) Refuse(path, "cannot read its link's target");
+            if (!S_ISREG(info.st_mode)) {
+                Refuse(path, "it is a symbolic link to something other than a file (links to "
+                             "folders are not packed; put the folder there)");
+            }
+            source = target;
+        }
+        PackItem item;
+        item.path = path;
+        item.source = source;
+        item.fileTime = FileTimeOf(info, m_latest);
+        if (S_ISDIR(info.st_mode)) {
+            item.isFolder = true;
+            item.attributes = kAttributeDirectory;
+            m_items.push_back(item);
+            Scan(full, path + "/");
+            return;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            const char* kind = S_ISFIFO(info.st_mode)   ? "a named pipe (FIFO)"
+                               : S_ISSOCK(info.st_mode) ? "a socket"
+                               : S_ISCHR(info.st_mode)  ? "a character device"
+                               : S_ISBLK(info.st_mode)  ? "a block device"
+                                                        : "not a regular file";
+            Refuse(path, std::string("it is ") + kind + "; only files and folders can be packed");
+        }
+        item.size = static_cast<uint64_t>(info.st_size);
+        item.attributes = kAttributeArchive | ((info.st_mode & S_IWUSR) ? 0 : kAttributeReadOnly);
+        m_items.push_back(item);
+    }
+
+    fs::path m_root;
+    fs::path m_canonicalRoot;
+    std::optional<int64_t> m_latest;
+    std::vector<PackItem> m_items;
+};
+
+}  // namespace
+
+std::vector<PackItem> ScanPackageFolder(const fs::path& folder, std::optional<int64_t> latestSeconds) {
+    CScanner scanner(folder, latestSeconds);
+    scanner.Scan(folder, "");
+    return scanner.Take();
+}
+
+}  // namespace sfxpack

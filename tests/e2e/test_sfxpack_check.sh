@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# The configuration check and the output guards through the command line:
+# each case the stub would only fail on the customer's machine (or silently
+# misread) ends with a line naming it, the exit code of its class, no output
+# file and the inputs untouched; warnings become errors with --strict.
+# Also: an interrupted build leaves nothing, --version and COMMAND --help.
+source "$(dirname "$0")/lib.sh"
+
+mkdir -p "$T/pkg/product" "$T/out" "$T/tmp"
+printf 'MZ' >"$T/pkg/setup.exe"
+printf 'x' >"$T/pkg/product/pkg.msi"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/good.ini"
+(cd "$T/pkg" && 7zz a -t7z -bd -y "$T/pkg.7z" setup.exe product >/dev/null) || fail "cannot make the archive"
+out="$T/out/setup.exe"
+export TMPDIR="$T/tmp"
+
+inputs_sum() {
+  find "$T/pkg" "$T" -maxdepth 1 -type f \( -name '*.ini' -o -name '*.7z' \) -print0 | sort -z | xargs -0 cat |
+    cat - "$STUB" "$T/pkg/setup.exe" "$T/pkg/product/pkg.msi" | sha256sum
+}
+BEFORE="$(inputs_sum)"
+
+# $1: expected exit code, $2: text stderr must contain; the rest: sfxpack arguments.
+refused() {
+  local code="$1" needle="$2" rc=0
+  shift 2
+  "$SFXPACK" "$@" >"$T/stdout" 2>"$T/stderr" || rc=$?
+  [ "$rc" -eq "$code" ] || fail "sfxpack $* exited $rc, not $code: $(cat "$T/stderr")"
+  grep -qF -- "$needle" "$T/stderr" || fail "sfxpack $*: no '$needle' in: $(cat "$T/stderr")"
+  tail -n 1 "$T/stderr" | grep -q '^sfxpack: error: ' || fail "last line is no error: $(cat "$T/stderr")"
+  [ -z "$(ls -A "$T/out")" ] || fail "sfxpack $*: left in the output folder: $(ls -A "$T/out")"
+  [ -z "$(ls -A "$T/tmp")" ] || fail "sfxpack $*: left in the temporary folder: $(ls -A "$T/tmp")"
+  [ "$(inputs_sum)" = "$BEFORE" ] || fail "sfxpack $* changed an input"
+  echo "ok ($rc): $(grep -F -- "$needle" "$T/stderr" | head -n 1)"
+}
+
+# Writes $T/c.ini from printf-style text.
+config() { printf "$1" >"$T/c.ini"; BEFORE="$(inputs_sum)"; }
+
+build=(build --stub "$STUB" --config "$T/c.ini" -o "$out")
+
+# Errors: the setup program the stub would start is not in the package, or
+# is a name the stub refuses.
+config '[main]\nSetupFileName=install.exe\n'
+refused 4 "c.ini':2: error: SetupFileName 'install.exe'" "${build[@]}" --dir "$T/pkg"
+refused 4 "'install.exe'" "${build[@]}" --archive "$T/pkg.7z"
+refused 4 "'install.exe'" check --config "$T/c.ini" --dir "$T/pkg"
+config '[main]\nSetupFileName=setup.exe\nSetupFileName64=setup64.exe\n'
+refused 4 "SetupFileName64 'setup64.exe'" "${build[@]}" --dir "$T/pkg"
+config '[main]\n[LANG_de-DE]\nProductName=P\nSetupFileName=setup_de.exe\n'
+refused 4 "(for [LANG_de-DE])" "${build[@]}" --dir "$T/pkg"
+config '[main]\nSetupFileName=..\\setup.exe\n'
+refused 3 "not a plain relative name" "${build[@]}" --dir "$T/pkg"
+
+# Found where the stub looks: under product\, and without regard to case.
+config '[main]\nSetupFileName=PKG.MSI\n'
+"$SFXPACK" check --strict --config "$T/c.ini" --dir "$T/pkg" >/dev/null || fail "product\\pkg.msi not found"
+"$SFXPACK" check --strict --config "$T/c.ini" --archive "$T/pkg.7z" >/dev/null || fail "product\\pkg.msi not found in the archive"
+
+# Warnings: the build goes on and says so; --strict refuses.
+while IFS='|' read -r text needle; do
+  config "$text"
+  "$SFXPACK" "${build[@]}" --dir "$T/pkg" 2>"$T/stderr" || fail "warning case failed: $(cat "$T/stderr")"
+  grep -qF -- "warning: " "$T/stderr" && grep -qF -- "$needle" "$T/stderr" || fail "no warning '$needle': $(cat "$T/stderr")"
+  rm -f "$out"
+  refused 3 "$needle" "${build[@]}" --dir "$T/pkg" --strict
+done <<'CASES'
+[main]\nProductNmae=Demo\n|did you mean 'ProductName'
+[Mian]\nProductName=Demo\n|did you mean [main]
+[main]\nSfxProgressVisible=yes\n|reads it as 0
+[main]\nSetupShow=hidden\n|reads it as 0
+[LANG_german]\nProductName=Deutsch\n|'german'
+[main]\nProductName=P\n[LANG_fr-FR]\n|not offered
+[main]\nSetupFileName=product\\pkg.msi\n  ;note=1\n|first column
+CASES
+
+# -o onto an input, or into the packed folder: refused, input untouched.
+config '[main]\n'
+cp "$STUB" "$T/stub.exe"
+BEFORE="$(inputs_sum)"
+refused 1 "is the stub" build --stub "$T/stub.exe" --config "$T/good.ini" --dir "$T/pkg" -o "$T/stub.exe"
+cmp -s "$STUB" "$T/stub.exe" || fail "the stub changed"
+refused 1 "is the configuration" build --stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" -o "$T/good.ini"
+refused 1 "is the configuration" build --stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" -o "$T/./good.ini"
+refused 1 "is the archive" build --stub "$STUB" --config "$T/good.ini" --archive "$T/pkg.7z" -o "$T/pkg.7z"
+ln -sf "$T/pkg.7z" "$T/link.7z"
+refused 1 "is the archive" build --stub "$STUB" --config "$T/good.ini" --archive "$T/pkg.7z" -o "$T/link.7z"
+printf 'pw\n' >"$T/pw.ini"
+BEFORE="$(inputs_sum)"
+refused 1 "is the password file" build --stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" --password-file "$T/pw.ini" -o "$T/pw.ini"
+refused 1 "inside the folder" build --stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" -o "$T/pkg/product/setup.exe"
+[ ! -e "$T/pkg/product/setup.exe" ] || fail "output written into the packed folder"
+
+# A missing output folder is found before anything is packed: a folder whose
+# packing would be refused (a name Windows cannot hold) gets that far only
+# when the output folder exists.
+mkdir -p "$T/unsafe"
+printf 'MZ' >"$T/unsafe/setup.exe"
+printf 'x' >"$T/unsafe/a:b.txt"
+refused 1 "does not exist" build --stub "$STUB" --config "$T/good.ini" --dir "$T/unsafe" -o "$T/no/such/setup.exe"
+rc=0
+"$SFXPACK" build --stub "$STUB" --config "$T/good.ini" --dir "$T/unsafe" -o "$out" 2>"$T/stderr" || rc=$?
+[ "$rc" -ne 0 ] && ! grep -q 'does not exist' "$T/stderr" || fail "the unsafe folder was not refused: $(cat "$T/stderr")"
+[ -z "$(ls -A "$T/out")" ] || fail "left in the output folder: $(ls -A "$T/out")"
+
+# The complete example configuration passes the strictest check.
+mkdir -p "$T/demo"
+cp -r "$SFX_SOURCE/demo/package/." "$T/demo/"
+printf 'MZ' >"$T/demo/probe.exe"
+"$SFXPACK" check --strict --config "$SFX_SOURCE/demo/config-complete.ini" --dir "$T/demo" ||
+  fail "demo/config-complete.ini does not pass the check"
+
+# SIGTERM in the middle of packing a large folder: nothing is left behind.
+mkdir -p "$T/big"
+printf 'MZ' >"$T/big/setup.exe"
+head -c 48000000 /dev/urandom >"$T/big/data.bin"
+"$SFXPACK" build --stub "$STUB" --config "$T/good.ini" --dir "$T/big" -o "$out" 2>"$T/stderr" &
+pid=$!
+for _ in $(seq 100); do
+  [ -n "$(ls -A "$T/tmp")" ] && [ -n "$(ls -A "$T/out")" ] && break
+  sleep 0.1
+done
+[ -n "$(ls -A "$T/tmp")" ] || fail "the build made no scratch folder"
+sleep 0.5
+kill -TERM "$pid"
+rc=0
+wait "$pid" || rc=$?
+[ "$rc" -eq 143 ] || fail "the build ended with $rc, not by SIGTERM (143)"
+[ -z "$(ls -A "$T/out")" ] || fail "left in the output folder after SIGTERM: $(ls -A "$T/out")"
+[ -z "$(ls -A "$T/tmp")" ] || fail "left in the temporary folder after SIGTERM: $(ls -A "$T/tmp")"
+echo "ok: SIGTERM left nothing"
+
+# Everyday conventions.
+"$SFXPACK" --version | grep -q '^sfxpack .*7-Zip archive library [0-9]' || fail "--version names no library version"
+for command in build check inspect verify; do
+  "$SFXPACK" "$command" --help >"$T/help" || fail "$command --help failed"
+  grep -q "^sfxpack $command" "$T/help" && grep -q '^exit codes:' "$T/help" || fail "$command --help: $(head -n 3 "$T/help")"
+done
+echo "check ok"

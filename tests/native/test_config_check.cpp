@@ -1,0 +1,119 @@
+// The configuration check: one case per fault class the stub would silently
+// misread, each expecting exactly the one finding it causes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "packager/ConfigCheck.h"
+
+using sfxpack::ConfigFinding;
+using sfxpack::FindingClass;
+using sfxpack::Severity;
+
+namespace {
+
+struct Case {
+    const char* name;
+    const wchar_t* config;
+    std::vector<const wchar_t*> package;  // files of the package
+    bool allowMissing;
+    // Expected: no finding when `needle` is null; else exactly one.
+    const char* needle;
+    Severity severity;
+    size_t line;
+    FindingClass kind;
+};
+
+constexpr Severity W = Severity::Warning;
+constexpr Severity E = Severity::Error;
+constexpr FindingClass C = FindingClass::Configuration;
+constexpr FindingClass M = FindingClass::SetupMissing;
+
+const Case kCases[] = {
+    {"complete", L"[main]\nCulture=de-DE\nProductName=P\nShowUnzipLanguageDlg=0\nSfxProgressPretty=1\n"
+                 L"SfxProgressVisible=1\nSetupShow=1\nSetupFileName=setup.exe\nSetupFileName64=setup64.exe\n"
+                 L"SetupParams=/quiet\n[LANG_de-DE]\nProductName=P\nProgressTitle=%d %% T\nProgressText=T\n"
+                 L"StartSetup=S\nSetupShow=0\nSetupParams=/lang de\n",
+     {L"setup.exe", L"setup64.exe"}, false, nullptr, W, 0, C},
+    {"misspelt key", L"[main]\nProductNmae=x\n", {L"setup.exe"}, false, "did you mean 'ProductName'", W, 2, C},
+    {"misspelt section", L"[Mian]\nSetupFileName=setup.exe\n", {L"setup.exe"}, false, "did you mean [main]", W, 1, C},
+    {"flag read as 0", L"[main]\nSfxProgressVisible=yes\n", {L"setup.exe"}, false, "reads it as 0", W, 2, C},
+    {"show read as 0", L"[main]\nSetupShow=hidden\n", {L"setup.exe"}, false, "reads it as 0", W, 2, C},
+    {"number with a tail", L"[main]\nSetupShow=1x\n", {L"setup.exe"}, false, "reads it as 1", W, 2, C},
+    {"flag out of range", L"[main]\nShowUnzipLanguageDlg=2\n", {L"setup.exe"}, false, "1 turns it on", W, 2, C},
+    {"unknown culture", L"[LANG_german]\nProductName=x\n", {L"setup.exe"}, false, "'german'", W, 1, C},
+    {"culture slip", L"[LANG_de_DE]\nProductName=x\n", {L"setup.exe"}, false, "did you mean [LANG_de-DE]", W, 1, C},
+    {"language without keys", L"[main]\n[LANG_fr-FR]\n[main]\nProductName=x\n", {L"setup.exe"}, false,
+     "not offered", W, 2, C},
+    {"setup missing", L"[main]\nSetupFileName=install.exe\n", {L"setup.exe"}, false, "not in the package", E, 2, M},
+    {"setup missing allowed", L"[main]\nSetupFileName=install.exe\n", {L"setup.exe"}, true, "not in the package", W,
+     2, M},
+    {"default setup missing", L"", {L"install.exe"}, false, "'setup.exe', the default, (for [main])", E, 0, M},
+    {"names without case", L"[main]\nSetupFileName=SETUP.EXE\n", {L"Setup.exe"}, false, nullptr, W, 0, C},
+    {"under product", L"[main]\nSetupFileName=pkg.msi\n", {L"product/pkg.msi"}, false, nullptr, W, 0, C},
+    {"backslash path", L"[main]\nSetupFileName=sub\\pkg.msi\n", {L"sub/pkg.msi"}, false, nullptr, W, 0, C},
+    {"64-bit setup missing", L"[main]\nSetupFileName64=setup64.exe\n", {L"setup.exe"}, false, "SetupFileName64", E,
+     2, M},
+    {"language setup missing", L"[main]\n[LANG_de-DE]\nSetupFileName=setup_de.exe\n", {L"setup.exe"}, false,
+     "(for [LANG_de-DE])", E, 3, M},
+    {"name leaves the folder", L"[main]\nSetupFileName=..\\evil.exe\n", {L"setup.exe"}, false,
+     "not a plain relative name", E, 2, C},
+    {"empty name", L"[main]\nSetupFileName=\n", {L"setup.exe"}, false, "is empty", E, 2, C},
+    {"shell-started", L"[main]\nSetupFileName=readme.txt\n", {L"readme.txt"}, false, "file associations", W, 2, C},
+    {"main key in a language", L"[LANG_de-DE]\nCulture=de-DE\n", {L"setup.exe"}, false, "only in [main]", W, 2, C},
+    {"language key in main", L"[main]\nProgressTitle=x\n", {L"setup.exe"}, false, "only in [LANG_", W, 2, C},
+    {"key before any section", L"ProductName=x\n[main]\n", {L"setup.exe"}, false, "before any section", W, 1, C},
+    {"indented comment", L"[main]\n  ;x=1\n", {L"setup.exe"}, false, "first column", W, 2, C},
+    {"byte-order mark", L"\uFEFF[main]\n", {L"setup.exe"}, false, "byte-order mark", W, 1, C},
+    {"key given twice", L"[main]\nSetupShow=1\nSetupShow=0\n", {L"setup.exe"}, false, "again on line 3", W, 2, C},
+    {"lines counted over CR LF", L"[main]\r\n\r\nProductNmae=x\r\n", {L"setup.exe"}, false, "ProductNmae", W, 3, C},
+};
+
+class ConfigCheck : public ::testing::TestWithParam<Case> {};
+
+}  // namespace
+
+TEST_P(ConfigCheck, FindsExactlyTheFault) {
+    const Case& c = GetParam();
+    sfxpack::CPackageNames package;
+    for (const wchar_t* file : c.package) package.Add(file);
+    sfxpack::ConfigCheckOptions options;
+    options.package = &package;
+    options.allowMissingSetup = c.allowMissing;
+    const std::vector<ConfigFinding> findings = sfxpack::CheckConfiguration(c.config, options);
+    std::string all;
+    for (const ConfigFinding& f : findings) all += sfxpack::FormatFinding(f, "c.ini", false) + "\n";
+    if (!c.needle) {
+        EXPECT_TRUE(findings.empty()) << all;
+        return;
+    }
+    ASSERT_EQ(1u, findings.size()) << all;
+    EXPECT_NE(std::string::npos, findings[0].message.find(c.needle)) << all;
+    EXPECT_EQ(c.severity, findings[0].severity) << all;
+    EXPECT_EQ(c.line, findings[0].line) << all;
+    EXPECT_EQ(c.kind, findings[0].kind) << all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ConfigCheck, ::testing::ValuesIn(kCases), [](const auto& info) {
+    std::string name = info.param.name;
+    for (char& ch : name) {
+        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    }
+    return name;
+});
+
+TEST(ConfigCheckFormat, StrictTurnsWarningsIntoErrorsAndWithoutPackageNothingIsLookedUp) {
+    const std::vector<ConfigFinding> findings =
+        sfxpack::CheckConfiguration(L"[main]\nSetupFileName=absent.exe\nProductNmae=x\n", {});
+    ASSERT_EQ(1u, findings.size());
+    EXPECT_EQ("c.ini:3: warning: " + findings[0].message, sfxpack::FormatFinding(findings[0], "c.ini", false));
+    EXPECT_EQ("c.ini:3: error: " + findings[0].message, sfxpack::FormatFinding(findings[0], "c.ini", true));
+}
+
+TEST(ConfigCheckFormat, NameDistanceCountsSwapsAsOneEditAndIgnoresCase) {
+    EXPECT_EQ(0u, sfxpack::NameDistance(L"SetupShow", L"setupshow"));
+    EXPECT_EQ(1u, sfxpack::NameDistance(L"Mian", L"main"));
+    EXPECT_EQ(1u, sfxpack::NameDistance(L"SetupFileNam", L"SetupFileName"));
+    EXPECT_EQ(2u, sfxpack::NameDistance(L"ab", L""));
+}
