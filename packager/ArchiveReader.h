@@ -13,8 +13,8 @@ namespace sfxpack {
 
 struct ArchiveInfo {
     // Coder names the archive uses, each once, in the order the library
-    // lists them ("LZMA2", "BCJ2", "7zAES", ...). An ID the packager does not
-    // know is shown as "method 0x<hex id>".
+    // lists them ("LZMA2", "BCJ2", "7zAES", "PPMD", ...). An ID without a
+    // name is shown in hex, as the library prints it ("0401FF").
     std::vector<std::string> methods;
     // The headers are encrypted: nothing can be listed without the password
     // (the stub cannot open such an archive at all).
