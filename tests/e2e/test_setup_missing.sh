@@ -18,23 +18,6 @@ run_setup "$T/setup.exe" /q
 expect_exit 0x20001005
 assert_no_working_folder_left
 
-# Names that lead out of the working folder are refused before anything
-# starts, even where a program waits under that name.
-cp "$PROBE" "$(wine_temp_dir)/probe-outside.exe"
-cp "$PROBE" "$WINEPREFIX/drive_c/windows/temp/probe-outside.exe"
-export SFX_PROBE_REPORT="$(winpath "$T")\\outside.txt"
-for name in '..\probe-outside.exe' 'product\..\..\probe-outside.exe' 'product\...\probe-outside.exe'; do
-  printf '[main]\nSetupFileName=%s\n' "$name" >"$T/outside.ini"
-  pack --config "$T/outside.ini" --dir "$T/pkg" -o "$T/outside.exe" >/dev/null 2>&1 ||
-    fail "cannot build a package that names $name"
-  run_setup "$T/outside.exe" /q
-  expect_exit 0x20001005
-  [ ! -e "$T/outside.txt" ] || fail "$name started a program outside the working folder"
-  assert_no_working_folder_left
-done
-rm -f "$(wine_temp_dir)/probe-outside.exe" "$WINEPREFIX/drive_c/windows/temp/probe-outside.exe"
-unset SFX_PROBE_REPORT
-
 # Visible: read the box while it is open, look for the folder, then answer it.
 temp="$(wine_temp_dir)"
 find "$temp" -maxdepth 1 -name 'ktv*' -printf '%f\n' | sort >"$T/folders-before.txt"
