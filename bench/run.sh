@@ -46,7 +46,9 @@ fi
 # compression, so several LZMA2 chunks), and a small one for start-up.
 MIXED="$WORK/mixed-$BENCH_MB"
 if [ ! -f "$MIXED.done" ]; then
-  SFX_PROBE="$PROBE" python3 "$ROOT/bench/make_mixed.py" "$MIXED" "$BENCH_MB"
+  rm -rf "$MIXED"
+  "$ROOT/scripts/make-mixed-folder.sh" "$MIXED" "$BENCH_MB" >/dev/null
+  cp "$PROBE" "$MIXED/setup.exe"  # the setup program the configuration names
   touch "$MIXED.done"
 fi
 printf '[main]\r\nSetupFileName=setup.exe\r\n' >"$WORK/config.ini"
