@@ -7,7 +7,7 @@
 #include "dialog/SetupCommand.h"
 #include "framework/WinApp.h"
 #include "orelib/win32/ErrorText.h"
-#include "orelib/win32/FolderLock.h"
+#include "orelib/win32/WorkingFolder.h"
 #include "orelib/win32/Process.h"
 #include "resources/resource.h"
 
@@ -39,7 +39,7 @@ void CSelfExtractingDlg::StartSetupProgram() {
 
     SetupJob job;
     job.notifyWindow = m_hWnd;
-    job.workingFolder = m_workingFolder;
+    job.workingFolder = m_ownedFolder;
     job.setupFile = command.file;
     job.commandLine = command.parameters;
     job.showCommand = settings.showCommand;
@@ -49,7 +49,7 @@ void CSelfExtractingDlg::StartSetupProgram() {
     // disabled): clean up and report it like a program that could not start.
     DWORD code = GetLastError();
     if (code == 0) code = static_cast<DWORD>(E_FAIL);
-    orelib::DeleteWorkingFolder(m_workingFolder);
+    if (m_ownedFolder) m_ownedFolder->Delete();
     ShowLaunchError(code, command.file);
     m_exitCode = kExitLaunchFailed;
     EndDialog(IDOK);

@@ -5,13 +5,22 @@
 #include <cstdint>
 #include <string>
 
+namespace orelib {
+class CWorkingFolder;
+}
+
 // What the dialog hands to CExtractThread::StartExtraction.
 struct ExtractParams {
     HWND notifyWindow = nullptr;  // receives every message; null: nothing is posted,
                                   // and every question counts as answered 0
     std::wstring archivePath;     // the running executable, which holds the archive
     std::wstring targetFolder;    // where the items go
-    bool deleteOnFailure = false; // remove targetFolder after a failure or a cancel
+    // Normal mode: the owner of targetFolder, the run's own folder, which
+    // must exist (it is never made again) and which the worker deletes after
+    // a failure or a cancel. Null in extract-only mode: targetFolder is then
+    // made where missing, refused when it or a folder on the way to it is a
+    // link, held while extracting, and never deleted.
+    orelib::CWorkingFolder* ownedFolder = nullptr;
 };
 
 // Kinds of ExtractError.

@@ -33,6 +33,7 @@ public:
     int m_stops = 0;
     int m_waits = 0;
     int m_locationRequests = 0;
+    int m_relocations = 0;
     uint64_t m_requiredBytes = 0;
     std::vector<ExtractParams> m_params;
 
@@ -65,6 +66,10 @@ protected:
         m_requiredBytes = requiredBytes;
         return m_chooseNewLocation;
     }
+    bool RelocateWorkingFolder() override {
+        ++m_relocations;
+        return true;
+    }
 };
 
 class SelfExtractingDlgTest : public AppTest {
@@ -88,7 +93,7 @@ TEST_F(SelfExtractingDlgTest, HiddenDialogStartsAtOnceWithTheRunsParameters) {
     const ExtractParams& params = dialog.m_params[0];
     EXPECT_NE(params.notifyWindow, nullptr);
     EXPECT_EQ(params.targetFolder, L"C:\\work\\folder");
-    EXPECT_TRUE(params.deleteOnFailure);
+    EXPECT_EQ(params.ownedFolder, &theApp.m_ownedFolder);
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     EXPECT_EQ(params.archivePath, self);
@@ -101,7 +106,7 @@ TEST_F(SelfExtractingDlgTest, ExtractOnlyKeepsFilesOnFailure) {
     dialog.m_onStart = [](CScriptedDlg& d) { d.PostMessage(WM_SFX_EXTRACT_DONE); };
     EXPECT_EQ(dialog.DoModal(), IDOK);  // the message box reads 0 in quiet mode
     ASSERT_EQ(dialog.m_starts, 1);
-    EXPECT_FALSE(dialog.m_params[0].deleteOnFailure);
+    EXPECT_EQ(dialog.m_params[0].ownedFolder, nullptr);
     EXPECT_EQ(dialog.m_exitCode, 0u);
 }
 
@@ -472,7 +477,8 @@ TEST_F(SelfExtractingDlgTest, DiskFullWithANewLocationRestartsFromZero) {
     EXPECT_EQ(dialog.m_starts, 2);
     EXPECT_EQ(dialog.m_waits, 1);  // the old worker is waited for first
     ASSERT_EQ(dialog.m_params.size(), 2u);
-    EXPECT_TRUE(dialog.m_params[1].deleteOnFailure);
+    EXPECT_EQ(dialog.m_params[1].ownedFolder, &theApp.m_ownedFolder);
+    EXPECT_EQ(dialog.m_relocations, 1);
     EXPECT_EQ(statusAfterRestart, L"Preparing files for installation...");
     EXPECT_EQ(positionAfterRestart, 0);
     EXPECT_EQ(dialog.m_exitCode, 0u);

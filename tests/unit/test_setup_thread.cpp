@@ -10,6 +10,7 @@
 #include "dialog/SetupThread.h"
 #include "dialog/SfxMessages.h"
 #include "orelib/win32/Process.h"
+#include "tests/unit/OwnedFolder.h"
 #include "tests/unit/TempFolder.h"
 
 namespace {
@@ -46,13 +47,16 @@ private:
     HWND m_window = nullptr;
 };
 
-// A working folder as extraction leaves it: a read-only file and a nested folder.
-void FillWorkingFolder(const CTempFolder& folder) {
-    CreateDirectoryW((folder / L"sub").c_str(), nullptr);
-    CreateDirectoryW((folder / L"sub\\deeper").c_str(), nullptr);
-    ASSERT_TRUE(CTempFolder::WriteFile(folder / L"sub\\deeper\\data.bin", "data"));
-    ASSERT_TRUE(CTempFolder::WriteFile(folder / L"locked.txt", "ro"));
-    SetFileAttributesW((folder / L"locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+// A run's own folder in `scratch` as extraction leaves it: a read-only file
+// and a nested folder.
+void FillWorkingFolder(const CTempFolder& scratch, orelib::CWorkingFolder& owned) {
+    ASSERT_EQ(MakeOwnedFolder(owned, scratch / L"ktvsetupjob"), S_OK);
+    const std::wstring folder = owned.Path();
+    CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\sub\\deeper").c_str(), nullptr);
+    ASSERT_TRUE(CTempFolder::WriteFile(folder + L"\\sub\\deeper\\data.bin", "data"));
+    ASSERT_TRUE(CTempFolder::WriteFile(folder + L"\\locked.txt", "ro"));
+    SetFileAttributesW((folder + L"\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
 }
 
 std::wstring Cmd() { return orelib::CombinePath(orelib::GetSystemDir(), L"cmd.exe"); }
@@ -60,13 +64,15 @@ std::wstring Cmd() { return orelib::CombinePath(orelib::GetSystemDir(), L"cmd.ex
 }  // namespace
 
 TEST(SetupThread, ReportsTheExitCodeAfterStartedAndRemovesTheFolder) {
-    CTempFolder folder;
-    FillWorkingFolder(folder);
+    CTempFolder scratch;
+    orelib::CWorkingFolder owned;
+    FillWorkingFolder(scratch, owned);
+    const std::wstring folder = owned.Path();
     CReceiver receiver;
     CSetupThread thread;
     SetupJob job;
     job.notifyWindow = receiver.Window();
-    job.workingFolder = folder.Path();
+    job.workingFolder = &owned;
     job.setupFile = Cmd();
     job.commandLine = L"/c exit 3010";
     job.showCommand = SW_HIDE;
@@ -83,7 +89,8 @@ TEST(SetupThread, ReportsTheExitCodeAfterStartedAndRemovesTheFolder) {
     EXPECT_EQ(posted[1].lParam, 1);
     // The pause before clean-up: a second at least.
     EXPECT_GE(GetTickCount() - start, 1000u);
-    EXPECT_FALSE(CTempFolder::Exists(folder.Path()));
+    EXPECT_FALSE(CTempFolder::Exists(folder));
+    EXPECT_FALSE(owned.IsHeld());
     EXPECT_EQ(thread.GetErrorFile(), L"");
     thread.WaitForEnd();
 }
@@ -105,14 +112,16 @@ TEST(SetupThread, ExitCodesAboveTheSignedRangePassUnchanged) {
 }
 
 TEST(SetupThread, FailedStartReportsTheErrorAndTheFileAndStillCleansUp) {
-    CTempFolder folder;
-    FillWorkingFolder(folder);
+    CTempFolder scratch;
+    orelib::CWorkingFolder owned;
+    FillWorkingFolder(scratch, owned);
+    const std::wstring folder = owned.Path();
     CReceiver receiver;
     CSetupThread thread;
     SetupJob job;
     job.notifyWindow = receiver.Window();
-    job.workingFolder = folder.Path();
-    job.setupFile = folder / L"missing.exe";
+    job.workingFolder = &owned;
+    job.setupFile = folder + L"\\missing.exe";
     job.commandLine = L"/x";
     ASSERT_TRUE(thread.Start(job));
 
@@ -122,8 +131,9 @@ TEST(SetupThread, FailedStartReportsTheErrorAndTheFileAndStillCleansUp) {
     EXPECT_EQ(posted[0].wParam, static_cast<WPARAM>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(posted[0].lParam, 0);
     thread.WaitForEnd();
-    EXPECT_EQ(thread.GetErrorFile(), folder / L"missing.exe");
-    EXPECT_FALSE(CTempFolder::Exists(folder.Path()));
+    EXPECT_EQ(thread.GetErrorFile(), folder + L"\\missing.exe");
+    EXPECT_FALSE(CTempFolder::Exists(folder));
+    EXPECT_FALSE(owned.IsHeld());
 }
 
 TEST(SetupThread, OtherFileTypesStartThroughTheShell) {
@@ -146,12 +156,15 @@ TEST(SetupThread, OtherFileTypesStartThroughTheShell) {
 }
 
 TEST(SetupThread, AStartedWorkerRefusesASecondStartAndCanRunAgainLater) {
-    CTempFolder first, second;
+    CTempFolder scratch;
+    orelib::CWorkingFolder first, second;
+    ASSERT_EQ(MakeOwnedFolder(first, scratch / L"ktvfirst"), S_OK);
+    ASSERT_EQ(MakeOwnedFolder(second, scratch / L"ktvsecond"), S_OK);
     CReceiver receiver;
     CSetupThread thread;
     SetupJob job;
     job.notifyWindow = receiver.Window();
-    job.workingFolder = first.Path();
+    job.workingFolder = &first;
     job.setupFile = Cmd();
     job.commandLine = L"/c exit 5";
     job.showCommand = SW_HIDE;
@@ -159,16 +172,16 @@ TEST(SetupThread, AStartedWorkerRefusesASecondStartAndCanRunAgainLater) {
     // The one-second pause keeps it running; its job stays as it was, so
     // the folder it removes is still the first one.
     SetupJob other = job;
-    other.workingFolder = second.Path();
+    other.workingFolder = &second;
     other.commandLine = L"/c exit 9";
     EXPECT_FALSE(thread.Start(other));
     std::vector<Posted> posted = receiver.CollectUntilFinished();
     ASSERT_FALSE(posted.empty());
     EXPECT_EQ(posted.back().wParam, 5u);
     thread.WaitForEnd();
-    EXPECT_FALSE(CTempFolder::Exists(first.Path()));
-    EXPECT_TRUE(CTempFolder::Exists(second.Path()));
-    job.workingFolder.clear();
+    EXPECT_FALSE(CTempFolder::Exists(scratch / L"ktvfirst"));
+    EXPECT_TRUE(CTempFolder::Exists(scratch / L"ktvsecond"));
+    job.workingFolder = nullptr;
     job.commandLine = L"/c exit 6";
     ASSERT_TRUE(thread.Start(job));
     posted = receiver.CollectUntilFinished();

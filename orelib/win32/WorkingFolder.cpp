@@ -1,0 +1,149 @@
+#include "orelib/win32/WorkingFolder.h"
+
+#include <aclapi.h>
+#include <winternl.h>
+
+#include <vector>
+
+#include "orelib/win32/DeleteOpenFolder.h"
+#include "orelib/win32/Files.h"
+#include "orelib/win32/PrivateFolder.h"
+#include "orelib/win32/RelativeOpen.h"
+
+namespace orelib {
+
+namespace {
+
+constexpr ULONG kFileCreate = 2;          // FILE_CREATE
+constexpr ULONG kFileDirectoryFile = 1;   // FILE_DIRECTORY_FILE
+
+// What the holder needs: list and fill the folder, read its owner, delete it.
+constexpr ACCESS_MASK kHolderAccess = DELETE | READ_CONTROL | FILE_LIST_DIRECTORY | FILE_ADD_FILE |
+                                      FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES |
+                                      FILE_WRITE_ATTRIBUTES;
+// Reading and writing stay possible, delete is not shared: the folder and
+// every folder above it can then be neither renamed nor removed.
+constexpr ULONG kHolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+bool IsTakenName(HRESULT hr) {
+    return hr == HresultFromWin32(ERROR_ALREADY_EXISTS) || hr == HresultFromWin32(ERROR_FILE_EXISTS);
+}
+
+// The SID of the token's user; empty on failure.
+std::vector<BYTE> TokenUserSid() {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
+    const CHandle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) return {};
+    const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+    return std::vector<BYTE>(static_cast<BYTE*>(sid), static_cast<BYTE*>(sid) + GetLengthSid(sid));
+}
+
+bool OwnerIs(HANDLE handle, bool administrators) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                        nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    bool matches = false;
+    if (owner) {
+        if (administrators) {
+            BYTE sid[SECURITY_MAX_SID_SIZE];
+            DWORD size = sizeof(sid);
+            matches = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
+                      EqualSid(owner, sid);
+        } else {
+            std::vector<BYTE> user = TokenUserSid();
+            matches = !user.empty() && EqualSid(owner, user.data());
+        }
+    }
+    LocalFree(descriptor);
+    return matches;
+}
+
+bool VolumeKeepsAcls(HANDLE handle) {
+    DWORD flags = 0;
+    if (!GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) return false;
+    if (flags & FILE_PERSISTENT_ACLS) return true;
+    // Wine reports no volume flags at all (and keeps security descriptors of
+    // its own); every real Windows volume reports some.
+    return flags == 0 && RunsOnWine();
+}
+
+}  // namespace
+
+HRESULT CWorkingFolder::Create(const std::wstring& parent, bool parentIsUsers, const NameSource& nextName,
+                               int maxTries) {
+    Delete();
+    CHandle parentFolder(CreateFileW(parent.c_str(), FILE_LIST_DIRECTORY | FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE |
+                                                         FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | (parentIsUsers ? FILE_FLAG_OPEN_REPARSE_POINT : 0),
+                                     nullptr));
+    if (!parentFolder) return FailureFromLastError();
+    DWORD attributes = 0;
+    if (!GetHandleAttributes(parentFolder.Get(), &attributes)) return FailureFromLastError();
+    // The user's TEMP may be a link that its owner re-points at will.
+    if (parentIsUsers && !IsPlainFolderAttributes(attributes)) return kFolderIsLink;
+
+    const CSecurityDescriptor ownedByAdministrators(PrivateFolderSddl(true));
+    const CSecurityDescriptor ownedByCreator(PrivateFolderSddl(false));
+    if (!ownedByAdministrators.Get() || !ownedByCreator.Get()) return FailureFromLastError();
+    bool administrators = true;
+    for (int attempt = 0; attempt < maxTries; ++attempt) {
+        const std::wstring name = nextName();
+        if (name.empty()) return E_FAIL;
+        CHandle folder;
+        HRESULT hr = OpenRelative(parentFolder.Get(), name, kHolderAccess, kHolderShare, kFileCreate,
+                                  kFileDirectoryFile,
+                                  (administrators ? ownedByAdministrators : ownedByCreator).Get(), &folder);
+        if (hr == HresultFromWin32(ERROR_INVALID_OWNER) && administrators) {
+            // Only a token that holds Administrators as a possible owner (an
+            // elevated one) may name it; any other keeps itself as the owner,
+            // whose implicit rights the OWNER RIGHTS entry limits.
+            administrators = false;
+            hr = OpenRelative(parentFolder.Get(), name, kHolderAccess, kHolderShare, kFileCreate,
+                              kFileDirectoryFile, ownedByCreator.Get(), &folder);
+        }
+        if (IsTakenName(hr)) continue;  // never someone else's folder
+        if (FAILED(hr)) return hr;
+
+        m_handle = std::move(folder);
+        hr = CheckCreated(administrators);
+        if (SUCCEEDED(hr)) {
+            m_path = GetFinalPath(m_handle.Get());
+            if (m_path.empty()) hr = FailureFromLastError();
+        }
+        if (FAILED(hr)) {
+            // Ours, just made: gone again through its handle.
+            DeleteByHandle(m_handle.Get());
+            m_handle.Reset();
+            m_path.clear();
+        }
+        return hr;
+    }
+    return HresultFromWin32(ERROR_ALREADY_EXISTS);
+}
+
+HRESULT CWorkingFolder::CheckCreated(bool ownedByAdministrators) const {
+    DWORD attributes = 0;
+    if (!GetHandleAttributes(m_handle.Get(), &attributes)) return FailureFromLastError();
+    if (!IsPlainFolderAttributes(attributes)) return kFolderIsLink;
+    if (!OwnerIs(m_handle.Get(), ownedByAdministrators)) return kFolderWrongOwner;
+    if (!VolumeKeepsAcls(m_handle.Get())) return kFolderNoAcls;
+    return S_OK;
+}
+
+bool CWorkingFolder::Delete() {
+    if (!m_handle) return true;
+    const bool result = DeleteOpenFolderTree(m_handle.Get(), true);
+    m_handle.Reset();  // the folder goes with its last handle
+    m_path.clear();
+    return result;
+}
+
+}  // namespace orelib
