@@ -148,7 +148,9 @@ void CExtractThread::ExtractArchive() {
                                &openCallback, extractCallback.Get(), extractCallback.Get(),
                                errorMessage, statistics);
 
-    if (hr != S_OK && !extractCallback->LastMessage().empty())
+    // A cancel is a cancel: what the library reports while it winds down
+    // after one (an item it could no longer make) is not an error of the run.
+    if (hr != S_OK && hr != E_ABORT && !extractCallback->LastMessage().empty())
         throw CMessageFailure{extractCallback->LastMessage()};
     if (hr != S_OK) throw CSystemException(hr);
     if (!errorMessage.IsEmpty()) throw CMessageFailure{errorMessage.Ptr()};

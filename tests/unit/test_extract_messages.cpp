@@ -189,8 +189,7 @@ TEST(ExtractWithoutWindow, PasswordRequestCancels) {
     // The same run with a window that answers extracts everything.
     CDialogStandIn dialog;
     dialog.password = L"Pa55 wörd";
-    ASSERT_EQ(MakeOwnedFolder(owned, target), S_OK);
-    RunExtraction(thread, dialog, Fixture(L"setup_encrypted.exe"), target, &owned);
+    RunExtraction(thread, dialog, Fixture(L"setup_encrypted.exe"), target);
     EXPECT_EQ(CompareTrees(Fixture(L"many"), target), "");
 }
 
