@@ -76,7 +76,7 @@ HRESULT OpenLinkFreeFolder(const std::wstring& path, bool createMissing, CHandle
     std::wstring walked = full.substr(0, rootLength);
     std::wstring rootPath = walked;
     AddBackslash(rootPath);
-    CHandle current(CreateFileW(rootPath.c_str(), FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+    CHandle current(CreateFileW(rootPath.c_str(), FILE_TRAVERSE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!current) return FailureFromLastError();
@@ -89,7 +89,7 @@ HRESULT OpenLinkFreeFolder(const std::wstring& path, bool createMissing, CHandle
         // The last level is held: no delete sharing. Those above it are held
         // only until the next one is open. Opened as whatever is there, so
         // that a link is seen as itself; made as a folder when missing.
-        const ACCESS_MASK access = FILE_TRAVERSE | FILE_READ_ATTRIBUTES | (last ? FILE_LIST_DIRECTORY : 0);
+        const ACCESS_MASK access = FILE_TRAVERSE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY;
         const ULONG share = FILE_SHARE_READ | FILE_SHARE_WRITE | (last ? 0 : FILE_SHARE_DELETE);
         HRESULT hr = OpenRelative(current.Get(), parts[i], access, share, kFileOpen, 0, nullptr, &next);
         if (hr == HresultFromWin32(ERROR_FILE_NOT_FOUND) || hr == HresultFromWin32(ERROR_PATH_NOT_FOUND)) {
@@ -98,9 +98,13 @@ HRESULT OpenLinkFreeFolder(const std::wstring& path, bool createMissing, CHandle
                               &next);
         }
         if (FAILED(hr)) return hr;
+        // Both what the level's folder lists and what was opened must be a
+        // real folder: the listing shows a link that the system followed.
+        DWORD listed = 0;
         DWORD attributes = 0;
-        if (!GetHandleAttributes(next.Get(), &attributes)) return FailureFromLastError();
-        if (IsLinkAttributes(attributes)) {
+        if (!GetListedAttributes(current.Get(), parts[i], &listed) || !GetHandleAttributes(next.Get(), &attributes))
+            return FailureFromLastError();
+        if (IsLinkAttributes(attributes) || (listed & FILE_ATTRIBUTE_REPARSE_POINT)) {
             *link = walked;
             return kFolderIsLink;
         }

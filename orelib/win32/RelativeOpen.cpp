@@ -13,6 +13,25 @@ namespace {
 using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
                                         PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
 using RtlNtStatusToDosErrorFn = ULONG(NTAPI*)(NTSTATUS);
+using NtQueryDirectoryFileFn = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                                ULONG, BOOLEAN, PUNICODE_STRING, BOOLEAN);
+
+constexpr ULONG kFileDirectoryInformation = 1;
+
+// FILE_DIRECTORY_INFORMATION of ntifs.h.
+struct CDirectoryInformation {
+    ULONG NextEntryOffset;
+    ULONG FileIndex;
+    LARGE_INTEGER CreationTime;
+    LARGE_INTEGER LastAccessTime;
+    LARGE_INTEGER LastWriteTime;
+    LARGE_INTEGER ChangeTime;
+    LARGE_INTEGER EndOfFile;
+    LARGE_INTEGER AllocationSize;
+    ULONG FileAttributes;
+    ULONG FileNameLength;
+    WCHAR FileName[1];
+};
 
 HMODULE Ntdll() { return GetModuleHandleW(L"ntdll.dll"); }
 
@@ -60,6 +79,25 @@ bool GetHandleAttributes(HANDLE handle, DWORD* attributes) {
     FILE_ATTRIBUTE_TAG_INFO info{};
     if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof(info))) return false;
     *attributes = info.FileAttributes;
+    return true;
+}
+
+bool GetListedAttributes(HANDLE folder, const std::wstring& name, DWORD* attributes) {
+    const auto query = LookupFunction<NtQueryDirectoryFileFn>(Ntdll(), "NtQueryDirectoryFile");
+    if (!query || name.empty() || name.find_first_of(L"*?<>\"") != std::wstring::npos) return false;
+    UNICODE_STRING mask;
+    mask.Buffer = const_cast<PWSTR>(name.c_str());
+    mask.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    mask.MaximumLength = mask.Length;
+    // Room for one entry with the longest name.
+    alignas(8) BYTE buffer[sizeof(CDirectoryInformation) + 256 * sizeof(wchar_t)];
+    IO_STATUS_BLOCK status{};
+    if (query(folder, nullptr, nullptr, nullptr, &status, buffer, sizeof(buffer), kFileDirectoryInformation, TRUE,
+              &mask, TRUE) < 0) {
+        return false;
+    }
+    const auto* entry = reinterpret_cast<const CDirectoryInformation*>(buffer);
+    *attributes = entry->FileAttributes;
     return true;
 }
 

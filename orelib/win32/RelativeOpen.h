@@ -27,8 +27,14 @@ HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access
 // The handle's attributes (FILE_ATTRIBUTE_*); false when they cannot be read.
 bool GetHandleAttributes(HANDLE handle, DWORD* attributes);
 
-// A real folder: a directory that is no link of any kind. Under Wine a Unix
-// symbolic link opened as itself reports neither flag, so it fails too.
+// The attributes of the entry `name` as its folder `folder` (opened with
+// FILE_LIST_DIRECTORY) lists it: a link shows as a reparse point there
+// whatever opening it would do. Wine, unlike Windows, follows a Unix symbolic
+// link even when asked to open the link itself, so only the listing tells.
+// Query this once per folder handle (the name filter sticks to the handle).
+bool GetListedAttributes(HANDLE folder, const std::wstring& name, DWORD* attributes);
+
+// A real folder: a directory that is no link of any kind.
 bool IsPlainFolderAttributes(DWORD attributes);
 
 // The path the handle's object has now (links resolved), in its plain form:

@@ -87,8 +87,16 @@ HRESULT CWorkingFolder::Create(const std::wstring& parent, bool parentIsUsers, c
     if (!parentFolder) return FailureFromLastError();
     DWORD attributes = 0;
     if (!GetHandleAttributes(parentFolder.Get(), &attributes)) return FailureFromLastError();
-    // The user's TEMP may be a link that its owner re-points at will.
-    if (parentIsUsers && !IsPlainFolderAttributes(attributes)) return kFolderIsLink;
+    // The user's TEMP may be a link that its owner re-points at will. What
+    // its path shows counts too: Wine opens a Unix symbolic link's target
+    // even when asked for the link itself.
+    if (parentIsUsers) {
+        const DWORD listed = GetFileAttributesW(parent.c_str());
+        if (!IsPlainFolderAttributes(attributes) || listed == INVALID_FILE_ATTRIBUTES ||
+            !IsPlainFolderAttributes(listed)) {
+            return kFolderIsLink;
+        }
+    }
 
     const CSecurityDescriptor ownedByAdministrators(PrivateFolderSddl(true));
     const CSecurityDescriptor ownedByCreator(PrivateFolderSddl(false));
