@@ -148,9 +148,7 @@ void CExtractThread::ExtractArchive() {
                                &openCallback, extractCallback.Get(), extractCallback.Get(),
                                errorMessage, statistics);
 
-    // A cancel is a cancel: what the library reports while it winds down
-    // after one (an item it could no longer make) is not an error of the run.
-    if (hr != S_OK && hr != E_ABORT && !extractCallback->LastMessage().empty())
+    if (hr != S_OK && !extractCallback->LastMessage().empty())
         throw CMessageFailure{extractCallback->LastMessage()};
     if (hr != S_OK) throw CSystemException(hr);
     if (!errorMessage.IsEmpty()) throw CMessageFailure{errorMessage.Ptr()};

@@ -3,6 +3,7 @@
 #include <aclapi.h>
 #include <winternl.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "orelib/win32/DeleteOpenFolder.h"
@@ -14,16 +15,32 @@ namespace orelib {
 
 namespace {
 
+constexpr ULONG kFileOpen = 1;            // FILE_OPEN
 constexpr ULONG kFileCreate = 2;          // FILE_CREATE
 constexpr ULONG kFileDirectoryFile = 1;   // FILE_DIRECTORY_FILE
 
-// What the holder needs: list and fill the folder, read its owner, delete it.
-constexpr ACCESS_MASK kHolderAccess = DELETE | READ_CONTROL | FILE_LIST_DIRECTORY | FILE_ADD_FILE |
-                                      FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES |
-                                      FILE_WRITE_ATTRIBUTES;
+// What the holder needs: list and fill the folder, read its owner. Not
+// DELETE: every other opener (a process with the folder as its current
+// directory, Wine's folder listing) would then have to share delete.
+constexpr ACCESS_MASK kHolderAccess = READ_CONTROL | FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY |
+                                      FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 // Reading and writing stay possible, delete is not shared: the folder and
 // every folder above it can then be neither renamed nor removed.
 constexpr ULONG kHolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// The identity of an open file: volume and file index.
+struct CFileIdentity {
+    DWORD volume = 0;
+    uint64_t index = 0;
+    bool Read(HANDLE handle) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(handle, &info)) return false;
+        volume = info.dwVolumeSerialNumber;
+        index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        return true;
+    }
+    bool operator==(const CFileIdentity& other) const { return volume == other.volume && index == other.index; }
+};
 
 bool IsTakenName(HRESULT hr) {
     return hr == HresultFromWin32(ERROR_ALREADY_EXISTS) || hr == HresultFromWin32(ERROR_FILE_EXISTS);
@@ -76,9 +93,12 @@ bool VolumeKeepsAcls(HANDLE handle) {
 
 }  // namespace
 
-HRESULT CWorkingFolder::Create(const std::wstring& parent, bool parentIsUsers, const NameSource& nextName,
+HRESULT CWorkingFolder::Create(const std::wstring& parentPath, bool parentIsUsers, const NameSource& nextName,
                                int maxTries) {
     Delete();
+    // "temp\" would name what a link "temp" points to, not the link.
+    std::wstring parent = parentPath;
+    while (parent.size() > 3 && (parent.back() == L'\\' || parent.back() == L'/')) parent.pop_back();
     CHandle parentFolder(CreateFileW(parent.c_str(), FILE_LIST_DIRECTORY | FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE |
                                                          FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -120,18 +140,15 @@ HRESULT CWorkingFolder::Create(const std::wstring& parent, bool parentIsUsers, c
         if (IsTakenName(hr)) continue;  // never someone else's folder
         if (FAILED(hr)) return hr;
 
+        m_parent = std::move(parentFolder);
         m_handle = std::move(folder);
+        m_name = name;
         hr = CheckCreated(administrators);
         if (SUCCEEDED(hr)) {
             m_path = GetFinalPath(m_handle.Get());
             if (m_path.empty()) hr = FailureFromLastError();
         }
-        if (FAILED(hr)) {
-            // Ours, just made: gone again through its handle.
-            DeleteByHandle(m_handle.Get());
-            m_handle.Reset();
-            m_path.clear();
-        }
+        if (FAILED(hr)) Delete();  // ours, just made: gone again
         return hr;
     }
     return HresultFromWin32(ERROR_ALREADY_EXISTS);
@@ -151,8 +168,34 @@ HRESULT CWorkingFolder::CheckCreated(bool ownedByAdministrators) const {
 
 bool CWorkingFolder::Delete() {
     if (!m_handle) return true;
-    const bool result = DeleteOpenFolderTree(m_handle.Get(), true);
-    m_handle.Reset();  // the folder goes with its last handle
+    bool result = DeleteOpenFolderTree(m_handle.Get(), false);
+    // Removing the folder itself takes a handle with delete access, which
+    // the holder has not. Reopened by its name relative to its parent's
+    // handle, never following a link, and removed only when it is still the
+    // very folder that was held: whatever might have taken the name in the
+    // meantime is left alone.
+    CFileIdentity held;
+    const bool known = held.Read(m_handle.Get());
+    m_handle.Reset();
+    CHandle folder;
+    CFileIdentity reopened;
+    DWORD listed = 0;
+    DWORD attributes = 0;
+    if (known &&
+        SUCCEEDED(OpenRelative(m_parent.Get(), m_name, DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES |
+                                                           FILE_WRITE_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen, 0, nullptr,
+                               &folder)) &&
+        reopened.Read(folder.Get()) && reopened == held && GetHandleAttributes(folder.Get(), &attributes) &&
+        IsPlainFolderAttributes(attributes) && GetListedAttributes(m_parent.Get(), m_name, &listed) &&
+        IsPlainFolderAttributes(listed)) {
+        if (!DeleteOpenFolderTree(folder.Get(), true)) result = false;
+    } else {
+        result = false;
+    }
+    folder.Reset();  // the folder goes with its last handle
+    m_parent.Reset();
+    m_name.clear();
     m_path.clear();
     return result;
 }

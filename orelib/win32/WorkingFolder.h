@@ -40,7 +40,6 @@ public:
     bool IsHeld() const { return m_handle.IsValid(); }
     // Where the folder is, links resolved at creation; "" when none is held.
     const std::wstring& Path() const { return m_path; }
-    HANDLE Handle() const { return m_handle.Get(); }
 
     // Deletes the folder with everything in it through the held handle
     // (links inside are removed, never followed) and lets go of it. Nothing
@@ -51,7 +50,9 @@ public:
 private:
     HRESULT CheckCreated(bool ownedByAdministrators) const;
 
-    CHandle m_handle;
+    CHandle m_parent;  // the folder it was made in, for its final removal
+    CHandle m_handle;  // the folder itself, without delete sharing
+    std::wstring m_name;
     std::wstring m_path;
 };
 

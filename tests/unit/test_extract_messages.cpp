@@ -189,7 +189,8 @@ TEST(ExtractWithoutWindow, PasswordRequestCancels) {
     // The same run with a window that answers extracts everything.
     CDialogStandIn dialog;
     dialog.password = L"Pa55 wörd";
-    RunExtraction(thread, dialog, Fixture(L"setup_encrypted.exe"), target);
+    ASSERT_EQ(MakeOwnedFolder(owned, target), S_OK);
+    RunExtraction(thread, dialog, Fixture(L"setup_encrypted.exe"), target, &owned);
     EXPECT_EQ(CompareTrees(Fixture(L"many"), target), "");
 }
 

@@ -15,6 +15,8 @@
 #include "resources/resource.h"
 #include "tests/unit/AppStateGuard.h"
 #include "tests/unit/DialogDriver.h"
+#include "tests/unit/OwnedFolder.h"
+#include "tests/unit/TempFolder.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ public:
     // Runs on the UI thread where the worker would start.
     std::function<void(CScriptedDlg&)> m_onStart;
     bool m_chooseNewLocation = false;
+    bool m_startSucceeds = true;  // false: the worker thread cannot be started
 
     int m_starts = 0;
     int m_stops = 0;
@@ -48,6 +51,10 @@ protected:
     bool StartExtractionWorker(const ExtractParams& params) override {
         ++m_starts;
         m_params.push_back(params);
+        if (!m_startSucceeds) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return false;
+        }
         if (m_onStart) {
             auto script = m_onStart;
             if (m_starts == 1) script(*this);
@@ -578,3 +585,39 @@ TEST_F(SelfExtractingDlgTest, SimpleLayoutHasNoHeader) {
 }
 
 }  // namespace
+
+// A worker that cannot be started would leave the dialog waiting for ever:
+// the run ends as failed with the folder deleted, silently when quiet or
+// hidden, with the error shown otherwise.
+TEST_F(SelfExtractingDlgTest, ExtractionWorkerThatCannotStartEndsTheRun) {
+    struct Case {
+        bool quiet;
+        bool visible;
+    };
+    for (const Case c : {Case{true, true}, Case{false, false}, Case{false, true}}) {
+        CTempFolder scratch;
+        ASSERT_EQ(MakeOwnedFolder(theApp.m_ownedFolder, scratch / L"ktvnoextract"), S_OK);
+        theApp.m_workingFolder = theApp.m_ownedFolder.Path();
+        theApp.m_quiet = c.quiet;
+        CScriptedDlg dialog(nullptr, false, c.visible);
+        dialog.m_startSucceeds = false;
+        std::wstring text;
+        CHelperThread user([&] {
+            if (c.quiet) return;
+            HWND box = testdriver::WaitForDialog(testdriver::IsMessageBox());
+            ASSERT_NE(box, nullptr);
+            text = testdriver::ControlText(box, 0xFFFF);
+            testdriver::Press(box, IDOK);
+        });
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL) << c.quiet << c.visible;
+        user.Join();
+        EXPECT_EQ(dialog.m_starts, 1);
+        EXPECT_EQ(dialog.m_exitCode, 0x20001004u) << c.quiet << c.visible;
+        EXPECT_FALSE(theApp.m_ownedFolder.IsHeld());
+        EXPECT_FALSE(CTempFolder::Exists(scratch / L"ktvnoextract")) << c.quiet << c.visible;
+        if (!c.quiet) {
+            EXPECT_EQ(text.rfind(L"The installation files could not be extracted.\n\n", 0), 0u) << text;
+            EXPECT_NE(text.find(L"(0x80070008)"), std::wstring::npos) << text;
+        }
+    }
+}
