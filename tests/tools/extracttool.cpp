@@ -5,6 +5,8 @@
 //   extracttool extract ARCHIVE TARGET [delete]
 // "extract" prints one line per message other than progress, the error record
 // if one was sent, and "result done|cancelled|failed" (exit code 0, 1, 2).
+// With "delete" TARGET is a run's own folder: made first (its parent must
+// exist), deleted after a failure or a cancel, and when the tool ends.
 #include <windows.h>
 
 #include <cstdio>

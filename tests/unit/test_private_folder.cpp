@@ -266,4 +266,9 @@ TEST(WorkingFolderMessages, CreationFailure) {
     EXPECT_EQ(CreateFolderErrorText(E_FAIL),
               L"Could not create a temporary folder for the installation files.\n\n" +
                   orelib::FormatErrorText(0x80004005u));
+    // A folder that was refused says why before the error.
+    EXPECT_EQ(CreateFolderErrorText(orelib::kFolderIsLink),
+              L"Could not create a temporary folder for the installation files.\n\n"
+              L"The temporary folder is a link to another place.\n\n" +
+                  orelib::FormatErrorText(4395));
 }

@@ -42,6 +42,41 @@ std::wstring Repeat(const std::wstring& part, int times) {
 
 }  // namespace
 
+// Held without delete sharing and without delete access: nobody can rename
+// or remove it, yet anyone may open it as long as they share what we do
+// (a process's current directory does not share delete).
+TEST(WorkingFolderOwner, HeldFolderStaysInPlaceAndUsable) {
+    CTempFolder scratch;
+    orelib::CWorkingFolder owner;
+    ASSERT_EQ(MakeOwnedFolder(owner, scratch / L"parent"), S_OK);  // a parent of our own, to rename
+    orelib::CWorkingFolder inner;
+    ASSERT_EQ(MakeOwnedFolder(inner, owner.Path() + L"\\ktvheld0001"), S_OK);
+    const std::wstring folder = inner.Path();
+    EXPECT_FALSE(MoveFileW(folder.c_str(), (scratch / L"moved").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_FALSE(RemoveDirectoryW(folder.c_str()));
+    EXPECT_TRUE(CTempFolder::Exists(folder));
+
+    HANDLE other = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    EXPECT_NE(other, INVALID_HANDLE_VALUE);
+    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+    std::vector<std::wstring> entries;
+    ASSERT_TRUE(CTempFolder::WriteFile(folder + L"\\setup.exe", "MZ"));
+    extracttest::ListTree(folder + L"\\", L"", &entries);
+    EXPECT_EQ(entries, std::vector<std::wstring>{L"setup.exe"});
+
+    // Swapping a folder above swaps this one too: on Windows the open handle
+    // below keeps every folder above it from being renamed.
+    if (RunsOnWine()) {
+        EXPECT_TRUE(inner.Delete());
+        GTEST_SKIP() << "Wine does not keep folders above an open one from being renamed";
+    }
+    EXPECT_FALSE(MoveFileW(owner.Path().c_str(), (scratch / L"parent.moved").c_str()));
+    EXPECT_TRUE(inner.Delete());
+    EXPECT_FALSE(CTempFolder::Exists(folder));
+}
+
 // Delete walks the tree through handles: a link anywhere inside is removed
 // itself or left alone, never followed; read-only files and paths beyond
 // MAX_PATH go.
