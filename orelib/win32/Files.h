@@ -23,12 +23,4 @@ HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD 
 HRESULT ReadFileResource(const wchar_t* peFile, const wchar_t* resourceName,
                          std::vector<uint8_t>* out, uint32_t* size);
 
-enum : uint32_t {
-    kDeleteFolderItself = 1,
-    kDeleteRecurse = 2,
-    kDeleteReadOnly = 4,
-    kDeleteAll = 7,
-};
-bool DeleteFolderTree(const wchar_t* path, uint32_t flags);
-
 }  // namespace orelib
