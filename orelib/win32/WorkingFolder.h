@@ -16,6 +16,8 @@ namespace orelib {
 constexpr HRESULT kFolderWrongOwner = static_cast<HRESULT>(0x8007051Bu); // ERROR_INVALID_OWNER
 constexpr HRESULT kFolderNoAcls = static_cast<HRESULT>(0x80070032u);     // ERROR_NOT_SUPPORTED
 
+// Used by one thread at a time: start-up and the dialog on the UI thread, a
+// worker while the dialog waits for its report.
 class CWorkingFolder {
 public:
     using NameSource = std::function<std::wstring()>;
