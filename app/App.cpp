@@ -8,7 +8,6 @@
 #include <ctime>
 #include <memory>
 
-#include "app/WorkingFolder.h"
 #include "orelib/win32/CommonControls.h"
 #include "dialog/SelfExtractingDlg.h"
 #include "orelib/win32/FontOccManager.h"
@@ -61,13 +60,13 @@ BOOL CApp::InitInstance() {
         if ((result == 0 || result == -1) && m_exitCode == 0) m_exitCode = kExitSetupFailed;
         SetMainWindow(nullptr);
     }
+    // A folder that no run cleaned up (the dialog could not even be created)
+    // is not left behind; after a run there is nothing left to delete.
+    m_ownedFolder.Delete();
     return FALSE;
 }
 
 int CApp::ExitInstance() {
-    // A working folder that start-up created but that no run cleaned up
-    // (start-up or the dialog failed after it) is not left behind.
-    if (!m_extractOnly) RemoveUnusedWorkingFolder(m_workingFolder);
     CoUninitialize();
     framework::CWinApp::ExitInstance();
     return static_cast<int>(m_exitCode);

@@ -8,6 +8,7 @@
 #include "orelib/IniText.h"
 #include "orelib/NoCaseLess.h"
 #include "orelib/win32/OwnFile.h"
+#include "orelib/win32/WorkingFolder.h"
 
 // Exit codes a run can end with, besides the setup program's own.
 constexpr uint32_t kExitHelpShown = 87;            // ERROR_INVALID_PARAMETER
@@ -37,6 +38,10 @@ public:
     orelib::CIniText m_config;
     bool m_extractOnly = false;
     std::wstring m_workingFolder;
+    // Normal mode: the working folder itself, made by PrepareWorkingFolder and
+    // held until its one delete (after the run, or after a failed extraction
+    // that a new folder replaces).
+    orelib::CWorkingFolder m_ownedFolder;
     bool m_quiet = false;
     bool m_languageFixed = false;
     bool m_showLanguageDlg = false;

@@ -1,5 +1,5 @@
 // The disk-full flow: tell the user how much room the files need, let them
-// pick a folder elsewhere, and create the next extraction's folder there.
+// pick a folder elsewhere, and have the next extraction's folder made there.
 #include "dialog/SelfExtractingDlg.h"
 
 #include <vector>
@@ -30,16 +30,22 @@ bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t requiredBytes) {
     const std::wstring chosen = orelib::BrowseForFolder(m_hWnd, initialFolder, title, title);
     if (chosen.empty()) return false;
 
-    // A new folder with a new name, made here like the first one, so that
-    // nobody else can have prepared it (and never the chosen folder itself,
-    // which would be deleted at the end of the run), held in place until the
-    // run deletes it.
-    std::wstring folder;
-    const HRESULT hr = CreateLockedWorkingFolder(chosen, &folder);
+    // The failed extraction deletes the old folder first; the new one is
+    // made after that, on the chosen drive (RelocateWorkingFolder).
+    m_relocationParent = chosen;
+    return true;
+}
+
+bool CSelfExtractingDlg::RelocateWorkingFolder() {
+    // A new folder with a new name, made by the run's one owner like the
+    // first, so that nobody else can have prepared it (and never the chosen
+    // folder itself, which would be deleted at the end of the run). The user
+    // picked the place: it is checked for links like the user's TEMP.
+    const HRESULT hr = m_ownedFolder ? CreateWorkingFolder(*m_ownedFolder, m_relocationParent, true) : E_UNEXPECTED;
     if (FAILED(hr)) {
         framework::AfxMessageBox(CreateFolderErrorText(hr).c_str(), MB_OK | MB_ICONERROR);
         return false;
     }
-    m_workingFolder = folder;
+    m_workingFolder = m_ownedFolder->Path();
     return true;
 }

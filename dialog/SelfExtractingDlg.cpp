@@ -29,6 +29,7 @@ constexpr int kTextGapDlu = 9;  // between the header icon and the texts
 CSelfExtractingDlg::CSelfExtractingDlg(framework::CWnd* parent, bool pretty, bool visible)
     : orelib::CVistaDialog(pretty ? IDD_PROGRESS_PRETTY : IDD_PROGRESS_SIMPLE, parent),
       m_workingFolder(theApp.m_workingFolder),
+      m_ownedFolder(theApp.m_extractOnly ? nullptr : &theApp.m_ownedFolder),
       m_parentWindow(parent),
       m_pretty(pretty),
       m_visible(visible) {}
@@ -150,14 +151,27 @@ void CSelfExtractingDlg::RequestExtractionStop() { m_extractThread.RequestStop(f
 
 void CSelfExtractingDlg::WaitForExtractionEnd() { m_extractThread.WaitForEnd(); }
 
-bool CSelfExtractingDlg::StartExtraction(bool deleteOnFailure) {
+void CSelfExtractingDlg::StartExtraction() {
     ExtractParams params;
     params.notifyWindow = m_hWnd;
     params.archivePath = theApp.m_ownFile.Path();
     params.archiveFile = theApp.m_ownFile.Get();
     params.targetFolder = m_workingFolder;
-    params.deleteOnFailure = deleteOnFailure;
-    return StartExtractionWorker(params);
+    params.ownedFolder = m_ownedFolder;
+    if (StartExtractionWorker(params)) return;
+
+    // Without a worker no message would ever end this dialog: report it,
+    // delete the folder and end the run, in quiet and hidden runs too.
+    ExtractError error;
+    error.kind = kExtractErrorSystem;
+    error.code = static_cast<uint32_t>(orelib::FailureFromLastError());
+    if (!theApp.m_quiet) {
+        SetProgressState(kStateError);
+        ShowExtractError(error);
+    }
+    if (m_ownedFolder) m_ownedFolder->Delete();
+    m_exitCode = kExitSetupFailed;
+    EndDialog(IDCANCEL);
 }
 
 void CSelfExtractingDlg::ShowExtractError(const ExtractError& error) {
@@ -189,10 +203,13 @@ LRESULT CSelfExtractingDlg::OnExtractFailed() {
         SetProgressState(kStateNormal);
         SetProgress(0);
         SetDlgItemText(IDC_STATUS_TEXT, LoadUiString(IDS_PREPARING));
-        // The worker has posted its last message but may not have returned yet.
+        // The worker has posted its last message but may not have returned
+        // yet; it has deleted the old folder by now.
         WaitForExtractionEnd();
-        StartExtraction(true);
-        return 0;
+        if (RelocateWorkingFolder()) {
+            StartExtraction();
+            return 0;
+        }
     }
     m_exitCode = kExitSetupFailed;
     EndDialog(IDCANCEL);
@@ -251,7 +268,7 @@ bool CSelfExtractingDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         return true;
     }
     case WM_SFX_START_EXTRACTION:
-        StartExtraction(!theApp.m_extractOnly);
+        StartExtraction();
         result = 0;
         return true;
     case WM_SFX_EXTRACT_DONE:

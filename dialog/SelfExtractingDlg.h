@@ -32,8 +32,8 @@ public:
     void SetProgress(int permille);
     void SetProgressState(int state);
     void ShowExtractError(const ExtractError& error);
-    // The disk-full flow: true when a new working folder was chosen and
-    // extraction should start again there.
+    // The disk-full flow: true when the user chose where the next working
+    // folder goes and extraction should start again there.
     virtual bool ChooseDestinationLocation(uint64_t requiredBytes);
 
     uint32_t m_exitCode = 0;  // the run's result
@@ -58,10 +58,15 @@ protected:
     virtual std::wstring SetupErrorFile() const;
 
     const std::wstring& WorkingFolder() const { return m_workingFolder; }
+    // After the failed extraction deleted the old folder: the owner makes the
+    // next one where ChooseDestinationLocation was told; false (after its
+    // message) when it cannot.
+    virtual bool RelocateWorkingFolder();
 
 private:
     void InitPrettyLayout(double scale);
-    bool StartExtraction(bool deleteOnFailure);
+    // Starts the worker; when it cannot be started, ends the run as failed.
+    void StartExtraction();
     void OnTaskbarButtonCreated();
     LRESULT OnExtractError(const ExtractError* error);
     LRESULT OnExtractFailed();
@@ -79,6 +84,9 @@ private:
     orelib::CComPtr<ITaskbarList3> m_taskbarList;
     framework::CWnd m_progressBar;
     std::wstring m_workingFolder;
+    // The run's own folder in normal mode (the application's); null with /x.
+    orelib::CWorkingFolder* m_ownedFolder;
+    std::wstring m_relocationParent;  // where the disk-full flow puts the next folder
     CExtractThread m_extractThread;
     CSetupThread m_setupThread;
     framework::CWnd m_iconControl;

@@ -2,7 +2,7 @@
 
 #include "dialog/SetupCommand.h"
 #include "dialog/SfxMessages.h"
-#include "orelib/win32/FolderLock.h"
+#include "orelib/win32/WorkingFolder.h"
 #include "orelib/win32/Handle.h"
 #include "orelib/win32/Process.h"
 
@@ -45,7 +45,7 @@ unsigned CSetupThread::Run() {
     }
 
     // After the program has ended and after a failed start alike.
-    if (!m_job.workingFolder.empty()) orelib::DeleteWorkingFolder(m_job.workingFolder);
+    if (m_job.workingFolder) m_job.workingFolder->Delete();
 
     const HWND notifyWindow = m_job.notifyWindow;
     m_busy = false;  // the job is not read any more

@@ -9,10 +9,15 @@
 
 #include "orelib/win32/WorkerThread.h"
 
+namespace orelib {
+class CWorkingFolder;
+}
+
 // What the setup worker starts and where it reports.
 struct SetupJob {
     HWND notifyWindow = nullptr;  // receives the STARTED / FINISHED messages; null: none
-    std::wstring workingFolder;   // deleted after the program has ended; "": nothing
+    // Deleted by its owner after the program has ended; null: nothing.
+    orelib::CWorkingFolder* workingFolder = nullptr;
     std::wstring setupFile;       // full path of the program to start
     std::wstring commandLine;     // its parameters, without the program itself
     int showCommand = 1;          // SW_ value for its window

@@ -8,7 +8,7 @@
 #include "framework/WinApp.h"
 #include "orelib/SetupFileName.h"
 #include "orelib/win32/ErrorText.h"
-#include "orelib/win32/FolderLock.h"
+#include "orelib/win32/WorkingFolder.h"
 #include "orelib/win32/Process.h"
 #include "resources/resource.h"
 
@@ -45,7 +45,7 @@ void CSelfExtractingDlg::StartSetupProgram() {
 
     SetupJob job;
     job.notifyWindow = m_hWnd;
-    job.workingFolder = m_workingFolder;
+    job.workingFolder = m_ownedFolder;
     job.setupFile = command.file;
     job.commandLine = command.parameters;
     job.showCommand = settings.showCommand;
@@ -61,7 +61,7 @@ void CSelfExtractingDlg::StartSetupProgram() {
 // The run ends before anything was started: the folder goes, the error is
 // shown and the exit code says the setup program could not be started.
 void CSelfExtractingDlg::EndWithLaunchError(uint32_t code, const std::wstring& file) {
-    orelib::DeleteWorkingFolder(m_workingFolder);
+    if (m_ownedFolder) m_ownedFolder->Delete();
     ShowLaunchError(code, file);
     m_exitCode = kExitLaunchFailed;
     EndDialog(IDOK);

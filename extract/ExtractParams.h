@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string>
 
+namespace orelib {
+class CWorkingFolder;
+}
+
 // What the dialog hands to CExtractThread::StartExtraction.
 struct ExtractParams {
     HWND notifyWindow = nullptr;  // receives every message; null: nothing is posted,
@@ -12,7 +16,12 @@ struct ExtractParams {
     std::wstring archivePath;     // the running executable, which holds the archive: its name
     HANDLE archiveFile = nullptr; // and the handle it is read through, held by the caller
     std::wstring targetFolder;    // where the items go
-    bool deleteOnFailure = false; // remove targetFolder after a failure or a cancel
+    // Normal mode: the owner of targetFolder, the run's own folder, which
+    // must exist (it is never made again) and which the worker deletes after
+    // a failure or a cancel. Null in extract-only mode: targetFolder is then
+    // made where missing, refused when it or a folder on the way to it is a
+    // link, held while extracting, and never deleted.
+    orelib::CWorkingFolder* ownedFolder = nullptr;
 };
 
 // Kinds of ExtractError.

@@ -14,8 +14,9 @@
 #include "extract/HandleInStream.h"
 #include "extract/OpenCallback.h"
 #include "extract/library/SevenZipRegistry.h"
-#include "orelib/win32/DynamicCalls.h"
-#include "orelib/win32/FolderLock.h"
+#include "orelib/win32/Handle.h"
+#include "orelib/win32/LinkFreeFolder.h"
+#include "orelib/win32/WorkingFolder.h"
 
 namespace {
 
@@ -85,13 +86,22 @@ void CExtractThread::PostToDialog(UINT message) const {
 
 void CExtractThread::ExtractArchive() {
     const std::wstring& target = m_params.targetFolder;
-    const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        // Creates every missing level; a file of that name makes it fail.
-        const int error = orelib::CallSHCreateDirectory(nullptr, target.c_str());
-        if (error != 0) {
+    orelib::CHandle heldTarget;  // the extract-only folder, held until the end
+    if (m_params.ownedFolder) {
+        // The run's own folder exists from start-up on and cannot be removed
+        // by anyone else; gone means deleted by the run: never made again.
+        if (!m_params.ownedFolder->IsHeld()) {
             m_currentPath = target;
-            throw CSystemException(static_cast<HRESULT>(error));
+            throw CSystemException(static_cast<HRESULT>(ERROR_PATH_NOT_FOUND));
+        }
+    } else {
+        // Missing levels are made; a link on the way would send the files
+        // wherever it points.
+        std::wstring failedLevel = target;
+        const HRESULT hr = orelib::OpenLinkFreeFolder(target, true, &heldTarget, &failedLevel);
+        if (FAILED(hr)) {
+            m_currentPath = failedLevel;
+            throw CSystemException(HRESULT_FACILITY(hr) == FACILITY_WIN32 ? static_cast<HRESULT>(HRESULT_CODE(hr)) : hr);
         }
     }
 
@@ -196,7 +206,7 @@ unsigned CExtractThread::Run() {
 }
 
 void CExtractThread::CleanUp() const {
-    if (!m_params.deleteOnFailure) return;
+    if (!m_params.ownedFolder) return;
     PostToDialog(WM_SFX_DELETING_FILES);
-    orelib::DeleteWorkingFolder(m_params.targetFolder);
+    m_params.ownedFolder->Delete();
 }

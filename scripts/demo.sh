@@ -24,8 +24,11 @@ echo "== packing demo/package with demo/config.ini"
 # variable on through the stub to the setup program.
 REPORT="$WORK/report.txt"
 export SFX_PROBE_REPORT="$(winepath -w "$REPORT")"
-temp_win="$(wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r')"
-TEMP_DIR="$(winepath -u "$temp_win" 2>/dev/null)"
+# The stub runs elevated (Wine reports every process so) and then makes its
+# working folder in the Windows folder's SystemTemp or Temp, never in %TEMP%.
+WINDOWS_DIR="$(winepath -u 'C:\windows' 2>/dev/null)"
+WINDOWS_DIR="${WINDOWS_DIR%/}"
+if [ -d "$WINDOWS_DIR/SystemTemp" ]; then TEMP_DIR="$WINDOWS_DIR/SystemTemp"; else TEMP_DIR="$WINDOWS_DIR/temp"; fi
 before="$(ls -d "$TEMP_DIR"/ktv* 2>/dev/null | sort || true)"
 
 echo

@@ -14,36 +14,6 @@ constexpr DWORD kLongestPath = 32768;
 constexpr int kOpenAttempts = 5;
 constexpr DWORD kOpenRetryDelayMs = 250;
 
-bool WalkFolder(const std::wstring& folder, uint32_t flags, int depth) {
-    bool result = true;
-    WIN32_FIND_DATAW entry;
-    CFindHandle find(FindFirstFileW(CombinePath(folder, L"*.*").c_str(), &entry));
-    if (find) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = CombinePath(folder, name);
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if ((flags & kDeleteRecurse) && !WalkFolder(path, flags, depth + 1)) result = false;
-            } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-                if (!(flags & kDeleteReadOnly) ||
-                    !SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) ||
-                    !DeleteFileW(path.c_str())) {
-                    result = false;
-                }
-            } else if (!DeleteFileW(path.c_str())) {
-                result = false;
-            }
-        } while (FindNextFileW(find.Get(), &entry));
-        find.Reset();  // the folder cannot be removed while it is being listed
-    }
-    // Subfolders always go once emptied; the top folder only when asked for.
-    if ((depth > 0 || (flags & kDeleteFolderItself)) && !RemoveDirectoryW(folder.c_str())) {
-        result = false;
-    }
-    return result;
-}
-
 }  // namespace
 
 HRESULT HresultFromWin32(DWORD code) {
@@ -109,15 +79,6 @@ HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD 
         hr = FailureFromLastError();
     }
     return hr;
-}
-
-bool DeleteFolderTree(const wchar_t* path, uint32_t flags) {
-    if (IsRelativePath(path)) {
-        // A relative path would depend on the current directory: never delete by it.
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return false;
-    }
-    return WalkFolder(path, flags, 0);
 }
 
 }  // namespace orelib

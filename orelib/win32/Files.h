@@ -25,12 +25,4 @@ HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD 
 HRESULT ReadFileResource(HANDLE peFile, const wchar_t* resourceName, std::vector<uint8_t>* out,
                          uint32_t* size);
 
-enum : uint32_t {
-    kDeleteFolderItself = 1,
-    kDeleteRecurse = 2,
-    kDeleteReadOnly = 4,
-    kDeleteAll = 7,
-};
-bool DeleteFolderTree(const wchar_t* path, uint32_t flags);
-
 }  // namespace orelib

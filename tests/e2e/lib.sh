@@ -13,7 +13,10 @@
 #   run_setup_raw EXE TEXT       the same, with TEXT appended verbatim to the
 #                     command line (include the leading blank)
 #   wine_temp_dir     Wine's %TEMP% as a Unix path
-#   assert_no_working_folder_left   no ktv* folder appeared in %TEMP% during
+#   wine_working_parent   where the stub makes its working folder under Wine,
+#                     which reports every process as elevated: the Windows
+#                     folder's SystemTemp where it exists, else its Temp
+#   assert_no_working_folder_left   no ktv* folder appeared there during
 #                     the last run_setup
 #   expect_exit CODE  compares RUN_EXIT with CODE (decimal or 0x hex)
 set -euo pipefail
@@ -63,9 +66,21 @@ wine_temp_dir() {
   printf '%s\n' "$_WINE_TEMP"
 }
 
+wine_working_parent() {
+  local windows
+  windows="$(winepath -u 'C:\windows' 2>/dev/null)"
+  windows="${windows%/}"
+  [ -n "$windows" ] || fail "cannot find Wine's Windows folder"
+  if [ -d "$windows/SystemTemp" ]; then
+    printf '%s\n' "$windows/SystemTemp"
+  else
+    printf '%s\n' "$windows/temp"
+  fi
+}
+
 _working_folders() {
   local dir
-  dir="$(wine_temp_dir)"
+  dir="$(wine_working_parent)"
   find "$dir" -maxdepth 1 -name 'ktv*' -printf '%f\n' 2>/dev/null | sort
 }
 
@@ -112,7 +127,7 @@ expect_exit() {
 assert_no_working_folder_left() {
   local new
   new="$(comm -13 <(printf '%s\n' "$_KTV_BEFORE") <(printf '%s\n' "$_KTV_AFTER") | sed '/^$/d')"
-  [ -z "$new" ] || fail "working folder left in Wine's temp folder: $new"
+  [ -z "$new" ] || fail "working folder left in Wine's Windows temp folder: $new"
 }
 
 # Closes the first window titled $1 that appears within $2 seconds by

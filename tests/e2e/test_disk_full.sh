@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Disk full in a normal run. %TEMP% lies on a 2 MiB drive (a tmpfs mounted
-# for the test and given a Wine drive letter) and the package unpacks to more
-# than that. Visible: the size message (OK only, no icon) and the folder
+# Disk full in a normal run. The Windows folder's SystemTemp, where an
+# elevated run makes its working folder (Wine reports every process as
+# elevated), lies on a 2 MiB drive (a tmpfs mounted for the test, given a
+# Wine drive letter and linked in as SystemTemp for the test's duration) and
+# the package unpacks to more than that. Visible: the size message (OK only, no icon) and the folder
 # browser appear; choosing a folder on a larger drive extracts there under a
 # new random name and the run succeeds; refusing ends with 0x20001004. The
 # first folder is gone either way. Quiet: the same failure ends with
@@ -22,14 +24,18 @@ for l in t u v w x y; do
   fi
 done
 [ -n "$letter" ] || { umount "$small"; fail "no free Wine drive letter"; }
+system_temp="$(winepath -u 'C:\windows' 2>/dev/null)"
+system_temp="${system_temp%/}/SystemTemp"
+[ ! -e "$system_temp" ] || { umount "$small"; fail "$system_temp exists already"; }
 cleanup() {
+  rm -f "$system_temp"
   rm -f "$WINEPREFIX/dosdevices/$letter:"
   umount "$small" 2>/dev/null || true
 }
 trap cleanup EXIT
 ln -s "$small" "$WINEPREFIX/dosdevices/$letter:"
 mkdir -p "$small/tmp" "$T/big"
-small_temp="${letter^^}:\\tmp"
+ln -s "$small/tmp" "$system_temp"
 
 mkdir -p "$T/pkg"
 cp "$PROBE" "$T/pkg/setup.exe"
@@ -40,14 +46,11 @@ pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/setup.exe" >/dev/null
 total=$(( $(stat -c %s "$T/pkg/setup.exe") + $(stat -c %s "$T/pkg/probe.ini") + 3145728 ))
 size_text="$(LC_ALL=C awk -v b="$total" 'BEGIN { printf "%.1f MB", b / 1048576 }')"
 
-# Runs the package with %TEMP% and %TMP% on the small drive. Wine takes them
-# from its registry, not from the Unix environment, so a batch file sets them.
-printf '@set TEMP=%s\r\n@set TMP=%s\r\n@"%s" "%s" %%*\r\n' "$small_temp" "$small_temp" \
-  "$(winpath "$RUNNER")" "$(winpath "$T/setup.exe")" >"$T/run.bat"
+# Runs the package; its working folder goes to the small drive.
 run_small() {
   RUN_EXIT=""
   local rc=0
-  timeout "$WINE_TIMEOUT" wine cmd /c "$(winpath "$T/run.bat")" "$@" \
+  timeout "$WINE_TIMEOUT" wine "$RUNNER" "$(winpath "$T/setup.exe")" "$@" \
     >"$T/run.out" 2>"$T/run.err" </dev/null || rc=$?
   [ "$rc" -ne 124 ] || fail "the run did not end within $WINE_TIMEOUT seconds"
   RUN_EXIT="$(sed -n 's/^exitcode=\([0-9]*\) .*/\1/p' "$T/run.out" | tr -d '\r' | tail -n 1)"

@@ -26,13 +26,14 @@ check_run() {  # $1: the expected parameters after the program
     *\\setup.exe) ;;
     *) fail "unexpected program: $exe" ;;
   esac
-  # The program runs in the folder it was extracted to, a new ktv* folder in %TEMP%.
+  # The program runs in the folder it was extracted to, a new ktv* folder in
+  # the Windows temp folder (an elevated run never uses %TEMP%).
   [ "${cwd%\\}" = "${exe%\\setup.exe}" ] || fail "working directory $cwd, program $exe"
   case "$(basename "$(winepath -u "$cwd" 2>/dev/null)")" in
     ktv????????) ;;
     *) fail "not a working folder: $cwd" ;;
   esac
-  [ "$(winepath -u "$cwd" | xargs dirname)" -ef "$(wine_temp_dir)" ] || fail "$cwd is not in %TEMP%"
+  [ "$(winepath -u "$cwd" | xargs dirname)" -ef "$(wine_working_parent)" ] || fail "$cwd is not in the Windows temp folder"
   grep -qx 'file=sub\\data.txt' "$T/report.txt" || fail "the package's files are not beside the program"
   grep -qx 'file=probe.ini' "$T/report.txt" || fail "probe.ini is not beside the program"
   # Whatever quoting the shell put around the program, the parameters follow verbatim.

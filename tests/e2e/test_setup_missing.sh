@@ -19,7 +19,7 @@ expect_exit 0x20001005
 assert_no_working_folder_left
 
 # Visible: read the box while it is open, look for the folder, then answer it.
-temp="$(wine_temp_dir)"
+temp="$(wine_working_parent)"
 find "$temp" -maxdepth 1 -name 'ktv*' -printf '%f\n' | sort >"$T/folders-before.txt"
 (
   timeout "$WINE_TIMEOUT" wine "$MSGBOX" --timeout 90 --leave --out "$(winpath "$T")\\box.txt" >/dev/null 2>&1 || exit 1
@@ -50,5 +50,5 @@ case "$(basename "$(winepath -u "$folder" 2>/dev/null)")" in
   ktv????????) ;;
   *) fail "the path tried is not in a working folder: $path" ;;
 esac
-[ "$(dirname "$(winepath -u "$folder")")" -ef "$temp" ] || fail "$folder is not in %TEMP%"
+[ "$(dirname "$(winepath -u "$folder")")" -ef "$temp" ] || fail "$folder is not in the Windows temp folder"
 echo "missing setup file ok: $text"

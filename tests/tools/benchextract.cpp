@@ -13,7 +13,9 @@
 #include "CPP/7zip/UI/Common/Extract.h"
 #include "extract/OpenCallback.h"
 #include "extract/library/SevenZipRegistry.h"
+#include "orelib/win32/DeleteOpenFolder.h"
 #include "orelib/win32/Files.h"
+#include "orelib/win32/Handle.h"
 #include "tests/unit/ExtractHarness.h"
 
 namespace {
@@ -96,6 +98,15 @@ bool ExtractWithStub(const std::wstring& archive, const std::wstring& target, si
     return dialog.finalMessage == WM_SFX_EXTRACT_DONE;
 }
 
+// The previous round's output, removed through a handle on the folder.
+void RemoveTarget(const std::wstring& target) {
+    const orelib::CHandle folder(CreateFileW(target.c_str(), DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                             nullptr));
+    if (folder) orelib::DeleteOpenFolderTree(folder.Get(), true);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -109,13 +120,13 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring target = work + L"\\out";
     double bestLibrary = 0, bestStub = 0;
     for (int round = 1; round <= rounds; ++round) {
-        orelib::DeleteFolderTree(target.c_str(), orelib::kDeleteAll);
+        RemoveTarget(target);
         double start = Seconds();
         const UInt64 size = ExtractWithLibrary(archive, target);
         const double library = size / (Seconds() - start) / 1e6;
         if (size == 0) return 1;
 
-        orelib::DeleteFolderTree(target.c_str(), orelib::kDeleteAll);
+        RemoveTarget(target);
         size_t progress = 0;
         start = Seconds();
         if (!ExtractWithStub(archive, target, &progress)) {
@@ -128,7 +139,7 @@ int wmain(int argc, wchar_t** argv) {
         if (library > bestLibrary) bestLibrary = library;
         if (stub > bestStub) bestStub = stub;
     }
-    orelib::DeleteFolderTree(target.c_str(), orelib::kDeleteAll);
+    RemoveTarget(target);
     std::printf("best: library %.1f MB/s, stub %.1f MB/s (%.0f%%)\n", bestLibrary, bestStub,
                 bestLibrary > 0 ? 100.0 * bestStub / bestLibrary : 0.0);
     return 0;

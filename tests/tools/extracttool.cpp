@@ -5,10 +5,13 @@
 //   extracttool extract ARCHIVE TARGET [delete]
 // "extract" prints one line per message other than progress, the error record
 // if one was sent, and "result done|cancelled|failed" (exit code 0, 1, 2).
+// With "delete" TARGET is a run's own folder: made first (its parent must
+// exist), deleted after a failure or a cancel, and when the tool ends.
 #include <windows.h>
 
 #include <cstdio>
 
+#include "orelib/Path.h"
 #include "tests/unit/ExtractHarness.h"
 
 namespace {
@@ -40,7 +43,17 @@ int Free(const wchar_t* folder) {
 int Extract(const wchar_t* archive, const wchar_t* target, bool deleteOnFailure) {
     extracttest::CDialogStandIn dialog;
     CExtractThread thread;
-    extracttest::RunExtraction(thread, dialog, archive, target, deleteOnFailure);
+    // "delete": the target is a run's own folder, made first as start-up makes it.
+    orelib::CWorkingFolder owned;
+    if (deleteOnFailure) {
+        const std::wstring name = orelib::GetFileNamePart(target);
+        const HRESULT hr = owned.Create(orelib::GetFileDirPart(target), false, [name] { return name; }, 1);
+        if (FAILED(hr)) {
+            std::printf("error creating the folder 0x%08lX\n", static_cast<unsigned long>(hr));
+            return 2;
+        }
+    }
+    extracttest::RunExtraction(thread, dialog, archive, target, deleteOnFailure ? &owned : nullptr);
     for (UINT message : dialog.Milestones()) std::printf("message %s\n", MessageName(message));
     for (const ExtractError& error : dialog.errors) {
         std::printf("error kind=%d code=0x%08X required=%llu path=%ls message=%ls\n",

@@ -26,6 +26,7 @@ public:
         theApp.m_progressVisible = m_progressVisible;
         theApp.m_progressPretty = m_progressPretty;
         theApp.m_exitCode = m_exitCode;
+        theApp.m_ownedFolder.Delete();  // a test's folder never outlives it
     }
 
     // The state right after construction.
@@ -43,6 +44,7 @@ public:
         theApp.m_progressVisible = true;
         theApp.m_progressPretty = false;
         theApp.m_exitCode = 0;
+        theApp.m_ownedFolder.Delete();
     }
 
 private:

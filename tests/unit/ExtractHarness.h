@@ -4,6 +4,8 @@
 // protocol and records what it receives, and a comparison of folder trees.
 #include <windows.h>
 
+#include "orelib/win32/WorkingFolder.h"
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -142,14 +144,14 @@ inline HANDLE OpenArchive(orelib::COwnFile& file, const std::wstring& path) {
 
 // One extraction run, driven to its end on the test's thread.
 inline void RunExtraction(CExtractThread& thread, CDialogStandIn& dialog, const std::wstring& archive,
-                          const std::wstring& target, bool deleteOnFailure = false) {
+                          const std::wstring& target, orelib::CWorkingFolder* owned = nullptr) {
     orelib::COwnFile file;
     ExtractParams params;
     params.notifyWindow = dialog.Handle();
     params.archivePath = archive;
     params.archiveFile = OpenArchive(file, archive);
     params.targetFolder = target;
-    params.deleteOnFailure = deleteOnFailure;
+    params.ownedFolder = owned;
     if (!thread.StartExtraction(params)) return;
     dialog.RunUntilFinal();
     thread.WaitForEnd();

@@ -9,7 +9,6 @@
 
 #include "dialog/SelfExtractingDlg.h"
 #include "orelib/win32/Drives.h"
-#include "orelib/win32/FolderLock.h"
 #include "tests/unit/AppStateGuard.h"
 #include "tests/unit/DialogDriver.h"
 #include "tests/unit/TempFolder.h"
@@ -27,6 +26,7 @@ bool HasIcon(HWND box) {
 class CDestinationDlg : public CSelfExtractingDlg {
 public:
     CDestinationDlg() : CSelfExtractingDlg(nullptr, false, true) {}
+    using CSelfExtractingDlg::RelocateWorkingFolder;
     using CSelfExtractingDlg::WorkingFolder;
 };
 
@@ -114,6 +114,9 @@ TEST_F(ChooseDestinationTest, ChosenFolderGetsANewRandomName) {
     EXPECT_TRUE(dialog.ChooseDestinationLocation(3758096384ull));
     user.Join();
     EXPECT_EQ(message, L"Choose a location with enough space to temporary store the installation files (3.50 GB).");
+    // The folder is made once the failed extraction has deleted the old one.
+    EXPECT_EQ(dialog.WorkingFolder(), L"C:\\users\\u\\Temp\\ktvaaaaaaaa");
+    ASSERT_TRUE(dialog.RelocateWorkingFolder());
     const std::wstring folder = dialog.WorkingFolder();
     ASSERT_EQ(folder.size(), target.Path().size() + 1 + 11) << std::string(folder.begin(), folder.end());
     EXPECT_EQ(folder.substr(0, target.Path().size() + 1), target.Path() + L"\\");
@@ -123,6 +126,7 @@ TEST_F(ChooseDestinationTest, ChosenFolderGetsANewRandomName) {
     // Made here, like the first working folder, so nobody can have prepared it,
     // and held in place from the start.
     EXPECT_TRUE(CTempFolder::Exists(folder));
-    EXPECT_EQ(orelib::WorkingFolderLock().HeldPath(), folder);
-    orelib::WorkingFolderLock().Release();
+    EXPECT_EQ(theApp.m_ownedFolder.Path(), folder);
+    EXPECT_TRUE(theApp.m_ownedFolder.Delete());
+    EXPECT_FALSE(CTempFolder::Exists(folder));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ExtractHarness.h"
+#include "OwnedFolder.h"
 #include "TempFolder.h"
 
 using namespace extracttest;
@@ -17,8 +18,12 @@ struct CRun {
     CTempFolder temp;
     std::wstring target = temp / L"out";
 
-    void Extract(const std::wstring& archive, bool deleteOnFailure = false) {
-        RunExtraction(thread, dialog, archive, target, deleteOnFailure);
+    orelib::CWorkingFolder owned;
+
+    // With `owned`: the run's own folder, made first, deleted after a failure.
+    void Extract(const std::wstring& archive, bool ownFolder = false) {
+        if (ownFolder) ASSERT_EQ(MakeOwnedFolder(owned, target), S_OK);
+        RunExtraction(thread, dialog, archive, target, ownFolder ? &owned : nullptr);
     }
     std::vector<UINT> FailedSequence() const {
         return {WM_SFX_EXTRACT_ERROR, WM_SFX_EXTRACT_FAILED};
@@ -161,7 +166,7 @@ TEST(ExtractTarget, ExistingFolderIsUsed) {
 TEST(ExtractTarget, FileInTheWayFailsWithItsPath) {
     CRun run;
     ASSERT_TRUE(CTempFolder::WriteFile(run.target, "not a folder"));
-    run.Extract(Fixture(L"setup_lzma2.exe"), true);
+    run.Extract(Fixture(L"setup_lzma2.exe"));  // extract-only: the folder is made where missing
     ASSERT_EQ(run.dialog.errors.size(), 1u);
     EXPECT_EQ(run.dialog.errors[0].kind, kExtractErrorSystem);
     EXPECT_EQ(run.dialog.errors[0].path, run.target);

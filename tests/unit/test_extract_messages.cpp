@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ExtractHarness.h"
+#include "OwnedFolder.h"
 #include "TempFolder.h"
 
 using namespace extracttest;
@@ -16,8 +17,12 @@ struct CRun {
     CTempFolder temp;
     std::wstring target = temp / L"out";
 
-    void Extract(const std::wstring& archive, bool deleteOnFailure = false) {
-        RunExtraction(thread, dialog, archive, target, deleteOnFailure);
+    orelib::CWorkingFolder owned;
+
+    // With `owned`: the run's own folder, made first, deleted after a failure.
+    void Extract(const std::wstring& archive, bool ownFolder = false) {
+        if (ownFolder) ASSERT_EQ(MakeOwnedFolder(owned, target), S_OK);
+        RunExtraction(thread, dialog, archive, target, ownFolder ? &owned : nullptr);
     }
 };
 
@@ -52,7 +57,6 @@ TEST(ExtractMessages, CancelBeforeExtractionWritesNothing) {
     params.archivePath = Fixture(L"setup_lzma2.exe");
     params.archiveFile = OpenArchive(archive, params.archivePath);
     params.targetFolder = run.target;
-    params.deleteOnFailure = false;
     ASSERT_TRUE(run.thread.StartExtraction(params));
     // Seen at the first progress call, after the archive was opened.
     run.thread.RequestStop(false);
@@ -180,7 +184,9 @@ TEST(ExtractWithoutWindow, PasswordRequestCancels) {
     params.archivePath = Fixture(L"setup_encrypted.exe");
     params.archiveFile = OpenArchive(archive, params.archivePath);
     params.targetFolder = target;
-    params.deleteOnFailure = true;
+    orelib::CWorkingFolder owned;
+    ASSERT_EQ(MakeOwnedFolder(owned, target), S_OK);
+    params.ownedFolder = &owned;
     ASSERT_TRUE(thread.StartExtraction(params));
     thread.WaitForEnd();
     // Cancelled and cleaned up: nothing is left.
@@ -189,7 +195,8 @@ TEST(ExtractWithoutWindow, PasswordRequestCancels) {
     // The same run with a window that answers extracts everything.
     CDialogStandIn dialog;
     dialog.password = L"Pa55 wörd";
-    RunExtraction(thread, dialog, Fixture(L"setup_encrypted.exe"), target, true);
+    ASSERT_EQ(MakeOwnedFolder(owned, target), S_OK);
+    RunExtraction(thread, dialog, Fixture(L"setup_encrypted.exe"), target, &owned);
     EXPECT_EQ(CompareTrees(Fixture(L"many"), target), "");
 }
 

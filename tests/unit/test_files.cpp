@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "orelib/win32/ErrorText.h"
+#include "orelib/win32/DeleteOpenFolder.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/Handle.h"
 #include "tests/unit/TempFolder.h"
@@ -119,67 +120,40 @@ void MakeTree(const CTempFolder& dir) {
 }
 }  // namespace
 
-TEST(DeleteFolderTree, RemovesNestedTreeWithReadOnlyFiles) {
-    CTempFolder dir;
-    MakeTree(dir);
-    EXPECT_TRUE(DeleteFolderTree(dir.Path().c_str(), kDeleteAll));
-    EXPECT_FALSE(CTempFolder::Exists(dir.Path()));
+// The tree walk behind the working folder's removal, through a handle on
+// the top folder.
+orelib::CHandle OpenForDeletion(const std::wstring& folder) {
+    return orelib::CHandle(CreateFileW(folder.c_str(), DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-TEST(DeleteFolderTree, KeepsReadOnlyFilesWithoutFlag4) {
-    CTempFolder dir;
-    MakeTree(dir);
-    EXPECT_FALSE(DeleteFolderTree(dir.Path().c_str(), kDeleteFolderItself | kDeleteRecurse));
-    EXPECT_TRUE(CTempFolder::Exists(dir / L"ro.txt"));
-    EXPECT_TRUE(CTempFolder::Exists(dir / L"sub\\deeper\\b.txt"));
-    EXPECT_FALSE(CTempFolder::Exists(dir / L"top.txt"));
-    EXPECT_FALSE(CTempFolder::Exists(dir / L"sub\\a.txt"));
-}
-
-TEST(DeleteFolderTree, FlagsSelectSubfoldersAndTheFolderItself) {
-    {
+TEST(DeleteOpenFolderTree, RemovesNestedTreeWithReadOnlyFilesAndTheFolderLast) {
+    for (bool removeItself : {false, true}) {
         CTempFolder dir;
         MakeTree(dir);
-        // Files of the top level only; subfolders left alone is not a failure.
-        EXPECT_TRUE(DeleteFolderTree(dir.Path().c_str(), kDeleteReadOnly));
-        EXPECT_FALSE(CTempFolder::Exists(dir / L"top.txt"));
-        EXPECT_FALSE(CTempFolder::Exists(dir / L"ro.txt"));
-        EXPECT_TRUE(CTempFolder::Exists(dir / L"sub\\a.txt"));
-    }
-    {
-        CTempFolder dir;
-        MakeTree(dir);
-        // Contents and subfolders go, the folder itself stays.
-        EXPECT_TRUE(DeleteFolderTree(dir.Path().c_str(), kDeleteRecurse | kDeleteReadOnly));
-        EXPECT_TRUE(CTempFolder::Exists(dir.Path()));
+        {
+            const orelib::CHandle folder = OpenForDeletion(dir.Path());
+            ASSERT_TRUE(folder.IsValid());
+            EXPECT_TRUE(orelib::DeleteOpenFolderTree(folder.Get(), removeItself));
+        }
         EXPECT_FALSE(CTempFolder::Exists(dir / L"sub"));
-        EXPECT_FALSE(CTempFolder::Exists(dir / L"top.txt"));
+        EXPECT_FALSE(CTempFolder::Exists(dir / L"ro.txt"));
+        EXPECT_EQ(CTempFolder::Exists(dir.Path()), !removeItself);
     }
 }
 
-TEST(DeleteFolderTree, RefusesRelativePaths) {
-    CTempFolder dir;
-    MakeTree(dir);
-    wchar_t saved[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, saved);
-    ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
-    SetLastError(0);
-    EXPECT_FALSE(DeleteFolderTree(L"sub", kDeleteAll));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_FALSE(DeleteFolderTree(L"\\sub", kDeleteAll));
-    EXPECT_FALSE(DeleteFolderTree(L"", kDeleteAll));
-    SetCurrentDirectoryW(saved);
-    EXPECT_TRUE(CTempFolder::Exists(dir / L"sub\\deeper\\b.txt"));
-}
-
-TEST(DeleteFolderTree, KeepsAFileHeldOpenAndItsFolders) {
+TEST(DeleteOpenFolderTree, KeepsAFileHeldOpenAndItsFolders) {
     CTempFolder dir;
     MakeTree(dir);
     ASSERT_TRUE(CTempFolder::WriteFile(dir / L"sub\\deeper\\held.txt", "held"));
     HANDLE held = CreateFileW((dir / L"sub\\deeper\\held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(DeleteFolderTree(dir.Path().c_str(), kDeleteAll));
+    {
+        const orelib::CHandle folder = OpenForDeletion(dir.Path());
+        EXPECT_FALSE(orelib::DeleteOpenFolderTree(folder.Get(), true));
+    }
     CloseHandle(held);
 
     EXPECT_TRUE(CTempFolder::Exists(dir / L"sub\\deeper\\held.txt"));

@@ -13,6 +13,7 @@
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/PrivateFolder.h"
 #include "orelib/win32/SecureRandom.h"
+#include "orelib/win32/WorkingFolder.h"
 #include "tests/unit/AppStateGuard.h"
 #include "tests/unit/TempFolder.h"
 
@@ -128,9 +129,14 @@ struct CScriptedNames {
     }
 };
 
+// Names as given, and the user's TEMP as the parent (an unelevated run).
 class CNameSourceGuard {
 public:
-    ~CNameSourceGuard() { SetWorkingFolderNameSource(nullptr); }
+    CNameSourceGuard() { SetElevationSource([] { return false; }); }
+    ~CNameSourceGuard() {
+        SetWorkingFolderNameSource(nullptr);
+        SetElevationSource(nullptr);
+    }
 };
 
 }  // namespace
@@ -157,8 +163,9 @@ TEST(PrivateFolder, DescriptorLetsOnlyAdministratorsAndSystemWrite) {
 
 TEST(PrivateFolder, StoredDaclReadsBackAndIsInherited) {
     CTempFolder scratch;
-    const std::wstring folder = scratch / L"private";
-    ASSERT_EQ(orelib::CreatePrivateFolder(folder), S_OK);
+    orelib::CWorkingFolder owner;
+    ASSERT_EQ(owner.Create(scratch.Path(), false, [] { return std::wstring(L"private"); }, 1), S_OK);
+    const std::wstring folder = owner.Path();
     ASSERT_TRUE(CTempFolder::WriteFile(folder + L"\\setup.exe", "MZ"));
     ASSERT_TRUE(CreateDirectoryW((folder + L"\\sub").c_str(), nullptr));
     if (!StoresFileSecurity()) GTEST_SKIP() << "this system keeps no security descriptors of files";
@@ -174,40 +181,38 @@ TEST(PrivateFolder, StoredDaclReadsBackAndIsInherited) {
                          INHERITED_ACE | OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
 }
 
-TEST(PrivateFolder, ExistingFolderOrFileIsNeverTakenOver) {
-    CTempFolder scratch;
-    ASSERT_TRUE(CreateDirectoryW((scratch / L"taken").c_str(), nullptr));
-    ASSERT_TRUE(CTempFolder::WriteFile(scratch / L"file", "x"));
-    EXPECT_EQ(orelib::CreatePrivateFolder(scratch / L"taken"), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(orelib::CreatePrivateFolder(scratch / L"file"), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(orelib::CreatePrivateFolder(scratch / L"missing\\child"), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
-}
-
-TEST(PrivateFolder, UniqueFolderPassesOverTakenNamesAndGivesUp) {
+// Created, never opened: a taken name (folder or file) draws the next one;
+// another failure ends the search at once.
+TEST(PrivateFolder, TakenNamesArePassedOverUpToALimit) {
     CTempFolder scratch;
     ASSERT_TRUE(CreateDirectoryW((scratch / L"a").c_str(), nullptr));
     ASSERT_TRUE(CTempFolder::WriteFile(scratch / L"b", "x"));
-
-    std::vector<std::wstring> names{L"a", L"b", L"c"};
-    size_t next = 0;
-    std::wstring created;
-    EXPECT_EQ(orelib::CreateUniquePrivateFolder(scratch.Path(), [&] { return names[next++]; }, 16, &created), S_OK);
-    EXPECT_EQ(created, scratch / L"c");
-    EXPECT_EQ(next, 3u);
-
-    int calls = 0;
-    created.clear();
-    EXPECT_EQ(orelib::CreateUniquePrivateFolder(scratch.Path(), [&] { ++calls; return std::wstring(L"a"); }, 16, &created),
-              HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(calls, 16);
-    EXPECT_TRUE(created.empty());
-
-    EXPECT_EQ(orelib::CreateUniquePrivateFolder(scratch.Path(), [] { return std::wstring(); }, 16, &created), E_FAIL);
-    // Another failure than a taken name ends the search at once.
-    calls = 0;
-    EXPECT_EQ(orelib::CreateUniquePrivateFolder(scratch / L"missing", [&] { ++calls; return std::wstring(L"x"); }, 16, &created),
-              HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ(calls, 1);
+    struct Case {
+        std::wstring parent;
+        std::vector<std::wstring> names;
+        HRESULT expected;
+        int calls;
+        const wchar_t* created;
+    };
+    const Case cases[] = {
+        {scratch.Path(), {L"a", L"b", L"c"}, S_OK, 3, L"c"},
+        {scratch.Path(), std::vector<std::wstring>(20, L"a"), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS), 16, nullptr},
+        {scratch.Path(), {L""}, E_FAIL, 1, nullptr},
+        {scratch / L"missing", {L"x", L"y"}, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        orelib::CWorkingFolder owner;
+        int calls = 0;
+        const HRESULT hr = owner.Create(c.parent, false, [&] { return c.names[static_cast<size_t>(calls++)]; }, 16);
+        EXPECT_EQ(hr, c.expected) << testing::PrintToString(c.names[0]);
+        EXPECT_EQ(calls, c.calls) << testing::PrintToString(c.names[0]);
+        EXPECT_EQ(owner.IsHeld(), c.created != nullptr);
+        if (c.created) EXPECT_EQ(lstrcmpiW(owner.Path().c_str(), (scratch / c.created).c_str()), 0);
+    }
+    // Nothing of what was there was taken over or removed.
+    EXPECT_TRUE(CTempFolder::Exists(scratch / L"a"));
+    EXPECT_TRUE(CTempFolder::Exists(scratch / L"b"));
+    EXPECT_FALSE(CTempFolder::Exists(scratch / L"c"));
 }
 
 using WorkingFolderCreation = AppTest;
@@ -231,8 +236,8 @@ TEST_F(WorkingFolderCreation, APreparedFolderWithTheDrawnNameIsNeverUsed) {
     EXPECT_TRUE(CTempFolder::Exists(folder));
     EXPECT_FALSE(CTempFolder::Exists(folder + L"\\setup.exe"));
 
-    // Removing an unused working folder leaves the prepared one alone.
-    RemoveUnusedWorkingFolder(folder);
+    // Removing the working folder leaves the prepared one alone.
+    EXPECT_TRUE(theApp.m_ownedFolder.Delete());
     EXPECT_FALSE(CTempFolder::Exists(folder));
     EXPECT_TRUE(CTempFolder::Exists(guessed + L"\\setup.exe"));
     DeleteFileW((guessed + L"\\setup.exe").c_str());
@@ -261,4 +266,9 @@ TEST(WorkingFolderMessages, CreationFailure) {
     EXPECT_EQ(CreateFolderErrorText(E_FAIL),
               L"Could not create a temporary folder for the installation files.\n\n" +
                   orelib::FormatErrorText(0x80004005u));
+    // A folder that was refused says why before the error.
+    EXPECT_EQ(CreateFolderErrorText(orelib::kFolderIsLink),
+              L"Could not create a temporary folder for the installation files.\n\n"
+              L"The temporary folder is a link to another place.\n\n" +
+                  orelib::FormatErrorText(4395));
 }

@@ -15,6 +15,8 @@
 #include "resources/resource.h"
 #include "tests/unit/AppStateGuard.h"
 #include "tests/unit/DialogDriver.h"
+#include "tests/unit/OwnedFolder.h"
+#include "tests/unit/TempFolder.h"
 
 namespace {
 
@@ -28,11 +30,13 @@ public:
     // Runs on the UI thread where the worker would start.
     std::function<void(CScriptedDlg&)> m_onStart;
     bool m_chooseNewLocation = false;
+    bool m_startSucceeds = true;  // false: the worker thread cannot be started
 
     int m_starts = 0;
     int m_stops = 0;
     int m_waits = 0;
     int m_locationRequests = 0;
+    int m_relocations = 0;
     uint64_t m_requiredBytes = 0;
     std::vector<ExtractParams> m_params;
 
@@ -47,6 +51,10 @@ protected:
     bool StartExtractionWorker(const ExtractParams& params) override {
         ++m_starts;
         m_params.push_back(params);
+        if (!m_startSucceeds) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return false;
+        }
         if (m_onStart) {
             auto script = m_onStart;
             if (m_starts == 1) script(*this);
@@ -64,6 +72,10 @@ protected:
         ++m_locationRequests;
         m_requiredBytes = requiredBytes;
         return m_chooseNewLocation;
+    }
+    bool RelocateWorkingFolder() override {
+        ++m_relocations;
+        return true;
     }
 };
 
@@ -98,7 +110,7 @@ TEST_F(SelfExtractingDlgTest, HiddenDialogStartsAtOnceWithTheRunsParameters) {
     const ExtractParams& params = dialog.m_params[0];
     EXPECT_NE(params.notifyWindow, nullptr);
     EXPECT_EQ(params.targetFolder, L"C:\\work\\folder");
-    EXPECT_TRUE(params.deleteOnFailure);
+    EXPECT_EQ(params.ownedFolder, &theApp.m_ownedFolder);
     // The archive is read through the handle held on the own file.
     EXPECT_EQ(params.archivePath, theApp.m_ownFile.Path());
     EXPECT_EQ(params.archiveFile, theApp.m_ownFile.Get());
@@ -111,7 +123,7 @@ TEST_F(SelfExtractingDlgTest, ExtractOnlyKeepsFilesOnFailure) {
     dialog.m_onStart = [](CScriptedDlg& d) { d.PostMessage(WM_SFX_EXTRACT_DONE); };
     EXPECT_EQ(dialog.DoModal(), IDOK);  // the message box reads 0 in quiet mode
     ASSERT_EQ(dialog.m_starts, 1);
-    EXPECT_FALSE(dialog.m_params[0].deleteOnFailure);
+    EXPECT_EQ(dialog.m_params[0].ownedFolder, nullptr);
     EXPECT_EQ(dialog.m_exitCode, 0u);
 }
 
@@ -472,7 +484,8 @@ TEST_F(SelfExtractingDlgTest, DiskFullWithANewLocationRestartsFromZero) {
     EXPECT_EQ(dialog.m_starts, 2);
     EXPECT_EQ(dialog.m_waits, 1);  // the old worker is waited for first
     ASSERT_EQ(dialog.m_params.size(), 2u);
-    EXPECT_TRUE(dialog.m_params[1].deleteOnFailure);
+    EXPECT_EQ(dialog.m_params[1].ownedFolder, &theApp.m_ownedFolder);
+    EXPECT_EQ(dialog.m_relocations, 1);
     EXPECT_EQ(statusAfterRestart, L"Preparing files for installation...");
     EXPECT_EQ(positionAfterRestart, 0);
     EXPECT_EQ(dialog.m_exitCode, 0u);
@@ -572,3 +585,39 @@ TEST_F(SelfExtractingDlgTest, SimpleLayoutHasNoHeader) {
 }
 
 }  // namespace
+
+// A worker that cannot be started would leave the dialog waiting for ever:
+// the run ends as failed with the folder deleted, silently when quiet or
+// hidden, with the error shown otherwise.
+TEST_F(SelfExtractingDlgTest, ExtractionWorkerThatCannotStartEndsTheRun) {
+    struct Case {
+        bool quiet;
+        bool visible;
+    };
+    for (const Case c : {Case{true, true}, Case{false, false}, Case{false, true}}) {
+        CTempFolder scratch;
+        ASSERT_EQ(MakeOwnedFolder(theApp.m_ownedFolder, scratch / L"ktvnoextract"), S_OK);
+        theApp.m_workingFolder = theApp.m_ownedFolder.Path();
+        theApp.m_quiet = c.quiet;
+        CScriptedDlg dialog(nullptr, false, c.visible);
+        dialog.m_startSucceeds = false;
+        std::wstring text;
+        CHelperThread user([&] {
+            if (c.quiet) return;
+            HWND box = testdriver::WaitForDialog(testdriver::IsMessageBox());
+            ASSERT_NE(box, nullptr);
+            text = testdriver::ControlText(box, 0xFFFF);
+            testdriver::Press(box, IDOK);
+        });
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL) << c.quiet << c.visible;
+        user.Join();
+        EXPECT_EQ(dialog.m_starts, 1);
+        EXPECT_EQ(dialog.m_exitCode, 0x20001004u) << c.quiet << c.visible;
+        EXPECT_FALSE(theApp.m_ownedFolder.IsHeld());
+        EXPECT_FALSE(CTempFolder::Exists(scratch / L"ktvnoextract")) << c.quiet << c.visible;
+        if (!c.quiet) {
+            EXPECT_EQ(text.rfind(L"The installation files could not be extracted.\n\n", 0), 0u) << text;
+            EXPECT_NE(text.find(L"(0x80070008)"), std::wstring::npos) << text;
+        }
+    }
+}

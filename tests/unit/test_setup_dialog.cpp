@@ -17,6 +17,7 @@
 #include "resources/resource.h"
 #include "tests/unit/AppStateGuard.h"
 #include "tests/unit/DialogDriver.h"
+#include "tests/unit/OwnedFolder.h"
 #include "tests/unit/TempFolder.h"
 
 namespace {
@@ -90,7 +91,7 @@ TEST_F(SetupDialogTest, JobComesFromTheConfiguration) {
     ASSERT_EQ(dialog.m_jobs.size(), 1u);
     const SetupJob& job = dialog.m_jobs[0];
     EXPECT_NE(job.notifyWindow, nullptr);
-    EXPECT_EQ(job.workingFolder, folder.Path());
+    EXPECT_EQ(job.workingFolder, &theApp.m_ownedFolder);
     EXPECT_EQ(job.setupFile, folder / L"setup.exe");
     EXPECT_EQ(job.commandLine, WithOwnArguments(L"/qb \"a b\""));
     EXPECT_EQ(job.showCommand, 0);
@@ -207,9 +208,12 @@ TEST_F(SetupDialogTest, StartErrorShowsTheSystemTextAndTheFile) {
 }
 
 TEST_F(SetupDialogTest, NoWorkerThreadEndsTheRunInsteadOfWaiting) {
-    CTempFolder folder;
-    ASSERT_TRUE(CTempFolder::WriteFile(folder / L"setup.exe", "MZ"));
-    theApp.m_workingFolder = folder.Path();
+    CTempFolder scratch;
+    const CTempFolder& folder = scratch;
+    ASSERT_EQ(MakeOwnedFolder(theApp.m_ownedFolder, scratch / L"ktvnoworker"), S_OK);
+    const std::wstring owned = theApp.m_ownedFolder.Path();
+    ASSERT_TRUE(CTempFolder::WriteFile(owned + L"\\setup.exe", "MZ"));
+    theApp.m_workingFolder = owned;
     theApp.m_quiet = false;
     CSetupScriptDlg dialog(nullptr, false, false);
     dialog.m_startSucceeds = false;
@@ -224,21 +228,24 @@ TEST_F(SetupDialogTest, NoWorkerThreadEndsTheRunInsteadOfWaiting) {
     EXPECT_EQ(dialog.DoModal(), IDOK);
     user.Join();
     EXPECT_EQ(dialog.m_exitCode, 0x20001005u);
-    EXPECT_EQ(text, orelib::FormatErrorText(ERROR_NOT_ENOUGH_MEMORY) + L"\n\n" + (folder / L"setup.exe"));
-    EXPECT_FALSE(CTempFolder::Exists(folder.Path())) << "the working folder must not stay behind";
+    EXPECT_EQ(text, orelib::FormatErrorText(ERROR_NOT_ENOUGH_MEMORY) + L"\n\n" + owned + L"\\setup.exe");
+    EXPECT_FALSE(CTempFolder::Exists(owned)) << "the working folder must not stay behind";
+    EXPECT_TRUE(CTempFolder::Exists(folder.Path()));
 }
 
 TEST_F(SetupDialogTest, NamesThatLeaveTheWorkingFolderAreNeverStarted) {
     for (const wchar_t* name : {L"..\\x.exe", L"product\\..\\..\\x.exe", L"C:\\Windows\\x.exe",
                                 L"\\x.exe", L"setup.exe:stream", L"sub\\...\\x.exe"}) {
-        CTempFolder folder;
-        theApp.m_workingFolder = folder.Path();
+        CTempFolder scratch;
+        ASSERT_EQ(MakeOwnedFolder(theApp.m_ownedFolder, scratch / L"ktvoutside"), S_OK);
+        const std::wstring owned = theApp.m_ownedFolder.Path();
+        theApp.m_workingFolder = owned;
         theApp.m_quiet = true;  // no message box to answer
         Configure(std::wstring(L"[main]\nSetupFileName=") + name + L"\n");
         CSetupScriptDlg dialog(nullptr, false, true);
         EXPECT_EQ(dialog.DoModal(), IDOK);
         EXPECT_TRUE(dialog.m_jobs.empty()) << "started: " << testing::PrintToString(std::wstring(name));
         EXPECT_EQ(dialog.m_exitCode, 0x20001005u);
-        EXPECT_FALSE(CTempFolder::Exists(folder.Path())) << "the working folder must not stay behind";
+        EXPECT_FALSE(CTempFolder::Exists(owned)) << "the working folder must not stay behind";
     }
 }

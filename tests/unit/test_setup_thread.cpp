@@ -10,6 +10,7 @@
 #include "dialog/SetupThread.h"
 #include "dialog/SfxMessages.h"
 #include "orelib/win32/Process.h"
+#include "tests/unit/OwnedFolder.h"
 #include "tests/unit/TempFolder.h"
 
 namespace {
@@ -46,19 +47,22 @@ private:
     HWND m_window = nullptr;
 };
 
-// A working folder as extraction leaves it: a read-only file and a nested folder.
-void FillWorkingFolder(const CTempFolder& folder) {
-    CreateDirectoryW((folder / L"sub").c_str(), nullptr);
-    CreateDirectoryW((folder / L"sub\\deeper").c_str(), nullptr);
-    ASSERT_TRUE(CTempFolder::WriteFile(folder / L"sub\\deeper\\data.bin", "data"));
-    ASSERT_TRUE(CTempFolder::WriteFile(folder / L"locked.txt", "ro"));
-    SetFileAttributesW((folder / L"locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+// A run's own folder in `scratch` as extraction leaves it: a read-only file
+// and a nested folder.
+void FillWorkingFolder(const CTempFolder& scratch, orelib::CWorkingFolder& owned) {
+    ASSERT_EQ(MakeOwnedFolder(owned, scratch / L"ktvsetupjob"), S_OK);
+    const std::wstring folder = owned.Path();
+    CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\sub\\deeper").c_str(), nullptr);
+    ASSERT_TRUE(CTempFolder::WriteFile(folder + L"\\sub\\deeper\\data.bin", "data"));
+    ASSERT_TRUE(CTempFolder::WriteFile(folder + L"\\locked.txt", "ro"));
+    SetFileAttributesW((folder + L"\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
 }
 
 std::wstring Cmd() { return orelib::CombinePath(orelib::GetSystemDir(), L"cmd.exe"); }
 
 // A hidden cmd.exe run with `commandLine`, reporting to `receiver`.
-SetupJob CmdJob(const CReceiver& receiver, const std::wstring& workingFolder,
+SetupJob CmdJob(const CReceiver& receiver, orelib::CWorkingFolder* workingFolder,
                 const wchar_t* commandLine) {
     SetupJob job;
     job.notifyWindow = receiver.Window();
@@ -72,11 +76,13 @@ SetupJob CmdJob(const CReceiver& receiver, const std::wstring& workingFolder,
 }  // namespace
 
 TEST(SetupThread, ReportsTheExitCodeAfterStartedAndRemovesTheFolder) {
-    CTempFolder folder;
-    FillWorkingFolder(folder);
+    CTempFolder scratch;
+    orelib::CWorkingFolder owned;
+    FillWorkingFolder(scratch, owned);
+    const std::wstring folder = owned.Path();
     CReceiver receiver;
     CSetupThread thread;
-    const SetupJob job = CmdJob(receiver, folder.Path(), L"/c exit 3010");
+    const SetupJob job = CmdJob(receiver, &owned, L"/c exit 3010");
     const DWORD start = GetTickCount();
     ASSERT_TRUE(thread.Start(job));
 
@@ -90,7 +96,8 @@ TEST(SetupThread, ReportsTheExitCodeAfterStartedAndRemovesTheFolder) {
     EXPECT_EQ(posted[1].lParam, 1);
     // The pause before clean-up: a second at least.
     EXPECT_GE(GetTickCount() - start, 1000u);
-    EXPECT_FALSE(CTempFolder::Exists(folder.Path()));
+    EXPECT_FALSE(CTempFolder::Exists(folder));
+    EXPECT_FALSE(owned.IsHeld());
     EXPECT_EQ(thread.GetErrorFile(), L"");
     thread.WaitForEnd();
 }
@@ -98,7 +105,7 @@ TEST(SetupThread, ReportsTheExitCodeAfterStartedAndRemovesTheFolder) {
 TEST(SetupThread, ExitCodesAboveTheSignedRangePassUnchanged) {
     CReceiver receiver;
     CSetupThread thread;
-    const SetupJob job = CmdJob(receiver, L"", L"/c exit -2147023293");  // 0x80070643
+    const SetupJob job = CmdJob(receiver, nullptr, L"/c exit -2147023293");  // 0x80070643
     ASSERT_TRUE(thread.Start(job));
     const std::vector<Posted> posted = receiver.CollectUntilFinished();
     ASSERT_FALSE(posted.empty());
@@ -108,14 +115,16 @@ TEST(SetupThread, ExitCodesAboveTheSignedRangePassUnchanged) {
 }
 
 TEST(SetupThread, FailedStartReportsTheErrorAndTheFileAndStillCleansUp) {
-    CTempFolder folder;
-    FillWorkingFolder(folder);
+    CTempFolder scratch;
+    orelib::CWorkingFolder owned;
+    FillWorkingFolder(scratch, owned);
+    const std::wstring folder = owned.Path();
     CReceiver receiver;
     CSetupThread thread;
     SetupJob job;
     job.notifyWindow = receiver.Window();
-    job.workingFolder = folder.Path();
-    job.setupFile = folder / L"missing.exe";
+    job.workingFolder = &owned;
+    job.setupFile = folder + L"\\missing.exe";
     job.commandLine = L"/x";
     ASSERT_TRUE(thread.Start(job));
 
@@ -125,8 +134,9 @@ TEST(SetupThread, FailedStartReportsTheErrorAndTheFileAndStillCleansUp) {
     EXPECT_EQ(posted[0].wParam, static_cast<WPARAM>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(posted[0].lParam, 0);
     thread.WaitForEnd();
-    EXPECT_EQ(thread.GetErrorFile(), folder / L"missing.exe");
-    EXPECT_FALSE(CTempFolder::Exists(folder.Path()));
+    EXPECT_EQ(thread.GetErrorFile(), folder + L"\\missing.exe");
+    EXPECT_FALSE(CTempFolder::Exists(folder));
+    EXPECT_FALSE(owned.IsHeld());
 }
 
 TEST(SetupThread, OtherFileTypesStartThroughTheShell) {
@@ -149,24 +159,27 @@ TEST(SetupThread, OtherFileTypesStartThroughTheShell) {
 }
 
 TEST(SetupThread, AStartedWorkerRefusesASecondStartAndCanRunAgainLater) {
-    CTempFolder first, second;
+    CTempFolder scratch;
+    orelib::CWorkingFolder first, second;
+    ASSERT_EQ(MakeOwnedFolder(first, scratch / L"ktvfirst"), S_OK);
+    ASSERT_EQ(MakeOwnedFolder(second, scratch / L"ktvsecond"), S_OK);
     CReceiver receiver;
     CSetupThread thread;
-    SetupJob job = CmdJob(receiver, first.Path(), L"/c exit 5");
+    SetupJob job = CmdJob(receiver, &first, L"/c exit 5");
     ASSERT_TRUE(thread.Start(job));
     // The one-second pause keeps it running; its job stays as it was, so
     // the folder it removes is still the first one.
     SetupJob other = job;
-    other.workingFolder = second.Path();
+    other.workingFolder = &second;
     other.commandLine = L"/c exit 9";
     EXPECT_FALSE(thread.Start(other));
     std::vector<Posted> posted = receiver.CollectUntilFinished();
     ASSERT_FALSE(posted.empty());
     EXPECT_EQ(posted.back().wParam, 5u);
     thread.WaitForEnd();
-    EXPECT_FALSE(CTempFolder::Exists(first.Path()));
-    EXPECT_TRUE(CTempFolder::Exists(second.Path()));
-    job.workingFolder.clear();
+    EXPECT_FALSE(CTempFolder::Exists(scratch / L"ktvfirst"));
+    EXPECT_TRUE(CTempFolder::Exists(scratch / L"ktvsecond"));
+    job.workingFolder = nullptr;
     job.commandLine = L"/c exit 6";
     ASSERT_TRUE(thread.Start(job));
     posted = receiver.CollectUntilFinished();

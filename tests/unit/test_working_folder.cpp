@@ -55,23 +55,39 @@ TEST(WorkingFolder, TempPathMessage) {
               L"Could not get temp directory path.\n\n" + orelib::GetSystemErrorText(3) + L" (3)");
 }
 
-using PrepareWorkingFolder = AppTest;
+class PrepareWorkingFolder : public AppTest {
+protected:
+    void TearDown() override { SetElevationSource(nullptr); }
+};
 
-TEST_F(PrepareWorkingFolder, NormalModeUsesANewNameUnderTemp) {
+// Elevated: the system's temporary folder, never the user's TEMP (which is
+// not even read); unelevated: the user's TEMP. One folder per run: a second
+// start-up deletes the first one.
+TEST_F(PrepareWorkingFolder, NormalModeUsesANewNameUnderTheRunsTemp) {
+    wchar_t windows[MAX_PATH + 1];
+    ASSERT_GT(GetSystemWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring systemTemp = orelib::CombinePath(windows, L"SystemTemp");
+    const std::wstring elevatedParent =
+        orelib::WithBackslash(CTempFolder::Exists(systemTemp) ? systemTemp : orelib::CombinePath(windows, L"Temp"));
     wchar_t temp[MAX_PATH + 1];
     ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-    ASSERT_TRUE(theApp.PrepareWorkingFolder());
-    const std::wstring folder = theApp.m_workingFolder;
-    EXPECT_EQ(orelib::GetFileDirPart(folder), orelib::WithBackslash(temp));
-    EXPECT_TRUE(IsFolderName(orelib::GetFileNamePart(folder))) << testing::PrintToString(folder);
-    EXPECT_TRUE(CTempFolder::Exists(folder));  // made here, so nobody else can have prepared it
+    for (bool elevated : {true, false}) {
+        SetElevationSource([elevated] { return elevated; });
+        ASSERT_TRUE(theApp.PrepareWorkingFolder());
+        const std::wstring folder = theApp.m_workingFolder;
+        EXPECT_EQ(theApp.m_ownedFolder.Path(), folder);
+        EXPECT_TRUE(lstrcmpiW(orelib::GetFileDirPart(folder).c_str(),
+                              (elevated ? elevatedParent : orelib::WithBackslash(temp)).c_str()) == 0)
+            << elevated << testing::PrintToString(folder);
+        EXPECT_TRUE(IsFolderName(orelib::GetFileNamePart(folder))) << testing::PrintToString(folder);
+        EXPECT_TRUE(CTempFolder::Exists(folder));  // made here, so nobody else can have prepared it
 
-    ASSERT_TRUE(theApp.PrepareWorkingFolder());
-    EXPECT_NE(theApp.m_workingFolder, folder);
-    EXPECT_TRUE(CTempFolder::Exists(theApp.m_workingFolder));
-    RemoveUnusedWorkingFolder(theApp.m_workingFolder);
-    RemoveUnusedWorkingFolder(folder);
-    EXPECT_FALSE(CTempFolder::Exists(folder));
+        ASSERT_TRUE(theApp.PrepareWorkingFolder());
+        EXPECT_NE(theApp.m_workingFolder, folder);
+        EXPECT_FALSE(CTempFolder::Exists(folder));
+        EXPECT_TRUE(theApp.m_ownedFolder.Delete());
+        EXPECT_FALSE(CTempFolder::Exists(theApp.m_workingFolder));
+    }
 }
 
 TEST_F(PrepareWorkingFolder, ExtractOnlyModeResolvesAgainstTheCurrentDirectory) {

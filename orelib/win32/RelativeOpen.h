@@ -1,0 +1,48 @@
+#pragma once
+// Opening files and folders by name relative to an open folder handle, so
+// that a path is never looked up again after its folder was checked, and
+// what a handle refers to, asked of the handle itself.
+#include <windows.h>
+
+#include <string>
+
+#include "orelib/win32/Handle.h"
+
+namespace orelib {
+
+// A folder that must be a real one is a link (junction, symbolic link,
+// mount point): ERROR_REPARSE_POINT_ENCOUNTERED.
+constexpr HRESULT kFolderIsLink = static_cast<HRESULT>(0x8007112Bu);
+
+// NtCreateFile of `name` (one component) inside the folder `parent`, never
+// following a link at that name (FILE_OPEN_REPARSE_POINT), synchronous.
+// `disposition` is FILE_OPEN, FILE_CREATE, ...; `options` adds to the fixed
+// ones (FILE_DIRECTORY_FILE, FILE_NON_DIRECTORY_FILE). `descriptor` only
+// matters when the call creates. NT failures come back as HRESULTs of their
+// Win32 codes.
+HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share,
+                     ULONG disposition, ULONG options, PSECURITY_DESCRIPTOR descriptor,
+                     CHandle* out);
+
+// The handle's attributes (FILE_ATTRIBUTE_*); false when they cannot be read.
+bool GetHandleAttributes(HANDLE handle, DWORD* attributes);
+
+// The attributes of the entry `name` as its folder `folder` (opened with
+// FILE_LIST_DIRECTORY) lists it: a link shows as a reparse point there
+// whatever opening it would do. Wine, unlike Windows, follows a Unix symbolic
+// link even when asked to open the link itself, so only the listing tells.
+// Query this once per folder handle (the name filter sticks to the handle).
+bool GetListedAttributes(HANDLE folder, const std::wstring& name, DWORD* attributes);
+
+// A real folder: a directory that is no link of any kind.
+bool IsPlainFolderAttributes(DWORD attributes);
+
+// The path the handle's object has now (links resolved), in its plain form:
+// "C:\..." or "\\server\share\...", without the "\\?\" prefix; "" on failure.
+std::wstring GetFinalPath(HANDLE handle);
+
+// True when this process runs on Wine, which lacks some of what Windows
+// reports about files (volume flags); the callers say what they skip.
+bool RunsOnWine();
+
+}  // namespace orelib
