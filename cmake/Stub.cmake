@@ -50,7 +50,9 @@ target_link_options(sfxstub PRIVATE -municode -mwindows -Wl,--gc-sections -s
   -Wl,--require-defined=__load_config_used -Wl,-Map=${SFX_STUB_MAP}
   -Wl,--major-subsystem-version=6,--minor-subsystem-version=1
   -Wl,--major-os-version=6,--minor-os-version=1
-  -Wl,--dynamicbase,--nxcompat,--tsaware)
+  -Wl,--dynamicbase,--nxcompat,--tsaware
+  # No link time in the header: the same sources give the same stub.
+  -Wl,--no-insert-timestamp)
 target_link_libraries(sfxstub PRIVATE sfxcore)
 set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub)
 
