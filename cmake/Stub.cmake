@@ -2,6 +2,9 @@
 # system DLLs only. Size matters: it is added to every download.
 
 set(SFX_SIZE_FLAGS -Os -ffunction-sections -fdata-sections)
+# No link time in any image's header: the same sources give the same bytes,
+# so the stub and the programs packed with it are reproducible.
+add_link_options(-Wl,--no-insert-timestamp)
 # A guard value in every frame that holds an array or a local whose address
 # is taken, checked on return; checked forms of the string and memory
 # functions where the buffer size is known when compiling. The guard and the
@@ -50,9 +53,7 @@ target_link_options(sfxstub PRIVATE -municode -mwindows -Wl,--gc-sections -s
   -Wl,--require-defined=__load_config_used -Wl,-Map=${SFX_STUB_MAP}
   -Wl,--major-subsystem-version=6,--minor-subsystem-version=1
   -Wl,--major-os-version=6,--minor-os-version=1
-  -Wl,--dynamicbase,--nxcompat,--tsaware
-  # No link time in the header: the same sources give the same stub.
-  -Wl,--no-insert-timestamp)
+  -Wl,--dynamicbase,--nxcompat,--tsaware)
 target_link_libraries(sfxstub PRIVATE sfxcore)
 set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub)
 
