@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#ifdef _WIN32
+// The library needs the OLE types (BSTR, PROPVARIANT) a lean <windows.h> leaves out.
+#include <windows.h>
+#include <ole2.h>
+#endif
 #include "CPP/Common/MyWindows.h"
 
 #include "CPP/Common/MyCom.h"

@@ -1,12 +1,16 @@
 #include "packager/ArchiveWriter.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
+#include <fstream>
 #include <memory>
 #include <thread>
 
+#ifdef _WIN32
+// The library needs the OLE types (BSTR, PROPVARIANT) a lean <windows.h> leaves out.
+#include <windows.h>
+#include <ole2.h>
+#endif
 #include "CPP/Common/MyWindows.h"
 
 #include "CPP/Common/MyCom.h"
@@ -19,6 +23,7 @@
 #include "CPP/7zip/IPassword.h"
 
 #include "packager/PackError.h"
+#include "packager/SignalCleanup.h"
 #include "packager/library/PackerRandom.h"
 #include "packager/library/PackerRegistry.h"
 
@@ -47,28 +52,23 @@ UString ToWide(const std::string& utf8) {
 // in place of the item's clamped time and Windows attributes.
 Z7_CLASS_IMP_COM_1(CPlainFileStream, ISequentialInStream)
 public:
-    ~CPlainFileStream() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
     bool Open(const fs::path& path) {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        return m_fd >= 0;
+        m_in.open(path, std::ios::binary);
+        return m_in.is_open();
     }
 
 private:
-    int m_fd = -1;
+    std::ifstream m_in;
 };
 
 Z7_COM7F_IMF(CPlainFileStream::Read(void* data, UInt32 size, UInt32* processed)) {
     if (processed) *processed = 0;
-    for (;;) {
-        const ssize_t got = ::read(m_fd, data, size);
-        if (got >= 0) {
-            if (processed) *processed = static_cast<UInt32>(got);
-            return S_OK;
-        }
-        if (errno != EINTR) return HRESULT_FROM_WIN32(static_cast<DWORD>(errno));
-    }
+    if (StopRequested()) return E_ABORT;
+    // At the end of the file (eof and fail set) a read gives zero bytes.
+    m_in.read(static_cast<char*>(data), static_cast<std::streamsize>(size));
+    if (m_in.bad()) return E_FAIL;
+    if (processed) *processed = static_cast<UInt32>(m_in.gcount());
+    return S_OK;
 }
 
 // Hands the items to the handler: names, kinds, sizes, times, attributes
@@ -91,7 +91,7 @@ private:
 };
 
 Z7_COM7F_IMF(CUpdateCallback::SetTotal(UInt64)) { return S_OK; }
-Z7_COM7F_IMF(CUpdateCallback::SetCompleted(const UInt64*)) { return S_OK; }
+Z7_COM7F_IMF(CUpdateCallback::SetCompleted(const UInt64*)) { return StopRequested() ? E_ABORT : S_OK; }
 
 Z7_COM7F_IMF(CUpdateCallback::GetUpdateItemInfo(UInt32, Int32* newData, Int32* newProps,
                                                 UInt32* indexInArchive)) {
@@ -131,7 +131,7 @@ HRESULT CUpdateCallback::OpenItem(UInt32 index, ISequentialInStream** stream) {
     if (item.isFolder) return S_OK;
     CPlainFileStream* spec = new CPlainFileStream;
     CMyComPtr<ISequentialInStream> owner = spec;
-    if (!spec->Open(item.source.c_str())) {
+    if (!spec->Open(item.source)) {
         if (m_failedPath.empty()) m_failedPath = item.path;
         return E_FAIL;
     }
@@ -166,6 +166,10 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
     RequireSevenZipPackerRegistry();
     unsigned threads = settings.threads;
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+    // A 32-bit process has 2 GiB of address space, and each LZMA2 block
+    // thread at level 9 needs about 700 MiB: one block thread (with its two
+    // match-finder threads) is all that fits.
+    if (sizeof(void*) < 8) threads = std::min(threads, 2u);
 
     // -mx=9 -m0=LZMA2 -ms=on -mhe=off -mmt=N: the library then adds BCJ2 or
     // BCJ for files it takes for x86 executables, and groups by type.
@@ -194,7 +198,7 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
     COutFileStream* outSpec = new COutFileStream;
     CMyComPtr<IOutStream> out = outSpec;
     if (!outSpec->Create_NEW(archive.c_str())) {
-        throw CPackError("cannot create the archive " + Quote(archive.string()));
+        throw CPackError("cannot create the archive " + Quote(archive.u8string()));
     }
     CUpdateCallback* callbackSpec = new CUpdateCallback(items, settings.password);
     CMyComPtr<IArchiveUpdateCallback> callback = callbackSpec;

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
-#include <unistd.h>
 #include <memory>
 #include <ostream>
 
@@ -40,6 +39,7 @@ void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink, const st
     std::vector<uint8_t> buffer(kCopyChunk);
     uint64_t total = 0;
     while (in) {
+        ThrowIfStopRequested();
         in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
         const size_t got = static_cast<size_t>(in.gcount());
         if (got == 0) break;
@@ -81,7 +81,7 @@ bool IsInsideFolder(const fs::path& path, const fs::path& folder) {
 // One line that rewrites itself, only for a person watching a terminal.
 class CProgressLine {
 public:
-    CProgressLine(std::ostream& log, int verbosity) : m_log(log), m_on(verbosity > 0 && isatty(2)) {}
+    CProgressLine(std::ostream& log, int verbosity) : m_log(log), m_on(verbosity > 0 && IsErrorTerminal()) {}
     ~CProgressLine() { Clear(); }
     void Show(const std::string& text) {
         if (m_on) m_log << "\rsfxpack: " << text << "...\x1b[K" << std::flush;
@@ -138,8 +138,9 @@ void CheckGivenArchive(const fs::path& archive, std::ostream& log) {
 // SOURCE_DATE_EPOCH, else none.
 std::optional<int64_t> LatestFileTime(const BuildOptions& options) {
     if (options.latestTime) return options.latestTime;
-    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    if (epoch == nullptr || *epoch == '\0') return std::nullopt;
+    const std::optional<std::string> epochText = GetEnvironmentText("SOURCE_DATE_EPOCH");
+    if (!epochText || epochText->empty()) return std::nullopt;
+    const char* epoch = epochText->c_str();
     char* end = nullptr;
     errno = 0;
     const long long seconds = std::strtoll(epoch, &end, 10);
@@ -177,7 +178,7 @@ void PackGivenFolder(const BuildOptions& options, const std::string& config,
     PasswordSources sources;
     sources.commandLine = options.password;
     sources.file = options.passwordFile;
-    if (const char* env = std::getenv("SFXPACK_PASSWORD")) sources.environment = std::string(env);
+    sources.environment = GetEnvironmentText("SFXPACK_PASSWORD");
     bool warn = false;
     ArchiveSettings settings;
     settings.password = ResolvePassword(sources, &warn);

@@ -1,0 +1,264 @@
+// Windows implementation of Platform.h: wide (UTF-16) calls throughout, the
+// packager's UTF-8 text converted at this edge.
+#ifdef _WIN32
+
+#include "packager/Platform.h"
+
+#include <windows.h>
+#include <bcrypt.h>
+
+#include "packager/PackError.h"
+#include "packager/SignalCleanup.h"
+#include "packager/WideText.h"
+
+namespace sfxpack {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Owns one kernel handle.
+class CHandle {
+public:
+    explicit CHandle(HANDLE handle = INVALID_HANDLE_VALUE) : m_handle(handle) {}
+    ~CHandle() { Reset(); }
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+    HANDLE Get() const { return m_handle; }
+    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
+    void Reset(HANDLE handle = INVALID_HANDLE_VALUE) {
+        if (Valid()) CloseHandle(m_handle);
+        m_handle = handle;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+std::string SystemErrorText(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length && text ? std::wstring(text, length) : std::wstring();
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.')) {
+        message.pop_back();
+    }
+    return message.empty() ? "error " + std::to_string(error) : ToUtf8(message);
+}
+
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide;
+    if (!FromUtf8(utf8, &wide)) throw CPackError("text is not valid UTF-8");
+    return wide;
+}
+
+// 100 ns intervals between 1601-01-01 and 1970-01-01.
+constexpr int64_t kUnixEpochAsFileTime = 116444736000000000ll;
+
+void SetTime(const FILETIME& time, EntryFacts* facts) {
+    const int64_t sinceUnix =
+        static_cast<int64_t>((uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime) - kUnixEpochAsFileTime;
+    int64_t seconds = sinceUnix / 10000000;
+    int64_t rest = sinceUnix % 10000000;
+    if (rest < 0) {
+        rest += 10000000;
+        --seconds;
+    }
+    facts->mtimeSeconds = seconds;
+    facts->mtimeNanoseconds = static_cast<uint32_t>(rest * 100);
+}
+
+// Symbolic links and junctions lead elsewhere; other reparse points (cloud
+// placeholders, deduplicated files) are the file or folder itself.
+bool IsLinkTag(DWORD tag) { return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT; }
+
+// Windows' own rule for one argument of a command line.
+std::wstring QuoteArgument(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+    std::wstring out = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    out += L'"';
+    return out;
+}
+
+}  // namespace
+
+fs::path GetExecutableDir() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+        if (length == 0) return fs::path();
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return fs::path(buffer).parent_path();
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+void GetRandomBytes(uint8_t* out, size_t size) {
+    const NTSTATUS status =
+        BCryptGenRandom(nullptr, out, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    if (!BCRYPT_SUCCESS(status)) throw CPackError("the system's random source failed");
+}
+
+std::optional<std::string> GetEnvironmentText(const char* name) {
+    const std::wstring wideName = Wide(name);
+    std::wstring value(256, L'\0');
+    for (;;) {
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = GetEnvironmentVariableW(wideName.c_str(), &value[0], static_cast<DWORD>(value.size()));
+        if (length == 0) {
+            if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+            return std::string();
+        }
+        if (length < value.size()) {
+            value.resize(length);
+            return ToUtf8(value);
+        }
+        value.resize(length);
+    }
+}
+
+bool IsErrorTerminal() {
+    // The progress line rewrites itself with escape sequences, which a
+    // console follows only when asked to.
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return GetConsoleMode(error, &mode) != 0 &&
+           SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
+char32_t SimpleUpperCase(char32_t c) {
+    // The invariant locale's mapping. NTFS's case table covers the Basic
+    // Multilingual Plane only; other code points keep their case.
+    if (c > 0xFFFF) return c;
+    const wchar_t in = static_cast<wchar_t>(c);
+    wchar_t out = in;
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, &in, 1, &out, 1, nullptr, nullptr, 0) != 1) return c;
+    return static_cast<char32_t>(out);
+}
+
+fs::path LongPathForm(const fs::path& path) {
+    const std::wstring& text = path.native();
+    if (text.rfind(LR"(\\?\)", 0) == 0 || text.rfind(LR"(\\.\)", 0) == 0) return path;
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    if (ec) return path;
+    // A \\?\ name is taken as it is: no '/', no "." or "..".
+    const std::wstring full = absolute.lexically_normal().make_preferred().native();
+    if (full.rfind(LR"(\\)", 0) == 0) return fs::path(LR"(\\?\UNC\)" + full.substr(2));
+    return fs::path(LR"(\\?\)" + full);
+}
+
+bool ReadEntry(const fs::path& path, EntryFacts* facts) {
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    EntryFacts result;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkTag(data.dwReserved0)) {
+        result.kind = EntryKind::Link;
+    } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        result.kind = EntryKind::Folder;
+    } else {
+        result.kind = EntryKind::File;
+    }
+    result.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    SetTime(data.ftLastWriteTime, &result);
+    result.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    *facts = result;
+    return true;
+}
+
+bool FollowEntry(const fs::path& path, EntryFacts* facts, fs::path* finalPath) {
+    // Without FILE_FLAG_OPEN_REPARSE_POINT the open follows every link.
+    CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return false;
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(file.Get(), &name[0], static_cast<DWORD>(name.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return false;
+        if (length < name.size()) {
+            name.resize(length);
+            break;
+        }
+        name.resize(length);
+    }
+    EntryFacts result;
+    result.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
+    result.size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    SetTime(info.ftLastWriteTime, &result);
+    result.readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    *facts = result;
+    *finalPath = fs::path(name);
+    return true;
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& args, const fs::path& workDir) {
+    ProcessResult result;
+    std::wstring commandLine;
+    for (const std::string& arg : args) {
+        if (!commandLine.empty()) commandLine += L' ';
+        commandLine += QuoteArgument(Wide(arg));
+    }
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+        result.startError = SystemErrorText(GetLastError());
+        return result;
+    }
+    CHandle outRead(readEnd), outWrite(writeEnd);
+    SetHandleInformation(outRead.Get(), HANDLE_FLAG_INHERIT, 0);
+    CHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                              0, nullptr));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input.Get();
+    startup.hStdOutput = outWrite.Get();
+    startup.hStdError = outWrite.Get();
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &process)) {
+        result.startError = SystemErrorText(GetLastError());
+        return result;
+    }
+    CHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    SetCleanupChild(static_cast<int>(process.dwProcessId));
+    outWrite.Reset();
+    input.Reset();
+
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(outRead.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        result.output.append(buffer, got);
+    }
+    WaitForSingleObject(processHandle.Get(), INFINITE);
+    SetCleanupChild(0);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(processHandle.Get(), &exitCode);
+    result.started = true;
+    result.exitCode = static_cast<int>(exitCode);
+    return result;
+}
+
+}  // namespace sfxpack
+
+#endif  // _WIN32
