@@ -75,11 +75,10 @@ public:
     void Scan(const fs::path& dir, const std::string& prefix) {
         std::map<std::u32string, std::string> seen;  // Windows key -> first name
         std::vector<std::string> names;  // UTF-8 on Windows, the bytes on disk elsewhere
-        std::error_code ec;
-        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-            names.push_back(it->path().filename().u8string());
+        std::string error;
+        if (!ReadFolderNames(dir, &names, &error)) {
+            Refuse(prefix.empty() ? dir.u8string() : prefix, "cannot read the folder: " + error);
         }
-        if (ec) Refuse(prefix.empty() ? dir.u8string() : prefix, "cannot read the folder: " + ec.message());
         std::sort(names.begin(), names.end());
         for (const std::string& name : names) {
             const std::string path = prefix + name;

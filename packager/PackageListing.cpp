@@ -18,13 +18,17 @@ std::wstring Wide(const std::string& utf8) {
 }
 
 // The files under `dir`, with links to files counted as files; links to
-// folders are not followed. Entry types come from the platform layer: the
-// standard library's status calls fail on Windows' \\?\ paths.
+// folders are not followed. Names and entry types come from the platform
+// layer: the standard library's calls fail on Windows' \\?\ paths.
 void AddFolderFiles(const fs::path& dir, const std::string& prefix, const fs::path& top, CPackageNames* names) {
-    std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path full = it->path();
-        const std::string name = prefix + full.filename().u8string();
+    std::vector<std::string> entries;
+    std::string error;
+    if (!ReadFolderNames(dir, &entries, &error)) {
+        throw CPackError("cannot read folder '" + top.u8string() + "': " + error);
+    }
+    for (const std::string& entry : entries) {
+        const fs::path full = dir / fs::u8path(entry);
+        const std::string name = prefix + entry;
         EntryFacts facts;
         fs::path target;
         if (!ReadEntry(full, &facts)) continue;
@@ -36,7 +40,6 @@ void AddFolderFiles(const fs::path& dir, const std::string& prefix, const fs::pa
             names->Add(Wide(name));
         }
     }
-    if (ec) throw CPackError("cannot read folder '" + top.u8string() + "': " + ec.message());
 }
 
 }  // namespace

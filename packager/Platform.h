@@ -44,6 +44,10 @@ struct EntryFacts {
     bool readOnly = false;         // its owner cannot write it
 };
 
+// The names in folder `dir`, without "." and "..": UTF-8 on Windows, the
+// bytes on disk elsewhere. False, with `error` set, when it cannot be read.
+bool ReadFolderNames(const std::filesystem::path& dir, std::vector<std::string>* names, std::string* error);
+
 // Facts about the entry itself; a symbolic link (on Windows also a junction)
 // is reported as a link, not followed. False when it cannot be read.
 bool ReadEntry(const std::filesystem::path& path, EntryFacts* facts);

@@ -103,6 +103,15 @@ EntryFacts FactsOf(const struct stat& info) {
 
 }  // namespace
 
+bool ReadFolderNames(const std::filesystem::path& dir, std::vector<std::string>* names, std::string* error) {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        names->push_back(it->path().filename().native());
+    }
+    if (ec) *error = ec.message();
+    return !ec;
+}
+
 bool ReadEntry(const std::filesystem::path& path, EntryFacts* facts) {
     struct stat info;
     if (::lstat(path.c_str(), &info) != 0) return false;

@@ -163,6 +163,28 @@ fs::path LongPathForm(const fs::path& path) {
     return fs::path(LR"(\\?\)" + full);
 }
 
+bool ReadFolderNames(const fs::path& dir, std::vector<std::string>* names, std::string* error) {
+    // The standard library's folder iterator fails beyond MAX_PATH.
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileExW((dir / L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+        *error = SystemErrorText(GetLastError());
+        return false;
+    }
+    DWORD failure = ERROR_NO_MORE_FILES;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names->push_back(ToUtf8(name));
+    } while (FindNextFileW(find, &data) || (failure = GetLastError()) != ERROR_NO_MORE_FILES);
+    FindClose(find);
+    if (failure != ERROR_NO_MORE_FILES) {
+        *error = SystemErrorText(failure);
+        return false;
+    }
+    return true;
+}
+
 bool ReadEntry(const fs::path& path, EntryFacts* facts) {
     WIN32_FIND_DATAW data;
     const HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
