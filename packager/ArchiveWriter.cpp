@@ -27,6 +27,9 @@
 #include "packager/library/PackerRandom.h"
 #include "packager/library/PackerRegistry.h"
 
+// The library's switch for comparing file names (Common/Wildcard.cpp).
+extern bool g_CaseSensitive;
+
 namespace sfxpack {
 
 namespace fs = std::filesystem;
@@ -164,6 +167,10 @@ struct Property {
 void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
                   const ArchiveSettings& settings) {
     RequireSevenZipPackerRegistry();
+    // The handler sorts items by name, ignoring case where the library was
+    // built for Windows. Case-sensitive order everywhere makes the Windows
+    // build write the same bytes as the Linux one.
+    g_CaseSensitive = true;
     unsigned threads = settings.threads;
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
     // A 32-bit process has 2 GiB of address space, and each LZMA2 block
