@@ -216,6 +216,7 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
     ivScope.reset();
     if (hr == S_OK) hr = outSpec->Close();
     if (hr != S_OK) {
+        ThrowIfStopRequested();
         if (!callbackSpec->m_failedPath.empty()) {
             throw CPackError("cannot read " + Quote(callbackSpec->m_failedPath) + " while packing");
         }

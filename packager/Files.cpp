@@ -134,9 +134,6 @@ CTempDir::CTempDir() {
     throw CPackError("cannot create a temporary folder in " + Quote(base) + ": " + ec.message());
 }
 
-CTempDir::~CTempDir() {
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-}
+CTempDir::~CTempDir() { RemoveTree(m_path); }
 
 }  // namespace sfxpack

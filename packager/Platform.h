@@ -48,6 +48,10 @@ struct EntryFacts {
 // bytes on disk elsewhere. False, with `error` set, when it cannot be read.
 bool ReadFolderNames(const std::filesystem::path& dir, std::vector<std::string>* names, std::string* error);
 
+// Removes `path` and, for a folder, everything in it (links, not what
+// they lead to); best effort, also for paths longer than MAX_PATH.
+void RemoveTree(const std::filesystem::path& path);
+
 // Facts about the entry itself; a symbolic link (on Windows also a junction)
 // is reported as a link, not followed. False when it cannot be read.
 bool ReadEntry(const std::filesystem::path& path, EntryFacts* facts);

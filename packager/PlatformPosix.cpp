@@ -112,6 +112,11 @@ bool ReadFolderNames(const std::filesystem::path& dir, std::vector<std::string>*
     return !ec;
 }
 
+void RemoveTree(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+}
+
 bool ReadEntry(const std::filesystem::path& path, EntryFacts* facts) {
     struct stat info;
     if (::lstat(path.c_str(), &info) != 0) return false;

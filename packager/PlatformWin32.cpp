@@ -205,6 +205,23 @@ bool ReadEntry(const fs::path& path, EntryFacts* facts) {
     return true;
 }
 
+void RemoveTree(const fs::path& path) {
+    // The standard library's remove_all fails beyond MAX_PATH.
+    const fs::path full = LongPathForm(path);
+    EntryFacts facts;
+    if (!ReadEntry(full, &facts)) return;
+    if (facts.kind == EntryKind::Folder) {
+        std::vector<std::string> names;
+        std::string error;
+        if (ReadFolderNames(full, &names, &error)) {
+            for (const std::string& name : names) RemoveTree(full / fs::u8path(name));
+        }
+    }
+    SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files cannot be deleted
+    // A link to a folder goes with RemoveDirectory, one to a file with DeleteFile.
+    if (!RemoveDirectoryW(full.c_str())) DeleteFileW(full.c_str());
+}
+
 bool FollowEntry(const fs::path& path, EntryFacts* facts, fs::path* finalPath) {
     // Without FILE_FLAG_OPEN_REPARSE_POINT the open follows every link.
     CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,

@@ -76,8 +76,9 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
     }
     if (g_unwound) WaitForSingleObject(g_unwound, kUnwindWaitMs);
     RemoveRegistered();
-    // The default handler ends the process with STATUS_CONTROL_C_EXIT.
-    return FALSE;
+    // As the system's default handler ends a process on Ctrl+C.
+    ExitProcess(static_cast<UINT>(STATUS_CONTROL_C_EXIT));
+    return TRUE;
 }
 
 }  // namespace
@@ -118,7 +119,7 @@ void ThrowIfStopRequested() {
 
 int EndOfRun(int code) {
     if (!StopRequested()) return code;
-    // Everything has unwound: let the handler finish and end the process.
+    // Everything has unwound: the handler ends the process.
     if (g_unwound) SetEvent(g_unwound);
     Sleep(INFINITE);
     return code;

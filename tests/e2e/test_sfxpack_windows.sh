@@ -3,9 +3,10 @@
 # inputs it writes the very bytes the Linux sfxpack writes (also with
 # non-ASCII names in the package, on its command line and in the output's
 # name), its own verify passes the file, and it refuses what the Linux one
-# refuses with the same exit code and without leaving a file. Both builds
-# depend on nothing a build machine may lack: sfxpack.exe on system DLLs only,
-# the Linux sfxpack on no shared library at all.
+# refuses with the same exit code and without leaving a file, and Ctrl+C
+# leaves nothing behind. Both builds depend on nothing a build machine may
+# lack: sfxpack.exe on system DLLs only, the Linux sfxpack on no shared
+# library at all.
 source "$(dirname "$0")/lib.sh"
 
 EXE="$SFX_DIST/sfxpack.exe"
@@ -61,6 +62,30 @@ refused() {  # $1: exit code; the rest: build arguments, Unix form for Linux
 refused 4 --stub "$STUB" --config "$T/config.ini" --dir "$pkg"
 refused 1 --stub "$T/no-stub.exe" --config "$T/config.ini" --dir "$pkg" --allow-missing-setup
 refused 2 --stub "$STUB" --dir "$pkg"
+
+# Ctrl+C while packing (Wine turns SIGINT into the console's Ctrl+C): the
+# work stops, the temporary output and the scratch folder with the archive
+# go, and the process ends as Ctrl+C ends it (STATUS_CONTROL_C_EXIT).
+mkdir -p "$T/big"
+head -c 40000000 /dev/urandom >"$T/big/data.bin"
+wine "$EXE" build --stub "$(winpath "$STUB")" --config "$(winpath "$T/config.ini")" --dir "$(winpath "$T/big")" \
+  --allow-missing-setup -o "$(winpath "$T/big.exe")" >"$T/win.out" 2>"$T/win.err" &
+pid=$!
+temp="$(wine_temp_dir)"
+scratch=""
+for _ in $(seq 100); do
+  scratch="$(find "$temp" -maxdepth 2 -path "$temp/sfxpack-*/package.7z" -newer "$T/big/data.bin" 2>/dev/null | head -n 1)"
+  [ -n "$scratch" ] && break
+  sleep 0.1
+done
+[ -n "$scratch" ] || { kill "$pid"; fail "sfxpack.exe did not start packing: $(cat "$T/win.err")"; }
+kill -INT "$pid"
+rc=0
+wait "$pid" || rc=$?
+[ "$rc" -eq $((0x3A)) ] || fail "stopped by Ctrl+C, sfxpack.exe exited $rc, not 58 (STATUS_CONTROL_C_EXIT): $(cat "$T/win.err")"
+grep -q 'stopped by the user' "$T/win.err" || fail "sfxpack.exe did not say it was stopped: $(cat "$T/win.err")"
+[ ! -e "$(dirname "$scratch")" ] || fail "Ctrl+C left the scratch folder $(dirname "$scratch")"
+[ -z "$(find "$T" -maxdepth 1 -name '.big.exe.*')" ] && [ ! -e "$T/big.exe" ] || fail "Ctrl+C left an output file"
 
 # No dependency a build machine may lack.
 dlls="$(i686-w64-mingw32-objdump -p "$EXE" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort)"
