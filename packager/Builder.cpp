@@ -69,13 +69,24 @@ bool IsSamePlace(const fs::path& a, const fs::path& b) {
     return !ec1 && !ec2 && ca == cb;
 }
 
+// Compares where the two really are: links resolved, and on Windows with
+// the names as the disk keeps them (which also settles case and short names).
 bool IsInsideFolder(const fs::path& path, const fs::path& folder) {
-    std::error_code ec1, ec2;
-    const fs::path cp = fs::weakly_canonical(fs::absolute(path, ec1), ec1);
-    const fs::path cf = fs::weakly_canonical(fs::absolute(folder, ec2), ec2);
-    if (ec1 || ec2) return false;
-    const fs::path relative = cp.lexically_relative(cf);
-    return !relative.empty() && *relative.begin() != "..";
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    EntryFacts facts;
+    fs::path cp, cf;
+    if (ec || !FollowEntry(absolute.parent_path(), &facts, &cp) || !FollowEntry(folder, &facts, &cf)) {
+        return false;  // no such folder: the output is refused when it is opened
+    }
+    cp /= absolute.filename();
+    // Compared part by part: the standard library cannot relate \\?\ paths.
+    auto at = cp.begin();
+    for (const fs::path& part : cf) {
+        if (at == cp.end() || *at != part) return false;
+        ++at;
+    }
+    return at != cp.end();
 }
 
 // One line that rewrites itself, only for a person watching a terminal.

@@ -63,6 +63,21 @@ refused 4 --stub "$STUB" --config "$T/config.ini" --dir "$pkg"
 refused 1 --stub "$T/no-stub.exe" --config "$T/config.ini" --dir "$pkg" --allow-missing-setup
 refused 2 --stub "$STUB" --dir "$pkg"
 
+# Windows spellings of an input or of a place in the packed folder: other
+# case, '/' for '\', '..'. Refused, nothing written.
+wpkg="$(winpath "$pkg")"
+for spelling in "$(tr a-z A-Z <<<"$wpkg")\\Dokumente €\\..\\x.exe" "${wpkg//\\//}/x.exe"; do
+  win_sfxpack build --stub "$(winpath "$STUB")" --config "$(winpath "$T/config.ini")" --dir "$wpkg" \
+    --allow-missing-setup -o "$spelling"
+  [ "$WIN_EXIT" -eq 1 ] && grep -q 'inside the folder' "$T/win.err" ||
+    fail "sfxpack.exe exited $WIN_EXIT for -o $spelling: $(cat "$T/win.err")"
+  [ ! -e "$pkg/x.exe" ] || fail "sfxpack.exe wrote into the packed folder"
+done
+win_sfxpack build --stub "$(winpath "$STUB")" --config "$(winpath "$T/config.ini")" --dir "$wpkg" \
+  --allow-missing-setup -o "$(winpath "$T")\\CONFIG.INI"
+[ "$WIN_EXIT" -eq 1 ] && grep -q 'is the configuration' "$T/win.err" ||
+  fail "sfxpack.exe exited $WIN_EXIT for -o CONFIG.INI: $(cat "$T/win.err")"
+
 # Ctrl+C while packing (Wine turns SIGINT into the console's Ctrl+C): the
 # work stops, the temporary output and the scratch folder with the archive
 # go, and the process ends as Ctrl+C ends it (STATUS_CONTROL_C_EXIT).
