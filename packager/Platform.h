@@ -20,7 +20,8 @@ void GetRandomBytes(uint8_t* out, size_t size);
 // An environment variable as UTF-8 text; nullopt when it is not set.
 std::optional<std::string> GetEnvironmentText(const char* name);
 
-// True when standard error is a terminal (a person is watching).
+// True when standard error is a terminal (a person is watching) that
+// follows escape sequences.
 bool IsErrorTerminal();
 
 // The form of `path` to hand to file-system calls for everything under it:
@@ -61,6 +62,8 @@ bool ReadEntry(const std::filesystem::path& path, EntryFacts* facts);
 bool FollowEntry(const std::filesystem::path& path, EntryFacts* facts,
                  std::filesystem::path* finalPath);
 
+#ifndef _WIN32
+// Tests run 7zz with it; the Windows build has no use for it.
 struct ProcessResult {
     bool started = false;
     std::string startError;  // why it could not be started
@@ -72,5 +75,6 @@ struct ProcessResult {
 // folder `workDir` (or the current one when empty), with no input, and waits.
 ProcessResult RunProcess(const std::vector<std::string>& args,
                          const std::filesystem::path& workDir);
+#endif
 
 }  // namespace sfxpack

@@ -8,7 +8,6 @@
 #include <bcrypt.h>
 
 #include "packager/PackError.h"
-#include "packager/SignalCleanup.h"
 #include "packager/WideText.h"
 
 namespace sfxpack {
@@ -74,25 +73,6 @@ void SetTime(const FILETIME& time, EntryFacts* facts) {
 // placeholders, deduplicated files) are the file or folder itself.
 bool IsLinkTag(DWORD tag) { return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT; }
 
-// Windows' own rule for one argument of a command line.
-std::wstring QuoteArgument(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
-    std::wstring out = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        out += c;
-    }
-    out.append(backslashes * 2, L'\\');
-    out += L'"';
-    return out;
-}
-
 }  // namespace
 
 fs::path GetExecutableDir() {
@@ -133,12 +113,10 @@ std::optional<std::string> GetEnvironmentText(const char* name) {
 }
 
 bool IsErrorTerminal() {
-    // The progress line rewrites itself with escape sequences, which a
-    // console follows only when asked to.
-    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    // main() asks the console to follow escape sequences; older ones cannot.
     DWORD mode = 0;
-    return GetConsoleMode(error, &mode) != 0 &&
-           SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0 &&
+           (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
 char32_t SimpleUpperCase(char32_t c) {
@@ -248,54 +226,6 @@ bool FollowEntry(const fs::path& path, EntryFacts* facts, fs::path* finalPath) {
     *facts = result;
     *finalPath = fs::path(name);
     return true;
-}
-
-ProcessResult RunProcess(const std::vector<std::string>& args, const fs::path& workDir) {
-    ProcessResult result;
-    std::wstring commandLine;
-    for (const std::string& arg : args) {
-        if (!commandLine.empty()) commandLine += L' ';
-        commandLine += QuoteArgument(Wide(arg));
-    }
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
-        result.startError = SystemErrorText(GetLastError());
-        return result;
-    }
-    CHandle outRead(readEnd), outWrite(writeEnd);
-    SetHandleInformation(outRead.Get(), HANDLE_FLAG_INHERIT, 0);
-    CHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                              0, nullptr));
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input.Get();
-    startup.hStdOutput = outWrite.Get();
-    startup.hStdError = outWrite.Get();
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &process)) {
-        result.startError = SystemErrorText(GetLastError());
-        return result;
-    }
-    CHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    SetCleanupChild(static_cast<int>(process.dwProcessId));
-    outWrite.Reset();
-    input.Reset();
-
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(outRead.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        result.output.append(buffer, got);
-    }
-    WaitForSingleObject(processHandle.Get(), INFINITE);
-    SetCleanupChild(0);
-    DWORD exitCode = 0;
-    GetExitCodeProcess(processHandle.Get(), &exitCode);
-    result.started = true;
-    result.exitCode = static_cast<int>(exitCode);
-    return result;
 }
 
 }  // namespace sfxpack

@@ -29,8 +29,10 @@ private:
     int m_slot;
 };
 
+#ifndef _WIN32
 // The child program the handler stops first (0: none).
 void SetCleanupChild(int pid);
+#endif
 
 // True once the user asked the work to stop (always false on Linux, where
 // the signal handler itself ends the process).

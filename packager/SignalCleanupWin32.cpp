@@ -29,7 +29,6 @@ struct Slot {
 
 SRWLOCK g_lock = SRWLOCK_INIT;
 Slot g_slots[kSlots];
-DWORD g_child = 0;
 volatile LONG g_stop = 0;
 HANDLE g_unwound = nullptr;  // set when the work has unwound after a stop
 
@@ -63,18 +62,13 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
         return FALSE;
     }
     InterlockedExchange(&g_stop, 1);
-    DWORD child = 0;
+    // With nothing to remove there is nothing to wait for.
+    bool registered = false;
     {
         CExclusive hold;
-        child = g_child;
+        for (const Slot& slot : g_slots) registered = registered || slot.used;
     }
-    if (child != 0) {
-        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, child)) {
-            TerminateProcess(process, 1);
-            CloseHandle(process);
-        }
-    }
-    if (g_unwound) WaitForSingleObject(g_unwound, kUnwindWaitMs);
+    if (registered && g_unwound) WaitForSingleObject(g_unwound, kUnwindWaitMs);
     RemoveRegistered();
     // As the system's default handler ends a process on Ctrl+C.
     ExitProcess(static_cast<UINT>(STATUS_CONTROL_C_EXIT));
@@ -104,11 +98,6 @@ CCleanupPath::~CCleanupPath() {
     if (m_slot < 0) return;
     CExclusive hold;
     g_slots[m_slot].used = false;
-}
-
-void SetCleanupChild(int pid) {
-    CExclusive hold;
-    g_child = static_cast<DWORD>(pid);
 }
 
 bool StopRequested() { return InterlockedCompareExchange(&g_stop, 0, 0) != 0; }

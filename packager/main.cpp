@@ -14,20 +14,28 @@
 
 namespace {
 
-// Messages are UTF-8; a console shows them as such only with its output
-// code page set so. The console keeps the setting after we end, so the
-// caller's one is put back.
-class CUtf8Console {
+// Messages are UTF-8, and the progress line rewrites itself with escape
+// sequences; a console shows both only when set so. The console keeps its
+// settings after we end, so the caller's are put back.
+class CConsoleSettings {
 public:
-    CUtf8Console() : m_old(GetConsoleOutputCP()) {
-        if (m_old != 0) SetConsoleOutputCP(CP_UTF8);
+    CConsoleSettings() : m_oldCodePage(GetConsoleOutputCP()), m_error(GetStdHandle(STD_ERROR_HANDLE)) {
+        if (m_oldCodePage != 0) SetConsoleOutputCP(CP_UTF8);
+        m_hasMode = GetConsoleMode(m_error, &m_oldMode) != 0;
+        if (m_hasMode) SetConsoleMode(m_error, m_oldMode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
     }
-    ~CUtf8Console() {
-        if (m_old != 0) SetConsoleOutputCP(m_old);
+    ~CConsoleSettings() {
+        if (m_hasMode) SetConsoleMode(m_error, m_oldMode);
+        if (m_oldCodePage != 0) SetConsoleOutputCP(m_oldCodePage);
     }
+    CConsoleSettings(const CConsoleSettings&) = delete;
+    CConsoleSettings& operator=(const CConsoleSettings&) = delete;
 
 private:
-    UINT m_old;
+    UINT m_oldCodePage;
+    HANDLE m_error;
+    DWORD m_oldMode = 0;
+    bool m_hasMode = false;
 };
 
 }  // namespace
@@ -36,7 +44,7 @@ private:
 // the system's code page; the packager works in UTF-8.
 int wmain(int argc, wchar_t** argv) {
     sfxpack::InstallSignalCleanup();
-    CUtf8Console console;
+    CConsoleSettings console;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(sfxpack::ToUtf8(argv[i]));
     const int code = sfxpack::RunCommandLine(args, std::cout, std::cerr);

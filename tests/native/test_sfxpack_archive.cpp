@@ -62,7 +62,7 @@ protected:
         (void)name;
         (void)switches;
         return fs::path();
-#endif
+#else
         const fs::path archive = m_scratch.Path() / name;
         std::vector<std::string> args{"7zz", "a", "-t7z", "-bd", "-y"};
         args.insert(args.end(), switches.begin(), switches.end());
@@ -71,6 +71,7 @@ protected:
         const sfxpack::ProcessResult run = sfxpack::RunProcess(args, m_package);
         EXPECT_TRUE(run.started && run.exitCode == 0) << run.output;
         return archive;
+#endif
     }
 
     fs::path Ours(const std::string& name, const std::string& password) {
