@@ -1,4 +1,4 @@
-# The archive library for the packager (native build only): 7-Zip's 7z
+# The archive library for the packager (native and Windows builds): 7-Zip's 7z
 # handler with its writer, the encoders and decoders for Copy, LZMA, LZMA2,
 # BCJ (x86), BCJ2 and 7zAES, multi-threaded. Built from the same source as
 # the stub's decoders-only library, but with the full (not the reduced
@@ -141,3 +141,10 @@ target_compile_definitions(sevenzip_packer PUBLIC
   _REENTRANT _FILE_OFFSET_BITS=64 _LARGEFILE_SOURCE)
 target_compile_options(sevenzip_packer PRIVATE -O3 -w)
 target_link_libraries(sevenzip_packer PUBLIC Threads::Threads)
+if(WIN32)
+  # Wide file names throughout (the library's FString is then UTF-16), and
+  # paths longer than MAX_PATH retried as \\?\ names.
+  target_compile_definitions(sevenzip_packer PUBLIC UNICODE _UNICODE Z7_LONG_PATH)
+  # BSTRs from oleaut32, random bytes from bcrypt.
+  target_link_libraries(sevenzip_packer PUBLIC oleaut32 bcrypt)
+endif()

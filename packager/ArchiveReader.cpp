@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#ifdef _WIN32
+// The library needs the OLE types (BSTR, PROPVARIANT) a lean <windows.h> leaves out.
+#include <windows.h>
+#include <ole2.h>
+#endif
 #include "CPP/Common/MyWindows.h"
 
 #include "CPP/Common/MyCom.h"
@@ -223,7 +228,12 @@ CArchiveReader::CArchiveReader(const fs::path& file, uint64_t offset,
     for (UInt32 i = 0; i < count; ++i) {
         NWindows::NCOM::CPropVariant value;
         m_state->archive->GetProperty(i, kpidPath, &value);
-        m_info.paths.push_back(value.vt == VT_BSTR ? ToUtf8(UString(value.bstrVal)) : std::string());
+        std::string path = value.vt == VT_BSTR ? ToUtf8(UString(value.bstrVal)) : std::string();
+#ifdef _WIN32
+        // The library gives Windows separators on Windows; the packager's paths use '/'.
+        std::replace(path.begin(), path.end(), '\\', '/');
+#endif
+        m_info.paths.push_back(path);
         value.Clear();
         m_state->archive->GetProperty(i, kpidSize, &value);
         if (value.vt == VT_UI8) m_info.unpackedSize += value.uhVal.QuadPart;

@@ -1,13 +1,16 @@
 #include "packager/ArchiveWriter.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <fstream>
 #include <memory>
 #include <thread>
 
+#ifdef _WIN32
+// The library needs the OLE types (BSTR, PROPVARIANT) a lean <windows.h> leaves out.
+#include <windows.h>
+#include <ole2.h>
+#endif
 #include "CPP/Common/MyWindows.h"
 
 #include "CPP/Common/MyCom.h"
@@ -20,8 +23,12 @@
 #include "CPP/7zip/IPassword.h"
 
 #include "packager/PackError.h"
+#include "packager/SignalCleanup.h"
 #include "packager/library/PackerRandom.h"
 #include "packager/library/PackerRegistry.h"
+
+// The library's switch for comparing file names (Common/Wildcard.cpp).
+extern bool g_CaseSensitive;
 
 namespace sfxpack {
 
@@ -50,34 +57,30 @@ UString ToWide(const std::string& utf8) {
 // where each file ends.
 Z7_CLASS_IMP_COM_2(CPlainFileStream, ISequentialInStream, IStreamGetSize)
 public:
-    ~CPlainFileStream() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    bool Open(const fs::path& path) {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        return m_fd >= 0;
+    // `size` is the file's size as the folder listing found it.
+    bool Open(const fs::path& path, uint64_t size) {
+        m_size = size;
+        m_in.open(path, std::ios::binary);
+        return m_in.is_open();
     }
 
 private:
-    int m_fd = -1;
+    std::ifstream m_in;
+    uint64_t m_size = 0;
 };
 
 Z7_COM7F_IMF(CPlainFileStream::Read(void* data, UInt32 size, UInt32* processed)) {
     if (processed) *processed = 0;
-    for (;;) {
-        const ssize_t got = ::read(m_fd, data, size);
-        if (got >= 0) {
-            if (processed) *processed = static_cast<UInt32>(got);
-            return S_OK;
-        }
-        if (errno != EINTR) return HRESULT_FROM_WIN32(static_cast<DWORD>(errno));
-    }
+    if (StopRequested()) return E_ABORT;
+    // At the end of the file (eof and fail set) a read gives zero bytes.
+    m_in.read(static_cast<char*>(data), static_cast<std::streamsize>(size));
+    if (m_in.bad()) return E_FAIL;
+    if (processed) *processed = static_cast<UInt32>(m_in.gcount());
+    return S_OK;
 }
 
 Z7_COM7F_IMF(CPlainFileStream::GetSize(UInt64* size)) {
-    struct stat info;
-    if (::fstat(m_fd, &info) != 0) return HRESULT_FROM_WIN32(static_cast<DWORD>(errno));
-    *size = static_cast<UInt64>(info.st_size);
+    *size = m_size;
     return S_OK;
 }
 
@@ -101,7 +104,7 @@ private:
 };
 
 Z7_COM7F_IMF(CUpdateCallback::SetTotal(UInt64)) { return S_OK; }
-Z7_COM7F_IMF(CUpdateCallback::SetCompleted(const UInt64*)) { return S_OK; }
+Z7_COM7F_IMF(CUpdateCallback::SetCompleted(const UInt64*)) { return StopRequested() ? E_ABORT : S_OK; }
 
 Z7_COM7F_IMF(CUpdateCallback::GetUpdateItemInfo(UInt32, Int32* newData, Int32* newProps,
                                                 UInt32* indexInArchive)) {
@@ -141,7 +144,7 @@ HRESULT CUpdateCallback::OpenItem(UInt32 index, ISequentialInStream** stream) {
     if (item.isFolder) return S_OK;
     CPlainFileStream* spec = new CPlainFileStream;
     CMyComPtr<ISequentialInStream> owner = spec;
-    if (!spec->Open(item.source.c_str())) {
+    if (!spec->Open(item.source, item.size)) {
         if (m_failedPath.empty()) m_failedPath = item.path;
         return E_FAIL;
     }
@@ -174,8 +177,16 @@ struct Property {
 void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
                   const ArchiveSettings& settings) {
     RequireSevenZipPackerRegistry();
+    // The handler sorts items by name, ignoring case where the library was
+    // built for Windows. Case-sensitive order everywhere makes the Windows
+    // build write the same bytes as the Linux one.
+    g_CaseSensitive = true;
     unsigned threads = settings.threads;
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+    // A 32-bit process has 2 GiB of address space, and each LZMA2 block
+    // thread at level 9 needs about 700 MiB: one block thread (with its two
+    // match-finder threads) is all that fits.
+    if (sizeof(void*) < 8) threads = std::min(threads, 2u);
 
     // -mx=9 -m0=LZMA2 -ms=on -mhe=off -mmt=N: the library then adds BCJ2 or
     // BCJ for files it takes for x86 executables, and groups by type.
@@ -204,7 +215,7 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
     COutFileStream* outSpec = new COutFileStream;
     CMyComPtr<IOutStream> out = outSpec;
     if (!outSpec->Create_NEW(archive.c_str())) {
-        throw CPackError("cannot create the archive " + Quote(archive.string()));
+        throw CPackError("cannot create the archive " + Quote(archive.u8string()));
     }
     CUpdateCallback* callbackSpec = new CUpdateCallback(items, settings.password);
     CMyComPtr<IArchiveUpdateCallback> callback = callbackSpec;
@@ -215,6 +226,7 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
     ivScope.reset();
     if (hr == S_OK) hr = outSpec->Close();
     if (hr != S_OK) {
+        ThrowIfStopRequested();
         if (!callbackSpec->m_failedPath.empty()) {
             throw CPackError("cannot read " + Quote(callbackSpec->m_failedPath) + " while packing");
         }

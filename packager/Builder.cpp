@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <unistd.h>
 #include <memory>
 #include <ostream>
 
@@ -38,6 +37,7 @@ void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink, const st
     std::vector<uint8_t> buffer(kCopyChunk);
     uint64_t total = 0;
     while (in) {
+        ThrowIfStopRequested();
         in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
         const size_t got = static_cast<size_t>(in.gcount());
         if (got == 0) break;
@@ -67,19 +67,30 @@ bool IsSamePlace(const fs::path& a, const fs::path& b) {
     return !ec1 && !ec2 && ca == cb;
 }
 
+// Compares where the two really are: links resolved, and on Windows with
+// the names as the disk keeps them (which also settles case and short names).
 bool IsInsideFolder(const fs::path& path, const fs::path& folder) {
-    std::error_code ec1, ec2;
-    const fs::path cp = fs::weakly_canonical(fs::absolute(path, ec1), ec1);
-    const fs::path cf = fs::weakly_canonical(fs::absolute(folder, ec2), ec2);
-    if (ec1 || ec2) return false;
-    const fs::path relative = cp.lexically_relative(cf);
-    return !relative.empty() && *relative.begin() != "..";
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    EntryFacts facts;
+    fs::path cp, cf;
+    if (ec || !FollowEntry(absolute.parent_path(), &facts, &cp) || !FollowEntry(folder, &facts, &cf)) {
+        return false;  // no such folder: the output is refused when it is opened
+    }
+    cp /= absolute.filename();
+    // Compared part by part: the standard library cannot relate \\?\ paths.
+    auto at = cp.begin();
+    for (const fs::path& part : cf) {
+        if (at == cp.end() || *at != part) return false;
+        ++at;
+    }
+    return at != cp.end();
 }
 
 // One line that rewrites itself, only for a person watching a terminal.
 class CProgressLine {
 public:
-    CProgressLine(std::ostream& log, int verbosity) : m_log(log), m_on(verbosity > 0 && isatty(2)) {}
+    CProgressLine(std::ostream& log, int verbosity) : m_log(log), m_on(verbosity > 0 && IsErrorTerminal()) {}
     ~CProgressLine() { Clear(); }
     void Show(const std::string& text) {
         if (m_on) m_log << "\rsfxpack: " << text << "...\x1b[K" << std::flush;
@@ -136,8 +147,9 @@ void CheckGivenArchive(const fs::path& archive, std::ostream& log) {
 // SOURCE_DATE_EPOCH, else none.
 std::optional<int64_t> LatestFileTime(const BuildOptions& options) {
     if (options.latestTime) return options.latestTime;
-    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    if (epoch == nullptr || *epoch == '\0') return std::nullopt;
+    const std::optional<std::string> epochText = GetEnvironmentText("SOURCE_DATE_EPOCH");
+    if (!epochText || epochText->empty()) return std::nullopt;
+    const char* epoch = epochText->c_str();
     int64_t seconds = 0;
     if (!ParseUnixSeconds(epoch, &seconds)) {
         throw CPackError(std::string("SOURCE_DATE_EPOCH is not whole seconds since 1970: '") + epoch + "'");
@@ -173,7 +185,7 @@ void PackGivenFolder(const BuildOptions& options, const std::string& config,
     PasswordSources sources;
     sources.commandLine = options.password;
     sources.file = options.passwordFile;
-    if (const char* env = std::getenv("SFXPACK_PASSWORD")) sources.environment = std::string(env);
+    sources.environment = GetEnvironmentText("SFXPACK_PASSWORD");
     bool warn = false;
     ArchiveSettings settings;
     settings.password = ResolvePassword(sources, &warn);

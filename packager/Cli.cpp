@@ -118,6 +118,8 @@ public:
         if (m_pos >= m_args.size()) throw CUsageError(name + " needs a value");
         return m_args[m_pos++];
     }
+    // Arguments are UTF-8 (on Windows converted from the UTF-16 command line).
+    std::filesystem::path Path(const std::string& name) { return std::filesystem::u8path(Value(name)); }
 
 private:
     const std::vector<std::string>& m_args;
@@ -128,9 +130,9 @@ private:
 
 // Options that `build` and `check` share; true when `name` was one.
 bool ParseCheckOption(const std::string& name, CArgs& in, BuildOptions* options) {
-    if (name == "--config") options->config = in.Value(name);
-    else if (name == "--dir") options->folder = in.Value(name);
-    else if (name == "--archive") options->archive = in.Value(name);
+    if (name == "--config") options->config = in.Path(name);
+    else if (name == "--dir") options->folder = in.Path(name);
+    else if (name == "--archive") options->archive = in.Path(name);
     else if (name == "--strict") options->strict = true;
     else if (name == "--allow-missing-setup") options->allowMissingSetup = true;
     else if (name == "-q" || name == "--quiet") options->verbosity = 0;
@@ -151,15 +153,15 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
     CArgs in(args);
     for (std::string name; in.Next(&name);) {
         if (ParseCheckOption(name, in, &options)) continue;
-        if (name == "--stub") options.stub = in.Value(name);
+        if (name == "--stub") options.stub = in.Path(name);
         else if (name == "--password") options.password = in.Value(name);
-        else if (name == "--password-file") options.passwordFile = in.Value(name);
+        else if (name == "--password-file") options.passwordFile = in.Path(name);
         else if (name == "--mtime") {
             int64_t seconds = 0;
             if (!ParseUnixSeconds(in.Value(name), &seconds)) throw CUsageError("--mtime takes whole seconds since 1970");
             options.latestTime = seconds;
         }
-        else if (name == "-o" || name == "--output") options.output = in.Value(name);
+        else if (name == "-o" || name == "--output") options.output = in.Path(name);
         else if (name == "--random-iv") options.randomIv = true;
         else throw CUsageError("unknown argument '" + name + "'");
     }
@@ -201,7 +203,7 @@ int RunVerify(const std::vector<std::string>& args, std::ostream& out, std::ostr
     CArgs in(args);
     for (std::string name; in.Next(&name);) {
         if (name == "--size-only") options.sizeOnly = true;
-        else if (name == "--password-file") options.passwordFile = in.Value(name);
+        else if (name == "--password-file") options.passwordFile = in.Path(name);
         else if (name == "--strict") options.strict = true;
         else if (name == "--allow-missing-setup") options.allowMissingSetup = true;
         else if (name == "-q" || name == "--quiet") options.quiet = true;
@@ -210,7 +212,7 @@ int RunVerify(const std::vector<std::string>& args, std::ostream& out, std::ostr
         else throw CUsageError("verify takes one setup file");
     }
     if (file.empty()) throw CUsageError("verify takes one setup file");
-    return VerifySetupFile(file, options, out, err);
+    return VerifySetupFile(std::filesystem::u8path(file), options, out, err);
 }
 
 std::string OneFile(const std::vector<std::string>& args, const std::string& command) {
@@ -260,7 +262,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             return kExitOk;
         }
         if (command == "check") return RunCheck(rest, out, err);
-        if (command == "inspect") return InspectSetupFile(OneFile(rest, command), out);
+        if (command == "inspect") return InspectSetupFile(std::filesystem::u8path(OneFile(rest, command)), out);
         if (command == "verify") return RunVerify(rest, out, err);
         throw CUsageError("unknown command '" + command + "'");
     } catch (const CUsageError& e) {

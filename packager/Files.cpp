@@ -76,7 +76,7 @@ CAtomicOutput::CAtomicOutput(const fs::path& target) : m_target(target) {
     if (!fs::is_directory(folder, ec)) {
         throw CPackError("output folder " + Quote(folder) + " does not exist");
     }
-    m_temp = folder / ("." + target.filename().string() + ".sfxpack-" + RandomHex(6));
+    m_temp = folder / fs::u8path("." + target.filename().u8string() + ".sfxpack-" + RandomHex(6));
     m_cleanup = std::make_unique<CCleanupPath>(m_temp, false);
     errno = 0;
     m_stream.open(m_temp, std::ios::binary | std::ios::trunc);
@@ -95,6 +95,7 @@ CAtomicOutput::~CAtomicOutput() {
 }
 
 void CAtomicOutput::Write(const uint8_t* data, size_t size) {
+    ThrowIfStopRequested();
     errno = 0;
     m_stream.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     if (!m_stream) throw CPackError("cannot write output " + Quote(m_target) + ": " + LastSystemError());
@@ -133,9 +134,6 @@ CTempDir::CTempDir() {
     throw CPackError("cannot create a temporary folder in " + Quote(base) + ": " + ec.message());
 }
 
-CTempDir::~CTempDir() {
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-}
+CTempDir::~CTempDir() { RemoveTree(m_path); }
 
 }  // namespace sfxpack

@@ -1,11 +1,7 @@
 #include "packager/NameRules.h"
 
-#include <clocale>
-#include <cwctype>
-#include <locale.h>
-#include <wctype.h>
-
 #include "orelib/Utf8.h"
+#include "packager/Platform.h"
 
 namespace sfxpack {
 
@@ -24,17 +20,15 @@ std::u32string Decode(const std::string& name, bool* valid) {
     std::wstring wide;
     *valid = orelib::Utf8ToWide(reinterpret_cast<const uint8_t*>(name.data()), name.size(), &wide);
     std::u32string out;
-    static_assert(sizeof(wchar_t) == 4, "the packager runs where wchar_t holds a code point");
-    for (wchar_t c : wide) out.push_back(static_cast<char32_t>(c));
+    for (size_t i = 0; i < wide.size(); ++i) {
+        char32_t c = static_cast<char32_t>(wide[i]);
+        // Where wchar_t is 16 bits wide (Windows) a pair stands for one code point.
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(wide[++i]) - 0xDC00);
+        }
+        out.push_back(c);
+    }
     return out;
-}
-
-// The C.UTF-8 locale's simple upper-case mapping; ASCII only if the system
-// lacks that locale.
-char32_t Upper(char32_t c) {
-    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    if (utf8 != static_cast<locale_t>(0)) return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), utf8));
-    return c >= U'a' && c <= U'z' ? c - 32 : c;
 }
 
 std::string Hex(unsigned char c) {
@@ -78,7 +72,7 @@ std::string CheckWindowsName(const std::string& name) {
 std::u32string WindowsNameKey(const std::string& name) {
     bool valid = false;
     std::u32string key = Decode(name, &valid);
-    for (char32_t& c : key) c = Upper(c);
+    for (char32_t& c : key) c = SimpleUpperCase(c);
     return key;
 }
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <map>
-#include <sys/stat.h>
 
 #include "orelib/Utf8.h"
 #include "packager/NameRules.h"
 #include "packager/PackError.h"
+#include "packager/Platform.h"
 
 namespace sfxpack {
 
@@ -42,9 +42,9 @@ std::string Quote(const std::string& path) { return "'" + Printable(path) + "'";
     throw CPackError("cannot pack " + Quote(path) + ": " + why);
 }
 
-uint64_t FileTimeOf(const struct stat& info, std::optional<int64_t> latestSeconds) {
-    int64_t seconds = info.st_mtim.tv_sec;
-    int64_t nanoseconds = info.st_mtim.tv_nsec;
+uint64_t FileTimeOf(const EntryFacts& info, std::optional<int64_t> latestSeconds) {
+    int64_t seconds = info.mtimeSeconds;
+    int64_t nanoseconds = info.mtimeNanoseconds;
     if (latestSeconds && (seconds > *latestSeconds || (seconds == *latestSeconds && nanoseconds > 0))) {
         seconds = *latestSeconds;
         nanoseconds = 0;
@@ -65,17 +65,20 @@ bool IsInside(const fs::path& target, const fs::path& root) {
 
 class CScanner {
 public:
-    CScanner(const fs::path& root, std::optional<int64_t> latestSeconds)
-        : m_root(root), m_canonicalRoot(fs::canonical(root)), m_latest(latestSeconds) {}
+    CScanner(const fs::path& root, std::optional<int64_t> latestSeconds) : m_latest(latestSeconds) {
+        EntryFacts facts;
+        if (!FollowEntry(root, &facts, &m_canonicalRoot)) {
+            throw CPackError("cannot read the folder '" + root.u8string() + "'");
+        }
+    }
 
     void Scan(const fs::path& dir, const std::string& prefix) {
         std::map<std::u32string, std::string> seen;  // Windows key -> first name
-        std::vector<std::string> names;
-        std::error_code ec;
-        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-            names.push_back(it->path().filename().native());
+        std::vector<std::string> names;  // UTF-8 on Windows, the bytes on disk elsewhere
+        std::string error;
+        if (!ReadFolderNames(dir, &names, &error)) {
+            Refuse(prefix.empty() ? dir.u8string() : prefix, "cannot read the folder: " + error);
         }
-        if (ec) Refuse(prefix.empty() ? dir.string() : prefix, "cannot read the folder: " + ec.message());
         std::sort(names.begin(), names.end());
         for (const std::string& name : names) {
             const std::string path = prefix + name;
@@ -86,7 +89,7 @@ public:
                 Refuse(path, "Windows would take it and " + Quote(prefix + at->second) +
                                  " for the same file (names differ only in case)");
             }
-            Add(dir / name, path);
+            Add(dir / fs::u8path(name), path);
         }
     }
 
@@ -98,19 +101,17 @@ public:
 
 private:
     void Add(const fs::path& full, const std::string& path) {
-        struct stat info;
-        if (::lstat(full.c_str(), &info) != 0) Refuse(path, "cannot read its status");
+        EntryFacts info;
+        if (!ReadEntry(full, &info)) Refuse(path, "cannot read its status");
         fs::path source = full;
-        if (S_ISLNK(info.st_mode)) {
-            std::error_code ec;
-            const fs::path target = fs::canonical(full, ec);
-            if (ec) Refuse(path, "it is a symbolic link that points to nothing");
+        if (info.kind == EntryKind::Link) {
+            fs::path target;
+            if (!FollowEntry(full, &info, &target)) Refuse(path, "it is a symbolic link that points to nothing");
             if (!IsInside(target, m_canonicalRoot)) {
-                Refuse(path, "it is a symbolic link to " + Quote(target.string()) +
+                Refuse(path, "it is a symbolic link to " + Quote(target.u8string()) +
                                  ", outside the folder");
             }
-            if (::stat(target.c_str(), &info) != 0) Refuse(path, "cannot read its link's target");
-            if (!S_ISREG(info.st_mode)) {
+            if (info.kind != EntryKind::File) {
                 Refuse(path, "it is a symbolic link to something other than a file (links to "
                              "folders are not packed; put the folder there)");
             }
@@ -120,27 +121,26 @@ private:
         item.path = path;
         item.source = source;
         item.fileTime = FileTimeOf(info, m_latest);
-        if (S_ISDIR(info.st_mode)) {
+        if (info.kind == EntryKind::Folder) {
             item.isFolder = true;
             item.attributes = kAttributeDirectory;
             m_items.push_back(item);
             Scan(full, path + "/");
             return;
         }
-        if (!S_ISREG(info.st_mode)) {
-            const char* kind = S_ISFIFO(info.st_mode)   ? "a named pipe (FIFO)"
-                               : S_ISSOCK(info.st_mode) ? "a socket"
-                               : S_ISCHR(info.st_mode)  ? "a character device"
-                               : S_ISBLK(info.st_mode)  ? "a block device"
-                                                        : "not a regular file";
+        if (info.kind != EntryKind::File) {
+            const char* kind = info.kind == EntryKind::Fifo          ? "a named pipe (FIFO)"
+                               : info.kind == EntryKind::Socket      ? "a socket"
+                               : info.kind == EntryKind::CharDevice  ? "a character device"
+                               : info.kind == EntryKind::BlockDevice ? "a block device"
+                                                                     : "not a regular file";
             Refuse(path, std::string("it is ") + kind + "; only files and folders can be packed");
         }
-        item.size = static_cast<uint64_t>(info.st_size);
-        item.attributes = kAttributeArchive | ((info.st_mode & S_IWUSR) ? 0 : kAttributeReadOnly);
+        item.size = info.size;
+        item.attributes = kAttributeArchive | (info.readOnly ? kAttributeReadOnly : 0);
         m_items.push_back(item);
     }
 
-    fs::path m_root;
     fs::path m_canonicalRoot;
     std::optional<int64_t> m_latest;
     std::vector<PackItem> m_items;
@@ -149,8 +149,9 @@ private:
 }  // namespace
 
 std::vector<PackItem> ScanPackageFolder(const fs::path& folder, std::optional<int64_t> latestSeconds) {
-    CScanner scanner(folder, latestSeconds);
-    scanner.Scan(folder, "");
+    const fs::path root = LongPathForm(folder);
+    CScanner scanner(root, latestSeconds);
+    scanner.Scan(root, "");
     return scanner.Take();
 }
 

@@ -2,6 +2,7 @@
 
 #include "packager/ArchiveReader.h"
 #include "packager/PackError.h"
+#include "packager/Platform.h"
 #include "packager/WideText.h"
 
 namespace sfxpack {
@@ -16,17 +17,36 @@ std::wstring Wide(const std::string& utf8) {
     return wide;
 }
 
+// The files under `dir`, with links to files counted as files; links to
+// folders are not followed. Names and entry types come from the platform
+// layer: the standard library's calls fail on Windows' \\?\ paths.
+void AddFolderFiles(const fs::path& dir, const std::string& prefix, const fs::path& top, CPackageNames* names) {
+    std::vector<std::string> entries;
+    std::string error;
+    if (!ReadFolderNames(dir, &entries, &error)) {
+        throw CPackError("cannot read folder '" + top.u8string() + "': " + error);
+    }
+    for (const std::string& entry : entries) {
+        const fs::path full = dir / fs::u8path(entry);
+        const std::string name = prefix + entry;
+        EntryFacts facts;
+        fs::path target;
+        if (!ReadEntry(full, &facts)) continue;
+        if (facts.kind == EntryKind::Folder) {
+            AddFolderFiles(full, name + "/", top, names);
+        } else if (facts.kind == EntryKind::File ||
+                   (facts.kind == EntryKind::Link && FollowEntry(full, &facts, &target) &&
+                    facts.kind == EntryKind::File)) {
+            names->Add(Wide(name));
+        }
+    }
+}
+
 }  // namespace
 
 CPackageNames ListFolderFiles(const fs::path& folder) {
     CPackageNames names;
-    std::error_code ec;
-    fs::recursive_directory_iterator it(folder, ec), end;
-    if (ec) throw CPackError("cannot read folder '" + folder.string() + "': " + ec.message());
-    for (; it != end; it.increment(ec)) {
-        if (ec) throw CPackError("cannot read folder '" + folder.string() + "': " + ec.message());
-        if (it->is_regular_file(ec)) names.Add(Wide(it->path().lexically_relative(folder).generic_string()));
-    }
+    AddFolderFiles(LongPathForm(folder), "", folder, &names);
     return names;
 }
 

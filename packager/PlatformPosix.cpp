@@ -1,14 +1,17 @@
-// POSIX implementation of Platform.h. A Windows build of the packager would
-// put GetModuleFileNameW, BCryptGenRandom and CreateProcessW beside it.
+// POSIX implementation of Platform.h.
 #ifndef _WIN32
 
 #include "packager/Platform.h"
 
 #include <fcntl.h>
+#include <locale.h>
+#include <wctype.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "packager/PackError.h"
@@ -59,6 +62,76 @@ void GetRandomBytes(uint8_t* out, size_t size) {
         if (n > 0) done += static_cast<size_t>(n);
     }
     if (done != size) throw CPackError(std::string("cannot read /dev/urandom: ") + std::strerror(errno));
+}
+
+std::optional<std::string> GetEnvironmentText(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr) return std::nullopt;
+    return std::string(value);
+}
+
+bool IsErrorTerminal() { return isatty(2) != 0; }
+
+char32_t SimpleUpperCase(char32_t c) {
+    // The C.UTF-8 locale's mapping.
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    if (utf8 != static_cast<locale_t>(0)) return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), utf8));
+    return c >= U'a' && c <= U'z' ? c - 32 : c;
+}
+
+std::filesystem::path LongPathForm(const std::filesystem::path& path) { return path; }
+
+namespace {
+
+EntryFacts FactsOf(const struct stat& info) {
+    EntryFacts facts;
+    const mode_t mode = info.st_mode;
+    facts.kind = S_ISREG(mode)    ? EntryKind::File
+                 : S_ISDIR(mode)  ? EntryKind::Folder
+                 : S_ISLNK(mode)  ? EntryKind::Link
+                 : S_ISFIFO(mode) ? EntryKind::Fifo
+                 : S_ISSOCK(mode) ? EntryKind::Socket
+                 : S_ISCHR(mode)  ? EntryKind::CharDevice
+                 : S_ISBLK(mode)  ? EntryKind::BlockDevice
+                                  : EntryKind::Other;
+    facts.size = static_cast<uint64_t>(info.st_size);
+    facts.mtimeSeconds = info.st_mtim.tv_sec;
+    facts.mtimeNanoseconds = static_cast<uint32_t>(info.st_mtim.tv_nsec);
+    facts.readOnly = (mode & S_IWUSR) == 0;
+    return facts;
+}
+
+}  // namespace
+
+bool ReadFolderNames(const std::filesystem::path& dir, std::vector<std::string>* names, std::string* error) {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        names->push_back(it->path().filename().native());
+    }
+    if (ec) *error = ec.message();
+    return !ec;
+}
+
+void RemoveTree(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+}
+
+bool ReadEntry(const std::filesystem::path& path, EntryFacts* facts) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return false;
+    *facts = FactsOf(info);
+    return true;
+}
+
+bool FollowEntry(const std::filesystem::path& path, EntryFacts* facts, std::filesystem::path* finalPath) {
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::canonical(path, ec);
+    struct stat info;
+    if (ec || ::stat(target.c_str(), &info) != 0) return false;
+    *facts = FactsOf(info);
+    *finalPath = target;
+    return true;
 }
 
 ProcessResult RunProcess(const std::vector<std::string>& args,

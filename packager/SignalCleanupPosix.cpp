@@ -98,6 +98,12 @@ CCleanupPath::~CCleanupPath() {
 
 void SetCleanupChild(int pid) { g_child = pid; }
 
+bool StopRequested() { return false; }
+
+void ThrowIfStopRequested() {}
+
+int EndOfRun(int code) { return code; }
+
 }  // namespace sfxpack
 
 #endif  // _WIN32

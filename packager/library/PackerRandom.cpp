@@ -6,7 +6,12 @@
 #include <algorithm>
 #include <mutex>
 #include <stdexcept>
+#ifdef _WIN32
+#include <windows.h>
+#include <bcrypt.h>
+#else
 #include <sys/random.h>
+#endif
 
 #include "packager/library/PackerRandom.h"
 
@@ -18,12 +23,19 @@ std::array<uint8_t, 16> g_seed;
 uint64_t g_counter = 0;
 
 void SystemRandom(Byte* data, size_t size) {
+#ifdef _WIN32
+    if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, data, static_cast<ULONG>(size),
+                                        BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+        throw std::runtime_error("the system's random source failed");
+    }
+#else
     while (size > 0) {
         const ssize_t got = getrandom(data, size, 0);
         if (got < 0) throw std::runtime_error("the system's random source failed");
         data += got;
         size -= static_cast<size_t>(got);
     }
+#endif
 }
 
 }  // namespace

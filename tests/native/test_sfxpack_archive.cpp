@@ -55,7 +55,14 @@ protected:
         WriteFile(m_package / "noise.bin", noise);
     }
 
+    // An archive made by 7zz; an empty path on Windows, which has no 7zz
+    // (the rows that need one are left out there).
     fs::path SevenZip(const std::string& name, std::vector<std::string> switches) {
+#ifdef _WIN32
+        (void)name;
+        (void)switches;
+        return fs::path();
+#else
         const fs::path archive = m_scratch.Path() / name;
         std::vector<std::string> args{"7zz", "a", "-t7z", "-bd", "-y"};
         args.insert(args.end(), switches.begin(), switches.end());
@@ -64,6 +71,7 @@ protected:
         const sfxpack::ProcessResult run = sfxpack::RunProcess(args, m_package);
         EXPECT_TRUE(run.started && run.exitCode == 0) << run.output;
         return archive;
+#endif
     }
 
     fs::path Ours(const std::string& name, const std::string& password) {
@@ -113,6 +121,7 @@ TEST_F(ArchiveFixture, ReadsMethodsItemsAndEncryptionOfArchivesByBothWriters) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        if (c.archive.empty()) continue;
         sfxpack::CArchiveReader reader(c.archive, 0);
         const sfxpack::ArchiveInfo& info = reader.Info();
         for (const std::string& method : c.methods) EXPECT_TRUE(Has(info.methods, method)) << method;
@@ -153,7 +162,7 @@ TEST_F(ArchiveFixture, DamagedTruncatedMisplacedAndHeaderEncryptedArchivesAreRef
     Bytes shifted(100, 'x');
     shifted.insert(shifted.end(), good.begin(), good.end());
     const Bytes cut(good.begin(), good.end() - 10);
-    const Bytes headerEncrypted = ReadFile(SevenZip("he.7z", {"-mhe=on", "-psecret"}));
+    const fs::path headerEncryptedArchive = SevenZip("he.7z", {"-mhe=on", "-psecret"});
     const Case cases[] = {
         {"flipped data byte", flipped, 0, "", "error"},
         {"truncated", cut, 0, "truncated", ""},
@@ -179,7 +188,8 @@ TEST_F(ArchiveFixture, DamagedTruncatedMisplacedAndHeaderEncryptedArchivesAreRef
 
     // Encrypted headers: seen without the password, refused for the stub;
     // with the password the listing works.
-    WriteFile(path, headerEncrypted);
+    if (headerEncryptedArchive.empty()) return;
+    WriteFile(path, ReadFile(headerEncryptedArchive));
     sfxpack::CArchiveReader locked(path, 0);
     EXPECT_TRUE(locked.Info().headersEncrypted);
     EXPECT_NE(std::string::npos, sfxpack::CheckArchiveForStub(locked.Info()).find("headers are encrypted"));

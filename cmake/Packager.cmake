@@ -1,0 +1,36 @@
+# The packager, sfxpack: built natively for Linux and cross-built for
+# Windows (sfxpack.exe), from the same sources. Only Platform*.cpp and
+# SignalCleanup*.cpp differ, each guarded by its own platform.
+
+include(cmake/SevenZipPacker.cmake)
+
+# The packager's logic as a library, so that the tests link it too.
+file(GLOB SFXPACK_SOURCES CONFIGURE_DEPENDS packager/*.cpp)
+list(FILTER SFXPACK_SOURCES EXCLUDE REGEX "/packager/main\\.cpp$")
+add_library(sfxpack_core STATIC ${SFXPACK_SOURCES})
+target_link_libraries(sfxpack_core PUBLIC orelib_core sevenzip_packer)
+target_compile_options(sfxpack_core PRIVATE -Wall -Wextra)
+# --version names the archive library's version from its own header.
+set_source_files_properties(packager/Version.cpp PROPERTIES INCLUDE_DIRECTORIES "${SFX_DEPS_DIR}")
+
+add_executable(sfxpack packager/main.cpp)
+target_link_libraries(sfxpack PRIVATE sfxpack_core)
+target_compile_options(sfxpack PRIVATE -Wall -Wextra)
+
+if(WIN32)
+  # A console program with a wide entry point (wmain), every library inside:
+  # it depends on system DLLs only, like the stub.
+  target_link_options(sfxpack PRIVATE -municode -static -s)
+  # The portable core is built with the stub's stack protector; the packager
+  # takes the guard and its checks from the compiler's own library.
+  target_link_libraries(sfxpack_core PUBLIC kernel32 ssp)
+  set(SFXPACK_DIST_NAME sfxpack.exe)
+else()
+  # Statically linked, so that it runs on build machines with an older C library.
+  target_link_options(sfxpack PRIVATE -static)
+  set(SFXPACK_DIST_NAME sfxpack)
+endif()
+
+add_custom_command(TARGET sfxpack POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${SFX_DIST_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:sfxpack> ${SFX_DIST_DIR}/${SFXPACK_DIST_NAME})

@@ -1,0 +1,233 @@
+// Windows implementation of Platform.h: wide (UTF-16) calls throughout, the
+// packager's UTF-8 text converted at this edge.
+#ifdef _WIN32
+
+#include "packager/Platform.h"
+
+#include <windows.h>
+#include <bcrypt.h>
+
+#include "packager/PackError.h"
+#include "packager/WideText.h"
+
+namespace sfxpack {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Owns one kernel handle.
+class CHandle {
+public:
+    explicit CHandle(HANDLE handle = INVALID_HANDLE_VALUE) : m_handle(handle) {}
+    ~CHandle() { Reset(); }
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+    HANDLE Get() const { return m_handle; }
+    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
+    void Reset(HANDLE handle = INVALID_HANDLE_VALUE) {
+        if (Valid()) CloseHandle(m_handle);
+        m_handle = handle;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+std::string SystemErrorText(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length && text ? std::wstring(text, length) : std::wstring();
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.')) {
+        message.pop_back();
+    }
+    return message.empty() ? "error " + std::to_string(error) : ToUtf8(message);
+}
+
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide;
+    if (!FromUtf8(utf8, &wide)) throw CPackError("text is not valid UTF-8");
+    return wide;
+}
+
+// 100 ns intervals between 1601-01-01 and 1970-01-01.
+constexpr int64_t kUnixEpochAsFileTime = 116444736000000000ll;
+
+void SetTime(const FILETIME& time, EntryFacts* facts) {
+    const int64_t sinceUnix =
+        static_cast<int64_t>((uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime) - kUnixEpochAsFileTime;
+    int64_t seconds = sinceUnix / 10000000;
+    int64_t rest = sinceUnix % 10000000;
+    if (rest < 0) {
+        rest += 10000000;
+        --seconds;
+    }
+    facts->mtimeSeconds = seconds;
+    facts->mtimeNanoseconds = static_cast<uint32_t>(rest * 100);
+}
+
+// Symbolic links and junctions lead elsewhere; other reparse points (cloud
+// placeholders, deduplicated files) are the file or folder itself.
+bool IsLinkTag(DWORD tag) { return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT; }
+
+}  // namespace
+
+fs::path GetExecutableDir() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+        if (length == 0) return fs::path();
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return fs::path(buffer).parent_path();
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+void GetRandomBytes(uint8_t* out, size_t size) {
+    const NTSTATUS status =
+        BCryptGenRandom(nullptr, out, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    if (!BCRYPT_SUCCESS(status)) throw CPackError("the system's random source failed");
+}
+
+std::optional<std::string> GetEnvironmentText(const char* name) {
+    const std::wstring wideName = Wide(name);
+    std::wstring value(256, L'\0');
+    for (;;) {
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = GetEnvironmentVariableW(wideName.c_str(), &value[0], static_cast<DWORD>(value.size()));
+        if (length == 0) {
+            if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+            return std::string();
+        }
+        if (length < value.size()) {
+            value.resize(length);
+            return ToUtf8(value);
+        }
+        value.resize(length);
+    }
+}
+
+bool IsErrorTerminal() {
+    // main() asks the console to follow escape sequences; older ones cannot.
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0 &&
+           (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
+char32_t SimpleUpperCase(char32_t c) {
+    // The invariant locale's mapping. NTFS's case table covers the Basic
+    // Multilingual Plane only; other code points keep their case.
+    if (c > 0xFFFF) return c;
+    const wchar_t in = static_cast<wchar_t>(c);
+    wchar_t out = in;
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, &in, 1, &out, 1, nullptr, nullptr, 0) != 1) return c;
+    return static_cast<char32_t>(out);
+}
+
+fs::path LongPathForm(const fs::path& path) {
+    const std::wstring& text = path.native();
+    if (text.rfind(LR"(\\?\)", 0) == 0 || text.rfind(LR"(\\.\)", 0) == 0) return path;
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    if (ec) return path;
+    // A \\?\ name is taken as it is: no '/', no "." or "..".
+    const std::wstring full = absolute.lexically_normal().make_preferred().native();
+    if (full.rfind(LR"(\\)", 0) == 0) return fs::path(LR"(\\?\UNC\)" + full.substr(2));
+    return fs::path(LR"(\\?\)" + full);
+}
+
+bool ReadFolderNames(const fs::path& dir, std::vector<std::string>* names, std::string* error) {
+    // The standard library's folder iterator fails beyond MAX_PATH.
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileExW((dir / L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+        *error = SystemErrorText(GetLastError());
+        return false;
+    }
+    DWORD failure = ERROR_NO_MORE_FILES;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names->push_back(ToUtf8(name));
+    } while (FindNextFileW(find, &data) || (failure = GetLastError()) != ERROR_NO_MORE_FILES);
+    FindClose(find);
+    if (failure != ERROR_NO_MORE_FILES) {
+        *error = SystemErrorText(failure);
+        return false;
+    }
+    return true;
+}
+
+bool ReadEntry(const fs::path& path, EntryFacts* facts) {
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    EntryFacts result;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkTag(data.dwReserved0)) {
+        result.kind = EntryKind::Link;
+    } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        result.kind = EntryKind::Folder;
+    } else {
+        result.kind = EntryKind::File;
+    }
+    result.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    SetTime(data.ftLastWriteTime, &result);
+    result.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    *facts = result;
+    return true;
+}
+
+void RemoveTree(const fs::path& path) {
+    // The standard library's remove_all fails beyond MAX_PATH.
+    const fs::path full = LongPathForm(path);
+    EntryFacts facts;
+    if (!ReadEntry(full, &facts)) return;
+    if (facts.kind == EntryKind::Folder) {
+        std::vector<std::string> names;
+        std::string error;
+        if (ReadFolderNames(full, &names, &error)) {
+            for (const std::string& name : names) RemoveTree(full / fs::u8path(name));
+        }
+    }
+    SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files cannot be deleted
+    // A link to a folder goes with RemoveDirectory, one to a file with DeleteFile.
+    if (!RemoveDirectoryW(full.c_str())) DeleteFileW(full.c_str());
+}
+
+bool FollowEntry(const fs::path& path, EntryFacts* facts, fs::path* finalPath) {
+    // Without FILE_FLAG_OPEN_REPARSE_POINT the open follows every link.
+    CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return false;
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(file.Get(), &name[0], static_cast<DWORD>(name.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return false;
+        if (length < name.size()) {
+            name.resize(length);
+            break;
+        }
+        name.resize(length);
+    }
+    EntryFacts result;
+    result.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
+    result.size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    SetTime(info.ftLastWriteTime, &result);
+    result.readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    *facts = result;
+    *finalPath = fs::path(name);
+    return true;
+}
+
+}  // namespace sfxpack
+
+#endif  // _WIN32
