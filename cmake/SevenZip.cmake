@@ -99,7 +99,6 @@ set(SEVENZIP_SOURCES
   ${SFX_7Z}/CPP/7zip/UI/Common/ArchiveExtractCallback.cpp
   ${SFX_7Z}/CPP/7zip/UI/Common/ArchiveOpenCallback.cpp
   ${SFX_7Z}/CPP/7zip/UI/Common/DefaultName.cpp
-  ${SFX_7Z}/CPP/7zip/UI/Common/Extract.cpp
   ${SFX_7Z}/CPP/7zip/UI/Common/ExtractingFilePath.cpp
   ${SFX_7Z}/CPP/7zip/UI/Common/LoadCodecs.cpp
   ${SFX_7Z}/CPP/7zip/UI/Common/OpenArchive.cpp
