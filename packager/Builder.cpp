@@ -284,6 +284,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     }
 
     std::vector<uint8_t> stub = ReadWholeFile(stubPath, "stub");
+    ApplyBranding(&stub, options.branding);
     size_t sizeResource = 0;
     const std::string stubProblem = CheckStub(stub, &sizeResource);
     if (!stubProblem.empty()) {
