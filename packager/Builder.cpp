@@ -243,7 +243,8 @@ void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
     } inputs[] = {{stub, "stub"},
                   {options.config, "configuration"},
                   {options.archive, "archive"},
-                  {passwordFile, "password file"}};
+                  {passwordFile, "password file"},
+                  {options.branding.icon, "icon"}};
     for (const auto& input : inputs) {
         if (!input.path.empty() && IsSamePlace(options.output, input.path)) {
             throw CPackError("the output " + Quote(options.output) + " is the " + input.what +

@@ -64,18 +64,23 @@ osslsigncode verify -CAfile "$T/cert.pem" -in "$T/signed.exe" >"$T/verify.out" 2
   fail "osslsigncode verify failed: $(tail -5 "$T/verify.out")"
 "$SFXPACK" verify -q "$T/signed.exe" || fail "sfxpack verify refuses the signed file"
 
-run_setup "$T/signed.exe" /q
-expect_exit 3010
-assert_no_working_folder_left
-[ -e "$T/report.txt" ] || fail "the setup program did not run"
-rm -f "$T/report.txt"
+# Unsigned, the stub finds _KTV_VERIFY in the new tree through the system's
+# resource lookup; signed, it takes the size from the certificate table.
+for exe in setup signed; do
+  run_setup "$T/$exe.exe" /q
+  expect_exit 3010
+  assert_no_working_folder_left
+  [ -e "$T/report.txt" ] || fail "the setup program did not run from $exe.exe"
+  rm -f "$T/report.txt"
+done
 cp "$T/setup.exe" "$T/long.exe"
 printf '\0' >>"$T/long.exe"
 run_setup "$T/long.exe" /q
 expect_exit 0x20001004
 [ ! -e "$T/report.txt" ] || fail "the setup program ran from a file with a byte appended"
 
-# Refusals: a cut icon file (exit 1), an unknown key (exit 2); no output either way.
+# Refusals: a cut icon file (exit 1), an unknown key (exit 2), the icon as
+# the output (exit 1); no output either way.
 head -c 100 "$T/brand.ico" >"$T/cut.ico"
 rc=0
 "$SFXPACK" build --stub "$STUB" --config "$T/config.ini" --dir "$T/pkg" -o "$T/x.exe" \
@@ -87,5 +92,9 @@ rc=0
   --version-info Comments=hi 2>"$T/err" || rc=$?
 [ "$rc" -eq 2 ] || fail "an unknown key exited $rc"
 grep -q 'KEY one of ProductName, ' "$T/err" || fail "unclear error: $(cat "$T/err")"
+rc=0
+"$SFXPACK" build --stub "$STUB" --config "$T/config.ini" --dir "$T/pkg" -o "$T/brand.ico" \
+  --icon "$T/brand.ico" 2>"$T/err" || rc=$?
+[ "$rc" -eq 1 ] && grep -q 'is the icon' "$T/err" || fail "the icon as output: exit $rc, $(cat "$T/err")"
 [ ! -e "$T/x.exe" ] || fail "output left behind"
 echo "branding ok"
