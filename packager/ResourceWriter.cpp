@@ -9,6 +9,8 @@ namespace {
 
 constexpr size_t kSectionHeaderSize = 40;
 constexpr uint32_t kScnInitializedData = 0x00000040;
+// Keeps every offset of the new section well inside 32 bits.
+constexpr uint64_t kMaxResourceBytes = 256u * 1024 * 1024;
 
 uint32_t SectionEnd(const PeSection& s) {
     return s.virtualAddress + std::max(s.virtualSize, s.rawSize);
@@ -37,7 +39,12 @@ bool OnlyRelocationsFollow(const std::vector<uint8_t>& image, const PeLayout& la
     return true;
 }
 
+// Sections in address and file order, none of them over the headers.
 bool SectionsInOrder(const PeLayout& layout) {
+    const size_t tableEnd = layout.sectionTable + kSectionHeaderSize * layout.sections.size();
+    for (const PeSection& s : layout.sections) {
+        if (s.rawSize != 0 && s.rawPointer < tableEnd) return false;
+    }
     for (size_t i = 1; i < layout.sections.size(); ++i) {
         const PeSection& a = layout.sections[i - 1];
         const PeSection& b = layout.sections[i];
@@ -89,7 +96,7 @@ std::vector<uint8_t> RewriteInPlace(const std::vector<uint8_t>& image, PeLayout 
         if (oldRelocs.rva == s.virtualAddress) relocs.rva = nextRva;
         s.virtualAddress = nextRva;
         s.rawPointer = static_cast<uint32_t>(out.size());
-        out.insert(out.end(), image.begin() + oldRaw, image.begin() + oldRaw + s.rawSize);
+        if (s.rawSize != 0) out.insert(out.end(), image.begin() + oldRaw, image.begin() + oldRaw + s.rawSize);
         nextRva = AlignUp(SectionEnd(s), layout.sectionAlignment);
     }
     if (lastRawEnd < image.size()) out.insert(out.end(), image.begin() + lastRawEnd, image.end());
@@ -110,7 +117,9 @@ std::string RewriteAppended(const std::vector<uint8_t>& image, PeLayout layout,
     for (const PeSection& s : layout.sections) {
         if (s.rawSize != 0) firstRaw = std::min(firstRaw, s.rawPointer);
     }
-    if (header + kSectionHeaderSize > firstRaw) return "no room in the headers for another section";
+    if (header + kSectionHeaderSize > firstRaw || header + kSectionHeaderSize > image.size()) {
+        return "no room in the headers for another section";
+    }
     if (layout.sections.size() >= 96) return "too many sections";
 
     PeSection rsrc;
@@ -149,10 +158,13 @@ std::string ReplaceResources(std::vector<uint8_t>* image, const std::vector<Reso
     }
     const PeDirectory dir = GetDirectory(*image, layout, kDirResource);
     size_t index = 0;
-    if (dir.rva == 0 || !FindResourceSection(layout, dir.rva, &index)) {
+    if (dir.rva == 0 || !FindResourceSection(layout, dir.rva, &index) || layout.sections[index].rawSize == 0) {
         return "it has no section that begins with its resources";
     }
-    if (!SectionsInOrder(layout)) return "its sections overlap or are out of order";
+    if (!SectionsInOrder(layout)) return "its sections overlap each other or the headers, or are out of order";
+    uint64_t total = 0;
+    for (const ResourceItem& item : items) total += item.data.size() + 64;
+    if (total > kMaxResourceBytes) return "the resources would exceed 256 MiB";
     std::vector<uint8_t> out;
     // A symbol table lies at a file offset that moving sections would break.
     if (layout.symbolTable == 0 && OnlyRelocationsFollow(*image, layout, index)) {

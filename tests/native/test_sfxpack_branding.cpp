@@ -224,6 +224,7 @@ TEST(ResourceWriter, RefusesImagesItCannotRewrite) {
         {"PE32+", testpe::kOptionalHeader, 0x20B, "not a 32-bit"},
         {"no resource directory", testpe::kOptionalHeader + 96 + 16, 0, "no section that begins with its resources"},
         {"resources inside a section", testpe::kOptionalHeader + 96 + 16, testpe::kRsrcRva + 8, "no section that begins"},
+        {"section data over the headers", testpe::kSectionTable + 20, 0x100, "overlap each other or the headers"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
