@@ -12,6 +12,10 @@ constexpr uint32_t kScnInitializedData = 0x00000040;
 // Keeps every offset of the new section well inside 32 bits.
 constexpr uint64_t kMaxResourceBytes = 256u * 1024 * 1024;
 
+// Images stay far below 2 GiB; SectionsInOrder refuses anything beyond,
+// so that no address computed here wraps.
+constexpr uint64_t kMaxImageEnd = 0x80000000u;
+
 uint32_t SectionEnd(const PeSection& s) {
     return s.virtualAddress + std::max(s.virtualSize, s.rawSize);
 }
@@ -42,14 +46,14 @@ bool OnlyRelocationsFollow(const std::vector<uint8_t>& image, const PeLayout& la
 // Sections in address and file order, none of them over the headers.
 bool SectionsInOrder(const PeLayout& layout) {
     const size_t tableEnd = layout.sectionTable + kSectionHeaderSize * layout.sections.size();
-    for (const PeSection& s : layout.sections) {
-        if (s.rawSize != 0 && s.rawPointer < tableEnd) return false;
-    }
-    for (size_t i = 1; i < layout.sections.size(); ++i) {
-        const PeSection& a = layout.sections[i - 1];
-        const PeSection& b = layout.sections[i];
-        if (b.virtualAddress < SectionEnd(a)) return false;
-        if (a.rawSize != 0 && b.rawSize != 0 && b.rawPointer < a.rawPointer + a.rawSize) return false;
+    uint64_t rawEnd = tableEnd;  // of the sections so far that have file data
+    for (size_t i = 0; i < layout.sections.size(); ++i) {
+        const PeSection& s = layout.sections[i];
+        if (uint64_t{s.virtualAddress} + std::max(s.virtualSize, s.rawSize) > kMaxImageEnd) return false;
+        if (i > 0 && s.virtualAddress < SectionEnd(layout.sections[i - 1])) return false;
+        if (s.rawSize == 0) continue;
+        if (s.rawPointer < rawEnd) return false;
+        rawEnd = uint64_t{s.rawPointer} + s.rawSize;
     }
     return true;
 }
@@ -126,8 +130,8 @@ std::string RewriteAppended(const std::vector<uint8_t>& image, PeLayout layout,
     std::memcpy(rsrc.name, ".rsrc2", 6);
     rsrc.characteristics = old.characteristics;
     rsrc.headerOffset = header;
-    uint32_t end = 0;
-    for (const PeSection& s : layout.sections) end = std::max(end, SectionEnd(s));
+    uint32_t end = 0;  // an empty section still takes its address
+    for (const PeSection& s : layout.sections) end = std::max({end, SectionEnd(s), s.virtualAddress + 1});
     rsrc.virtualAddress = AlignUp(end, layout.sectionAlignment);
     const std::vector<uint8_t> section = BuildResourceSection(items, rsrc.virtualAddress);
     rsrc.virtualSize = static_cast<uint32_t>(section.size());
