@@ -219,16 +219,20 @@ TEST(ResourceWriter, RefusesImagesItCannotRewrite) {
         size_t at;
         uint32_t value;
         const char* problem;
+        bool extraSection = false;
     } cases[] = {
         {"signed", testpe::kOptionalHeader + 96 + 32, 0x400, "signed"},
         {"PE32+", testpe::kOptionalHeader, 0x20B, "not a 32-bit"},
         {"no resource directory", testpe::kOptionalHeader + 96 + 16, 0, "no section that begins with its resources"},
         {"resources inside a section", testpe::kOptionalHeader + 96 + 16, testpe::kRsrcRva + 8, "no section that begins"},
         {"section data over the headers", testpe::kSectionTable + 20, 0x100, "overlap each other or the headers"},
+        {"file data of two sections overlapping", testpe::kSectionTable + 40 + 20, testpe::kRsrcFileOffset,
+         "overlap each other", true},
+        {"an address that would wrap", testpe::kSectionTable + 40 + 12, 0xFFFFF000, "overlap each other", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Bytes image = Image(false, false, 0, 0);
+        Bytes image = Image(c.extraSection, false, 0, 0);
         testpe::Put32(image, c.at, c.value);
         const Bytes before = image;
         const std::string problem = sfxpack::ReplaceResources(&image, {});
