@@ -262,7 +262,8 @@ void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
     } inputs[] = {{stub, "stub"},
                   {options.config, "configuration"},
                   {options.archive, "archive"},
-                  {passwordFile, "password file"}};
+                  {passwordFile, "password file"},
+                  {options.branding.icon, "icon"}};
     for (const auto& input : inputs) {
         if (!input.path.empty() && IsSamePlace(options.output, input.path)) {
             throw CPackError("the output " + Quote(options.output) + " is the " + input.what +
@@ -303,6 +304,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     }
 
     std::vector<uint8_t> stub = ReadWholeFile(stubPath, "stub");
+    ApplyBranding(&stub, options.branding);
     size_t sizeResource = 0;
     const std::string stubProblem = CheckStub(stub, &sizeResource);
     if (!stubProblem.empty()) {

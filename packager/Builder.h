@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "packager/Branding.h"
 #include "packager/Sha256.h"
 
 namespace sfxpack {
@@ -28,6 +29,8 @@ struct BuildOptions {
     std::optional<int64_t> latestTime;
     // Random IVs for the block and the archive instead of derived ones.
     bool randomIv = false;
+    // The vendor's icon and version information in place of the stub's.
+    BrandingOptions branding;
     bool strict = false;             // configuration warnings are errors
     bool allowMissingSetup = false;  // a setup program missing from the package is a warning
     int verbosity = 1;               // 0 errors only, 1 warnings and a summary, 2 more

@@ -1,5 +1,6 @@
 #include "packager/Cli.h"
 
+#include <array>
 #include <ostream>
 
 #include "packager/Builder.h"
@@ -10,6 +11,7 @@
 #include "packager/PackageListing.h"
 #include "packager/SetupReport.h"
 #include "packager/VerifySetup.h"
+#include "packager/WideText.h"
 #include "packager/Version.h"
 
 namespace sfxpack {
@@ -29,7 +31,8 @@ const char kExitCodes[] =
 const char kBuildHelp[] =
     "sfxpack build --config FILE.ini (--dir FOLDER | --archive FILE.7z) -o OUT.exe\n"
     "              [--stub STUB.exe] [--password-file F | --password PW] [--random-iv]\n"
-    "              [--mtime SECONDS] [--strict] [--allow-missing-setup] [-q | -v]\n"
+    "              [--mtime SECONDS] [--icon FILE.ico] [--version-info KEY=VALUE]...\n"
+    "              [--strict] [--allow-missing-setup] [-q | -v]\n"
     "\n"
     "Checks the configuration (as `sfxpack check` does), packs FOLDER (LZMA2) or\n"
     "takes FILE.7z, and writes OUT.exe: the stub, the encrypted configuration and\n"
@@ -40,6 +43,12 @@ const char kBuildHelp[] =
     "                         the stub asks for it (also: SFXPACK_PASSWORD, --password PW)\n"
     "  --mtime SECONDS        latest modification time stored (default: SOURCE_DATE_EPOCH)\n"
     "  --random-iv            a random IV for the block instead of one derived from the inputs\n"
+    "  --icon FILE.ico        the setup file's icon (all its sizes) instead of the stub's\n"
+    "  --version-info KEY=VALUE  a version string of the setup file; KEY is one of\n"
+    "                         ProductName, CompanyName, FileDescription, FileVersion,\n"
+    "                         ProductVersion, LegalCopyright, OriginalFilename; the\n"
+    "                         leading a.b.c.d of FileVersion/ProductVersion also sets\n"
+    "                         the numeric version (missing parts 0; none: 0.0.0.0)\n"
     "  --strict               configuration warnings are errors\n"
     "  --allow-missing-setup  a setup program missing from the package is a warning\n"
     "  -q, -v                 print errors only / print more\n";
@@ -58,8 +67,8 @@ const char kInspectHelp[] =
     "sfxpack inspect SETUP.exe\n"
     "\n"
     "Shows the configuration block's offset and text, the archive's offset, the\n"
-    "certificate table and the size check. Exits 1 when the block or the archive\n"
-    "is missing.\n";
+    "certificate table, the size check, the icon's sizes and the version\n"
+    "information. Exits 1 when the block or the archive is missing.\n";
 
 const char kVerifyHelp[] =
     "sfxpack verify SETUP.exe [--password-file FILE] [--size-only] [--strict]\n"
@@ -148,6 +157,28 @@ void RequireInputs(const BuildOptions& options) {
     }
 }
 
+// KEY=VALUE with a known key, each key once.
+void AddVersionInfo(const std::string& text, BrandingOptions* branding) {
+    const size_t eq = text.find('=');
+    const std::string key = text.substr(0, eq);
+    if (eq == std::string::npos || !IsVersionInfoKey(key)) {
+        std::string keys;
+        for (const char* known : kVersionInfoKeys) keys += std::string(keys.empty() ? "" : ", ") + known;
+        throw CUsageError("--version-info takes KEY=VALUE with KEY one of " + keys + " (got '" + text + "')");
+    }
+    for (const auto& given : branding->versionInfo) {
+        if (given.first == key) throw CUsageError("--version-info " + key + " given twice");
+    }
+    const std::string value = text.substr(eq + 1);
+    std::wstring wide;
+    if (!FromUtf8(value, &wide)) throw CUsageError("--version-info " + key + ": the value is not UTF-8 text");
+    std::array<uint16_t, 4> number;
+    if ((key == "FileVersion" || key == "ProductVersion") && !ParseVersionNumber(value, &number)) {
+        throw CUsageError("--version-info " + key + "='" + value + "': a version part is larger than 65535");
+    }
+    branding->versionInfo.emplace_back(key, value);
+}
+
 BuildOptions ParseBuild(const std::vector<std::string>& args) {
     BuildOptions options;
     CArgs in(args);
@@ -163,6 +194,8 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
         }
         else if (name == "-o" || name == "--output") options.output = in.Path(name);
         else if (name == "--random-iv") options.randomIv = true;
+        else if (name == "--icon") options.branding.icon = in.Value(name);
+        else if (name == "--version-info") AddVersionInfo(in.Value(name), &options.branding);
         else throw CUsageError("unknown argument '" + name + "'");
     }
     RequireInputs(options);

@@ -7,6 +7,7 @@
 #include "orelib/ConfigKey.h"
 #include "orelib/PeImage.h"
 #include "orelib/Utf8.h"
+#include "packager/Branding.h"
 #include "packager/Files.h"
 #include "packager/SetupLayout.h"
 
@@ -79,6 +80,7 @@ int InspectSetupFile(const std::filesystem::path& path, std::ostream& out) {
         out << "recorded size:      no 8-byte _KTV_VERIFY resource\n";
     }
     PrintSizeCheck(CheckSetupSize(head.data(), head.size(), actual), actual, out);
+    PrintBranding(head, out);
 
     if (!contentSize) return 1;
     if (!textValid) {

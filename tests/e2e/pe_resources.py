@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Lists the resources of a PE file: one line per item,
 "type name language size fileoffset"; with a second argument "type/name/language"
-it writes that item's bytes after the list instead.
+it writes that item's bytes after the list instead; with "--hash" each line
+is "type name language size sha256" (comparable between files).
 
 Types and names are printed as numbers or as their strings. Used by the
 end-to-end tests to look into the built stub without running it.
 """
+import hashlib
 import struct
 import sys
 
@@ -48,6 +50,10 @@ def main(path):
         for rname, t2 in entries(base + (t1 & 0x7FFFFFFF)):
             for lang, t3 in entries(base + (t2 & 0x7FFFFFFF)):
                 rva, size = struct.unpack_from("<II", data, base + t3)
+                if len(sys.argv) > 2 and sys.argv[2] == "--hash":
+                    item = data[to_offset(rva):to_offset(rva) + size]
+                    print(rtype, rname, lang, size, hashlib.sha256(item).hexdigest())
+                    continue
                 print(rtype, rname, lang, size, to_offset(rva))
                 if len(sys.argv) > 2 and sys.argv[2] == f"{rtype}/{rname}/{lang}":
                     sys.stdout.flush()

@@ -1,0 +1,79 @@
+#include "packager/Branding.h"
+
+#include <ostream>
+
+#include "packager/Files.h"
+#include "packager/PackError.h"
+#include "packager/ResourceWriter.h"
+
+namespace sfxpack {
+
+namespace {
+
+std::string Dotted(const std::array<uint16_t, 4>& v) {
+    return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
+           std::to_string(v[3]);
+}
+
+// Text from the file, shown without the control characters it may hold.
+std::string Printable(std::string text) {
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>* icon,
+                       const VersionStrings& versionInfo) {
+    PeLayout layout;
+    std::string problem = ReadPeLayout(*image, &layout);
+    std::vector<ResourceItem> items;
+    if (problem.empty()) problem = ReadResources(*image, layout, &items);
+    if (!problem.empty()) return problem;
+    if (icon != nullptr) {
+        problem = ReplaceIconGroup(&items, kAppIconGroup, *icon);
+        if (!problem.empty()) return problem;
+    }
+    if (!versionInfo.empty()) {
+        ResourceItem* version = FindResource(items, ResourceKey::Id(kRtVersion), ResourceKey::Id(kVersionResourceId));
+        if (version == nullptr) return "it has no version resource";
+        problem = RewriteVersionResource(&version->data, versionInfo);
+        if (!problem.empty()) return problem;
+    }
+    return ReplaceResources(image, items);
+}
+
+void ApplyBranding(std::vector<uint8_t>* stub, const BrandingOptions& options) {
+    if (!options.Any()) return;
+    std::vector<IconImage> icon;
+    if (!options.icon.empty()) {
+        const std::string problem = ParseIcoFile(ReadWholeFile(options.icon, "icon"), &icon);
+        if (!problem.empty()) throw CPackError("icon '" + options.icon.string() + "': " + problem);
+    }
+    const std::string problem = BrandImage(stub, options.icon.empty() ? nullptr : &icon, options.versionInfo);
+    if (!problem.empty()) throw CPackError("cannot brand the stub: " + problem);
+}
+
+void PrintBranding(const std::vector<uint8_t>& image, std::ostream& out) {
+    PeLayout layout;
+    std::vector<ResourceItem> items;
+    if (!ReadPeLayout(image, &layout).empty() || !ReadResources(image, layout, &items).empty()) {
+        out << "resources:          unreadable\n";
+        return;
+    }
+    const std::string icon = DescribeIconGroup(items, kAppIconGroup);
+    out << "icon:               " << (icon.empty() ? "none (no icon group 128)" : icon) << "\n";
+    ResourceItem* version = FindResource(items, ResourceKey::Id(kRtVersion), ResourceKey::Id(kVersionResourceId));
+    VersionSummary summary;
+    if (version == nullptr || !ReadVersionResource(version->data, &summary).empty()) {
+        out << "version info:       none\n";
+        return;
+    }
+    out << "version info:       file " << Dotted(summary.fileVersion) << ", product "
+        << Dotted(summary.productVersion) << "\n";
+    for (const auto& [key, value] : summary.strings) out << "  " << Printable(key) << ": " << Printable(value) << "\n";
+}
+
+}  // namespace sfxpack
