@@ -194,7 +194,7 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
         }
         else if (name == "-o" || name == "--output") options.output = in.Path(name);
         else if (name == "--random-iv") options.randomIv = true;
-        else if (name == "--icon") options.branding.icon = in.Value(name);
+        else if (name == "--icon") options.branding.icon = in.Path(name);
         else if (name == "--version-info") AddVersionInfo(in.Value(name), &options.branding);
         else throw CUsageError("unknown argument '" + name + "'");
     }
