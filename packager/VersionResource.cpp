@@ -120,7 +120,10 @@ std::string FromUtf16(const std::u16string& text) {
     std::wstring wide;
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t cp = text[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        // A 32-bit wchar_t holds the code point of a pair; a 16-bit one (Windows)
+        // keeps the pair, which ToUtf8 joins.
+        if (sizeof(wchar_t) == 4 && cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() &&
+            text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
         }
         wide += static_cast<wchar_t>(cp);
