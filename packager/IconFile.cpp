@@ -4,6 +4,8 @@
 #include <cstring>
 #include <set>
 
+#include "packager/LittleEndian.h"
+
 namespace sfxpack {
 
 namespace {
@@ -14,16 +16,6 @@ constexpr size_t kGroupEntry = 14;
 constexpr uint32_t kBitmapInfoHeaderSize = 40;
 const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-uint16_t Load16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Load32(const uint8_t* p) { return Load16(p) | (static_cast<uint32_t>(Load16(p + 2)) << 16); }
-void Store16(std::vector<uint8_t>* b, uint32_t v) {
-    b->push_back(static_cast<uint8_t>(v));
-    b->push_back(static_cast<uint8_t>(v >> 8));
-}
-void Store32(std::vector<uint8_t>* b, uint32_t v) {
-    Store16(b, v & 0xFFFF);
-    Store16(b, v >> 16);
-}
 
 // The icon IDs a group lists (as far as its data holds them).
 std::vector<uint16_t> GroupIds(const ResourceItem& group) {
@@ -110,9 +102,9 @@ std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group,
     groupItem.type = ResourceKey::Id(kRtGroupIcon);
     groupItem.name = ResourceKey::Id(group);
     groupItem.language = language;
-    Store16(&groupItem.data, 0);
-    Store16(&groupItem.data, 1);
-    Store16(&groupItem.data, static_cast<uint32_t>(images.size()));
+    Append16(&groupItem.data, 0);
+    Append16(&groupItem.data, 1);
+    Append16(&groupItem.data, static_cast<uint32_t>(images.size()));
     uint16_t next = 1;
     for (const IconImage& image : images) {
         while (used.count(next)) ++next;
@@ -128,10 +120,10 @@ std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group,
         groupItem.data.push_back(image.height);
         groupItem.data.push_back(image.colorCount);
         groupItem.data.push_back(0);
-        Store16(&groupItem.data, image.planes);
-        Store16(&groupItem.data, image.bitCount);
-        Store32(&groupItem.data, static_cast<uint32_t>(image.data.size()));
-        Store16(&groupItem.data, next);
+        Append16(&groupItem.data, image.planes);
+        Append16(&groupItem.data, image.bitCount);
+        Append32(&groupItem.data, static_cast<uint32_t>(image.data.size()));
+        Append16(&groupItem.data, next);
     }
     items->push_back(std::move(groupItem));
     return {};

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "orelib/PeImage.h"
+#include "packager/LittleEndian.h"
 
 namespace sfxpack {
 
@@ -23,21 +24,6 @@ bool Has(const std::vector<uint8_t>& b, uint64_t at, uint64_t length) {
 bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 
 }  // namespace
-
-uint16_t Get16(const std::vector<uint8_t>& b, size_t at) {
-    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
-uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
-    return static_cast<uint32_t>(Get16(b, at)) | (static_cast<uint32_t>(Get16(b, at + 2)) << 16);
-}
-void Set16(std::vector<uint8_t>* b, size_t at, uint32_t value) {
-    (*b)[at] = static_cast<uint8_t>(value);
-    (*b)[at + 1] = static_cast<uint8_t>(value >> 8);
-}
-void Set32(std::vector<uint8_t>* b, size_t at, uint32_t value) {
-    Set16(b, at, value & 0xFFFF);
-    Set16(b, at + 2, value >> 16);
-}
 
 uint32_t AlignUp(uint32_t value, uint32_t alignment) {
     return (value + alignment - 1) & ~(alignment - 1);

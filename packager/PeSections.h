@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "packager/LittleEndian.h"
 
 namespace sfxpack {
 
@@ -66,9 +67,5 @@ constexpr size_t kOptCheckSum = 64;
 uint32_t ComputePeChecksum(const std::vector<uint8_t>& image, const PeLayout& layout);
 
 uint32_t AlignUp(uint32_t value, uint32_t alignment);
-uint16_t Get16(const std::vector<uint8_t>& b, size_t at);
-uint32_t Get32(const std::vector<uint8_t>& b, size_t at);
-void Set16(std::vector<uint8_t>* b, size_t at, uint32_t value);
-void Set32(std::vector<uint8_t>* b, size_t at, uint32_t value);
 
 }  // namespace sfxpack

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <tuple>
 
+#include "packager/LittleEndian.h"
+
 namespace sfxpack {
 
 namespace {
@@ -78,8 +80,6 @@ private:
     uint32_t m_rva;
 };
 
-void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) { Set16(&b, at, v); }
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) { Set32(&b, at, v); }
 
 }  // namespace
 
@@ -170,12 +170,12 @@ std::vector<uint8_t> BuildResourceSection(std::vector<ResourceItem> items, uint3
     uint32_t nextDirectory = 0, nextString = directories, nextEntry = entriesStart, nextData = dataStart;
     auto writeKey = [&](size_t entry, const ResourceKey& key) {
         if (!key.isName) {
-            Put32(out, entry, key.id);
+            Set32(&out, entry, key.id);
             return;
         }
-        Put32(out, entry, kHighBit | nextString);
-        Put16(out, nextString, static_cast<uint32_t>(key.name.size()));
-        for (size_t i = 0; i < key.name.size(); ++i) Put16(out, nextString + 2 + 2 * i, key.name[i]);
+        Set32(&out, entry, kHighBit | nextString);
+        Set16(&out, nextString, static_cast<uint32_t>(key.name.size()));
+        for (size_t i = 0; i < key.name.size(); ++i) Set16(&out, nextString + 2 + 2 * i, key.name[i]);
         nextString += 2 + 2 * static_cast<uint32_t>(key.name.size());
     };
     // A directory header: counts of named and ID entries; returns its offset.
@@ -184,8 +184,8 @@ std::vector<uint8_t> BuildResourceSection(std::vector<ResourceItem> items, uint3
         nextDirectory += directorySize(keys.size());
         const auto named = static_cast<uint32_t>(std::count_if(keys.begin(), keys.end(),
                                                                 [](const ResourceKey& k) { return k.isName; }));
-        Put16(out, at + 12, named);
-        Put16(out, at + 14, static_cast<uint32_t>(keys.size()) - named);
+        Set16(&out, at + 12, named);
+        Set16(&out, at + 14, static_cast<uint32_t>(keys.size()) - named);
         return at;
     };
 
@@ -198,22 +198,22 @@ std::vector<uint8_t> BuildResourceSection(std::vector<ResourceItem> items, uint3
         for (const NameNode& n : t.names) keys.push_back(n.key);
         const uint32_t typeDir = newDirectory(keys);
         writeKey(root + kDirectorySize + kEntrySize * ti, t.key);
-        Put32(out, root + kDirectorySize + kEntrySize * ti + 4, kHighBit | typeDir);
+        Set32(&out, root + kDirectorySize + kEntrySize * ti + 4, kHighBit | typeDir);
         for (size_t ni = 0; ni < t.names.size(); ++ni) {
             const NameNode& n = t.names[ni];
             keys.assign(n.items.size(), ResourceKey());
             const uint32_t nameDir = newDirectory(keys);
             writeKey(typeDir + kDirectorySize + kEntrySize * ni, n.key);
-            Put32(out, typeDir + kDirectorySize + kEntrySize * ni + 4, kHighBit | nameDir);
+            Set32(&out, typeDir + kDirectorySize + kEntrySize * ni + 4, kHighBit | nameDir);
             for (size_t li = 0; li < n.items.size(); ++li) {
                 const ResourceItem& item = items[n.items[li]];
                 const uint32_t entry = nameDir + kDirectorySize + kEntrySize * static_cast<uint32_t>(li);
-                Put32(out, entry, item.language);
-                Put32(out, entry + 4, nextEntry);
+                Set32(&out, entry, item.language);
+                Set32(&out, entry + 4, nextEntry);
                 nextData = AlignUp(nextData, 8);
-                Put32(out, nextEntry, sectionRva + nextData);
-                Put32(out, nextEntry + 4, static_cast<uint32_t>(item.data.size()));
-                Put32(out, nextEntry + 8, item.codePage);
+                Set32(&out, nextEntry, sectionRva + nextData);
+                Set32(&out, nextEntry + 4, static_cast<uint32_t>(item.data.size()));
+                Set32(&out, nextEntry + 8, item.codePage);
                 std::copy(item.data.begin(), item.data.end(), out.begin() + nextData);
                 nextEntry += kDataEntrySize;
                 nextData += static_cast<uint32_t>(item.data.size());

@@ -5,6 +5,7 @@
 #include "orelib/ConfigBlock.h"
 #include "orelib/PeImage.h"
 #include "packager/Crc32.h"
+#include "packager/LittleEndian.h"
 
 namespace sfxpack {
 
@@ -16,10 +17,6 @@ const char16_t kSizeResourceName[] = u"_KTV_VERIFY";
 // The stub maps this much of its file to read the headers.
 constexpr size_t kHeaderWindow = 1024 * 1024;
 
-uint32_t Load32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 }  // namespace
 

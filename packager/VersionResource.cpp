@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "packager/LittleEndian.h"
 #include "packager/WideText.h"
 
 namespace sfxpack {
@@ -35,22 +36,19 @@ struct Node {
     std::vector<Node> children;
 };
 
-uint16_t Load16(const std::vector<uint8_t>& b, size_t at) {
-    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
 size_t Align4(size_t v) { return (v + 3) & ~size_t{3}; }
 
 bool Parse(const std::vector<uint8_t>& b, size_t at, size_t limit, int depth, Node* node) {
     if (depth > kMaxDepth || at + 6 > limit) return false;
-    const size_t length = Load16(b, at);
-    const size_t valueLength = Load16(b, at + 2);
-    node->type = Load16(b, at + 4);
+    const size_t length = Get16(b, at);
+    const size_t valueLength = Get16(b, at + 2);
+    node->type = Get16(b, at + 4);
     const size_t end = at + length;
     if (length < 6 || end > limit) return false;
     size_t p = at + 6;
     for (;; p += 2) {
         if (p + 2 > end) return false;
-        const uint16_t unit = Load16(b, p);
+        const uint16_t unit = Get16(b, p);
         if (unit == 0) break;
         node->key += static_cast<char16_t>(unit);
     }
@@ -64,7 +62,7 @@ bool Parse(const std::vector<uint8_t>& b, size_t at, size_t limit, int depth, No
     while (p + 6 <= end) {
         Node child;
         if (!Parse(b, p, end, depth + 1, &child)) return false;
-        p = Align4(p + Load16(b, p));
+        p = Align4(p + Get16(b, p));
         node->children.push_back(std::move(child));
     }
     return true;
@@ -73,31 +71,22 @@ bool Parse(const std::vector<uint8_t>& b, size_t at, size_t limit, int depth, No
 void Pad4(std::vector<uint8_t>* out) {
     while (out->size() % 4) out->push_back(0);
 }
-void Put16(std::vector<uint8_t>* out, size_t at, uint32_t v) {
-    (*out)[at] = static_cast<uint8_t>(v);
-    (*out)[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-void Push16(std::vector<uint8_t>* out, uint32_t v) {
-    out->push_back(0);
-    out->push_back(0);
-    Put16(out, out->size() - 2, v);
-}
 
 // Offsets are relative to the resource's start, which is 4-aligned.
 void Write(const Node& node, std::vector<uint8_t>* out) {
     const size_t at = out->size();
-    Push16(out, 0);
-    Push16(out, static_cast<uint32_t>(node.type == kTypeText ? node.value.size() / 2 : node.value.size()));
-    Push16(out, node.type);
-    for (char16_t c : node.key) Push16(out, c);
-    Push16(out, 0);
+    Append16(out, 0);
+    Append16(out, static_cast<uint32_t>(node.type == kTypeText ? node.value.size() / 2 : node.value.size()));
+    Append16(out, node.type);
+    for (char16_t c : node.key) Append16(out, c);
+    Append16(out, 0);
     Pad4(out);
     out->insert(out->end(), node.value.begin(), node.value.end());
     for (const Node& child : node.children) {
         Pad4(out);
         Write(child, out);
     }
-    Put16(out, at, static_cast<uint32_t>(out->size() - at));
+    Set16(out, at, static_cast<uint32_t>(out->size() - at));
 }
 
 std::u16string ToUtf16(const std::string& utf8) {
@@ -134,15 +123,15 @@ std::string FromUtf16(const std::u16string& text) {
 // A text value with its terminating NUL, as resource compilers write it.
 std::vector<uint8_t> TextValue(const std::u16string& text) {
     std::vector<uint8_t> value;
-    for (char16_t c : text) Push16(&value, c);
-    Push16(&value, 0);
+    for (char16_t c : text) Append16(&value, c);
+    Append16(&value, 0);
     return value;
 }
 
 std::u16string ValueText(const Node& node) {
     std::u16string text;
     for (size_t i = 0; i + 1 < node.value.size(); i += 2) {
-        const char16_t c = static_cast<char16_t>(Load16(node.value, i));
+        const char16_t c = static_cast<char16_t>(Get16(node.value, i));
         if (c == 0) break;
         text += c;
     }
@@ -150,15 +139,15 @@ std::u16string ValueText(const Node& node) {
 }
 
 void SetFixed(Node* root, size_t field, const std::array<uint16_t, 4>& v) {
-    Put16(&root->value, field, v[1]);
-    Put16(&root->value, field + 2, v[0]);
-    Put16(&root->value, field + 4, v[3]);
-    Put16(&root->value, field + 6, v[2]);
+    Set16(&root->value, field, v[1]);
+    Set16(&root->value, field + 2, v[0]);
+    Set16(&root->value, field + 4, v[3]);
+    Set16(&root->value, field + 6, v[2]);
 }
 
 std::array<uint16_t, 4> GetFixed(const Node& root, size_t field) {
-    return {Load16(root.value, field + 2), Load16(root.value, field), Load16(root.value, field + 6),
-            Load16(root.value, field + 4)};
+    return {Get16(root.value, field + 2), Get16(root.value, field), Get16(root.value, field + 6),
+            Get16(root.value, field + 4)};
 }
 
 std::string ParseRoot(const std::vector<uint8_t>& resource, Node* root) {
@@ -166,7 +155,7 @@ std::string ParseRoot(const std::vector<uint8_t>& resource, Node* root) {
         return "its version resource is not a VS_VERSIONINFO";
     }
     if (root->value.size() != kFixedSize ||
-        (Load16(root->value, 0) | (uint32_t{Load16(root->value, 2)} << 16)) != kFixedSignature) {
+        (Get16(root->value, 0) | (uint32_t{Get16(root->value, 2)} << 16)) != kFixedSignature) {
         return "its version resource has no VS_FIXEDFILEINFO";
     }
     return {};
