@@ -17,6 +17,7 @@
 #include "packager/Platform.h"
 #include "packager/Password.h"
 #include "packager/SetupLayout.h"
+#include "packager/Signing.h"
 
 namespace sfxpack {
 
@@ -256,6 +257,7 @@ std::array<uint8_t, 16> CIvDeriver::Finish() {
 
 void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
     const fs::path passwordFile = options.passwordFile.value_or(fs::path());
+    const fs::path signPasswordFile = options.signing.passwordFile.value_or(fs::path());
     const struct {
         const fs::path& path;
         const char* what;
@@ -263,7 +265,11 @@ void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
                   {options.config, "configuration"},
                   {options.archive, "archive"},
                   {passwordFile, "password file"},
-                  {options.branding.icon, "icon"}};
+                  {options.branding.icon, "icon"},
+                  {options.signing.pkcs12, "signing PKCS#12 file"},
+                  {options.signing.cert, "signing certificate"},
+                  {options.signing.key, "signing key"},
+                  {signPasswordFile, "signing password file"}};
     for (const auto& input : inputs) {
         if (!input.path.empty() && IsSamePlace(options.output, input.path)) {
             throw CPackError("the output " + Quote(options.output) + " is the " + input.what +
@@ -362,12 +368,35 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     const SizeCheck size = CheckSetupSize(head.data(), head.size(),
                                           GetFileSizeOrThrow(out.TempPath(), "output"));
     if (!size.passes) throw CPackError("the finished file fails the size check: " + size.problem);
-    out.Commit();
+    std::string signedNote;
+    uint64_t finalSize = totalSize;
+    if (!options.signing.Enabled()) {
+        out.Commit();
+    } else {
+        // Signed into a second temporary file, which is read back as the
+        // stub will see it: its size now comes from the certificate table.
+        progress.Show("signing " + Quote(options.output));
+        CSignedOutput signedOut(out.TempPath(), options.output);
+        signedNote = SignSetupFile(options.signing, out.TempPath(), signedOut.TempPath());
+        const std::vector<uint8_t> signedHead =
+            ReadFileHead(signedOut.TempPath(), archiveOffset + kSevenZipHeaderSize, "signed file");
+        CheckHead(signedHead, config, static_cast<size_t>(archiveOffset));
+        finalSize = GetFileSizeOrThrow(signedOut.TempPath(), "signed file");
+        const SizeCheck signedSize = CheckSetupSize(signedHead.data(), signedHead.size(), finalSize);
+        if (!signedSize.passes || !signedSize.fromCertificate) {
+            throw CPackError("signing: the signed file fails the stub's size check: " +
+                             (signedSize.passes ? std::string("the size is not taken from a certificate table")
+                                                : signedSize.problem));
+        }
+        signedOut.Commit();
+    }
     progress.Clear();
 
-    if (options.verbosity > 0) log << "sfxpack: wrote " << Quote(options.output) << ": " << totalSize << " bytes (stub "
+    if (options.verbosity > 0) log << "sfxpack: wrote " << Quote(options.output) << ": " << finalSize << " bytes (stub "
         << stub.size() << ", configuration block " << block.size() << " at " << stub.size()
-        << ", archive " << archiveSize << " at " << archiveOffset << ")\n";
+        << ", archive " << archiveSize << " at " << archiveOffset
+        << (signedNote.empty() ? "" : ", then the signature") << ")\n";
+    if (options.verbosity > 0 && !signedNote.empty()) log << "sfxpack: " << signedNote << "\n";
 }
 
 }  // namespace sfxpack

@@ -11,6 +11,7 @@
 
 #include "packager/Branding.h"
 #include "packager/Sha256.h"
+#include "packager/SigningRules.h"
 
 namespace sfxpack {
 
@@ -31,6 +32,8 @@ struct BuildOptions {
     bool randomIv = false;
     // The vendor's icon and version information in place of the stub's.
     BrandingOptions branding;
+    // Signs the finished file before it takes the output's name.
+    SigningOptions signing;
     bool strict = false;             // configuration warnings are errors
     bool allowMissingSetup = false;  // a setup program missing from the package is a warning
     int verbosity = 1;               // 0 errors only, 1 warnings and a summary, 2 more

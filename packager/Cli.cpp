@@ -10,6 +10,7 @@
 #include "packager/PackError.h"
 #include "packager/PackageListing.h"
 #include "packager/SetupReport.h"
+#include "packager/SigningRules.h"
 #include "packager/VerifySetup.h"
 #include "packager/WideText.h"
 #include "packager/Version.h"
@@ -32,6 +33,10 @@ const char kBuildHelp[] =
     "sfxpack build --config FILE.ini (--dir FOLDER | --archive FILE.7z) -o OUT.exe\n"
     "              [--stub STUB.exe] [--password-file F | --password PW] [--random-iv]\n"
     "              [--mtime SECONDS] [--icon FILE.ico] [--version-info KEY=VALUE]...\n"
+    "              [--sign-pkcs12 FILE.p12 [--sign-password-file F] |\n"
+    "               --sign-cert CERT.pem --sign-key KEY.pem [--sign-password-file F]]\n"
+    "              [--sign-timestamp URL] [--sign-description TEXT] [--sign-url URL]\n"
+    "              [--sign-command 'CMD {in} {out}']\n"
     "              [--strict] [--allow-missing-setup] [-q | -v]\n"
     "\n"
     "Checks the configuration (as `sfxpack check` does), packs FOLDER (LZMA2) or\n"
@@ -51,7 +56,19 @@ const char kBuildHelp[] =
     "                         the numeric version (missing parts 0; none: 0.0.0.0)\n"
     "  --strict               configuration warnings are errors\n"
     "  --allow-missing-setup  a setup program missing from the package is a warning\n"
-    "  -q, -v                 print errors only / print more\n";
+    "  -q, -v                 print errors only / print more\n"
+    "Signing (the finished file, before it takes the name OUT.exe; with osslsigncode\n"
+    "from PATH, then checked with `osslsigncode verify` and against the stub's size rule):\n"
+    "  --sign-pkcs12 FILE.p12 the certificate and key in a PKCS#12 file\n"
+    "  --sign-cert CERT.pem --sign-key KEY.pem  or in two files (PEM or DER)\n"
+    "  --sign-password-file F the password of the PKCS#12 file or key (first line of F;\n"
+    "                         handed to osslsigncode as a file, never on a command line)\n"
+    "  --sign-timestamp URL   an RFC 3161 timestamp server\n"
+    "  --sign-description TEXT, --sign-url URL  the program name and link the signature shows\n"
+    "  --sign-command 'CMD {in} {out}'  sign with a command of your own instead (HSM,\n"
+    "                         signing service), run by /bin/sh -c (Windows: cmd.exe /c) with\n"
+    "                         {in} and {out} replaced by the quoted unsigned and signed\n"
+    "                         files; {out} does not exist yet. No other --sign-... option.\n";
 
 const char kCheckHelp[] =
     "sfxpack check --config FILE.ini (--dir FOLDER | --archive FILE.7z)\n"
@@ -94,7 +111,8 @@ const char kUsage[] =
     "  sfxpack COMMAND --help\n"
     "\n"
     "build    checks the configuration, packs FOLDER or takes FILE.7z,\n"
-    "         and writes OUT.exe: the stub, the encrypted configuration and the archive\n"
+    "         and writes OUT.exe: the stub, the encrypted configuration and the archive,\n"
+    "         signed with --sign-... options\n"
     "check    checks a configuration against the stub and the package\n"
     "inspect  shows the configuration, the archive's offset and the size check\n"
     "verify   checks a finished setup file as the stub will, and more\n"
@@ -179,6 +197,34 @@ void AddVersionInfo(const std::string& text, BrandingOptions* branding) {
     branding->versionInfo.emplace_back(key, value);
 }
 
+// The --sign-... options of `build`, each with a value that may not be empty.
+bool ParseSignOption(const std::string& name, CArgs& in, SigningOptions* signing) {
+    std::filesystem::path* const paths[] = {&signing->pkcs12, &signing->cert, &signing->key};
+    const char* const pathNames[] = {"--sign-pkcs12", "--sign-cert", "--sign-key"};
+    std::string* const texts[] = {&signing->timestampUrl, &signing->description, &signing->url, &signing->command};
+    const char* const textNames[] = {"--sign-timestamp", "--sign-description", "--sign-url", "--sign-command"};
+    auto value = [&]() {
+        const std::string text = in.Value(name);
+        if (text.empty()) throw CUsageError(name + " needs a value");
+        return text;
+    };
+    for (size_t i = 0; i < 3; ++i) {
+        if (name == pathNames[i]) {
+            *paths[i] = std::filesystem::u8path(value());
+            return true;
+        }
+    }
+    for (size_t i = 0; i < 4; ++i) {
+        if (name == textNames[i]) {
+            *texts[i] = value();
+            return true;
+        }
+    }
+    if (name != "--sign-password-file") return false;
+    signing->passwordFile = std::filesystem::u8path(value());
+    return true;
+}
+
 BuildOptions ParseBuild(const std::vector<std::string>& args) {
     BuildOptions options;
     CArgs in(args);
@@ -196,8 +242,10 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
         else if (name == "--random-iv") options.randomIv = true;
         else if (name == "--icon") options.branding.icon = in.Path(name);
         else if (name == "--version-info") AddVersionInfo(in.Value(name), &options.branding);
-        else throw CUsageError("unknown argument '" + name + "'");
+        else if (!ParseSignOption(name, in, &options.signing)) throw CUsageError("unknown argument '" + name + "'");
     }
+    const std::string signProblem = CheckSigningOptions(options.signing);
+    if (!signProblem.empty()) throw CUsageError(signProblem);
     RequireInputs(options);
     if (options.output.empty()) throw CUsageError("-o is missing");
     if ((options.password || options.passwordFile) && options.folder.empty()) {

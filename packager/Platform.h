@@ -62,8 +62,6 @@ bool ReadEntry(const std::filesystem::path& path, EntryFacts* facts);
 bool FollowEntry(const std::filesystem::path& path, EntryFacts* facts,
                  std::filesystem::path* finalPath);
 
-#ifndef _WIN32
-// Tests run 7zz with it; the Windows build has no use for it.
 struct ProcessResult {
     bool started = false;
     std::string startError;  // why it could not be started
@@ -73,8 +71,14 @@ struct ProcessResult {
 
 // Runs `args[0]` (looked up in PATH) with the arguments in `args`, in the
 // folder `workDir` (or the current one when empty), with no input, and waits.
+// A child still running when the user stops sfxpack is ended with it
+// (with its own children on Linux; on Windows with those it started in
+// sfxpack's job).
 ProcessResult RunProcess(const std::vector<std::string>& args,
                          const std::filesystem::path& workDir);
-#endif
+
+// Runs `command` through the system's shell, as RunProcess does: `/bin/sh -c`
+// on POSIX, `cmd.exe /d /s /c` (from the system folder) on Windows.
+ProcessResult RunShellCommand(const std::string& command);
 
 }  // namespace sfxpack

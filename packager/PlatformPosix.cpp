@@ -154,6 +154,8 @@ ProcessResult RunProcess(const std::vector<std::string>& args,
         return result;
     }
     if (pid == 0) {
+        // A group of its own, so that a stop ends what it starts too.
+        setpgid(0, 0);
         const int nullFd = open("/dev/null", O_RDONLY);
         if (nullFd >= 0) dup2(nullFd, 0);
         dup2(outWrite.Get(), 1);
@@ -168,6 +170,7 @@ ProcessResult RunProcess(const std::vector<std::string>& args,
         (void)!write(failWrite.Get(), &error, sizeof error);
         _exit(127);
     }
+    setpgid(pid, pid);  // also here: the handler may run before the child gets to it
     SetCleanupChild(pid);
     outWrite.Reset();
     failWrite.Reset();
@@ -194,6 +197,10 @@ ProcessResult RunProcess(const std::vector<std::string>& args,
     result.started = true;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+ProcessResult RunShellCommand(const std::string& command) {
+    return RunProcess({"/bin/sh", "-c", command}, std::filesystem::path());
 }
 
 }  // namespace sfxpack

@@ -28,7 +28,8 @@ volatile sig_atomic_t g_child = 0;
 extern "C" void OnTerminatingSignal(int signal) {
     const pid_t child = static_cast<pid_t>(g_child);
     if (child > 0) {
-        kill(child, SIGKILL);
+        // The child leads a process group of its own (a shell and what it runs).
+        if (kill(-child, SIGKILL) != 0) kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
     }
     for (const Slot& slot : g_slots) {

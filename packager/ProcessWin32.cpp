@@ -1,0 +1,162 @@
+// Windows implementation of RunProcess and RunShellCommand (Platform.h).
+// The child writes its output into a temporary file that goes away with
+// the last handle, so that no pipe has to be read while it runs; it runs
+// in a job of its own, so that a stop ends everything it started.
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include "packager/Files.h"
+#include "packager/Platform.h"
+#include "packager/SignalCleanup.h"
+#include "packager/WideText.h"
+
+namespace sfxpack {
+
+namespace {
+
+constexpr DWORD kStopPollMs = 200;
+
+class CHandle {
+public:
+    explicit CHandle(HANDLE handle = nullptr) : m_handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+    ~CHandle() {
+        if (m_handle) CloseHandle(m_handle);
+    }
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+std::string ErrorText(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length && text ? std::wstring(text, length) : std::wstring();
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.')) {
+        message.pop_back();
+    }
+    return message.empty() ? "error " + std::to_string(error) : ToUtf8(message);
+}
+
+// One argument as the C run-time's parser splits the command line: quoted
+// when it holds a blank or a quote, with the backslashes before a quote doubled.
+std::wstring QuoteArgument(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, L'\\');
+    return quoted + L"\"";
+}
+
+// `application` may be empty: the first word of `commandLine` is then
+// looked up as CreateProcessW does (the program's folder, then PATH).
+ProcessResult Run(const std::wstring& application, std::wstring commandLine, const std::wstring& workDir) {
+    ProcessResult result;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    wchar_t tempDir[MAX_PATH + 1];
+    const DWORD tempLength = GetTempPathW(MAX_PATH + 1, tempDir);
+    if (tempLength == 0 || tempLength > MAX_PATH) {
+        result.startError = "no temporary folder";
+        return result;
+    }
+    std::wstring logName;
+    FromUtf8("sfxpack-" + RandomHex(8) + ".log", &logName);
+    CHandle log(CreateFileW((std::wstring(tempDir) + logName).c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    CHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                              0, nullptr));
+    if (!log.Get() || !input.Get()) {
+        result.startError = ErrorText(GetLastError());
+        return result;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input.Get();
+    startup.hStdOutput = log.Get();
+    startup.hStdError = log.Get();
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), &commandLine[0], nullptr, nullptr,
+                        TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &process)) {
+        result.startError = ErrorText(GetLastError());
+        return result;
+    }
+    CHandle processHandle(process.hProcess), thread(process.hThread);
+    // Without a job (Windows 7 inside another job refuses one) only the
+    // child itself can be ended.
+    CHandle job(CreateJobObjectW(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    const bool inJob = job.Get() &&
+                       SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits,
+                                               sizeof limits) &&
+                       AssignProcessToJobObject(job.Get(), processHandle.Get());
+    ResumeThread(thread.Get());
+    while (WaitForSingleObject(processHandle.Get(), kStopPollMs) == WAIT_TIMEOUT) {
+        if (!StopRequested()) continue;
+        if (inJob) TerminateJobObject(job.Get(), 1);
+        TerminateProcess(processHandle.Get(), 1);
+        WaitForSingleObject(processHandle.Get(), INFINITE);
+        break;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(processHandle.Get(), &code);
+    result.started = true;
+    result.exitCode = static_cast<int>(code);
+
+    SetFilePointer(log.Get(), 0, nullptr, FILE_BEGIN);
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(log.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) result.output.append(buffer, got);
+    return result;
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesystem::path& workDir) {
+    std::wstring commandLine;
+    for (const std::string& arg : args) {
+        std::wstring wide;
+        if (!FromUtf8(arg, &wide)) {
+            ProcessResult result;
+            result.startError = "an argument is not valid UTF-8";
+            return result;
+        }
+        commandLine += (commandLine.empty() ? L"" : L" ") + QuoteArgument(wide);
+    }
+    return Run(std::wstring(), commandLine, workDir.native());
+}
+
+ProcessResult RunShellCommand(const std::string& command) {
+    ProcessResult result;
+    std::wstring wide;
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (!FromUtf8(command, &wide) || length == 0 || length >= MAX_PATH) {
+        result.startError = "cannot find cmd.exe or the command is not valid UTF-8";
+        return result;
+    }
+    // /s: cmd takes everything between the first and the last quote as it is.
+    return Run(std::wstring(system) + L"\\cmd.exe", L"cmd.exe /d /s /c \"" + wide + L"\"", std::wstring());
+}
+
+}  // namespace sfxpack
+
+#endif  // _WIN32
