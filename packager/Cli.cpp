@@ -199,30 +199,29 @@ void AddVersionInfo(const std::string& text, BrandingOptions* branding) {
 
 // The --sign-... options of `build`, each with a value that may not be empty.
 bool ParseSignOption(const std::string& name, CArgs& in, SigningOptions* signing) {
-    std::filesystem::path* const paths[] = {&signing->pkcs12, &signing->cert, &signing->key};
-    const char* const pathNames[] = {"--sign-pkcs12", "--sign-cert", "--sign-key"};
-    std::string* const texts[] = {&signing->timestampUrl, &signing->description, &signing->url, &signing->command};
-    const char* const textNames[] = {"--sign-timestamp", "--sign-description", "--sign-url", "--sign-command"};
-    auto value = [&]() {
-        const std::string text = in.Value(name);
-        if (text.empty()) throw CUsageError(name + " needs a value");
-        return text;
-    };
-    for (size_t i = 0; i < 3; ++i) {
-        if (name == pathNames[i]) {
-            *paths[i] = std::filesystem::u8path(value());
-            return true;
-        }
+    std::filesystem::path passwordFile;
+    const struct {
+        const char* name;
+        std::filesystem::path* path;  // or
+        std::string* text;
+    } kOptions[] = {{"--sign-pkcs12", &signing->pkcs12, nullptr},
+                    {"--sign-cert", &signing->cert, nullptr},
+                    {"--sign-key", &signing->key, nullptr},
+                    {"--sign-password-file", &passwordFile, nullptr},
+                    {"--sign-timestamp", nullptr, &signing->timestampUrl},
+                    {"--sign-description", nullptr, &signing->description},
+                    {"--sign-url", nullptr, &signing->url},
+                    {"--sign-command", nullptr, &signing->command}};
+    for (const auto& option : kOptions) {
+        if (name != option.name) continue;
+        const std::string value = in.Value(name);
+        if (value.empty()) throw CUsageError(name + " needs a value");
+        if (option.text) *option.text = value;
+        else *option.path = std::filesystem::u8path(value);
+        if (!passwordFile.empty()) signing->passwordFile = passwordFile;
+        return true;
     }
-    for (size_t i = 0; i < 4; ++i) {
-        if (name == textNames[i]) {
-            *texts[i] = value();
-            return true;
-        }
-    }
-    if (name != "--sign-password-file") return false;
-    signing->passwordFile = std::filesystem::u8path(value());
-    return true;
+    return false;
 }
 
 BuildOptions ParseBuild(const std::vector<std::string>& args) {
