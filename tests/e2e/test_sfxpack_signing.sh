@@ -3,9 +3,10 @@
 # throwaway CA's code-signing certificate verifies with osslsigncode, runs
 # quietly under Wine with the setup program's exit code, and is refused by
 # the stub with one byte appended; --sign-command with a wrapper around
-# osslsigncode gives the same. A missing tool, a failing command, one that
-# writes nothing or changes the file, and SIGTERM while signing leave no
-# output and no temporary files.
+# osslsigncode gives the same, and so does a PKCS#12 file with a password
+# file. A missing tool, a wrong password, a failing command, one that writes
+# nothing or changes the file, and SIGTERM while signing leave no output and
+# no temporary files.
 source "$(dirname "$0")/lib.sh"
 
 mkdir -p "$T/pkg" "$T/out" "$T/tmp"
@@ -81,6 +82,16 @@ build "$T/out/setup.exe" --sign-command "'$T/wrap.sh' {in} {out}" 2>"$T/err" ||
 assert_signed "$T/out/setup.exe"
 rm "$T/out/setup.exe"
 
+# A PKCS#12 file with a password, which osslsigncode reads from the file.
+printf 's3cret pw\n' >"$T/p12pw.txt"
+openssl pkcs12 -export -inkey "$T/key.pem" -in "$T/cert.pem" -certfile "$T/ca.pem" \
+  -passout "file:$T/p12pw.txt" -out "$T/vendor.p12" || fail "openssl could not make the PKCS#12 file"
+build "$T/out/setup.exe" --sign-pkcs12 "$T/vendor.p12" --sign-password-file "$T/p12pw.txt" 2>"$T/err" ||
+  fail "PKCS#12 build failed: $(cat "$T/err")"
+osslsigncode verify -CAfile "$T/ca.pem" -in "$T/out/setup.exe" >"$T/verify.out" 2>&1 ||
+  fail "osslsigncode verify refuses the PKCS#12 build: $(tail -5 "$T/verify.out")"
+rm "$T/out/setup.exe"
+
 # Failures: exit 1 from sfxpack, an error naming the step, nothing left.
 printf 'x' >"$T/x.exe"
 while IFS='|' read -r what command needle; do
@@ -95,6 +106,12 @@ a command that writes nothing|true {in} {out}|wrote no signed file
 an unsigned copy|cp {in} {out}|is not signed
 a signature over other bytes|osslsigncode sign -certs '$T/cert.pem' -key '$T/key.pem' -in '$STUB' -out {out} #{in}|not the setup file with a signature added
 EOF
+printf 'wrong\n' >"$T/wrongpw.txt"
+rc=0
+build "$T/out/setup.exe" --sign-pkcs12 "$T/vendor.p12" --sign-password-file "$T/wrongpw.txt" 2>"$T/err" || rc=$?
+[ "$rc" -eq 1 ] && grep -q 'error: signing: osslsigncode sign failed' "$T/err" ||
+  fail "a wrong PKCS#12 password: exit $rc, $(cat "$T/err")"
+assert_nothing_left "a wrong PKCS#12 password"
 rc=0
 PATH=/nonexistent build "$T/out/setup.exe" --sign-cert "$T/cert.pem" --sign-key "$T/key.pem" 2>"$T/err" || rc=$?
 [ "$rc" -eq 1 ] && grep -q 'osslsigncode could not be started' "$T/err" || fail "no osslsigncode: exit $rc, $(cat "$T/err")"
