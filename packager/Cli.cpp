@@ -61,7 +61,7 @@ const char kBuildHelp[] =
     "from PATH, then checked with `osslsigncode verify` and against the stub's size rule):\n"
     "  --sign-pkcs12 FILE.p12 the certificate and key in a PKCS#12 file\n"
     "  --sign-cert CERT.pem --sign-key KEY.pem  or in two files (PEM or DER)\n"
-    "  --sign-password-file F the password of the PKCS#12 file or key (first line of F;\n"
+    "  --sign-password-file F the password of the PKCS#12 file or key (one line in F;\n"
     "                         handed to osslsigncode as a file, never on a command line)\n"
     "  --sign-timestamp URL   an RFC 3161 timestamp server\n"
     "  --sign-description TEXT, --sign-url URL  the program name and link the signature shows\n"

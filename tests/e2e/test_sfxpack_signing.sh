@@ -93,7 +93,8 @@ osslsigncode verify -CAfile "$T/ca.pem" -in "$T/out/setup.exe" >"$T/verify.out" 
 rm "$T/out/setup.exe"
 
 # Failures: exit 1 from sfxpack, an error naming the step, nothing left.
-printf 'x' >"$T/x.exe"
+# flip.py IN OUT: IN with one byte of the archive inverted.
+printf 'import sys\nd = bytearray(open(sys.argv[1], "rb").read())\nd[780000] ^= 0xFF\nopen(sys.argv[2], "wb").write(d)\n' >"$T/flip.py"
 while IFS='|' read -r what command needle; do
   rc=0
   build "$T/out/setup.exe" --sign-command "$command" 2>"$T/err" || rc=$?
@@ -105,6 +106,7 @@ a failing command|echo no HSM here >&2; exit 1 #{in} {out}|the signing command f
 a command that writes nothing|true {in} {out}|wrote no signed file
 an unsigned copy|cp {in} {out}|is not signed
 a signature over other bytes|osslsigncode sign -certs '$T/cert.pem' -key '$T/key.pem' -in '$STUB' -out {out} #{in}|not the setup file with a signature added
+a signature over other archive bytes|python3 '$T/flip.py' {in} '$T/flipped.exe' && osslsigncode sign -certs '$T/cert.pem' -key '$T/key.pem' -in '$T/flipped.exe' -out {out} && python3 '$T/flip.py' {out} {out}|the signature does not match the file
 EOF
 printf 'wrong\n' >"$T/wrongpw.txt"
 rc=0
