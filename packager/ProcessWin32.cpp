@@ -63,8 +63,20 @@ std::wstring QuoteArgument(const std::wstring& arg) {
     return quoted + L"\"";
 }
 
-// `application` may be empty: the first word of `commandLine` is then
-// looked up as CreateProcessW does (the program's folder, then PATH).
+// A bare program name is looked up in PATH only: CreateProcessW would try
+// sfxpack's own folder and the current one first, where anyone may have
+// put a program of that name.
+std::wstring FindInPath(const std::wstring& name) {
+    if (name.find_first_of(L"\\/:") != std::wstring::npos) return name;
+    const DWORD length = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    if (length == 0) return std::wstring();
+    std::wstring path(length, L'\0');
+    path.resize(GetEnvironmentVariableW(L"PATH", &path[0], length));
+    wchar_t found[MAX_PATH];
+    const DWORD foundLength = SearchPathW(path.c_str(), name.c_str(), L".exe", MAX_PATH, found, nullptr);
+    return foundLength == 0 || foundLength >= MAX_PATH ? std::wstring() : std::wstring(found, foundLength);
+}
+
 ProcessResult Run(const std::wstring& application, std::wstring commandLine, const std::wstring& workDir) {
     ProcessResult result;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -131,17 +143,22 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
 }  // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesystem::path& workDir) {
-    std::wstring commandLine;
+    ProcessResult result;
+    std::wstring commandLine, program;
     for (const std::string& arg : args) {
         std::wstring wide;
         if (!FromUtf8(arg, &wide)) {
-            ProcessResult result;
             result.startError = "an argument is not valid UTF-8";
             return result;
         }
+        if (commandLine.empty()) program = FindInPath(wide);
         commandLine += (commandLine.empty() ? L"" : L" ") + QuoteArgument(wide);
     }
-    return Run(std::wstring(), commandLine, workDir.native());
+    if (program.empty()) {
+        result.startError = "not found in PATH";
+        return result;
+    }
+    return Run(program, commandLine, workDir.native());
 }
 
 ProcessResult RunShellCommand(const std::string& command) {
