@@ -3,7 +3,6 @@
 
 #include "app/App.h"
 #include "app/SetupFileCheck.h"
-#include "app/UiText.h"
 #include "orelib/PeImage.h"
 #include "orelib/StringFormat.h"
 #include "orelib/win32/Files.h"
@@ -86,11 +85,4 @@ std::wstring CheckSetupFileSizeOf(HANDLE file) {
     LARGE_INTEGER actual;
     if (!GetFileSizeEx(file, &actual)) return SetupFileReadErrorText(orelib::FailureFromLastError());
     return SizeMismatchText(expected, actual.QuadPart);
-}
-
-bool CApp::CheckSetupFile() {
-    const std::wstring text = CheckSetupFileSizeOf(m_ownFile.Get());
-    if (text.empty()) return true;
-    DoMessageBox(text.c_str(), MB_OK | MB_ICONERROR, 0);
-    return false;
 }

@@ -1,7 +1,6 @@
 #include "dialog/SetupThread.h"
 
 #include "dialog/SetupCommand.h"
-#include "dialog/SfxMessages.h"
 #include "orelib/win32/WorkingFolder.h"
 #include "orelib/win32/Handle.h"
 #include "orelib/win32/Process.h"

@@ -8,8 +8,8 @@
 
 #include "app/UiText.h"
 #include "dialog/ExtractErrorText.h"
-#include "extract/OverwriteText.h"
-#include "extract/PasswordDlg.h"
+#include "dialog/OverwriteText.h"
+#include "dialog/PasswordDlg.h"
 #include "orelib/win32/ErrorText.h"
 #include "resources/resource.h"
 

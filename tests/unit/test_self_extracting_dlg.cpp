@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "dialog/SelfExtractingDlg.h"
-#include "dialog/SfxMessages.h"
+#include "dialog/SetupThread.h"
+#include "extract/ExtractMessages.h"
 #include "resources/resource.h"
 #include "tests/unit/AppStateGuard.h"
 #include "tests/unit/DialogDriver.h"

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "dialog/SelfExtractingDlg.h"
-#include "dialog/SfxMessages.h"
+#include "dialog/SetupThread.h"
+#include "extract/ExtractMessages.h"
 #include "orelib/CommandLine.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Process.h"
