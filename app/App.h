@@ -37,6 +37,8 @@ public:
     uint32_t m_exitCode = 0;
 
 private:
+    friend class CAppTestAccess;  // the unit tests' quiet switch
+
     CRunSettings m_settings;
     orelib::CUiText m_uiText;  // the installation language and its texts
     // The program's own file, held from the configuration step to the end:
