@@ -52,6 +52,3 @@ private:
 
 // The one application object.
 extern CApp theApp;
-
-// The text of string `id` in the installation language (see CUiText::Load).
-std::wstring LoadUiString(uint32_t id);

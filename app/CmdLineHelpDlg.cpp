@@ -25,10 +25,10 @@ int NeededTextHeight(HWND control, const std::wstring& text) {
 
 BOOL CCmdLineHelpDlg::OnInitDialog() {
     orelib::CVistaDialog::OnInitDialog();
-    std::wstring usage = m_uiText.Load(IDS_USAGE);
+    std::wstring usage = m_uiText.LoadUiString(IDS_USAGE);
     SetDlgItemText(IDC_HELP_TEXT, usage);
-    SetDlgItemText(IDOK, m_uiText.Load(IDS_OK));
-    SetWindowText(m_uiText.Load(IDS_APP_TITLE));
+    SetDlgItemText(IDOK, m_uiText.LoadUiString(IDS_OK));
+    SetWindowText(m_uiText.LoadUiString(IDS_APP_TITLE));
     FitUsageText(usage);
     return TRUE;
 }

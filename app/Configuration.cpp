@@ -30,7 +30,7 @@ std::wstring ConfigurationErrorText(HRESULT hr, const std::wstring& exePath, con
     // Text that does not decode is as useless as no block: both mean a broken file.
     // So is a file under the program's name that is not the program.
     if (hr == orelib::kConfigNotFound || hr == orelib::kConfigNotUtf8 || hr == orelib::kOwnFileReplaced) {
-        return uiText.Load(IDS_CORRUPTED);
+        return uiText.LoadUiString(IDS_CORRUPTED);
     }
     return orelib::FormatErrorText(static_cast<uint32_t>(hr)) + L"\n\n" + exePath;
 }

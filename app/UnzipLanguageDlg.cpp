@@ -20,10 +20,10 @@ void CUnzipLanguageDlg::DoDataExchange(framework::CDataExchange* dx) {
 BOOL CUnzipLanguageDlg::OnInitDialog() {
     orelib::CVistaDialog::OnInitDialog();
     orelib::SetWindowIconsFromResource(m_hWnd, GetModuleHandleW(nullptr), IDI_APP);
-    SetWindowText(m_uiText.Load(IDS_LANGUAGE_TITLE));
-    SetDlgItemText(IDC_LANGUAGE_PROMPT, m_uiText.Load(IDS_LANGUAGE_PROMPT));
-    SetDlgItemText(IDOK, m_uiText.Load(IDS_OK));
-    SetDlgItemText(IDCANCEL, m_uiText.Load(IDS_CANCEL));
+    SetWindowText(m_uiText.LoadUiString(IDS_LANGUAGE_TITLE));
+    SetDlgItemText(IDC_LANGUAGE_PROMPT, m_uiText.LoadUiString(IDS_LANGUAGE_PROMPT));
+    SetDlgItemText(IDOK, m_uiText.LoadUiString(IDS_OK));
+    SetDlgItemText(IDCANCEL, m_uiText.LoadUiString(IDS_CANCEL));
     FillCombo();
     SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_combo.m_hWnd), TRUE);
     return FALSE;  // the focus is set

@@ -17,15 +17,15 @@ bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t requiredBytes) {
     std::wstring initialFolder;
     if (!orelib::FindDriveWithMostFreeSpace(&initialFolder, nullptr)) initialFolder = L"C:\\";
 
-    const std::vector<std::wstring> units = {m_uiText.Load(IDS_UNIT_KB), m_uiText.Load(IDS_UNIT_MB),
-                                             m_uiText.Load(IDS_UNIT_GB), m_uiText.Load(IDS_UNIT_TB)};
+    const std::vector<std::wstring> units = {m_uiText.LoadUiString(IDS_UNIT_KB), m_uiText.LoadUiString(IDS_UNIT_MB),
+                                             m_uiText.LoadUiString(IDS_UNIT_GB), m_uiText.LoadUiString(IDS_UNIT_TB)};
     const std::wstring prompt =
-        orelib::FormatOneString(m_uiText.Load(IDS_NEED_SPACE), orelib::FormatByteSize(requiredBytes, units));
+        orelib::FormatOneString(m_uiText.LoadUiString(IDS_NEED_SPACE), orelib::FormatByteSize(requiredBytes, units));
     // Only an OK button and no icon: this is a request, not an error. A box
     // that cannot be shown (or quiet mode) gives 0 and ends the flow.
     if (framework::AfxMessageBox(prompt.c_str(), MB_OK) != IDOK) return false;
 
-    const std::wstring title = m_uiText.Load(IDS_CHOOSE_LOCATION);
+    const std::wstring title = m_uiText.LoadUiString(IDS_CHOOSE_LOCATION);
     const std::wstring chosen = orelib::BrowseForFolder(m_hWnd, initialFolder, title, title);
     if (chosen.empty()) return false;
 

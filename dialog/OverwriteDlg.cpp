@@ -16,10 +16,10 @@ BOOL COverwriteDlg::OnInitDialog() {
     orelib::CVistaDialog::OnInitDialog();
 
     SetDlgItemText(IDC_OVERWRITE_TEXT, BuildOverwriteText(orelib::GetSystemErrorText(ERROR_FILE_EXISTS), m_fileName,
-                                                          m_uiText.Load(IDS_OVERWRITE_QUESTION)));
-    SetDlgItemText(IDOK, m_uiText.Load(IDS_OVERWRITE_ALL));
-    SetDlgItemText(IDCANCEL, m_uiText.Load(IDS_CANCEL));
-    SetWindowText(m_uiText.Load(IDS_APP_TITLE));
+                                                          m_uiText.LoadUiString(IDS_OVERWRITE_QUESTION)));
+    SetDlgItemText(IDOK, m_uiText.LoadUiString(IDS_OVERWRITE_ALL));
+    SetDlgItemText(IDCANCEL, m_uiText.LoadUiString(IDS_CANCEL));
+    SetWindowText(m_uiText.LoadUiString(IDS_APP_TITLE));
 
     // A stock icon is shared: the control shows it, nobody destroys it.
     m_iconControl.SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)));

@@ -84,8 +84,8 @@ BOOL CSelfExtractingDlg::OnInitDialog() {
 
     orelib::SetWindowIconsFromResource(m_hWnd, GetModuleHandleW(nullptr), IDI_APP);
 
-    SetDlgItemText(IDCANCEL, m_uiText.Load(IDS_CANCEL));
-    SetDlgItemText(IDC_STATUS_TEXT, m_uiText.Load(IDS_PREPARING));
+    SetDlgItemText(IDCANCEL, m_uiText.LoadUiString(IDS_CANCEL));
+    SetDlgItemText(IDC_STATUS_TEXT, m_uiText.LoadUiString(IDS_PREPARING));
     ShowProgressTitle(0);
 
     if (m_settings.m_progressPretty) InitPrettyLayout(scale);
@@ -123,7 +123,7 @@ void CSelfExtractingDlg::InitPrettyLayout(double scale) {
 }
 
 void CSelfExtractingDlg::ShowProgressTitle(int percent) {
-    SetWindowText(orelib::FormatOneNumber(m_uiText.Load(IDS_PROGRESS_TITLE), percent));
+    SetWindowText(orelib::FormatOneNumber(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), percent));
 }
 
 void CSelfExtractingDlg::SetProgress(int permille) {
@@ -153,7 +153,7 @@ void CSelfExtractingDlg::OnOK() {}
 void CSelfExtractingDlg::OnCancel() {
     // Extraction goes on while the question is open; in quiet mode the
     // answer is 0 and nothing happens.
-    if (framework::AfxMessageBox(m_uiText.Load(IDS_CONFIRM_CANCEL).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (framework::AfxMessageBox(m_uiText.LoadUiString(IDS_CONFIRM_CANCEL).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     RequestExtractionStop();
     EnableWindow(GetDlgItem(IDCANCEL), FALSE);
 }
@@ -191,8 +191,8 @@ void CSelfExtractingDlg::StartExtraction() {
 
 void CSelfExtractingDlg::ShowExtractError(const ExtractError& error) {
     ExtractErrorTexts texts;
-    texts.corrupted = m_uiText.Load(IDS_CORRUPTED);
-    texts.extractFailed = m_uiText.Load(IDS_EXTRACT_FAILED);
+    texts.corrupted = m_uiText.LoadUiString(IDS_CORRUPTED);
+    texts.extractFailed = m_uiText.LoadUiString(IDS_EXTRACT_FAILED);
     if (error.kind == kExtractErrorSystem) texts.systemText = orelib::FormatErrorText(error.code);
     std::wstring text = BuildExtractErrorText(error.kind, error.code, error.message, error.path, texts);
     if (!m_settings.m_quiet) SetForegroundWindow(m_hWnd);
@@ -217,7 +217,7 @@ LRESULT CSelfExtractingDlg::OnExtractFailed() {
         m_retryRequested = false;
         SetProgressState(kStateNormal);
         SetProgress(0);
-        SetDlgItemText(IDC_STATUS_TEXT, m_uiText.Load(IDS_PREPARING));
+        SetDlgItemText(IDC_STATUS_TEXT, m_uiText.LoadUiString(IDS_PREPARING));
         // The worker has posted its last message but may not have returned
         // yet; it has deleted the old folder by now.
         WaitForExtractionEnd();
@@ -316,7 +316,7 @@ bool CSelfExtractingDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         result = OnAskOverwrite(reinterpret_cast<const wchar_t*>(lParam));
         return true;
     case WM_SFX_DELETING_FILES:
-        SetDlgItemText(IDC_STATUS_TEXT, m_uiText.Load(IDS_DELETING_FILES));
+        SetDlgItemText(IDC_STATUS_TEXT, m_uiText.LoadUiString(IDS_DELETING_FILES));
         result = 0;
         return true;
     case WM_SFX_ASK_PASSWORD:

@@ -43,8 +43,10 @@ protected:
     unsigned Run() override;
 
 private:
-    // The program's exit code; throws CSetupLaunchError when it cannot start.
-    uint32_t LaunchSetup();
+    // Starts the program and waits for it: 0 with its exit code in
+    // *exitCode, or the system's error code when it could not be started or
+    // its end could not be learned.
+    uint32_t LaunchSetup(uint32_t* exitCode);
 
     SetupJob m_job;
     std::wstring m_errorFile;

@@ -28,7 +28,7 @@ std::wstring CSelfExtractingDlg::SetupErrorFile() const { return m_setupThread.G
 // StartSetup's normal mode: work out the program and its command line from
 // the configuration, and hand them to the setup worker.
 void CSelfExtractingDlg::StartSetupProgram() {
-    SetDlgItemText(IDC_STATUS_TEXT, m_uiText.Load(IDS_STARTING_SETUP));
+    SetDlgItemText(IDC_STATUS_TEXT, m_uiText.LoadUiString(IDS_STARTING_SETUP));
     EnableWindow(GetDlgItem(IDCANCEL), FALSE);
 
     const SetupSettings settings = ReadSetupSettings(m_settings.m_config, m_uiText.Culture());

@@ -43,7 +43,7 @@ bool IsCustomLocale(LCID lcid) {
 
 }  // namespace
 
-std::wstring CUiText::Load(uint32_t id) const {
+std::wstring CUiText::LoadUiString(uint32_t id) const {
     const auto overrides = m_stringOverrides.find(m_culture);
     if (overrides != m_stringOverrides.end()) {
         const auto text = overrides->second.find(id);

@@ -15,7 +15,7 @@ public:
     // The text of string `id`: the override for the current culture, else
     // the string table in the installation language, else English, else
     // "[StrID:<id>]". Never empty.
-    std::wstring Load(uint32_t id) const;
+    std::wstring LoadUiString(uint32_t id) const;
 
     // Makes `name` the installation culture when the system knows it; an
     // unknown name changes nothing.

@@ -2,7 +2,7 @@
 // Base fixture for tests of start-up steps and dialogs: a run's settings,
 // texts, own file and folder owner of the test's own, quiet by default so
 // that no message box waits for an answer. The application object's message
-// boxes follow m_settings.m_quiet through ShowMessageBoxes.
+// boxes follow m_settings.m_quiet through SetQuiet.
 #include <gtest/gtest.h>
 
 #include "app/App.h"
@@ -16,16 +16,14 @@ public:
 
 class RunTest : public testing::Test {
 protected:
-    void SetUp() override {
-        m_settings.m_quiet = true;
-        CAppTestAccess::Settings().m_quiet = true;
-    }
+    void SetUp() override { SetQuiet(true); }
     void TearDown() override { CAppTestAccess::Settings().m_quiet = true; }
 
-    // Lets the framework's message boxes through (they return 0 otherwise).
-    void ShowMessageBoxes() {
-        m_settings.m_quiet = false;
-        CAppTestAccess::Settings().m_quiet = false;
+    // Quiet mode for the run and the framework's message boxes alike (which
+    // return 0 when quiet).
+    void SetQuiet(bool quiet) {
+        m_settings.m_quiet = quiet;
+        CAppTestAccess::Settings().m_quiet = quiet;
     }
 
     CRunSettings m_settings;

@@ -94,7 +94,7 @@ TEST_F(ChooseDestinationTest, QuietModeShowsNothingAndKeepsTheFolder) {
 }
 
 TEST_F(ChooseDestinationTest, CancelledBrowserKeepsTheFolder) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     CDestinationDlg dialog(m_settings, m_uiText, m_ownFile, m_ownedFolder);
     std::wstring message;
     bool icon = true;
@@ -107,7 +107,7 @@ TEST_F(ChooseDestinationTest, CancelledBrowserKeepsTheFolder) {
 }
 
 TEST_F(ChooseDestinationTest, ChosenFolderGetsANewRandomName) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     CTempFolder target;
     CDestinationDlg dialog(m_settings, m_uiText, m_ownFile, m_ownedFolder);
     std::wstring message;

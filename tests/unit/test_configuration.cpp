@@ -113,9 +113,9 @@ using Configuration = RunTest;
 
 TEST_F(Configuration, ErrorTexts) {
     EXPECT_EQ(ConfigurationErrorText(orelib::kConfigNotFound, L"C:\\dl\\setup.exe", m_uiText),
-              m_uiText.Load(IDS_CORRUPTED));
+              m_uiText.LoadUiString(IDS_CORRUPTED));
     EXPECT_EQ(ConfigurationErrorText(orelib::kConfigNotUtf8, L"C:\\dl\\setup.exe", m_uiText),
-              m_uiText.Load(IDS_CORRUPTED));
+              m_uiText.LoadUiString(IDS_CORRUPTED));
     EXPECT_EQ(ConfigurationErrorText(static_cast<HRESULT>(0x80070005), L"C:\\dl\\setup.exe", m_uiText),
               orelib::GetSystemErrorText(0x80070005) + L" (0x80070005)\n\nC:\\dl\\setup.exe");
 }
@@ -149,7 +149,7 @@ TEST_F(Configuration, EmptyTextKeepsEverythingAtItsDefault) {
     EXPECT_TRUE(m_settings.m_showLanguageDlg);
     EXPECT_TRUE(m_settings.m_progressVisible);
     m_uiText.SetLanguage(L"de-DE", 9);
-    EXPECT_EQ(m_uiText.Load(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
 }
 
 TEST_F(Configuration, ExtractOnlyAlwaysShowsProgress) {
@@ -177,16 +177,16 @@ TEST_F(Configuration, LanguageSectionsOverrideThreeTexts) {
         L"[main]\nProgressTitle=no\n[LANG_it-IT]\nProductName=Prodotto\n", m_settings, m_uiText);
     // Read back in English tables, so that only an override can differ.
     m_uiText.SetLanguage(L"de-DE", 9);
-    EXPECT_EQ(m_uiText.Load(IDS_PROGRESS_TITLE), L"%d %% entpackt");
-    EXPECT_EQ(m_uiText.Load(IDS_PREPARING), L"Vorbereitung");
-    EXPECT_EQ(m_uiText.Load(IDS_STARTING_SETUP), L"Starting installation...");  // empty: no override
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% entpackt");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PREPARING), L"Vorbereitung");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_STARTING_SETUP), L"Starting installation...");  // empty: no override
 
     m_uiText.SetLanguage(L"FR-FR", 9);
-    EXPECT_EQ(m_uiText.Load(IDS_STARTING_SETUP), L"D\u00e9marrage");
-    EXPECT_EQ(m_uiText.Load(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_STARTING_SETUP), L"D\u00e9marrage");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
     for (const wchar_t* culture : {L"it-IT", L"", L"LANGUAGE"}) {
         m_uiText.SetLanguage(culture, 9);
-        EXPECT_EQ(m_uiText.Load(IDS_PROGRESS_TITLE), L"%d %% Extracting...") << culture;
+        EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% Extracting...") << culture;
     }
 }
 

@@ -183,7 +183,7 @@ TEST_F(LanguageStep, QuietRunTakesTheDefaultWithItsProductName) {
 TEST_F(LanguageStep, FixedLanguageKeepsItsCultureAndTakesItsProductName) {
     m_settings.m_config = ParseIni(L"[LANG_it-IT]\nProductName=Prodotto\n[LANG_de-DE]\nProductName=Produkt\n");
     m_settings.m_productName = L"";
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_showLanguageDlg = true;  // would show the dialog if the language were not fixed
     m_settings.m_languageFixed = true;
     m_uiText.SetLanguage(L"de-DE", 1031);
@@ -195,7 +195,7 @@ TEST_F(LanguageStep, FixedLanguageKeepsItsCultureAndTakesItsProductName) {
 TEST_F(LanguageStep, EmptyProductNameKeepsTheMainOne) {
     m_settings.m_config = ParseIni(L"[LANG_it-IT]\nProductName=\nSetupParams=/it\n");
     m_settings.m_productName = L"Main";
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_showLanguageDlg = false;  // ShowUnzipLanguageDlg=0: no dialog
     m_settings.m_languageFixed = false;
     EXPECT_FALSE(SelectLanguage(m_settings, m_uiText).Failed());

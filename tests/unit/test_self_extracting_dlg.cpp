@@ -133,7 +133,7 @@ TEST_F(SelfExtractingDlgTest, ExtractOnlyKeepsFilesOnFailure) {
 }
 
 TEST_F(SelfExtractingDlgTest, VisibleDialogStartsWhenShownAndOnlyOnce) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = true;
     CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
@@ -152,7 +152,7 @@ TEST_F(SelfExtractingDlgTest, VisibleDialogStartsWhenShownAndOnlyOnce) {
 }
 
 TEST_F(SelfExtractingDlgTest, NotVisibleSettingRunsHiddenOutsideQuietMode) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
     CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
@@ -239,7 +239,7 @@ TEST_F(SelfExtractingDlgTest, CancelInQuietModeDoesNothing) {
 }
 
 TEST_F(SelfExtractingDlgTest, CancelAnsweredNoChangesNothing) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
     CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
@@ -265,7 +265,7 @@ TEST_F(SelfExtractingDlgTest, CancelAnsweredNoChangesNothing) {
 }
 
 TEST_F(SelfExtractingDlgTest, CancelAnsweredYesStopsAndWaitsForTheWorker) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
     CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
@@ -315,7 +315,7 @@ TEST_F(SelfExtractingDlgTest, OverwriteRepliesByMode) {
     };
     for (Case c : {Case{false, true, -1}, Case{false, false, -1}, Case{true, true, 1}}) {
         m_settings.m_extractOnly = c.extractOnly;
-        m_settings.m_quiet = c.quiet;
+        SetQuiet(c.quiet);
         m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
     CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
@@ -331,7 +331,7 @@ TEST_F(SelfExtractingDlgTest, OverwriteRepliesByMode) {
 
 TEST_F(SelfExtractingDlgTest, OverwritePromptInExtractOnlyMode) {
     m_settings.m_extractOnly = true;
-    ShowMessageBoxes();
+    SetQuiet(false);
     for (int button : {IDOK, IDCANCEL, 0 /* Enter */}) {
         m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
@@ -452,7 +452,7 @@ TEST_F(SelfExtractingDlgTest, ErrorInQuietModeShowsNothing) {
 }
 
 TEST_F(SelfExtractingDlgTest, ErrorIsShownThenTheRunFails) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
     CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
@@ -482,7 +482,7 @@ TEST_F(SelfExtractingDlgTest, ErrorIsShownThenTheRunFails) {
 }
 
 TEST_F(SelfExtractingDlgTest, DiskFullRefusedEndsTheRun) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
     CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
@@ -502,7 +502,7 @@ TEST_F(SelfExtractingDlgTest, DiskFullRefusedEndsTheRun) {
 }
 
 TEST_F(SelfExtractingDlgTest, DiskFullWithANewLocationRestartsFromZero) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
     CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
@@ -533,7 +533,7 @@ TEST_F(SelfExtractingDlgTest, DiskFullWithANewLocationRestartsFromZero) {
 }
 
 TEST_F(SelfExtractingDlgTest, DiskFullInExtractOnlyModeIsAnError) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_extractOnly = true;
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
@@ -561,7 +561,7 @@ TEST_F(SelfExtractingDlgTest, DiskFullInExtractOnlyModeIsAnError) {
 }
 
 TEST_F(SelfExtractingDlgTest, ExtractOnlySuccessReportsTheFolder) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_extractOnly = true;
     m_settings.m_workingFolder = L"C:\\Users\\me\\setup";
     m_settings.m_progressPretty = false;
@@ -647,7 +647,7 @@ TEST_F(SelfExtractingDlgTest, ExtractionWorkerThatCannotStartEndsTheRun) {
         CTempFolder scratch;
         ASSERT_EQ(MakeOwnedFolder(m_ownedFolder, scratch / L"ktvnoextract"), S_OK);
         m_settings.m_workingFolder = m_ownedFolder.Path();
-        m_settings.m_quiet = c.quiet;
+        SetQuiet(c.quiet);
         m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = c.visible;
     CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);

@@ -181,7 +181,7 @@ TEST_F(SetupDialogTest, FinishedReportBecomesTheExitCode) {
 }
 
 TEST_F(SetupDialogTest, StartedHidesTheDialog) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = true;
     CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
@@ -199,7 +199,7 @@ TEST_F(SetupDialogTest, StartedHidesTheDialog) {
 }
 
 TEST_F(SetupDialogTest, StartErrorShowsTheSystemTextAndTheFile) {
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
     CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
@@ -229,7 +229,7 @@ TEST_F(SetupDialogTest, NoWorkerThreadEndsTheRunInsteadOfWaiting) {
     const std::wstring owned = m_ownedFolder.Path();
     ASSERT_TRUE(CTempFolder::WriteFile(owned + L"\\setup.exe", "MZ"));
     m_settings.m_workingFolder = owned;
-    ShowMessageBoxes();
+    SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
     CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);

@@ -211,7 +211,7 @@ TEST(StringTables, EveryCultureFindsItsOwnTable) {
         uiText.SetCulture(entry.culture);
         EXPECT_EQ(Narrow(uiText.Culture()), Narrow(entry.culture));
         for (UINT id : {IDS_LANGUAGE_TITLE, IDS_PROGRESS_TITLE, IDS_CANCEL}) {
-            EXPECT_EQ(Narrow(uiText.Load(id)), Narrow(LoadExact(id, entry.language)))
+            EXPECT_EQ(Narrow(uiText.LoadUiString(id)), Narrow(LoadExact(id, entry.language)))
                 << Narrow(entry.culture) << " string " << id << " (language ID " << uiText.LangId() << ")";
         }
     }

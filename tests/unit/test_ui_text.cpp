@@ -8,35 +8,35 @@
 using UiText = RunTest;
 
 TEST_F(UiText, EnglishTableIsTheReference) {
-    EXPECT_EQ(m_uiText.Load(IDS_OK), L"OK");
-    EXPECT_EQ(m_uiText.Load(IDS_CANCEL), L"Cancel");
-    EXPECT_EQ(m_uiText.Load(IDS_DELETING_FILES), L"Deleting temporary files...");
-    EXPECT_EQ(m_uiText.Load(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
-    EXPECT_EQ(m_uiText.Load(IDS_CORRUPTED),
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_OK), L"OK");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_CANCEL), L"Cancel");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_DELETING_FILES), L"Deleting temporary files...");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_CORRUPTED),
               L"The setup file is corrupted. If you downloaded this file from the internet, please "
               L"download it again.");
-    EXPECT_EQ(m_uiText.Load(IDS_SIZE_MISMATCH), L"Expected file size: %I64d\nActual file size: %I64d.");
-    EXPECT_EQ(m_uiText.Load(IDS_USAGE),
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_SIZE_MISMATCH), L"Expected file size: %I64d\nActual file size: %I64d.");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_USAGE),
               L"Usage: setup.exe [parameter]\n\nParameter:\n/? show help\n/x [folderpath]\n\nIf "
               L"folderpath was set, files will be extracted to. If it was not set, files will be "
               L"extracted to current folder.");
-    EXPECT_EQ(m_uiText.Load(IDS_LANGUAGE_PROMPT),
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_LANGUAGE_PROMPT),
               L"Please select the language that you would like to use during the installation.");
-    EXPECT_EQ(m_uiText.Load(IDS_APP_TITLE), L"Setup Self-Extractor");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_APP_TITLE), L"Setup Self-Extractor");
 }
 
 TEST_F(UiText, MissingIdsShowAPlaceholder) {
-    EXPECT_EQ(m_uiText.Load(999), L"[StrID:999]");
-    EXPECT_EQ(m_uiText.Load(141), L"[StrID:141]");  // a gap inside an existing block
-    EXPECT_EQ(m_uiText.Load(0), L"[StrID:0]");
+    EXPECT_EQ(m_uiText.LoadUiString(999), L"[StrID:999]");
+    EXPECT_EQ(m_uiText.LoadUiString(141), L"[StrID:141]");  // a gap inside an existing block
+    EXPECT_EQ(m_uiText.LoadUiString(0), L"[StrID:0]");
     m_uiText.SetLanguage(m_uiText.Culture(), 1031);
-    EXPECT_EQ(m_uiText.Load(999), L"[StrID:999]");
+    EXPECT_EQ(m_uiText.LoadUiString(999), L"[StrID:999]");
 }
 
 TEST_F(UiText, UnknownLanguageFallsBackToEnglish) {
     m_uiText.SetLanguage(m_uiText.Culture(), 0x0436);  // a language the program has no table for
-    EXPECT_EQ(m_uiText.Load(IDS_OK), L"OK");
-    EXPECT_EQ(m_uiText.Load(IDS_STARTING_SETUP), L"Starting installation...");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_OK), L"OK");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_STARTING_SETUP), L"Starting installation...");
 }
 
 TEST_F(UiText, OverridesApplyToTheirCultureOnly) {
@@ -45,24 +45,24 @@ TEST_F(UiText, OverridesApplyToTheirCultureOnly) {
 
     m_uiText.SetLanguage(L"DE-de", m_uiText.LangId());  // any letter case
     m_uiText.SetLanguage(m_uiText.Culture(), 9);
-    EXPECT_EQ(m_uiText.Load(IDS_PROGRESS_TITLE), L"%d %% Entpacken");
-    EXPECT_EQ(m_uiText.Load(IDS_PREPARING), L"Preparing files for installation...");
-    EXPECT_EQ(m_uiText.Load(IDS_STARTING_SETUP), L"Starting installation...");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% Entpacken");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PREPARING), L"Preparing files for installation...");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_STARTING_SETUP), L"Starting installation...");
 
     m_uiText.SetLanguage(L"de-AT", m_uiText.LangId());
-    EXPECT_EQ(m_uiText.Load(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
     m_uiText.SetLanguage(L"", m_uiText.LangId());
-    EXPECT_EQ(m_uiText.Load(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
 }
 
 TEST_F(UiText, ChosenLanguageComesBeforeEnglish) {
     m_uiText.SetLanguage(m_uiText.Culture(), 1031);
-    EXPECT_EQ(m_uiText.Load(IDS_CANCEL), L"Abbrechen");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_CANCEL), L"Abbrechen");
     m_uiText.SetCulture(L"fr-FR");
-    EXPECT_EQ(m_uiText.Load(IDS_CANCEL), L"Annuler");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_CANCEL), L"Annuler");
     // An override wins over the table of its culture.
     m_uiText.SetOverride(L"fr-fr", IDS_CANCEL, L"Arr\u00EAter");
-    EXPECT_EQ(m_uiText.Load(IDS_CANCEL), L"Arr\u00EAter");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_CANCEL), L"Arr\u00EAter");
 }
 
 TEST_F(UiText, SetCultureKnownNames) {
