@@ -4,6 +4,7 @@
 #include "app/SetupFileCheck.h"
 #include "orelib/PeImage.h"
 #include "orelib/StringFormat.h"
+#include "orelib/win32/FileResource.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/MappedView.h"
 #include "resources/resource.h"
