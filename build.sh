@@ -27,6 +27,8 @@ build_all() {
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-mingw32.cmake" >/dev/null
   CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD/native" "${common[@]}" \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  # The stub's layers only point down: app -> dialog -> extract -> orelib -> framework.
+  python3 "$ROOT/scripts/include_graph.py" --check "$ROOT"
   cmake --build "$BUILD/win" -j "$JOBS"
   cmake --build "$BUILD/native" -j "$JOBS"
   # One ctest invocation covers both trees.

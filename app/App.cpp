@@ -8,11 +8,32 @@
 #include <ctime>
 #include <memory>
 
-#include "orelib/win32/CommonControls.h"
+#include "app/CommandLineOptions.h"
+#include "app/Configuration.h"
+#include "app/Languages.h"
+#include "app/SetupFileCheck.h"
+#include "app/WorkingFolder.h"
+#include "dialog/ExitCodes.h"
 #include "dialog/SelfExtractingDlg.h"
+#include "orelib/win32/CommonControls.h"
 #include "orelib/win32/FontOccManager.h"
 
-const UINT g_taskbarButtonCreatedMessage = RegisterWindowMessageW(L"TaskbarButtonCreated");
+namespace {
+
+// The start-up steps and the exit code each ends the run with when it fails.
+struct StartupStep {
+    StepResult (CApp::*run)();
+    uint32_t exitCode;
+};
+const StartupStep kStartupSteps[] = {
+    {&CApp::ParseCommandLine, kExitHelpShown},
+    {&CApp::ReadConfiguration, kExitSetupFailed},
+    {&CApp::SelectLanguage, kExitUserCancelled},
+    {&CApp::CheckSetupFile, kExitSetupFailed},
+    {&CApp::PrepareWorkingFolder, kExitSetupFailed},
+};
+
+}  // namespace
 
 CApp::CApp() : framework::CWinApp(L"Setup Self-Extractor") {}
 
@@ -28,36 +49,20 @@ BOOL CApp::InitInstance() {
     // Every dialog from here on is created in the system's message font.
     framework::AfxEnableControlContainer(std::make_unique<orelib::CFontOccManager>());
 
-    if (!ParseCommandLine()) {
-        m_exitCode = kExitHelpShown;
+    for (const StartupStep& step : kStartupSteps) {
+        const StepResult result = (this->*step.run)();
+        if (!result.Failed()) continue;
+        if (!result.message.empty()) DoMessageBox(result.message.c_str(), MB_OK | MB_ICONERROR, 0);
+        m_exitCode = step.exitCode;
         return FALSE;
     }
-    if (!ReadConfiguration()) {
-        m_exitCode = kExitSetupFailed;
-        return FALSE;
-    }
-    if (!SelectLanguage()) {
-        m_exitCode = kExitUserCancelled;
-        return FALSE;
-    }
-    if (!CheckSetupFile()) {
-        m_exitCode = kExitSetupFailed;
-        return FALSE;
-    }
-    if (!PrepareWorkingFolder()) {
-        m_exitCode = kExitSetupFailed;
-        return FALSE;
-    }
-    // The self-extracting dialog drives the rest of the run and leaves its
+    // The self-extracting dialog drives the rest of the run and gives its
     // exit code; the framework's message boxes belong to it meanwhile.
     {
-        CSelfExtractingDlg dialog(nullptr, m_progressPretty, m_progressVisible);
+        CSelfExtractingDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                                  m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
         SetMainWindow(&dialog);
-        const INT_PTR result = dialog.DoModal();
-        m_exitCode = dialog.m_exitCode;
-        // A dialog that could not even be created has extracted nothing: that
-        // must not leave the process with 0, which reads as success.
-        if ((result == 0 || result == -1) && m_exitCode == 0) m_exitCode = kExitSetupFailed;
+        m_exitCode = dialog.Run();
         SetMainWindow(nullptr);
     }
     // A folder that no run cleaned up (the dialog could not even be created)
@@ -73,6 +78,24 @@ int CApp::ExitInstance() {
 }
 
 int CApp::DoMessageBox(const wchar_t* prompt, UINT type, UINT helpContext) {
-    if (m_quiet) return 0;  // neither IDOK, IDYES nor IDNO
+    if (m_settings.m_quiet) return 0;  // neither IDOK, IDYES nor IDNO
     return framework::CWinApp::DoMessageBox(prompt, type, helpContext);
 }
+
+StepResult CApp::ParseCommandLine() { return ApplyCommandLine(GetProcessArguments()); }
+
+StepResult CApp::ApplyCommandLine(const std::vector<std::wstring>& args) {
+    return ::ApplyCommandLine(args, m_settings, m_uiText);
+}
+
+StepResult CApp::ReadConfiguration() { return ::ReadConfiguration(m_ownFile, m_settings, m_uiText); }
+
+StepResult CApp::SelectLanguage() { return ::SelectLanguage(m_settings, m_uiText); }
+
+StepResult CApp::CheckSetupFile() {
+    const std::wstring text = CheckSetupFileSizeOf(m_ownFile.Get(), m_uiText);
+    if (text.empty()) return StepResult::Ok();
+    return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_FILE_CORRUPT), text);
+}
+
+StepResult CApp::PrepareWorkingFolder() { return ::PrepareWorkingFolder(m_settings, m_ownedFolder); }

@@ -1,11 +1,10 @@
 #include <string>
 #include <vector>
 
-#include "app/App.h"
 #include "app/SetupFileCheck.h"
-#include "app/UiText.h"
 #include "orelib/PeImage.h"
 #include "orelib/StringFormat.h"
+#include "orelib/win32/FileResource.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/MappedView.h"
 #include "resources/resource.h"
@@ -17,8 +16,8 @@ const wchar_t kSizeResource[] = L"_KTV_VERIFY";
 
 }  // namespace
 
-std::wstring SetupFileReadErrorText(HRESULT hr) {
-    return LoadUiString(IDS_CANNOT_READ) + L" (" + std::to_wstring(static_cast<int32_t>(hr)) + L")";
+std::wstring SetupFileReadErrorText(HRESULT hr, const orelib::CUiText& uiText) {
+    return uiText.LoadUiString(IDS_CANNOT_READ) + L" (" + std::to_wstring(static_cast<int32_t>(hr)) + L")";
 }
 
 std::wstring ExpectedSizeFromHeaders(const uint8_t* view, size_t viewSize, int64_t* expected,
@@ -57,19 +56,19 @@ std::wstring ExpectedSizeFromResource(HRESULT readResult, const std::vector<uint
     return std::wstring();
 }
 
-std::wstring SizeMismatchText(int64_t expected, int64_t actual) {
+std::wstring SizeMismatchText(int64_t expected, int64_t actual, const orelib::CUiText& uiText) {
     if (expected == actual) return std::wstring();
-    return LoadUiString(IDS_CORRUPTED) + L"\n\n" +
+    return uiText.LoadUiString(IDS_CORRUPTED) + L"\n\n" +
            // Filled in by a fixed rule: no translation can make a formatter
            // read what is not there.
-           orelib::FormatWithValues(LoadUiString(IDS_SIZE_MISMATCH), L"%I64d",
+           orelib::FormatWithValues(uiText.LoadUiString(IDS_SIZE_MISMATCH), L"%I64d",
                                     {std::to_wstring(expected), std::to_wstring(actual)});
 }
 
-std::wstring CheckSetupFileSizeOf(HANDLE file) {
+std::wstring CheckSetupFileSizeOf(HANDLE file, const orelib::CUiText& uiText) {
     orelib::CMappedView view;
     const HRESULT hr = view.MapFileStart(file, kHeaderWindow);
-    if (FAILED(hr)) return SetupFileReadErrorText(hr);
+    if (FAILED(hr)) return SetupFileReadErrorText(hr, uiText);
 
     int64_t expected = 0;
     bool needResource = false;
@@ -84,13 +83,6 @@ std::wstring CheckSetupFileSizeOf(HANDLE file) {
     }
     // The real size comes from the file system, not from reading the file.
     LARGE_INTEGER actual;
-    if (!GetFileSizeEx(file, &actual)) return SetupFileReadErrorText(orelib::FailureFromLastError());
-    return SizeMismatchText(expected, actual.QuadPart);
-}
-
-bool CApp::CheckSetupFile() {
-    const std::wstring text = CheckSetupFileSizeOf(m_ownFile.Get());
-    if (text.empty()) return true;
-    DoMessageBox(text.c_str(), MB_OK | MB_ICONERROR, 0);
-    return false;
+    if (!GetFileSizeEx(file, &actual)) return SetupFileReadErrorText(orelib::FailureFromLastError(), uiText);
+    return SizeMismatchText(expected, actual.QuadPart, uiText);
 }

@@ -1,10 +1,10 @@
 #include "app/CmdLineHelpDlg.h"
 
-#include "app/UiText.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 
-CCmdLineHelpDlg::CCmdLineHelpDlg(framework::CWnd* parent) : orelib::CVistaDialog(IDD_CMDLINE_HELP, parent) {}
+CCmdLineHelpDlg::CCmdLineHelpDlg(const orelib::CUiText& uiText, framework::CWnd* parent)
+    : orelib::CVistaDialog(IDD_CMDLINE_HELP, parent), m_uiText(uiText) {}
 
 namespace {
 
@@ -25,10 +25,10 @@ int NeededTextHeight(HWND control, const std::wstring& text) {
 
 BOOL CCmdLineHelpDlg::OnInitDialog() {
     orelib::CVistaDialog::OnInitDialog();
-    std::wstring usage = LoadUiString(IDS_USAGE);
+    std::wstring usage = m_uiText.LoadUiString(IDS_USAGE);
     SetDlgItemText(IDC_HELP_TEXT, usage);
-    SetDlgItemText(IDOK, LoadUiString(IDS_OK));
-    SetWindowText(LoadUiString(IDS_APP_TITLE));
+    SetDlgItemText(IDOK, m_uiText.LoadUiString(IDS_OK));
+    SetWindowText(m_uiText.LoadUiString(IDS_APP_TITLE));
     FitUsageText(usage);
     return TRUE;
 }
@@ -52,8 +52,8 @@ void CCmdLineHelpDlg::FitUsageText(const std::wstring& usage) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void ShowCommandLineHelp() {
-    CCmdLineHelpDlg dialog(nullptr);
+void ShowCommandLineHelp(const orelib::CUiText& uiText) {
+    CCmdLineHelpDlg dialog(uiText);
     framework::CWinApp* app = framework::AfxGetApp();
     if (app) app->SetMainWindow(&dialog);
     dialog.DoModal();

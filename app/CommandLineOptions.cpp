@@ -1,6 +1,12 @@
 #include "app/CommandLineOptions.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdlib>
 #include <cwctype>
+
+#include "app/CmdLineHelpDlg.h"
 
 CommandLineOptions ParseCommandLineOptions(const std::vector<std::wstring>& args) {
     CommandLineOptions options;
@@ -30,4 +36,37 @@ CommandLineOptions ParseCommandLineOptions(const std::vector<std::wstring>& args
         // Anything else ("/xyz", "/", "/l=de-DE") is ignored.
     }
     return options;
+}
+
+std::vector<std::wstring> GetProcessArguments() {
+    std::vector<std::wstring> args;
+    if (__wargv) {
+        for (int i = 0; i < __argc; ++i) args.emplace_back(__wargv[i] ? __wargv[i] : L"");
+        return args;
+    }
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (argv) {
+        for (int i = 0; i < count; ++i) args.emplace_back(argv[i]);
+        LocalFree(argv);
+    }
+    return args;
+}
+
+StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings& settings,
+                            orelib::CUiText& uiText) {
+    const CommandLineOptions options = ParseCommandLineOptions(args);
+    if (options.extractOnly) {
+        settings.m_extractOnly = true;
+        settings.m_workingFolder = options.extractFolder;
+    }
+    if (options.quiet) settings.m_quiet = true;
+    // Unknown cultures are ignored by SetCulture, but the language stays fixed.
+    for (const std::wstring& culture : options.cultures) uiText.SetCulture(culture);
+    if (options.languageFixed) settings.m_languageFixed = true;
+    if (options.help) {
+        ShowCommandLineHelp(uiText);
+        return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));
+    }
+    return StepResult::Ok();
 }

@@ -1,8 +1,12 @@
 #pragma once
 // The stub's own options: /? (help), /x [folder] (extract only), /q (quiet),
-// /l <culture> (fixed language). Pure: no system calls.
+// /l <culture> (fixed language).
 #include <string>
 #include <vector>
+
+#include "app/StepResult.h"
+#include "dialog/RunSettings.h"
+#include "orelib/win32/UiText.h"
 
 struct CommandLineOptions {
     bool help = false;             // /? seen; nothing after it was read
@@ -15,3 +19,13 @@ struct CommandLineOptions {
 
 // `args` is the process's argument vector; element 0, the program, is skipped.
 CommandLineOptions ParseCommandLineOptions(const std::vector<std::wstring>& args);
+
+// The arguments as the runtime split them; the system's splitter when the
+// runtime kept no wide copy.
+std::vector<std::wstring> GetProcessArguments();
+
+// Takes the options of `args` into `settings` and the culture of /l into
+// `uiText`. /? shows the help and fails (the run then ends with
+// ERROR_INVALID_PARAMETER).
+StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings& settings,
+                            orelib::CUiText& uiText);

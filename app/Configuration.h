@@ -1,14 +1,23 @@
 #pragma once
-// The configuration step's pieces: the message for a block that cannot be
-// read, and taking the parsed text into the application object.
+// The configuration step: reading the block out of the program's own file and
+// taking what it decides into the run's settings and texts.
 #include <windows.h>
 
 #include <string>
 
+#include "app/StepResult.h"
+#include "dialog/RunSettings.h"
+#include "orelib/win32/OwnFile.h"
+#include "orelib/win32/UiText.h"
+
 // String 155 when there is no usable block; otherwise the system's text of
 // `hr` with its code, an empty line and the executable's path.
-std::wstring ConfigurationErrorText(HRESULT hr, const std::wstring& exePath);
+std::wstring ConfigurationErrorText(HRESULT hr, const std::wstring& exePath, const orelib::CUiText& uiText);
 
-// Parses `text` into theApp.m_config and fills the fields it decides: the
+// Parses `text` into settings.m_config and fills what it decides: the
 // culture, product name, progress options and the per-language text overrides.
-void ApplyConfiguration(const std::wstring& text);
+void ApplyConfiguration(const std::wstring& text, CRunSettings& settings, orelib::CUiText& uiText);
+
+// Opens the program's own file into `ownFile` (held from here to the end of
+// the run), reads its block and applies it.
+StepResult ReadConfiguration(orelib::COwnFile& ownFile, CRunSettings& settings, orelib::CUiText& uiText);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include "app/UnzipLanguageDlg.h"
+#include "orelib/ConfigKeys.h"
+
 std::wstring GetUserCulture() {
     const LANGID language =
         orelib::ChooseUserLanguageId(GetUserDefaultUILanguage(), GetUserDefaultLangID());
@@ -17,4 +20,26 @@ std::wstring GetUserCulture() {
 bool CollectLanguages(const orelib::CIniText& config, orelib::CultureNameMap* names,
                       std::wstring* defaultCulture) {
     return orelib::CollectCultures(config, GetUserCulture(), names, defaultCulture);
+}
+
+StepResult SelectLanguage(CRunSettings& settings, orelib::CUiText& uiText) {
+    orelib::CultureNameMap names;
+    std::wstring defaultCulture;
+    // Without "LANG_" sections the culture stays as "Culture" or /l left it.
+    if (!CollectLanguages(settings.m_config, &names, &defaultCulture)) return StepResult::Ok();
+
+    if (!settings.m_languageFixed) {
+        // From here on the dialog's own texts are in the default language.
+        uiText.SetCulture(defaultCulture);
+        if (!settings.m_quiet && settings.m_showLanguageDlg) {
+            CUnzipLanguageDlg dialog(nullptr, names, defaultCulture, uiText);
+            if (dialog.DoModal() != IDOK) return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_CANCELLED));
+            uiText.SetCulture(dialog.GetSelectedCulture());
+        }
+    }
+
+    const std::wstring productName = settings.m_config.GetString(
+        orelib::LanguageSectionName(uiText.Culture()), orelib::kKeyProductName, L"");
+    if (!productName.empty()) settings.m_productName = productName;
+    return StepResult::Ok();
 }

@@ -1,9 +1,13 @@
 #pragma once
-// The user's own culture and the installation languages a package offers.
+// The user's own culture, the installation languages a package offers, and
+// the language step that picks one of them.
 #include <string>
 
 #include "orelib/Cultures.h"
 #include "orelib/IniText.h"
+#include "orelib/win32/UiText.h"
+#include "app/StepResult.h"
+#include "dialog/RunSettings.h"
 
 // The user's culture, such as de-AT, from the UI language and the regional
 // settings; "" when the system cannot name it.
@@ -14,3 +18,8 @@ std::wstring GetUserCulture();
 // first section's culture. False when the package offers no language.
 bool CollectLanguages(const orelib::CIniText& config, orelib::CultureNameMap* names,
                       std::wstring* defaultCulture);
+
+// The language step: unless /l fixed the language, the default culture, and
+// the user's choice in the language dialog when it is shown; then the product
+// name in that language. Fails (with no text) when the user cancels.
+StepResult SelectLanguage(CRunSettings& settings, orelib::CUiText& uiText);

@@ -9,14 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "orelib/win32/UiText.h"
+
 // "" when the setup file open as `file` (the program's own) is whole, else
 // the complete message.
-std::wstring CheckSetupFileSizeOf(HANDLE file);
+std::wstring CheckSetupFileSizeOf(HANDLE file, const orelib::CUiText& uiText);
 
 // The pieces, without file access:
 
 // String 135 and the HRESULT in signed decimal.
-std::wstring SetupFileReadErrorText(HRESULT hr);
+std::wstring SetupFileReadErrorText(HRESULT hr, const orelib::CUiText& uiText);
 
 // Reads the headers in `view` (the start of the file). Returns a message when
 // they are unusable. Otherwise "" and either the expected size from the
@@ -29,4 +31,4 @@ std::wstring ExpectedSizeFromResource(HRESULT readResult, const std::vector<uint
                                       int64_t* expected);
 
 // "" when the sizes agree; else string 155, an empty line and string 162 with both sizes.
-std::wstring SizeMismatchText(int64_t expected, int64_t actual);
+std::wstring SizeMismatchText(int64_t expected, int64_t actual, const orelib::CUiText& uiText);

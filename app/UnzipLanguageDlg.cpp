@@ -2,15 +2,15 @@
 
 #include <utility>
 
-#include "app/UiText.h"
 #include "orelib/win32/WindowIcons.h"
 #include "resources/resource.h"
 
 CUnzipLanguageDlg::CUnzipLanguageDlg(framework::CWnd* parent, const orelib::CultureNameMap& names,
-                                     std::wstring culture)
+                                     std::wstring culture, const orelib::CUiText& uiText)
     : orelib::CVistaDialog(IDD_LANGUAGE, parent),
       m_names(names),
-      m_selectedCulture(std::move(culture)) {}
+      m_selectedCulture(std::move(culture)),
+      m_uiText(uiText) {}
 
 void CUnzipLanguageDlg::DoDataExchange(framework::CDataExchange* dx) {
     orelib::CVistaDialog::DoDataExchange(dx);
@@ -20,10 +20,10 @@ void CUnzipLanguageDlg::DoDataExchange(framework::CDataExchange* dx) {
 BOOL CUnzipLanguageDlg::OnInitDialog() {
     orelib::CVistaDialog::OnInitDialog();
     orelib::SetWindowIconsFromResource(m_hWnd, GetModuleHandleW(nullptr), IDI_APP);
-    SetWindowText(LoadUiString(IDS_LANGUAGE_TITLE));
-    SetDlgItemText(IDC_LANGUAGE_PROMPT, LoadUiString(IDS_LANGUAGE_PROMPT));
-    SetDlgItemText(IDOK, LoadUiString(IDS_OK));
-    SetDlgItemText(IDCANCEL, LoadUiString(IDS_CANCEL));
+    SetWindowText(m_uiText.LoadUiString(IDS_LANGUAGE_TITLE));
+    SetDlgItemText(IDC_LANGUAGE_PROMPT, m_uiText.LoadUiString(IDS_LANGUAGE_PROMPT));
+    SetDlgItemText(IDOK, m_uiText.LoadUiString(IDS_OK));
+    SetDlgItemText(IDCANCEL, m_uiText.LoadUiString(IDS_CANCEL));
     FillCombo();
     SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_combo.m_hWnd), TRUE);
     return FALSE;  // the focus is set

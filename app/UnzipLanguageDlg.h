@@ -4,13 +4,14 @@
 #include <string>
 
 #include "orelib/Cultures.h"
+#include "orelib/win32/UiText.h"
 #include "orelib/win32/VistaDialog.h"
 
 class CUnzipLanguageDlg : public orelib::CVistaDialog {
 public:
     // `names`: culture -> display name; `culture`: the one to preselect.
     CUnzipLanguageDlg(framework::CWnd* parent, const orelib::CultureNameMap& names,
-                      std::wstring culture);
+                      std::wstring culture, const orelib::CUiText& uiText);
 
     // After IDOK: the culture whose display name the user picked.
     std::wstring GetSelectedCulture() const { return m_selectedCulture; }
@@ -26,4 +27,5 @@ private:
     framework::CWnd m_combo;
     orelib::CultureNameMap m_names;
     std::wstring m_selectedCulture;
+    const orelib::CUiText& m_uiText;
 };

@@ -4,9 +4,8 @@
 
 #include <vector>
 
-#include "app/App.h"
-#include "app/UiText.h"
-#include "app/WorkingFolder.h"
+#include "dialog/NewWorkingFolder.h"
+#include "framework/WinApp.h"
 #include "orelib/ByteSize.h"
 #include "orelib/StringFormat.h"
 #include "orelib/win32/BrowseForFolder.h"
@@ -18,15 +17,15 @@ bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t requiredBytes) {
     std::wstring initialFolder;
     if (!orelib::FindDriveWithMostFreeSpace(&initialFolder, nullptr)) initialFolder = L"C:\\";
 
-    const std::vector<std::wstring> units = {LoadUiString(IDS_UNIT_KB), LoadUiString(IDS_UNIT_MB),
-                                             LoadUiString(IDS_UNIT_GB), LoadUiString(IDS_UNIT_TB)};
+    const std::vector<std::wstring> units = {m_uiText.LoadUiString(IDS_UNIT_KB), m_uiText.LoadUiString(IDS_UNIT_MB),
+                                             m_uiText.LoadUiString(IDS_UNIT_GB), m_uiText.LoadUiString(IDS_UNIT_TB)};
     const std::wstring prompt =
-        orelib::FormatOneString(LoadUiString(IDS_NEED_SPACE), orelib::FormatByteSize(requiredBytes, units));
+        orelib::FormatOneString(m_uiText.LoadUiString(IDS_NEED_SPACE), orelib::FormatByteSize(requiredBytes, units));
     // Only an OK button and no icon: this is a request, not an error. A box
     // that cannot be shown (or quiet mode) gives 0 and ends the flow.
     if (framework::AfxMessageBox(prompt.c_str(), MB_OK) != IDOK) return false;
 
-    const std::wstring title = LoadUiString(IDS_CHOOSE_LOCATION);
+    const std::wstring title = m_uiText.LoadUiString(IDS_CHOOSE_LOCATION);
     const std::wstring chosen = orelib::BrowseForFolder(m_hWnd, initialFolder, title, title);
     if (chosen.empty()) return false;
 

@@ -1,13 +1,14 @@
 #include "dialog/SelfExtractingDlg.h"
 
+#include "dialog/ExitCodes.h"
 #include <commctrl.h>
 
-#include "app/App.h"
-#include "app/UiText.h"
 #include "dialog/ExtractErrorText.h"
-#include "dialog/SfxMessages.h"
-#include "extract/OverwriteDlg.h"
-#include "extract/PasswordDlg.h"
+#include "dialog/OverwriteDlg.h"
+#include "dialog/PasswordDlg.h"
+#include "extract/ExtractMessages.h"
+#include "dialog/OverwriteDlg.h"
+#include "dialog/PasswordDlg.h"
 #include "framework/WinApp.h"
 #include "orelib/StringFormat.h"
 #include "orelib/win32/DynamicCalls.h"
@@ -18,7 +19,12 @@
 #include "orelib/win32/WindowIcons.h"
 #include "resources/resource.h"
 
+const UINT g_taskbarButtonCreatedMessage = RegisterWindowMessageW(L"TaskbarButtonCreated");
+
 namespace {
+
+// Posted by the dialog to itself once it is shown (at once when hidden).
+constexpr UINT WM_SFX_START_EXTRACTION = WM_APP + 1;
 
 constexpr int kProgressRange = 1000;
 constexpr int kIconSizeAt96Dpi = 48;
@@ -26,13 +32,16 @@ constexpr int kTextGapDlu = 9;  // between the header icon and the texts
 
 }  // namespace
 
-CSelfExtractingDlg::CSelfExtractingDlg(framework::CWnd* parent, bool pretty, bool visible)
-    : orelib::CVistaDialog(pretty ? IDD_PROGRESS_PRETTY : IDD_PROGRESS_SIMPLE, parent),
-      m_workingFolder(theApp.m_workingFolder),
-      m_ownedFolder(theApp.m_extractOnly ? nullptr : &theApp.m_ownedFolder),
-      m_parentWindow(parent),
-      m_pretty(pretty),
-      m_visible(visible) {}
+CSelfExtractingDlg::CSelfExtractingDlg(framework::CWnd* parent, const CRunSettings& settings,
+                                       const orelib::CUiText& uiText, const orelib::COwnFile& ownFile,
+                                       orelib::CWorkingFolder* ownedFolder)
+    : orelib::CVistaDialog(settings.m_progressPretty ? IDD_PROGRESS_PRETTY : IDD_PROGRESS_SIMPLE, parent),
+      m_settings(settings),
+      m_uiText(uiText),
+      m_ownFile(ownFile),
+      m_workingFolder(settings.m_workingFolder),
+      m_ownedFolder(ownedFolder),
+      m_parentWindow(parent) {}
 
 CSelfExtractingDlg::~CSelfExtractingDlg() {
     // The window goes first: a worker still running while its thread object
@@ -40,8 +49,14 @@ CSelfExtractingDlg::~CSelfExtractingDlg() {
     if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
 }
 
+uint32_t CSelfExtractingDlg::Run() {
+    const INT_PTR result = DoModal();
+    if ((result == 0 || result == -1) && m_exitCode == 0) return kExitSetupFailed;
+    return m_exitCode;
+}
+
 INT_PTR CSelfExtractingDlg::DoModal() {
-    if (!theApp.m_quiet && m_visible) return orelib::CVistaDialog::DoModal();
+    if (!m_settings.m_quiet && m_settings.m_progressVisible) return orelib::CVistaDialog::DoModal();
 
     // The templates lack WS_VISIBLE, so the modeless window stays hidden.
     if (!Create(m_parentWindow)) return 0;
@@ -57,7 +72,7 @@ INT_PTR CSelfExtractingDlg::DoModal() {
 void CSelfExtractingDlg::DoDataExchange(framework::CDataExchange* dx) {
     orelib::CVistaDialog::DoDataExchange(dx);
     framework::DDX_Control(dx, IDC_PROGRESS, m_progressBar);
-    if (m_pretty) framework::DDX_Control(dx, IDC_HEADER_ICON, m_iconControl);
+    if (m_settings.m_progressPretty) framework::DDX_Control(dx, IDC_HEADER_ICON, m_iconControl);
 }
 
 BOOL CSelfExtractingDlg::OnInitDialog() {
@@ -69,11 +84,11 @@ BOOL CSelfExtractingDlg::OnInitDialog() {
 
     orelib::SetWindowIconsFromResource(m_hWnd, GetModuleHandleW(nullptr), IDI_APP);
 
-    SetDlgItemText(IDCANCEL, LoadUiString(IDS_CANCEL));
-    SetDlgItemText(IDC_STATUS_TEXT, LoadUiString(IDS_PREPARING));
+    SetDlgItemText(IDCANCEL, m_uiText.LoadUiString(IDS_CANCEL));
+    SetDlgItemText(IDC_STATUS_TEXT, m_uiText.LoadUiString(IDS_PREPARING));
     ShowProgressTitle(0);
 
-    if (m_pretty) InitPrettyLayout(scale);
+    if (m_settings.m_progressPretty) InitPrettyLayout(scale);
 
     m_progressBar.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, kProgressRange));
     return TRUE;
@@ -87,7 +102,7 @@ void CSelfExtractingDlg::InitPrettyLayout(double scale) {
         m_headerFont.Reset(CreateFontIndirectW(&logFont));
         ::SendMessageW(GetDlgItem(IDC_PRODUCT_NAME), WM_SETFONT, reinterpret_cast<WPARAM>(m_headerFont.Get()), TRUE);
     }
-    SetDlgItemText(IDC_PRODUCT_NAME, theApp.m_productName);
+    SetDlgItemText(IDC_PRODUCT_NAME, m_settings.m_productName);
 
     int iconSize = static_cast<int>(scale * kIconSizeAt96Dpi);
     if (m_headerIcon.Load(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), iconSize, iconSize)) {
@@ -108,7 +123,7 @@ void CSelfExtractingDlg::InitPrettyLayout(double scale) {
 }
 
 void CSelfExtractingDlg::ShowProgressTitle(int percent) {
-    SetWindowText(orelib::FormatOneNumber(LoadUiString(IDS_PROGRESS_TITLE), percent));
+    SetWindowText(orelib::FormatOneNumber(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), percent));
 }
 
 void CSelfExtractingDlg::SetProgress(int permille) {
@@ -138,7 +153,7 @@ void CSelfExtractingDlg::OnOK() {}
 void CSelfExtractingDlg::OnCancel() {
     // Extraction goes on while the question is open; in quiet mode the
     // answer is 0 and nothing happens.
-    if (framework::AfxMessageBox(LoadUiString(IDS_CONFIRM_CANCEL).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (framework::AfxMessageBox(m_uiText.LoadUiString(IDS_CONFIRM_CANCEL).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     RequestExtractionStop();
     EnableWindow(GetDlgItem(IDCANCEL), FALSE);
 }
@@ -154,8 +169,8 @@ void CSelfExtractingDlg::WaitForExtractionEnd() { m_extractThread.WaitForEnd(); 
 void CSelfExtractingDlg::StartExtraction() {
     ExtractParams params;
     params.notifyWindow = m_hWnd;
-    params.archivePath = theApp.m_ownFile.Path();
-    params.archiveFile = theApp.m_ownFile.Get();
+    params.archivePath = m_ownFile.Path();
+    params.archiveFile = m_ownFile.Get();
     params.targetFolder = m_workingFolder;
     params.ownedFolder = m_ownedFolder;
     if (StartExtractionWorker(params)) return;
@@ -165,7 +180,7 @@ void CSelfExtractingDlg::StartExtraction() {
     ExtractError error;
     error.kind = kExtractErrorSystem;
     error.code = static_cast<uint32_t>(orelib::FailureFromLastError());
-    if (!theApp.m_quiet) {
+    if (!m_settings.m_quiet) {
         SetProgressState(kStateError);
         ShowExtractError(error);
     }
@@ -176,17 +191,17 @@ void CSelfExtractingDlg::StartExtraction() {
 
 void CSelfExtractingDlg::ShowExtractError(const ExtractError& error) {
     ExtractErrorTexts texts;
-    texts.corrupted = LoadUiString(IDS_CORRUPTED);
-    texts.extractFailed = LoadUiString(IDS_EXTRACT_FAILED);
+    texts.corrupted = m_uiText.LoadUiString(IDS_CORRUPTED);
+    texts.extractFailed = m_uiText.LoadUiString(IDS_EXTRACT_FAILED);
     if (error.kind == kExtractErrorSystem) texts.systemText = orelib::FormatErrorText(error.code);
     std::wstring text = BuildExtractErrorText(error.kind, error.code, error.message, error.path, texts);
-    if (!theApp.m_quiet) SetForegroundWindow(m_hWnd);
+    if (!m_settings.m_quiet) SetForegroundWindow(m_hWnd);
     framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONERROR);
 }
 
 LRESULT CSelfExtractingDlg::OnExtractError(const ExtractError* error) {
-    if (theApp.m_quiet || !error) return 0;
-    if (!theApp.m_extractOnly && error->kind == kExtractErrorSystem && error->code == kExtractCodeDiskFull) {
+    if (m_settings.m_quiet || !error) return 0;
+    if (!m_settings.m_extractOnly && error->kind == kExtractErrorSystem && error->code == kExtractCodeDiskFull) {
         m_retryRequested = ChooseDestinationLocation(error->requiredBytes);
         return 0;
     }
@@ -202,7 +217,7 @@ LRESULT CSelfExtractingDlg::OnExtractFailed() {
         m_retryRequested = false;
         SetProgressState(kStateNormal);
         SetProgress(0);
-        SetDlgItemText(IDC_STATUS_TEXT, LoadUiString(IDS_PREPARING));
+        SetDlgItemText(IDC_STATUS_TEXT, m_uiText.LoadUiString(IDS_PREPARING));
         // The worker has posted its last message but may not have returned
         // yet; it has deleted the old folder by now.
         WaitForExtractionEnd();
@@ -219,12 +234,12 @@ LRESULT CSelfExtractingDlg::OnExtractFailed() {
 LRESULT CSelfExtractingDlg::OnAskOverwrite(const wchar_t* fileName) {
     // The name lives on the worker's stack: keep a copy.
     std::wstring name = fileName ? fileName : L"";
-    if (!theApp.m_extractOnly) return kOverwriteNotAsked;
-    if (theApp.m_quiet) return kOverwriteAll;
+    if (!m_settings.m_extractOnly) return kOverwriteNotAsked;
+    if (m_settings.m_quiet) return kOverwriteAll;
 
     SetProgressState(kStatePaused);
     SetForegroundWindow(m_hWnd);
-    COverwriteDlg prompt(name);
+    COverwriteDlg prompt(name, m_uiText);
     INT_PTR answer = prompt.DoModal();
     SetProgressState(kStateNormal);
     return answer == IDOK ? kOverwriteAll : kOverwriteCancel;
@@ -241,7 +256,7 @@ LRESULT CSelfExtractingDlg::OnAskPassword(wchar_t* buffer, LPARAM capacity) {
 
 LRESULT CSelfExtractingDlg::StartSetup() {
     SetProgress(kProgressRange);
-    if (theApp.m_extractOnly) {
+    if (m_settings.m_extractOnly) {
         std::wstring text = L"Installation files successfully extracted into folder:\n" + m_workingFolder;
         framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONINFORMATION);
         EndDialog(IDOK);
@@ -301,7 +316,7 @@ bool CSelfExtractingDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         result = OnAskOverwrite(reinterpret_cast<const wchar_t*>(lParam));
         return true;
     case WM_SFX_DELETING_FILES:
-        SetDlgItemText(IDC_STATUS_TEXT, LoadUiString(IDS_DELETING_FILES));
+        SetDlgItemText(IDC_STATUS_TEXT, m_uiText.LoadUiString(IDS_DELETING_FILES));
         result = 0;
         return true;
     case WM_SFX_ASK_PASSWORD:

@@ -8,26 +8,41 @@
 #include <cstdint>
 #include <string>
 
+#include "dialog/RunSettings.h"
 #include "dialog/SetupThread.h"
 #include "extract/ExtractParams.h"
 #include "extract/ExtractThread.h"
 #include "orelib/win32/ComPtr.h"
 #include "orelib/win32/GdiHandle.h"
+#include "orelib/win32/OwnFile.h"
 #include "orelib/win32/ScaledIcon.h"
+#include "orelib/win32/UiText.h"
 #include "orelib/win32/VistaDialog.h"
+#include "orelib/win32/WorkingFolder.h"
+
+// The message registered as "TaskbarButtonCreated": the shell sends it when
+// the dialog's taskbar button exists.
+extern const UINT g_taskbarButtonCreatedMessage;
 
 class CSelfExtractingDlg : public orelib::CVistaDialog {
 public:
     // Progress states of the bar and the taskbar button.
     enum ProgressState { kStateNormal = 1, kStateError = 2, kStatePaused = 3 };
 
-    CSelfExtractingDlg(framework::CWnd* parent, bool pretty, bool visible);
+    // Everything it reads is the caller's and outlives it: the settings and
+    // texts of the run, the program's own file (which holds the archive) and,
+    // in normal mode, the owner of the run's folder (null with /x).
+    CSelfExtractingDlg(framework::CWnd* parent, const CRunSettings& settings, const orelib::CUiText& uiText,
+                       const orelib::COwnFile& ownFile, orelib::CWorkingFolder* ownedFolder);
     ~CSelfExtractingDlg() override;
 
     // Visible: the system's modal dialog. Hidden (quiet mode, or not
     // visible): a modeless window that stays hidden, with a modal loop.
     // IDOK, IDCANCEL, or 0 when the hidden window could not be created.
     INT_PTR DoModal() override;
+    // DoModal, then the run's exit code. A dialog that could not even be
+    // created has extracted nothing: that never ends the run with 0.
+    uint32_t Run();
 
     void SetProgress(int permille);
     void SetProgressState(int state);
@@ -78,14 +93,17 @@ private:
     void ShowLaunchError(uint32_t code, const std::wstring& file);
     void EndWithLaunchError(uint32_t code, const std::wstring& file);
 
+    const CRunSettings& m_settings;
+    const orelib::CUiText& m_uiText;
+    const orelib::COwnFile& m_ownFile;
+
     // Destroyed in reverse order: the workers stop before the folder string
     // and the controls they report to go.
     orelib::CScaledIcon m_headerIcon;
     orelib::CComPtr<ITaskbarList3> m_taskbarList;
     framework::CWnd m_progressBar;
     std::wstring m_workingFolder;
-    // The run's own folder in normal mode (the application's); null with /x.
-    orelib::CWorkingFolder* m_ownedFolder;
+    orelib::CWorkingFolder* m_ownedFolder;  // the run's own folder; null with /x
     std::wstring m_relocationParent;  // where the disk-full flow puts the next folder
     CExtractThread m_extractThread;
     CSetupThread m_setupThread;
@@ -94,6 +112,4 @@ private:
     framework::CWnd* m_parentWindow;
     bool m_started = false;
     bool m_retryRequested = false;
-    bool m_pretty;
-    bool m_visible;
 };

@@ -13,6 +13,10 @@ namespace orelib {
 class CWorkingFolder;
 }
 
+// What the setup worker posts to the window it reports to.
+constexpr UINT WM_SFX_SETUP_STARTED = WM_APP + 2;   // the setup program runs
+constexpr UINT WM_SFX_SETUP_FINISHED = WM_APP + 3;  // (exit code, 1) or (error, 0)
+
 // What the setup worker starts and where it reports.
 struct SetupJob {
     HWND notifyWindow = nullptr;  // receives the STARTED / FINISHED messages; null: none
@@ -39,8 +43,10 @@ protected:
     unsigned Run() override;
 
 private:
-    // The program's exit code; throws CSetupLaunchError when it cannot start.
-    uint32_t LaunchSetup();
+    // Starts the program and waits for it: 0 with its exit code in
+    // *exitCode, or the system's error code when it could not be started or
+    // its end could not be learned.
+    uint32_t LaunchSetup(uint32_t* exitCode);
 
     SetupJob m_job;
     std::wstring m_errorFile;

@@ -2,8 +2,7 @@
 // turning the setup worker's report into the run's exit code.
 #include "dialog/SelfExtractingDlg.h"
 
-#include "app/App.h"
-#include "app/UiText.h"
+#include "dialog/ExitCodes.h"
 #include "dialog/SetupCommand.h"
 #include "framework/WinApp.h"
 #include "orelib/SetupFileName.h"
@@ -29,10 +28,10 @@ std::wstring CSelfExtractingDlg::SetupErrorFile() const { return m_setupThread.G
 // StartSetup's normal mode: work out the program and its command line from
 // the configuration, and hand them to the setup worker.
 void CSelfExtractingDlg::StartSetupProgram() {
-    SetDlgItemText(IDC_STATUS_TEXT, LoadUiString(IDS_STARTING_SETUP));
+    SetDlgItemText(IDC_STATUS_TEXT, m_uiText.LoadUiString(IDS_STARTING_SETUP));
     EnableWindow(GetDlgItem(IDCANCEL), FALSE);
 
-    const SetupSettings settings = ReadSetupSettings(theApp.m_config, theApp.m_culture);
+    const SetupSettings settings = ReadSetupSettings(m_settings.m_config, m_uiText.Culture());
     const std::wstring& fileName = ChooseSetupFileName(settings, orelib::IsWow64());
     if (!orelib::IsSafeSetupFileName(fileName)) {
         // A name that could lead out of the working folder is never started.

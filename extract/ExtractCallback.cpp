@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "dialog/SfxMessages.h"
+#include "extract/ExtractMessages.h"
 #include "extract/ExtractThread.h"
 #include "orelib/win32/Files.h"
 

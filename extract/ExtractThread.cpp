@@ -8,7 +8,7 @@
 #include "CPP/Common/StringConvert.h"
 #include "CPP/Windows/FileName.h"
 #include "CPP/7zip/UI/Common/ExitCode.h"
-#include "dialog/SfxMessages.h"
+#include "extract/ExtractMessages.h"
 #include "extract/ExtractCallback.h"
 #include "extract/ExtractFromStream.h"
 #include "extract/HandleInStream.h"
@@ -22,11 +22,6 @@ namespace {
 
 // The archive must start within the first 4 MiB of the executable.
 constexpr UInt64 kMaxArchiveStart = 0x400000;
-
-// A failure raised inside the job with a text of ours.
-struct CMessageFailure {
-    std::wstring text;
-};
 
 // Any format the registry knows (7z is the only one), searched for from the
 // start of the file up to the 4 MiB limit, with no nested archives.
@@ -84,7 +79,7 @@ void CExtractThread::PostToDialog(UINT message) const {
     if (m_params.notifyWindow) PostMessageW(m_params.notifyWindow, message, 0, 0);
 }
 
-void CExtractThread::ExtractArchive() {
+HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
     const std::wstring& target = m_params.targetFolder;
     orelib::CHandle heldTarget;  // the extract-only folder, held until the end
     if (m_params.ownedFolder) {
@@ -92,7 +87,7 @@ void CExtractThread::ExtractArchive() {
         // by anyone else; gone means deleted by the run: never made again.
         if (!m_params.ownedFolder->IsHeld()) {
             m_currentPath = target;
-            throw CSystemException(static_cast<HRESULT>(ERROR_PATH_NOT_FOUND));
+            return static_cast<HRESULT>(ERROR_PATH_NOT_FOUND);
         }
     } else {
         // Missing levels are made; a link on the way would send the files
@@ -101,21 +96,21 @@ void CExtractThread::ExtractArchive() {
         const HRESULT hr = orelib::OpenLinkFreeFolder(target, true, &heldTarget, &failedLevel);
         if (FAILED(hr)) {
             m_currentPath = failedLevel;
-            throw CSystemException(HRESULT_FACILITY(hr) == FACILITY_WIN32 ? static_cast<HRESULT>(HRESULT_CODE(hr)) : hr);
+            return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? static_cast<HRESULT>(HRESULT_CODE(hr)) : hr;
         }
     }
 
     RequireSevenZipRegistry();
     CCodecsHolder registry;
     const HRESULT loaded = registry.codecs->Load();
-    if (loaded != S_OK) throw CSystemException(loaded);
+    if (loaded != S_OK) return loaded;
 
     // The archive is read through the handle the run holds on its own file,
     // never by opening the file's name again.
     CHandleInStream* streamSpec = new CHandleInStream;
     CMyComPtr<IInStream> stream(streamSpec);
     const HRESULT opened = streamSpec->Init(m_params.archiveFile);
-    if (opened != S_OK) throw CSystemException(opened);
+    if (opened != S_OK) return opened;
 
     CCallbackHolder extractCallback(*this);
     MyOpenCallback openCallback;
@@ -144,61 +139,66 @@ void CExtractThread::ExtractArchive() {
     const HRESULT hr = ExtractFromStream(registry.codecs, types, excludedFormats, stream, name, options,
                                          &openCallback, extractCallback.Get(), extractCallback.Get());
 
-    if (hr != S_OK && !extractCallback->LastMessage().empty())
-        throw CMessageFailure{extractCallback->LastMessage()};
-    if (hr != S_OK) throw CSystemException(hr);
+    if (hr != S_OK) *message = extractCallback->LastMessage();
+    return hr;
+}
+
+void CExtractThread::DescribeFailure(HRESULT hr, const std::wstring& message, ExtractError* error) const {
+    if (!message.empty()) {
+        error->kind = kExtractErrorOther;
+        error->message = message;
+        return;
+    }
+    const uint32_t code = static_cast<uint32_t>(hr);
+    error->code = code;
+    if (code == kExtractCodeDataError || code == kExtractCodeCrcError) {
+        error->kind = kExtractErrorDamaged;
+        return;
+    }
+    error->kind = kExtractErrorSystem;
+    error->path = m_currentPath;
+    if (code == kExtractCodeDiskFull) error->requiredBytes = m_totalBytes;
 }
 
 unsigned CExtractThread::Run() {
     ExtractError error;
     m_totalBytes = 0;
+    // Failures come back as results; the library also throws, and each of
+    // its exception types is turned into the same record here.
+    HRESULT hr = E_UNEXPECTED;
+    std::wstring message;
     try {
-        ExtractArchive();
-        PostToDialog(WM_SFX_EXTRACT_DONE);
-        return 0;
+        hr = ExtractArchive(&message);
     } catch (const CSystemException& e) {
-        const uint32_t code = static_cast<uint32_t>(e.ErrorCode);
-        if (e.ErrorCode == E_ABORT) {
-            CleanUp();
-            PostToDialog(WM_SFX_EXTRACT_CANCELLED);
-            return 0;
-        }
-        error.code = code;
-        if (code == kExtractCodeDataError || code == kExtractCodeCrcError) {
-            error.kind = kExtractErrorDamaged;
-        } else {
-            error.kind = kExtractErrorSystem;
-            error.path = m_currentPath;
-            if (code == kExtractCodeDiskFull) error.requiredBytes = m_totalBytes;
-        }
-    } catch (const CMessageFailure& e) {
-        error.kind = kExtractErrorOther;
-        error.message = e.text;
+        hr = e.ErrorCode;
     } catch (NExitCode::EEnum code) {
         error.kind = kExtractErrorOther;
         error.code = static_cast<uint32_t>(code);
     } catch (const UString& text) {
-        error.kind = kExtractErrorOther;
-        error.message = text.Ptr();
+        message = text.Ptr();
     } catch (const AString& text) {
-        error.kind = kExtractErrorOther;
-        error.message = GetUnicodeString(text).Ptr();
+        message = GetUnicodeString(text).Ptr();
     } catch (const char* text) {
-        error.kind = kExtractErrorOther;
-        error.message = GetUnicodeString(AString(text ? text : "")).Ptr();
+        message = GetUnicodeString(AString(text ? text : "")).Ptr();
     } catch (int code) {
         error.kind = kExtractErrorOther;
         error.code = static_cast<uint32_t>(code);
     } catch (const std::bad_alloc&) {
         // Out of memory inside the library: a failure of the run, not of the process.
-        error.kind = kExtractErrorSystem;
-        error.code = static_cast<uint32_t>(E_OUTOFMEMORY);
-        error.path = m_currentPath;
+        hr = E_OUTOFMEMORY;
     } catch (...) {
-        error.kind = kExtractErrorSystem;
-        error.code = static_cast<uint32_t>(E_UNEXPECTED);
-        error.path = m_currentPath;
+        hr = E_UNEXPECTED;
     }
+    if (hr == S_OK) {
+        PostToDialog(WM_SFX_EXTRACT_DONE);
+        return 0;
+    }
+    if (hr == E_ABORT && message.empty()) {
+        CleanUp();
+        PostToDialog(WM_SFX_EXTRACT_CANCELLED);
+        return 0;
+    }
+    if (error.kind != kExtractErrorOther) DescribeFailure(hr, message, &error);
     SendToDialog(WM_SFX_EXTRACT_ERROR, reinterpret_cast<WPARAM>(&error), 0);
     CleanUp();
     PostToDialog(WM_SFX_EXTRACT_FAILED);

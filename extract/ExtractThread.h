@@ -34,8 +34,10 @@ public:
     void PostToDialog(UINT message) const;
 
 private:
-    // Raises the failures that Run turns into an ExtractError.
-    void ExtractArchive();
+    // S_OK, or the failure (with the library's own text in *message when it
+    // gave one) that Run turns into an ExtractError.
+    HRESULT ExtractArchive(std::wstring* message);
+    void DescribeFailure(HRESULT hr, const std::wstring& message, ExtractError* error) const;
     void CleanUp() const;
 
     ExtractParams m_params;

@@ -1,4 +1,5 @@
-// Reading a data resource out of a PE file on disk, without loading it.
+#include "orelib/win32/FileResource.h"
+
 #include <string>
 
 #include "orelib/PeImage.h"

@@ -20,9 +20,5 @@ std::wstring GetCurrentDir();
 
 HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD share,
                           DWORD disposition);
-// A named RT_RCDATA resource of the PE file open as `peFile`, read by a
-// bounded parser from a view of the file, never by the system's loader.
-HRESULT ReadFileResource(HANDLE peFile, const wchar_t* resourceName, std::vector<uint8_t>* out,
-                         uint32_t* size);
 
 }  // namespace orelib

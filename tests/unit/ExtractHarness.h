@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "dialog/SfxMessages.h"
+#include "dialog/SetupThread.h"
+#include "extract/ExtractMessages.h"
 #include "extract/ExtractParams.h"
 #include "extract/ExtractThread.h"
 #include "orelib/win32/OwnFile.h"
@@ -91,7 +92,7 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<CDialogStandIn*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (!self || message < WM_SFX_START_EXTRACTION || message > WM_SFX_ASK_PASSWORD)
+        if (!self || message < WM_SFX_EXTRACT_DONE || message > WM_SFX_ASK_PASSWORD)
             return DefWindowProcW(window, message, wParam, lParam);
         return self->Handle(message, wParam, lParam);
     }

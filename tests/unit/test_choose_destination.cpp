@@ -9,7 +9,7 @@
 
 #include "dialog/SelfExtractingDlg.h"
 #include "orelib/win32/Drives.h"
-#include "tests/unit/AppStateGuard.h"
+#include "tests/unit/RunFixture.h"
 #include "tests/unit/DialogDriver.h"
 #include "tests/unit/TempFolder.h"
 
@@ -25,7 +25,9 @@ bool HasIcon(HWND box) {
 
 class CDestinationDlg : public CSelfExtractingDlg {
 public:
-    CDestinationDlg() : CSelfExtractingDlg(nullptr, false, true) {}
+    CDestinationDlg(const CRunSettings& settings, const orelib::CUiText& uiText, const orelib::COwnFile& ownFile,
+                    orelib::CWorkingFolder& ownedFolder)
+        : CSelfExtractingDlg(nullptr, settings, uiText, ownFile, &ownedFolder) {}
     using CSelfExtractingDlg::RelocateWorkingFolder;
     using CSelfExtractingDlg::WorkingFolder;
 };
@@ -68,17 +70,17 @@ void PlayUser(std::wstring* message, bool* icon, const std::wstring& folder) {
     testdriver::Press(browser, IDOK);
 }
 
-class ChooseDestinationTest : public AppTest {
+class ChooseDestinationTest : public RunTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        theApp.m_workingFolder = L"C:\\users\\u\\Temp\\ktvaaaaaaaa";
+        RunTest::SetUp();
+        m_settings.m_workingFolder = L"C:\\users\\u\\Temp\\ktvaaaaaaaa";
         // Start-up initialises COM for the folder browser; this test program does not.
         m_com = SUCCEEDED(CoInitialize(nullptr));
     }
     void TearDown() override {
         if (m_com) CoUninitialize();
-        AppTest::TearDown();
+        RunTest::TearDown();
     }
     bool m_com = false;
 };
@@ -86,14 +88,14 @@ protected:
 }  // namespace
 
 TEST_F(ChooseDestinationTest, QuietModeShowsNothingAndKeepsTheFolder) {
-    CDestinationDlg dialog;
+    CDestinationDlg dialog(m_settings, m_uiText, m_ownFile, m_ownedFolder);
     EXPECT_FALSE(dialog.ChooseDestinationLocation(1048576));
     EXPECT_EQ(dialog.WorkingFolder(), L"C:\\users\\u\\Temp\\ktvaaaaaaaa");
 }
 
 TEST_F(ChooseDestinationTest, CancelledBrowserKeepsTheFolder) {
-    theApp.m_quiet = false;
-    CDestinationDlg dialog;
+    SetQuiet(false);
+    CDestinationDlg dialog(m_settings, m_uiText, m_ownFile, m_ownedFolder);
     std::wstring message;
     bool icon = true;
     CHelperThread user([&] { PlayUser(&message, &icon, L""); });
@@ -105,9 +107,9 @@ TEST_F(ChooseDestinationTest, CancelledBrowserKeepsTheFolder) {
 }
 
 TEST_F(ChooseDestinationTest, ChosenFolderGetsANewRandomName) {
-    theApp.m_quiet = false;
+    SetQuiet(false);
     CTempFolder target;
-    CDestinationDlg dialog;
+    CDestinationDlg dialog(m_settings, m_uiText, m_ownFile, m_ownedFolder);
     std::wstring message;
     bool icon = true;
     CHelperThread user([&] { PlayUser(&message, &icon, target.Path()); });
@@ -126,7 +128,7 @@ TEST_F(ChooseDestinationTest, ChosenFolderGetsANewRandomName) {
     // Made here, like the first working folder, so nobody can have prepared it,
     // and held in place from the start.
     EXPECT_TRUE(CTempFolder::Exists(folder));
-    EXPECT_EQ(theApp.m_ownedFolder.Path(), folder);
-    EXPECT_TRUE(theApp.m_ownedFolder.Delete());
+    EXPECT_EQ(m_ownedFolder.Path(), folder);
+    EXPECT_TRUE(m_ownedFolder.Delete());
     EXPECT_FALSE(CTempFolder::Exists(folder));
 }

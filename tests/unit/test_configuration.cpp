@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/Configuration.h"
-#include "app/UiText.h"
+#include "orelib/win32/UiText.h"
 #include "orelib/Aes.h"
 #include "orelib/ConfigBlock.h"
 #include "orelib/ConfigKey.h"
@@ -14,7 +14,7 @@
 #include "orelib/win32/OwnFile.h"
 #include "orelib/win32/ReadConfigText.h"
 #include "resources/resource.h"
-#include "tests/unit/AppStateGuard.h"
+#include "tests/unit/RunFixture.h"
 #include "tests/unit/TempFolder.h"
 
 namespace {
@@ -109,83 +109,88 @@ TEST(ReadConfigText, PassesFileErrorsOn) {
     EXPECT_TRUE(FAILED(Read(dir / L"empty.exe", &text)));
 }
 
-using Configuration = AppTest;
+using Configuration = RunTest;
 
 TEST_F(Configuration, ErrorTexts) {
-    EXPECT_EQ(ConfigurationErrorText(orelib::kConfigNotFound, L"C:\\dl\\setup.exe"),
-              LoadUiString(IDS_CORRUPTED));
-    EXPECT_EQ(ConfigurationErrorText(orelib::kConfigNotUtf8, L"C:\\dl\\setup.exe"),
-              LoadUiString(IDS_CORRUPTED));
-    EXPECT_EQ(ConfigurationErrorText(static_cast<HRESULT>(0x80070005), L"C:\\dl\\setup.exe"),
+    EXPECT_EQ(ConfigurationErrorText(orelib::kConfigNotFound, L"C:\\dl\\setup.exe", m_uiText),
+              m_uiText.LoadUiString(IDS_CORRUPTED));
+    EXPECT_EQ(ConfigurationErrorText(orelib::kConfigNotUtf8, L"C:\\dl\\setup.exe", m_uiText),
+              m_uiText.LoadUiString(IDS_CORRUPTED));
+    EXPECT_EQ(ConfigurationErrorText(static_cast<HRESULT>(0x80070005), L"C:\\dl\\setup.exe", m_uiText),
               orelib::GetSystemErrorText(0x80070005) + L" (0x80070005)\n\nC:\\dl\\setup.exe");
 }
 
 TEST_F(Configuration, MainKeys) {
     ApplyConfiguration(
         L"[main]\nCulture=fr-FR\nProductName=Produkt\nShowUnzipLanguageDlg=1\n"
-        L"SfxProgressPretty=1\nSfxProgressVisible=yes\n");
-    EXPECT_EQ(theApp.m_culture, L"fr-FR");
-    EXPECT_EQ(theApp.m_langId, 1036);
-    EXPECT_EQ(theApp.m_productName, L"Produkt");
-    EXPECT_TRUE(theApp.m_showLanguageDlg);
-    EXPECT_TRUE(theApp.m_progressPretty);
-    EXPECT_FALSE(theApp.m_progressVisible);  // "yes" reads as 0
-    EXPECT_EQ(theApp.m_config.GetString(L"MAIN", L"productname", L""), L"Produkt");
+        L"SfxProgressPretty=1\nSfxProgressVisible=yes\n", m_settings, m_uiText);
+    EXPECT_EQ(m_uiText.Culture(), L"fr-FR");
+    EXPECT_EQ(m_uiText.LangId(), 1036);
+    EXPECT_EQ(m_settings.m_productName, L"Produkt");
+    EXPECT_TRUE(m_settings.m_showLanguageDlg);
+    EXPECT_TRUE(m_settings.m_progressPretty);
+    EXPECT_FALSE(m_settings.m_progressVisible);  // "yes" reads as 0
+    EXPECT_EQ(m_settings.m_config.GetString(L"MAIN", L"productname", L""), L"Produkt");
 }
 
 TEST_F(Configuration, Defaults) {
-    theApp.m_progressVisible = false;
-    ApplyConfiguration(L"[main]\nSfxProgressVisible=\nSfxProgressPretty=2\n");
-    EXPECT_EQ(theApp.m_culture, L"");
-    EXPECT_EQ(theApp.m_langId, 9);
-    EXPECT_EQ(theApp.m_productName, L"");
-    EXPECT_TRUE(theApp.m_showLanguageDlg);   // default 1
-    EXPECT_FALSE(theApp.m_progressPretty);   // only 1 counts
-    EXPECT_TRUE(theApp.m_progressVisible);   // empty: the default 1
+    m_settings.m_progressVisible = false;
+    ApplyConfiguration(L"[main]\nSfxProgressVisible=\nSfxProgressPretty=2\n", m_settings, m_uiText);
+    EXPECT_EQ(m_uiText.Culture(), L"");
+    EXPECT_EQ(m_uiText.LangId(), 9);
+    EXPECT_EQ(m_settings.m_productName, L"");
+    EXPECT_TRUE(m_settings.m_showLanguageDlg);   // default 1
+    EXPECT_FALSE(m_settings.m_progressPretty);   // only 1 counts
+    EXPECT_TRUE(m_settings.m_progressVisible);   // empty: the default 1
 }
 
 TEST_F(Configuration, EmptyTextKeepsEverythingAtItsDefault) {
-    ApplyConfiguration(L"");
-    EXPECT_TRUE(theApp.m_showLanguageDlg);
-    EXPECT_TRUE(theApp.m_progressVisible);
-    EXPECT_TRUE(theApp.m_stringOverrides.empty());
+    ApplyConfiguration(L"", m_settings, m_uiText);
+    EXPECT_TRUE(m_settings.m_showLanguageDlg);
+    EXPECT_TRUE(m_settings.m_progressVisible);
+    m_uiText.SetLanguage(L"de-DE", 9);
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
 }
 
 TEST_F(Configuration, ExtractOnlyAlwaysShowsProgress) {
-    theApp.m_extractOnly = true;
-    ApplyConfiguration(L"[main]\nSfxProgressVisible=0\nShowUnzipLanguageDlg=0\n");
-    EXPECT_TRUE(theApp.m_progressVisible);
-    EXPECT_FALSE(theApp.m_showLanguageDlg);
+    m_settings.m_extractOnly = true;
+    ApplyConfiguration(L"[main]\nSfxProgressVisible=0\nShowUnzipLanguageDlg=0\n", m_settings, m_uiText);
+    EXPECT_TRUE(m_settings.m_progressVisible);
+    EXPECT_FALSE(m_settings.m_showLanguageDlg);
 }
 
 TEST_F(Configuration, CultureKeyReplacesTheCommandLineCulture) {
-    SetCulture(L"de-DE");
-    theApp.m_languageFixed = true;
-    ApplyConfiguration(L"[main]\nCulture=fr-FR\n");
-    EXPECT_EQ(theApp.m_culture, L"fr-FR");
-    EXPECT_TRUE(theApp.m_languageFixed);
+    m_uiText.SetCulture(L"de-DE");
+    m_settings.m_languageFixed = true;
+    ApplyConfiguration(L"[main]\nCulture=fr-FR\n", m_settings, m_uiText);
+    EXPECT_EQ(m_uiText.Culture(), L"fr-FR");
+    EXPECT_TRUE(m_settings.m_languageFixed);
 
-    ApplyConfiguration(L"[main]\nCulture=xx-XX\n");  // unknown: nothing changes
-    EXPECT_EQ(theApp.m_culture, L"fr-FR");
+    ApplyConfiguration(L"[main]\nCulture=xx-XX\n", m_settings, m_uiText);  // unknown: nothing changes
+    EXPECT_EQ(m_uiText.Culture(), L"fr-FR");
 }
 
 TEST_F(Configuration, LanguageSectionsOverrideThreeTexts) {
     ApplyConfiguration(
         L"[LANG_de-DE]\nProgressTitle=%d %% entpackt\nProgressText=Vorbereitung\nStartSetup=\n"
         L"[ lang_fr-fr ]\nStartSetup=D\u00e9marrage\n[LANGUAGE]\nProgressTitle=no\n"
-        L"[main]\nProgressTitle=no\n[LANG_it-IT]\nProductName=Prodotto\n");
-    EXPECT_EQ(theApp.m_stringOverrides.size(), 2u);
-    const auto& german = theApp.m_stringOverrides.at(L"de-DE");
-    EXPECT_EQ(german.size(), 2u);  // the empty StartSetup is no override
-    EXPECT_EQ(german.at(IDS_PROGRESS_TITLE), L"%d %% entpackt");
-    EXPECT_EQ(german.at(IDS_PREPARING), L"Vorbereitung");
-    EXPECT_EQ(theApp.m_stringOverrides.at(L"FR-FR").at(IDS_STARTING_SETUP), L"D\u00e9marrage");
+        L"[main]\nProgressTitle=no\n[LANG_it-IT]\nProductName=Prodotto\n", m_settings, m_uiText);
+    // Read back in English tables, so that only an override can differ.
+    m_uiText.SetLanguage(L"de-DE", 9);
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% entpackt");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PREPARING), L"Vorbereitung");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_STARTING_SETUP), L"Starting installation...");  // empty: no override
 
-    theApp.m_culture = L"fr-fr";
-    EXPECT_EQ(LoadUiString(IDS_STARTING_SETUP), L"D\u00e9marrage");
+    m_uiText.SetLanguage(L"FR-FR", 9);
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_STARTING_SETUP), L"D\u00e9marrage");
+    EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% Extracting...");
+    for (const wchar_t* culture : {L"it-IT", L"", L"LANGUAGE"}) {
+        m_uiText.SetLanguage(culture, 9);
+        EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% Extracting...") << culture;
+    }
 }
 
 TEST_F(Configuration, ReadingAFileWithoutABlockFails) {
     // The test program carries no block, like a stub with nothing appended.
-    EXPECT_FALSE(theApp.ReadConfiguration());
+    EXPECT_TRUE(ReadConfiguration(m_ownFile, m_settings, m_uiText).Failed());
 }

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "app/UiText.h"
+#include "orelib/win32/UiText.h"
 #include "dialog/ExtractErrorText.h"
-#include "extract/OverwriteText.h"
-#include "extract/PasswordDlg.h"
+#include "dialog/OverwriteText.h"
+#include "dialog/PasswordDlg.h"
 #include "orelib/win32/ErrorText.h"
 #include "resources/resource.h"
 
@@ -53,8 +53,8 @@ TEST(ExtractErrorText, HexCodeIsEightUpperCaseDigits) {
 
 TEST(ExtractErrorText, RealTextsInEnglish) {
     ExtractErrorTexts texts;
-    texts.corrupted = LoadUiString(IDS_CORRUPTED);
-    texts.extractFailed = LoadUiString(IDS_EXTRACT_FAILED);
+    texts.corrupted = orelib::CUiText().LoadUiString(IDS_CORRUPTED);
+    texts.extractFailed = orelib::CUiText().LoadUiString(IDS_EXTRACT_FAILED);
     texts.systemText = orelib::FormatErrorText(0x80070005);
     std::wstring text = BuildExtractErrorText(1, 0x80070005, L"", L"D:\\t\\inst\\data.cab", texts);
     EXPECT_EQ(text.rfind(L"The installation files could not be extracted.\n\n", 0), 0u) << text;
@@ -75,7 +75,7 @@ TEST(OverwriteText, ShowsOnlyTheFileNameInQuotes) {
 TEST(OverwriteText, UsesTheSystemFileExistsText) {
     std::wstring exists = orelib::GetSystemErrorText(ERROR_FILE_EXISTS);
     ASSERT_FALSE(exists.empty());
-    std::wstring text = BuildOverwriteText(exists, L"C:\\a\\b.txt", LoadUiString(IDS_OVERWRITE_QUESTION));
+    std::wstring text = BuildOverwriteText(exists, L"C:\\a\\b.txt", orelib::CUiText().LoadUiString(IDS_OVERWRITE_QUESTION));
     EXPECT_EQ(text, exists + L"\n\n\"b.txt\"\n\nOverwrite all existing files?");
 }
 

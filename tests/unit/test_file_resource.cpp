@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "orelib/win32/FileResource.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/OwnFile.h"
 #include "tests/unit/PeFileCopy.h"

@@ -11,6 +11,7 @@
 #include "app/App.h"
 #include "app/Languages.h"
 #include "app/UnzipLanguageDlg.h"
+#include "tests/unit/RunFixture.h"
 #include "resources/resource.h"
 
 namespace {
@@ -21,9 +22,9 @@ constexpr UINT kCheckAndPress = WM_APP + 100;
 // another item, then presses a button.
 class CScriptedLanguageDlg : public CUnzipLanguageDlg {
 public:
-    CScriptedLanguageDlg(const orelib::CultureNameMap& names, std::wstring culture, UINT button,
-                         int pickItem = -1)
-        : CUnzipLanguageDlg(nullptr, names, std::move(culture)), m_button(button), m_pickItem(pickItem) {}
+    CScriptedLanguageDlg(const orelib::CUiText& uiText, const orelib::CultureNameMap& names, std::wstring culture,
+                         UINT button, int pickItem = -1)
+        : CUnzipLanguageDlg(nullptr, names, std::move(culture), uiText), m_button(button), m_pickItem(pickItem) {}
 
     std::vector<std::wstring> items;
     int selection = -2;
@@ -77,31 +78,6 @@ const orelib::CultureNameMap kThreeLanguages = {
     {L"de-DE", L"Deutsch (Deutschland)"},
 };
 
-// Restores the application's language and run state after a test.
-class AppStateGuard {
-public:
-    AppStateGuard()
-        : m_culture(theApp.m_culture), m_langId(theApp.m_langId), m_quiet(theApp.m_quiet),
-          m_fixed(theApp.m_languageFixed), m_show(theApp.m_showLanguageDlg),
-          m_product(theApp.m_productName), m_config(theApp.m_config) {}
-    ~AppStateGuard() {
-        theApp.m_culture = m_culture;
-        theApp.m_langId = m_langId;
-        theApp.m_quiet = m_quiet;
-        theApp.m_languageFixed = m_fixed;
-        theApp.m_showLanguageDlg = m_show;
-        theApp.m_productName = m_product;
-        theApp.m_config = m_config;
-    }
-
-private:
-    std::wstring m_culture;
-    uint16_t m_langId;
-    bool m_quiet, m_fixed, m_show;
-    std::wstring m_product;
-    orelib::CIniText m_config;
-};
-
 orelib::CIniText ParseIni(const std::wstring& text) {
     orelib::CIniText ini;
     ini.Parse(text);
@@ -110,8 +86,11 @@ orelib::CIniText ParseIni(const std::wstring& text) {
 
 }  // namespace
 
-TEST(LanguageDialog, ShowsSortedNamesAndPreselectsTheDefault) {
-    CScriptedLanguageDlg dialog(kThreeLanguages, L"fr-FR", IDOK);
+using LanguageDialog = RunTest;
+using LanguageStep = RunTest;
+
+TEST_F(LanguageDialog, ShowsSortedNamesAndPreselectsTheDefault) {
+    CScriptedLanguageDlg dialog(m_uiText, kThreeLanguages, L"fr-FR", IDOK);
     ASSERT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.items, (std::vector<std::wstring>{L"Deutsch (Deutschland)", L"English (United States)",
                                                       L"Fran\u00E7ais (France)"}));
@@ -122,10 +101,9 @@ TEST(LanguageDialog, ShowsSortedNamesAndPreselectsTheDefault) {
     EXPECT_TRUE(dialog.hasSmallIcon);
 }
 
-TEST(LanguageDialog, TextsComeFromTheStringTable) {
-    AppStateGuard guard;
+TEST_F(LanguageDialog, TextsComeFromTheStringTable) {
     {
-        CScriptedLanguageDlg dialog(kThreeLanguages, L"en-US", IDOK);
+        CScriptedLanguageDlg dialog(m_uiText, kThreeLanguages, L"en-US", IDOK);
         ASSERT_EQ(dialog.DoModal(), IDOK);
         EXPECT_EQ(dialog.title, L"Installation Language");
         EXPECT_EQ(dialog.prompt,
@@ -133,43 +111,42 @@ TEST(LanguageDialog, TextsComeFromTheStringTable) {
         EXPECT_EQ(dialog.okText, L"OK");
         EXPECT_EQ(dialog.cancelText, L"Cancel");
     }
-    theApp.m_culture = L"de-DE";
-    theApp.m_langId = 1031;
-    CScriptedLanguageDlg dialog(kThreeLanguages, L"de-DE", IDOK);
+    m_uiText.SetLanguage(L"de-DE", 1031);
+    CScriptedLanguageDlg dialog(m_uiText, kThreeLanguages, L"de-DE", IDOK);
     ASSERT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.title, L"Installationssprache");
     EXPECT_EQ(dialog.cancelText, L"Abbrechen");
 }
 
-TEST(LanguageDialog, TheUsersPickBecomesTheCulture) {
-    CScriptedLanguageDlg dialog(kThreeLanguages, L"fr-FR", IDOK, 1);
+TEST_F(LanguageDialog, TheUsersPickBecomesTheCulture) {
+    CScriptedLanguageDlg dialog(m_uiText, kThreeLanguages, L"fr-FR", IDOK, 1);
     ASSERT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.GetSelectedCulture(), L"en-US");
 }
 
-TEST(LanguageDialog, UnknownPreselectionSelectsTheFirstItem) {
-    CScriptedLanguageDlg dialog(kThreeLanguages, L"it-IT", IDOK);
+TEST_F(LanguageDialog, UnknownPreselectionSelectsTheFirstItem) {
+    CScriptedLanguageDlg dialog(m_uiText, kThreeLanguages, L"it-IT", IDOK);
     ASSERT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.selection, 0);
     EXPECT_EQ(dialog.GetSelectedCulture(), L"de-DE");
 }
 
-TEST(LanguageDialog, CultureWithoutNameIsAnEmptyLine) {
+TEST_F(LanguageDialog, CultureWithoutNameIsAnEmptyLine) {
     orelib::CultureNameMap names = kThreeLanguages;
     names[L"xx-YY"] = L"";
-    CScriptedLanguageDlg dialog(names, L"xx-YY", IDOK);
+    CScriptedLanguageDlg dialog(m_uiText, names, L"xx-YY", IDOK);
     ASSERT_EQ(dialog.DoModal(), IDOK);
     ASSERT_EQ(dialog.items.size(), 4u);
     EXPECT_EQ(dialog.items[0], L"");
     EXPECT_EQ(dialog.GetSelectedCulture(), L"xx-YY");
 }
 
-TEST(LanguageDialog, CancelEndsWithIdCancel) {
-    CScriptedLanguageDlg dialog(kThreeLanguages, L"de-DE", IDCANCEL);
+TEST_F(LanguageDialog, CancelEndsWithIdCancel) {
+    CScriptedLanguageDlg dialog(m_uiText, kThreeLanguages, L"de-DE", IDCANCEL);
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
-TEST(LanguageStep, UserCultureIsLanguageDashCountry) {
+TEST_F(LanguageStep, UserCultureIsLanguageDashCountry) {
     const std::wstring culture = GetUserCulture();
     ASSERT_GE(culture.size(), 4u) << "Wine names the user's locale";
     const size_t dash = culture.find(L'-');
@@ -178,57 +155,50 @@ TEST(LanguageStep, UserCultureIsLanguageDashCountry) {
     EXPECT_GE(culture.size() - dash - 1, 2u);
 }
 
-TEST(LanguageStep, WithoutLanguageSectionsNothingChanges) {
-    AppStateGuard guard;
-    theApp.m_config = ParseIni(L"[main]\nProductName=Main\n");
-    theApp.m_culture = L"fr-FR";
-    theApp.m_langId = 1036;
-    theApp.m_productName = L"Main";
-    EXPECT_TRUE(theApp.SelectLanguage());
-    EXPECT_EQ(theApp.m_culture, L"fr-FR");
-    EXPECT_EQ(theApp.m_langId, 1036);
-    EXPECT_EQ(theApp.m_productName, L"Main");
+TEST_F(LanguageStep, WithoutLanguageSectionsNothingChanges) {
+    m_settings.m_config = ParseIni(L"[main]\nProductName=Main\n");
+    m_uiText.SetLanguage(L"fr-FR", 1036);
+    m_settings.m_productName = L"Main";
+    EXPECT_FALSE(SelectLanguage(m_settings, m_uiText).Failed());
+    EXPECT_EQ(m_uiText.Culture(), L"fr-FR");
+    EXPECT_EQ(m_uiText.LangId(), 1036);
+    EXPECT_EQ(m_settings.m_productName, L"Main");
 }
 
-TEST(LanguageStep, QuietRunTakesTheDefaultWithItsProductName) {
-    AppStateGuard guard;
+TEST_F(LanguageStep, QuietRunTakesTheDefaultWithItsProductName) {
     // No language a Wine user prefers: the first section is the default.
-    theApp.m_config = ParseIni(
+    m_settings.m_config = ParseIni(
         L"[main]\nProductName=Main\n[LANG_it-IT]\nProductName=Prodotto\n[LANG_fr-FR]\nProductName=Produit\n");
-    theApp.m_productName = L"Main";
-    theApp.m_quiet = true;
-    theApp.m_showLanguageDlg = true;
-    theApp.m_languageFixed = false;
-    theApp.m_culture = L"";
-    theApp.m_langId = 9;
-    EXPECT_TRUE(theApp.SelectLanguage());
-    EXPECT_EQ(theApp.m_culture, L"it-IT");
-    EXPECT_EQ(theApp.m_langId, 1040);
-    EXPECT_EQ(theApp.m_productName, L"Prodotto");
+    m_settings.m_productName = L"Main";
+    m_settings.m_quiet = true;
+    m_settings.m_showLanguageDlg = true;
+    m_settings.m_languageFixed = false;
+    m_uiText.SetLanguage(L"", 9);
+    EXPECT_FALSE(SelectLanguage(m_settings, m_uiText).Failed());
+    EXPECT_EQ(m_uiText.Culture(), L"it-IT");
+    EXPECT_EQ(m_uiText.LangId(), 1040);
+    EXPECT_EQ(m_settings.m_productName, L"Prodotto");
 }
 
-TEST(LanguageStep, FixedLanguageKeepsItsCultureAndTakesItsProductName) {
-    AppStateGuard guard;
-    theApp.m_config = ParseIni(L"[LANG_it-IT]\nProductName=Prodotto\n[LANG_de-DE]\nProductName=Produkt\n");
-    theApp.m_productName = L"";
-    theApp.m_quiet = false;
-    theApp.m_showLanguageDlg = true;  // would show the dialog if the language were not fixed
-    theApp.m_languageFixed = true;
-    theApp.m_culture = L"de-DE";
-    theApp.m_langId = 1031;
-    EXPECT_TRUE(theApp.SelectLanguage());
-    EXPECT_EQ(theApp.m_culture, L"de-DE");
-    EXPECT_EQ(theApp.m_productName, L"Produkt");
+TEST_F(LanguageStep, FixedLanguageKeepsItsCultureAndTakesItsProductName) {
+    m_settings.m_config = ParseIni(L"[LANG_it-IT]\nProductName=Prodotto\n[LANG_de-DE]\nProductName=Produkt\n");
+    m_settings.m_productName = L"";
+    SetQuiet(false);
+    m_settings.m_showLanguageDlg = true;  // would show the dialog if the language were not fixed
+    m_settings.m_languageFixed = true;
+    m_uiText.SetLanguage(L"de-DE", 1031);
+    EXPECT_FALSE(SelectLanguage(m_settings, m_uiText).Failed());
+    EXPECT_EQ(m_uiText.Culture(), L"de-DE");
+    EXPECT_EQ(m_settings.m_productName, L"Produkt");
 }
 
-TEST(LanguageStep, EmptyProductNameKeepsTheMainOne) {
-    AppStateGuard guard;
-    theApp.m_config = ParseIni(L"[LANG_it-IT]\nProductName=\nSetupParams=/it\n");
-    theApp.m_productName = L"Main";
-    theApp.m_quiet = false;
-    theApp.m_showLanguageDlg = false;  // ShowUnzipLanguageDlg=0: no dialog
-    theApp.m_languageFixed = false;
-    EXPECT_TRUE(theApp.SelectLanguage());
-    EXPECT_EQ(theApp.m_culture, L"it-IT");
-    EXPECT_EQ(theApp.m_productName, L"Main");
+TEST_F(LanguageStep, EmptyProductNameKeepsTheMainOne) {
+    m_settings.m_config = ParseIni(L"[LANG_it-IT]\nProductName=\nSetupParams=/it\n");
+    m_settings.m_productName = L"Main";
+    SetQuiet(false);
+    m_settings.m_showLanguageDlg = false;  // ShowUnzipLanguageDlg=0: no dialog
+    m_settings.m_languageFixed = false;
+    EXPECT_FALSE(SelectLanguage(m_settings, m_uiText).Failed());
+    EXPECT_EQ(m_uiText.Culture(), L"it-IT");
+    EXPECT_EQ(m_settings.m_productName, L"Main");
 }

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "dialog/NewWorkingFolder.h"
 #include "app/WorkingFolder.h"
 #include "orelib/Path.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/PrivateFolder.h"
 #include "orelib/win32/SecureRandom.h"
 #include "orelib/win32/WorkingFolder.h"
-#include "tests/unit/AppStateGuard.h"
+#include "tests/unit/RunFixture.h"
 #include "tests/unit/TempFolder.h"
 
 namespace {
@@ -215,7 +216,7 @@ TEST(PrivateFolder, TakenNamesArePassedOverUpToALimit) {
     EXPECT_FALSE(CTempFolder::Exists(scratch / L"c"));
 }
 
-using WorkingFolderCreation = AppTest;
+using WorkingFolderCreation = RunTest;
 
 TEST_F(WorkingFolderCreation, APreparedFolderWithTheDrawnNameIsNeverUsed) {
     CNameSourceGuard restore;
@@ -228,16 +229,16 @@ TEST_F(WorkingFolderCreation, APreparedFolderWithTheDrawnNameIsNeverUsed) {
 
     CScriptedNames names{{L"ktvguessed1", L"ktvguessed1"}};
     SetWorkingFolderNameSource(std::ref(names));
-    ASSERT_TRUE(theApp.PrepareWorkingFolder());
+    ASSERT_FALSE(PrepareWorkingFolder(m_settings, m_ownedFolder).Failed());
     EXPECT_EQ(names.calls, 3);
-    const std::wstring folder = theApp.m_workingFolder;
+    const std::wstring folder = m_settings.m_workingFolder;
     EXPECT_NE(folder, guessed);
     EXPECT_EQ(orelib::GetFileDirPart(folder), orelib::WithBackslash(temp));
     EXPECT_TRUE(CTempFolder::Exists(folder));
     EXPECT_FALSE(CTempFolder::Exists(folder + L"\\setup.exe"));
 
     // Removing the working folder leaves the prepared one alone.
-    EXPECT_TRUE(theApp.m_ownedFolder.Delete());
+    EXPECT_TRUE(m_ownedFolder.Delete());
     EXPECT_FALSE(CTempFolder::Exists(folder));
     EXPECT_TRUE(CTempFolder::Exists(guessed + L"\\setup.exe"));
     DeleteFileW((guessed + L"\\setup.exe").c_str());
@@ -253,9 +254,9 @@ TEST_F(WorkingFolderCreation, EveryNameTakenEndsStartUp) {
 
     int calls = 0;
     SetWorkingFolderNameSource([&] { ++calls; return std::wstring(L"ktvguessed2"); });
-    EXPECT_FALSE(theApp.PrepareWorkingFolder());
+    EXPECT_TRUE(PrepareWorkingFolder(m_settings, m_ownedFolder).Failed());
     EXPECT_EQ(calls, 16);
-    EXPECT_TRUE(theApp.m_workingFolder.empty());
+    EXPECT_TRUE(m_settings.m_workingFolder.empty());
     RemoveDirectoryW(guessed.c_str());
 }
 

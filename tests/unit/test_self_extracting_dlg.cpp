@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "dialog/SelfExtractingDlg.h"
-#include "dialog/SfxMessages.h"
+#include "dialog/SetupThread.h"
+#include "extract/ExtractMessages.h"
 #include "resources/resource.h"
-#include "tests/unit/AppStateGuard.h"
+#include "tests/unit/RunFixture.h"
 #include "tests/unit/DialogDriver.h"
 #include "tests/unit/OwnedFolder.h"
 #include "tests/unit/TempFolder.h"
@@ -88,17 +89,19 @@ void TypeIntoPasswordPrompt(const wchar_t* text, int button) {
     testdriver::Press(prompt, button);
 }
 
-class SelfExtractingDlgTest : public AppTest {
+class SelfExtractingDlgTest : public RunTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        theApp.m_workingFolder = L"C:\\work\\folder";
+        RunTest::SetUp();
+        m_settings.m_workingFolder = L"C:\\work\\folder";
     }
 };
 
 TEST_F(SelfExtractingDlgTest, HiddenDialogStartsAtOnceWithTheRunsParameters) {
-    ASSERT_EQ(theApp.m_ownFile.OpenRunningImage(), S_OK);
-    CScriptedDlg dialog(nullptr, false, true);  // quiet mode keeps it hidden
+    ASSERT_EQ(m_ownFile.OpenRunningImage(), S_OK);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);  // quiet mode keeps it hidden
     bool visible = true;
     dialog.m_onStart = [&](CScriptedDlg& d) {
         visible = IsWindowVisible(d.m_hWnd) != FALSE;
@@ -110,16 +113,18 @@ TEST_F(SelfExtractingDlgTest, HiddenDialogStartsAtOnceWithTheRunsParameters) {
     const ExtractParams& params = dialog.m_params[0];
     EXPECT_NE(params.notifyWindow, nullptr);
     EXPECT_EQ(params.targetFolder, L"C:\\work\\folder");
-    EXPECT_EQ(params.ownedFolder, &theApp.m_ownedFolder);
+    EXPECT_EQ(params.ownedFolder, &m_ownedFolder);
     // The archive is read through the handle held on the own file.
-    EXPECT_EQ(params.archivePath, theApp.m_ownFile.Path());
-    EXPECT_EQ(params.archiveFile, theApp.m_ownFile.Get());
+    EXPECT_EQ(params.archivePath, m_ownFile.Path());
+    EXPECT_EQ(params.archiveFile, m_ownFile.Get());
     EXPECT_EQ(dialog.m_exitCode, 0u);
 }
 
 TEST_F(SelfExtractingDlgTest, ExtractOnlyKeepsFilesOnFailure) {
-    theApp.m_extractOnly = true;
-    CScriptedDlg dialog(nullptr, false, true);
+    m_settings.m_extractOnly = true;
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.m_onStart = [](CScriptedDlg& d) { d.PostMessage(WM_SFX_EXTRACT_DONE); };
     EXPECT_EQ(dialog.DoModal(), IDOK);  // the message box reads 0 in quiet mode
     ASSERT_EQ(dialog.m_starts, 1);
@@ -128,8 +133,10 @@ TEST_F(SelfExtractingDlgTest, ExtractOnlyKeepsFilesOnFailure) {
 }
 
 TEST_F(SelfExtractingDlgTest, VisibleDialogStartsWhenShownAndOnlyOnce) {
-    theApp.m_quiet = false;
-    CScriptedDlg dialog(nullptr, false, true);
+    SetQuiet(false);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     bool visible = false;
     dialog.m_onStart = [&](CScriptedDlg& d) {
         visible = IsWindowVisible(d.m_hWnd) != FALSE;
@@ -145,8 +152,10 @@ TEST_F(SelfExtractingDlgTest, VisibleDialogStartsWhenShownAndOnlyOnce) {
 }
 
 TEST_F(SelfExtractingDlgTest, NotVisibleSettingRunsHiddenOutsideQuietMode) {
-    theApp.m_quiet = false;
-    CScriptedDlg dialog(nullptr, false, false);
+    SetQuiet(false);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     bool visible = true;
     dialog.m_onStart = [&](CScriptedDlg& d) {
         visible = IsWindowVisible(d.m_hWnd) != FALSE;
@@ -158,7 +167,9 @@ TEST_F(SelfExtractingDlgTest, NotVisibleSettingRunsHiddenOutsideQuietMode) {
 }
 
 TEST_F(SelfExtractingDlgTest, ProgressTitlesAndBar) {
-    CScriptedDlg dialog(nullptr, false, true);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     std::vector<std::wstring> titles;
     std::vector<int> positions;
     std::wstring initialTitle, initialText, cancelText;
@@ -183,9 +194,11 @@ TEST_F(SelfExtractingDlgTest, ProgressTitlesAndBar) {
 }
 
 TEST_F(SelfExtractingDlgTest, HostileTitleOverrideIsShownLiterally) {
-    theApp.m_culture = L"en-US";
-    theApp.m_stringOverrides[L"en-US"][IDS_PROGRESS_TITLE] = L"%s%n %d%% %d %x";
-    CScriptedDlg dialog(nullptr, false, true);
+    m_uiText.SetLanguage(L"en-US", m_uiText.LangId());
+    m_uiText.SetOverride(L"en-US", IDS_PROGRESS_TITLE, L"%s%n %d%% %d %x");
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     std::wstring title;
     dialog.m_onStart = [&](CScriptedDlg& d) {
         d.Send(WM_SFX_PROGRESS, 0, 420);
@@ -197,7 +210,9 @@ TEST_F(SelfExtractingDlgTest, HostileTitleOverrideIsShownLiterally) {
 }
 
 TEST_F(SelfExtractingDlgTest, DeletingFilesShowsItsText) {
-    CScriptedDlg dialog(nullptr, false, true);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     std::wstring text;
     dialog.m_onStart = [&](CScriptedDlg& d) {
         d.Send(WM_SFX_DELETING_FILES);
@@ -209,7 +224,9 @@ TEST_F(SelfExtractingDlgTest, DeletingFilesShowsItsText) {
 }
 
 TEST_F(SelfExtractingDlgTest, CancelInQuietModeDoesNothing) {
-    CScriptedDlg dialog(nullptr, false, true);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     bool enabled = false;
     dialog.m_onStart = [&](CScriptedDlg& d) {
         d.Send(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED));
@@ -222,8 +239,10 @@ TEST_F(SelfExtractingDlgTest, CancelInQuietModeDoesNothing) {
 }
 
 TEST_F(SelfExtractingDlgTest, CancelAnsweredNoChangesNothing) {
-    theApp.m_quiet = false;
-    CScriptedDlg dialog(nullptr, false, false);
+    SetQuiet(false);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     std::wstring question;
     bool enabled = false;
     dialog.m_onStart = [&](CScriptedDlg& d) {
@@ -246,8 +265,10 @@ TEST_F(SelfExtractingDlgTest, CancelAnsweredNoChangesNothing) {
 }
 
 TEST_F(SelfExtractingDlgTest, CancelAnsweredYesStopsAndWaitsForTheWorker) {
-    theApp.m_quiet = false;
-    CScriptedDlg dialog(nullptr, false, false);
+    SetQuiet(false);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     bool enabled = true;
     bool stillOpen = false;
     dialog.m_onStart = [&](CScriptedDlg& d) {
@@ -272,7 +293,9 @@ TEST_F(SelfExtractingDlgTest, CancelAnsweredYesStopsAndWaitsForTheWorker) {
 }
 
 TEST_F(SelfExtractingDlgTest, EnterDoesNotCloseTheDialog) {
-    CScriptedDlg dialog(nullptr, false, true);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     bool open = false;
     dialog.m_onStart = [&](CScriptedDlg& d) {
         d.Send(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
@@ -291,9 +314,11 @@ TEST_F(SelfExtractingDlgTest, OverwriteRepliesByMode) {
         LRESULT expected;
     };
     for (Case c : {Case{false, true, -1}, Case{false, false, -1}, Case{true, true, 1}}) {
-        theApp.m_extractOnly = c.extractOnly;
-        theApp.m_quiet = c.quiet;
-        CScriptedDlg dialog(nullptr, false, false);
+        m_settings.m_extractOnly = c.extractOnly;
+        SetQuiet(c.quiet);
+        m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
         LRESULT reply = 99;
         dialog.m_onStart = [&](CScriptedDlg& d) {
             reply = d.Send(WM_SFX_ASK_OVERWRITE, 0, reinterpret_cast<LPARAM>(L"C:\\x\\file.txt"));
@@ -305,10 +330,12 @@ TEST_F(SelfExtractingDlgTest, OverwriteRepliesByMode) {
 }
 
 TEST_F(SelfExtractingDlgTest, OverwritePromptInExtractOnlyMode) {
-    theApp.m_extractOnly = true;
-    theApp.m_quiet = false;
+    m_settings.m_extractOnly = true;
+    SetQuiet(false);
     for (int button : {IDOK, IDCANCEL, 0 /* Enter */}) {
-        CScriptedDlg dialog(nullptr, false, false);
+        m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
         LRESULT reply = 99;
         std::wstring message, caption, overwriteText, cancelText;
         HWND owner = nullptr, self = nullptr;
@@ -344,7 +371,9 @@ TEST_F(SelfExtractingDlgTest, OverwritePromptInExtractOnlyMode) {
 }
 
 TEST_F(SelfExtractingDlgTest, PasswordPromptInQuietModeFillsTheBuffer) {
-    CScriptedDlg dialog(nullptr, false, true);  // quiet: the dialog is hidden
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);  // quiet: the dialog is hidden
     LRESULT reply = 99;
     wchar_t buffer[1024];
     wcscpy(buffer, L"old");
@@ -374,7 +403,9 @@ TEST_F(SelfExtractingDlgTest, PasswordPromptInQuietModeFillsTheBuffer) {
 }
 
 TEST_F(SelfExtractingDlgTest, PasswordPromptCancelledLeavesTheBuffer) {
-    CScriptedDlg dialog(nullptr, false, true);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     LRESULT reply = 99;
     wchar_t buffer[16] = L"untouched";
     dialog.m_onStart = [&](CScriptedDlg& d) {
@@ -388,7 +419,9 @@ TEST_F(SelfExtractingDlgTest, PasswordPromptCancelledLeavesTheBuffer) {
 }
 
 TEST_F(SelfExtractingDlgTest, PasswordTooLongForTheBufferIsNotCutShort) {
-    CScriptedDlg dialog(nullptr, false, true);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     LRESULT reply = 99;
     wchar_t buffer[4] = L"abc";
     dialog.m_onStart = [&](CScriptedDlg& d) {
@@ -402,7 +435,9 @@ TEST_F(SelfExtractingDlgTest, PasswordTooLongForTheBufferIsNotCutShort) {
 }
 
 TEST_F(SelfExtractingDlgTest, ErrorInQuietModeShowsNothing) {
-    CScriptedDlg dialog(nullptr, false, true);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.m_onStart = [&](CScriptedDlg& d) {
         ExtractError error;
         error.kind = 1;
@@ -417,8 +452,10 @@ TEST_F(SelfExtractingDlgTest, ErrorInQuietModeShowsNothing) {
 }
 
 TEST_F(SelfExtractingDlgTest, ErrorIsShownThenTheRunFails) {
-    theApp.m_quiet = false;
-    CScriptedDlg dialog(nullptr, false, false);
+    SetQuiet(false);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     std::wstring text;
     int positionAfter = -1;
     dialog.m_onStart = [&](CScriptedDlg& d) {
@@ -445,8 +482,10 @@ TEST_F(SelfExtractingDlgTest, ErrorIsShownThenTheRunFails) {
 }
 
 TEST_F(SelfExtractingDlgTest, DiskFullRefusedEndsTheRun) {
-    theApp.m_quiet = false;
-    CScriptedDlg dialog(nullptr, false, false);
+    SetQuiet(false);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.m_onStart = [&](CScriptedDlg& d) {
         ExtractError error;
         error.kind = 1;
@@ -463,8 +502,10 @@ TEST_F(SelfExtractingDlgTest, DiskFullRefusedEndsTheRun) {
 }
 
 TEST_F(SelfExtractingDlgTest, DiskFullWithANewLocationRestartsFromZero) {
-    theApp.m_quiet = false;
-    CScriptedDlg dialog(nullptr, false, false);
+    SetQuiet(false);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.m_chooseNewLocation = true;
     std::wstring statusAfterRestart;
     int positionAfterRestart = -1;
@@ -484,7 +525,7 @@ TEST_F(SelfExtractingDlgTest, DiskFullWithANewLocationRestartsFromZero) {
     EXPECT_EQ(dialog.m_starts, 2);
     EXPECT_EQ(dialog.m_waits, 1);  // the old worker is waited for first
     ASSERT_EQ(dialog.m_params.size(), 2u);
-    EXPECT_EQ(dialog.m_params[1].ownedFolder, &theApp.m_ownedFolder);
+    EXPECT_EQ(dialog.m_params[1].ownedFolder, &m_ownedFolder);
     EXPECT_EQ(dialog.m_relocations, 1);
     EXPECT_EQ(statusAfterRestart, L"Preparing files for installation...");
     EXPECT_EQ(positionAfterRestart, 0);
@@ -492,9 +533,11 @@ TEST_F(SelfExtractingDlgTest, DiskFullWithANewLocationRestartsFromZero) {
 }
 
 TEST_F(SelfExtractingDlgTest, DiskFullInExtractOnlyModeIsAnError) {
-    theApp.m_quiet = false;
-    theApp.m_extractOnly = true;
-    CScriptedDlg dialog(nullptr, false, false);
+    SetQuiet(false);
+    m_settings.m_extractOnly = true;
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     std::wstring text;
     dialog.m_onStart = [&](CScriptedDlg& d) {
         CHelperThread user([&] {
@@ -518,10 +561,12 @@ TEST_F(SelfExtractingDlgTest, DiskFullInExtractOnlyModeIsAnError) {
 }
 
 TEST_F(SelfExtractingDlgTest, ExtractOnlySuccessReportsTheFolder) {
-    theApp.m_quiet = false;
-    theApp.m_extractOnly = true;
-    theApp.m_workingFolder = L"C:\\Users\\me\\setup";
-    CScriptedDlg dialog(nullptr, false, false);
+    SetQuiet(false);
+    m_settings.m_extractOnly = true;
+    m_settings.m_workingFolder = L"C:\\Users\\me\\setup";
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     std::wstring text;
     int position = -1;
     dialog.m_onStart = [&](CScriptedDlg& d) {
@@ -541,8 +586,10 @@ TEST_F(SelfExtractingDlgTest, ExtractOnlySuccessReportsTheFolder) {
 }
 
 TEST_F(SelfExtractingDlgTest, PrettyLayoutLinesUpBehindTheIcon) {
-    theApp.m_productName = L"Contoso Suite & Tools";
-    CScriptedDlg dialog(nullptr, true, true);
+    m_settings.m_productName = L"Contoso Suite & Tools";
+    m_settings.m_progressPretty = true;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.m_onStart = [&](CScriptedDlg& d) {
         HWND icon = d.GetDlgItem(IDC_HEADER_ICON);
         ASSERT_NE(icon, nullptr);
@@ -574,7 +621,9 @@ TEST_F(SelfExtractingDlgTest, PrettyLayoutLinesUpBehindTheIcon) {
 }
 
 TEST_F(SelfExtractingDlgTest, SimpleLayoutHasNoHeader) {
-    CScriptedDlg dialog(nullptr, false, true);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     bool hasIcon = true;
     dialog.m_onStart = [&](CScriptedDlg& d) {
         hasIcon = d.GetDlgItem(IDC_HEADER_ICON) != nullptr;
@@ -596,10 +645,12 @@ TEST_F(SelfExtractingDlgTest, ExtractionWorkerThatCannotStartEndsTheRun) {
     };
     for (const Case c : {Case{true, true}, Case{false, false}, Case{false, true}}) {
         CTempFolder scratch;
-        ASSERT_EQ(MakeOwnedFolder(theApp.m_ownedFolder, scratch / L"ktvnoextract"), S_OK);
-        theApp.m_workingFolder = theApp.m_ownedFolder.Path();
-        theApp.m_quiet = c.quiet;
-        CScriptedDlg dialog(nullptr, false, c.visible);
+        ASSERT_EQ(MakeOwnedFolder(m_ownedFolder, scratch / L"ktvnoextract"), S_OK);
+        m_settings.m_workingFolder = m_ownedFolder.Path();
+        SetQuiet(c.quiet);
+        m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = c.visible;
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
         dialog.m_startSucceeds = false;
         std::wstring text;
         CHelperThread user([&] {
@@ -613,7 +664,7 @@ TEST_F(SelfExtractingDlgTest, ExtractionWorkerThatCannotStartEndsTheRun) {
         user.Join();
         EXPECT_EQ(dialog.m_starts, 1);
         EXPECT_EQ(dialog.m_exitCode, 0x20001004u) << c.quiet << c.visible;
-        EXPECT_FALSE(theApp.m_ownedFolder.IsHeld());
+        EXPECT_FALSE(m_ownedFolder.IsHeld());
         EXPECT_FALSE(CTempFolder::Exists(scratch / L"ktvnoextract")) << c.quiet << c.visible;
         if (!c.quiet) {
             EXPECT_EQ(text.rfind(L"The installation files could not be extracted.\n\n", 0), 0u) << text;

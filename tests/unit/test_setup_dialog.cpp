@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "dialog/SelfExtractingDlg.h"
-#include "dialog/SfxMessages.h"
+#include "dialog/SetupThread.h"
+#include "extract/ExtractMessages.h"
 #include "orelib/CommandLine.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Process.h"
 #include "resources/resource.h"
-#include "tests/unit/AppStateGuard.h"
+#include "tests/unit/RunFixture.h"
 #include "tests/unit/DialogDriver.h"
 #include "tests/unit/OwnedFolder.h"
 #include "tests/unit/TempFolder.h"
@@ -65,9 +66,9 @@ protected:
     std::wstring SetupErrorFile() const override { return m_errorFile; }
 };
 
-class SetupDialogTest : public AppTest {
+class SetupDialogTest : public RunTest {
 protected:
-    void Configure(const std::wstring& text) { theApp.m_config.Parse(text); }
+    void Configure(const std::wstring& text) { m_settings.m_config.Parse(text); }
 
     // The own arguments of this test program follow whatever the configuration adds.
     static std::wstring WithOwnArguments(std::wstring parameters) {
@@ -83,15 +84,17 @@ std::wstring ReadMessageBox(HWND box) { return testdriver::ControlText(box, 0xFF
 TEST_F(SetupDialogTest, JobComesFromTheConfiguration) {
     CTempFolder folder;
     ASSERT_TRUE(CTempFolder::WriteFile(folder / L"setup.exe", "MZ"));
-    theApp.m_workingFolder = folder.Path();
+    m_settings.m_workingFolder = folder.Path();
     Configure(L"[main]\nSetupShow=0\nSetupParams=/qb \"a b\"\n");
-    CSetupScriptDlg dialog(nullptr, false, true);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     EXPECT_EQ(dialog.DoModal(), IDOK);
 
     ASSERT_EQ(dialog.m_jobs.size(), 1u);
     const SetupJob& job = dialog.m_jobs[0];
     EXPECT_NE(job.notifyWindow, nullptr);
-    EXPECT_EQ(job.workingFolder, &theApp.m_ownedFolder);
+    EXPECT_EQ(job.workingFolder, &m_ownedFolder);
     EXPECT_EQ(job.setupFile, folder / L"setup.exe");
     EXPECT_EQ(job.commandLine, WithOwnArguments(L"/qb \"a b\""));
     EXPECT_EQ(job.showCommand, 0);
@@ -104,9 +107,11 @@ TEST_F(SetupDialogTest, InstallerPackageUnderProductGoesToMsiexec) {
     CTempFolder folder;
     CreateDirectoryW((folder / L"product").c_str(), nullptr);
     ASSERT_TRUE(CTempFolder::WriteFile(folder / L"product\\Pkg.MSI", "msi"));
-    theApp.m_workingFolder = folder.Path();
+    m_settings.m_workingFolder = folder.Path();
     Configure(L"[main]\nSetupFileName=Pkg.MSI\nSetupParams=/qn\n");
-    CSetupScriptDlg dialog(nullptr, false, true);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.DoModal();
 
     ASSERT_EQ(dialog.m_jobs.size(), 1u);
@@ -120,8 +125,10 @@ TEST_F(SetupDialogTest, InstallerPackageUnderProductGoesToMsiexec) {
 TEST_F(SetupDialogTest, AFolderWithTheSetupNameIsNoFile) {
     CTempFolder folder;
     CreateDirectoryW((folder / L"setup.exe").c_str(), nullptr);
-    theApp.m_workingFolder = folder.Path();
-    CSetupScriptDlg dialog(nullptr, false, true);
+    m_settings.m_workingFolder = folder.Path();
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.DoModal();
     ASSERT_EQ(dialog.m_jobs.size(), 1u);
     EXPECT_EQ(dialog.m_jobs[0].setupFile, folder / L"product\\setup.exe");
@@ -129,11 +136,13 @@ TEST_F(SetupDialogTest, AFolderWithTheSetupNameIsNoFile) {
 }
 
 TEST_F(SetupDialogTest, InstallationLanguageSectionWins) {
-    theApp.m_workingFolder = L"C:\\nowhere\\ktv00000000";
-    theApp.m_culture = L"de-DE";
+    m_settings.m_workingFolder = L"C:\\nowhere\\ktv00000000";
+    m_uiText.SetLanguage(L"de-DE", m_uiText.LangId());
     Configure(L"[main]\nSetupParams=/main\nSetupShow=3\n[LANG_de-DE]\nSetupParams=/de\nSetupShow=\n"
               L"SetupFileName=de.exe\n");
-    CSetupScriptDlg dialog(nullptr, false, true);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.DoModal();
     ASSERT_EQ(dialog.m_jobs.size(), 1u);
     EXPECT_EQ(dialog.m_jobs[0].setupFile, L"C:\\nowhere\\ktv00000000\\product\\de.exe");
@@ -159,7 +168,9 @@ TEST_F(SetupDialogTest, FinishedReportBecomesTheExitCode) {
         {0x800401F5, 0, 0x20001005},
     };
     for (const Case& c : cases) {
-        CSetupScriptDlg dialog(nullptr, false, true);
+        m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
         dialog.m_onSetup = [&](CSetupScriptDlg& d) {
             d.PostMessage(WM_SFX_SETUP_STARTED);
             d.PostMessage(WM_SFX_SETUP_FINISHED, c.value, c.ran);
@@ -170,8 +181,10 @@ TEST_F(SetupDialogTest, FinishedReportBecomesTheExitCode) {
 }
 
 TEST_F(SetupDialogTest, StartedHidesTheDialog) {
-    theApp.m_quiet = false;
-    CSetupScriptDlg dialog(nullptr, false, true);
+    SetQuiet(false);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     bool visibleBefore = false, visibleAfter = true;
     dialog.m_onSetup = [&](CSetupScriptDlg& d) {
         visibleBefore = IsWindowVisible(d.m_hWnd) != FALSE;
@@ -186,8 +199,10 @@ TEST_F(SetupDialogTest, StartedHidesTheDialog) {
 }
 
 TEST_F(SetupDialogTest, StartErrorShowsTheSystemTextAndTheFile) {
-    theApp.m_quiet = false;
-    CSetupScriptDlg dialog(nullptr, false, false);
+    SetQuiet(false);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.m_errorFile = L"C:\\Work Files\\inst\\product\\missing.exe";
     dialog.m_onSetup = [](CSetupScriptDlg& d) { d.PostMessage(WM_SFX_SETUP_FINISHED, ERROR_FILE_NOT_FOUND, 0); };
     std::wstring text;
@@ -210,12 +225,14 @@ TEST_F(SetupDialogTest, StartErrorShowsTheSystemTextAndTheFile) {
 TEST_F(SetupDialogTest, NoWorkerThreadEndsTheRunInsteadOfWaiting) {
     CTempFolder scratch;
     const CTempFolder& folder = scratch;
-    ASSERT_EQ(MakeOwnedFolder(theApp.m_ownedFolder, scratch / L"ktvnoworker"), S_OK);
-    const std::wstring owned = theApp.m_ownedFolder.Path();
+    ASSERT_EQ(MakeOwnedFolder(m_ownedFolder, scratch / L"ktvnoworker"), S_OK);
+    const std::wstring owned = m_ownedFolder.Path();
     ASSERT_TRUE(CTempFolder::WriteFile(owned + L"\\setup.exe", "MZ"));
-    theApp.m_workingFolder = owned;
-    theApp.m_quiet = false;
-    CSetupScriptDlg dialog(nullptr, false, false);
+    m_settings.m_workingFolder = owned;
+    SetQuiet(false);
+    m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = false;
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.m_startSucceeds = false;
     dialog.m_startError = ERROR_NOT_ENOUGH_MEMORY;
     std::wstring text;
@@ -237,12 +254,14 @@ TEST_F(SetupDialogTest, NamesThatLeaveTheWorkingFolderAreNeverStarted) {
     for (const wchar_t* name : {L"..\\x.exe", L"product\\..\\..\\x.exe", L"C:\\Windows\\x.exe",
                                 L"\\x.exe", L"setup.exe:stream", L"sub\\...\\x.exe"}) {
         CTempFolder scratch;
-        ASSERT_EQ(MakeOwnedFolder(theApp.m_ownedFolder, scratch / L"ktvoutside"), S_OK);
-        const std::wstring owned = theApp.m_ownedFolder.Path();
-        theApp.m_workingFolder = owned;
-        theApp.m_quiet = true;  // no message box to answer
+        ASSERT_EQ(MakeOwnedFolder(m_ownedFolder, scratch / L"ktvoutside"), S_OK);
+        const std::wstring owned = m_ownedFolder.Path();
+        m_settings.m_workingFolder = owned;
+        m_settings.m_quiet = true;  // no message box to answer
         Configure(std::wstring(L"[main]\nSetupFileName=") + name + L"\n");
-        CSetupScriptDlg dialog(nullptr, false, true);
+        m_settings.m_progressPretty = false;
+    m_settings.m_progressVisible = true;
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
         EXPECT_EQ(dialog.DoModal(), IDOK);
         EXPECT_TRUE(dialog.m_jobs.empty()) << "started: " << testing::PrintToString(std::wstring(name));
         EXPECT_EQ(dialog.m_exitCode, 0x20001005u);

@@ -7,14 +7,14 @@
 
 #include "app/SetupFileCheck.h"
 #include "app/App.h"
-#include "app/UiText.h"
+#include "orelib/win32/UiText.h"
 #include "orelib/win32/OwnFile.h"
 #include "resources/resource.h"
-#include "tests/unit/AppStateGuard.h"
+#include "tests/unit/RunFixture.h"
 #include "tests/unit/PeFileCopy.h"
 #include "tests/unit/TempFolder.h"
 
-using SetupFileCheck = AppTest;
+using SetupFileCheck = RunTest;
 
 namespace {
 
@@ -23,28 +23,29 @@ namespace {
 std::wstring CheckFile(const std::wstring& path) {
     orelib::COwnFile file;
     const HRESULT hr = file.Open(path);
-    if (FAILED(hr)) return SetupFileReadErrorText(hr);
-    return CheckSetupFileSizeOf(file.Get());
+    const orelib::CUiText english;
+    if (FAILED(hr)) return SetupFileReadErrorText(hr, english);
+    return CheckSetupFileSizeOf(file.Get(), english);
 }
 
 }  // namespace
 
 TEST_F(SetupFileCheck, SizeMessageInEnglish) {
-    EXPECT_EQ(SizeMismatchText(5000000, 5000000), L"");
-    EXPECT_EQ(SizeMismatchText(5000000, 4999999),
+    EXPECT_EQ(SizeMismatchText(5000000, 5000000, m_uiText), L"");
+    EXPECT_EQ(SizeMismatchText(5000000, 4999999, m_uiText),
               L"The setup file is corrupted. If you downloaded this file from the internet, please "
               L"download it again.\n\nExpected file size: 5000000\nActual file size: 4999999.");
-    EXPECT_EQ(SizeMismatchText(0, -1),
-              LoadUiString(IDS_CORRUPTED) + L"\n\nExpected file size: 0\nActual file size: -1.");
-    EXPECT_EQ(SizeMismatchText(8589934592LL, 8589934593LL),
-              LoadUiString(IDS_CORRUPTED) +
+    EXPECT_EQ(SizeMismatchText(0, -1, m_uiText),
+              m_uiText.LoadUiString(IDS_CORRUPTED) + L"\n\nExpected file size: 0\nActual file size: -1.");
+    EXPECT_EQ(SizeMismatchText(8589934592LL, 8589934593LL, m_uiText),
+              m_uiText.LoadUiString(IDS_CORRUPTED) +
                   L"\n\nExpected file size: 8589934592\nActual file size: 8589934593.");
 }
 
 TEST_F(SetupFileCheck, SizeMessageInTheInstallationLanguage) {
-    SetCulture(L"de-DE");
-    const std::wstring text = SizeMismatchText(5000000, 4999999);
-    const std::wstring corrupted = LoadUiString(IDS_CORRUPTED);
+    m_uiText.SetCulture(L"de-DE");
+    const std::wstring text = SizeMismatchText(5000000, 4999999, m_uiText);
+    const std::wstring corrupted = m_uiText.LoadUiString(IDS_CORRUPTED);
     EXPECT_NE(corrupted, L"The setup file is corrupted. If you downloaded this file from the internet, "
                          L"please download it again.");
     ASSERT_EQ(text.compare(0, corrupted.size() + 2, corrupted + L"\n\n"), 0);
@@ -55,7 +56,7 @@ TEST_F(SetupFileCheck, SizeMessageInTheInstallationLanguage) {
 }
 
 TEST_F(SetupFileCheck, ReadErrorText) {
-    EXPECT_EQ(SetupFileReadErrorText(static_cast<HRESULT>(0x80070002)),
+    EXPECT_EQ(SetupFileReadErrorText(static_cast<HRESULT>(0x80070002), m_uiText),
               L"The compressed setup file could not be read. (-2147024894)");
 }
 
@@ -118,7 +119,7 @@ TEST_F(SetupFileCheck, UnsignedFiles) {
     const std::wstring asBuilt = dir / L"asbuilt.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(asBuilt, image));
     EXPECT_EQ(CheckFile(asBuilt),
-              SizeMismatchText(0, static_cast<int64_t>(image.size())));
+              SizeMismatchText(0, static_cast<int64_t>(image.size()), m_uiText));
 
     // Filled in with the exact size: whole.
     Put64(image, resource, image.size());
@@ -130,7 +131,7 @@ TEST_F(SetupFileCheck, UnsignedFiles) {
     const std::wstring cut = dir / L"cut.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(cut, image.substr(0, image.size() - 1)));
     EXPECT_EQ(CheckFile(cut), SizeMismatchText(static_cast<int64_t>(image.size()),
-                                                          static_cast<int64_t>(image.size() - 1)));
+                                                          static_cast<int64_t>(image.size() - 1), m_uiText));
     const std::wstring longer = dir / L"longer.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(longer, image + "x"));
     EXPECT_NE(CheckFile(longer), L"");
@@ -150,19 +151,19 @@ TEST_F(SetupFileCheck, SignedFilesIgnoreTheResource) {
     const std::wstring cut = dir / L"cut.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(cut, image.substr(0, image.size() - 1)));
     EXPECT_EQ(CheckFile(cut), SizeMismatchText(static_cast<int64_t>(image.size()),
-                                                          static_cast<int64_t>(image.size() - 1)));
+                                                          static_cast<int64_t>(image.size() - 1), m_uiText));
 }
 
 TEST_F(SetupFileCheck, UnreadableAndForeignFiles) {
     CTempFolder dir;
     EXPECT_EQ(CheckFile(dir / L"missing.exe"),
-              LoadUiString(IDS_CANNOT_READ) + L" (-2147024894)");
+              m_uiText.LoadUiString(IDS_CANNOT_READ) + L" (-2147024894)");
 
     const std::wstring locked = dir / L"locked.exe";
     ASSERT_TRUE(CTempFolder::WriteFile(locked, OwnImage()));
     HANDLE exclusive = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(CheckFile(locked), LoadUiString(IDS_CANNOT_READ) + L" (-2147024864)");
+    EXPECT_EQ(CheckFile(locked), m_uiText.LoadUiString(IDS_CANNOT_READ) + L" (-2147024864)");
     CloseHandle(exclusive);
 
     const std::wstring text = dir / L"text.exe";
@@ -180,8 +181,7 @@ TEST_F(SetupFileCheck, UnreadableAndForeignFiles) {
 
 TEST_F(SetupFileCheck, TheTestProgramItselfIsNotWhole) {
     // Its _KTV_VERIFY holds 0 as built, so the own-file check must refuse it.
-    ASSERT_EQ(theApp.m_ownFile.OpenRunningImage(), S_OK);
-    EXPECT_EQ(CheckSetupFileSizeOf(theApp.m_ownFile.Get()),
-              SizeMismatchText(0, orelib::GetFileSize64(orelib::GetModulePath(nullptr).c_str())));
-    EXPECT_FALSE(theApp.CheckSetupFile());
+    ASSERT_EQ(m_ownFile.OpenRunningImage(), S_OK);
+    EXPECT_EQ(CheckSetupFileSizeOf(m_ownFile.Get(), m_uiText),
+              SizeMismatchText(0, orelib::GetFileSize64(orelib::GetModulePath(nullptr).c_str()), m_uiText));
 }

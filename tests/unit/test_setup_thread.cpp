@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "dialog/SetupThread.h"
-#include "dialog/SfxMessages.h"
+#include "dialog/SetupThread.h"
+#include "extract/ExtractMessages.h"
 #include "orelib/win32/Process.h"
 #include "tests/unit/OwnedFolder.h"
 #include "tests/unit/TempFolder.h"

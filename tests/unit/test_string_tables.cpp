@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/App.h"
-#include "app/UiText.h"
+#include "orelib/win32/UiText.h"
 #include "resources/resource.h"
 
 namespace {
@@ -206,18 +206,13 @@ TEST(StringTables, EveryCultureFindsItsOwnTable) {
         {L"sl-SI", 1060}, {L"zh-CN", 2052}, {L"en-GB", 2057}, {L"pt-PT", 2070}, {L"fr-CA", 3084},
         {L"en-CA", 4105}, {L"es-US", 21514},
     };
-    const std::wstring savedCulture = theApp.m_culture;
-    const uint16_t savedLangId = theApp.m_langId;
     for (const auto& entry : kCultures) {
-        theApp.m_culture = L"";
-        theApp.m_langId = 9;
-        SetCulture(entry.culture);
-        EXPECT_EQ(Narrow(theApp.m_culture), Narrow(entry.culture));
+        orelib::CUiText uiText;
+        uiText.SetCulture(entry.culture);
+        EXPECT_EQ(Narrow(uiText.Culture()), Narrow(entry.culture));
         for (UINT id : {IDS_LANGUAGE_TITLE, IDS_PROGRESS_TITLE, IDS_CANCEL}) {
-            EXPECT_EQ(Narrow(LoadUiString(id)), Narrow(LoadExact(id, entry.language)))
-                << Narrow(entry.culture) << " string " << id << " (language ID " << theApp.m_langId << ")";
+            EXPECT_EQ(Narrow(uiText.LoadUiString(id)), Narrow(LoadExact(id, entry.language)))
+                << Narrow(entry.culture) << " string " << id << " (language ID " << uiText.LangId() << ")";
         }
     }
-    theApp.m_culture = savedCulture;
-    theApp.m_langId = savedLangId;
 }

@@ -5,11 +5,12 @@
 #include <set>
 #include <string>
 
+#include "dialog/NewWorkingFolder.h"
 #include "app/WorkingFolder.h"
 #include "orelib/Path.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Files.h"
-#include "tests/unit/AppStateGuard.h"
+#include "tests/unit/RunFixture.h"
 #include "tests/unit/TempFolder.h"
 
 namespace {
@@ -55,7 +56,7 @@ TEST(WorkingFolder, TempPathMessage) {
               L"Could not get temp directory path.\n\n" + orelib::GetSystemErrorText(3) + L" (3)");
 }
 
-class PrepareWorkingFolder : public AppTest {
+class WorkingFolderStep : public RunTest {
 protected:
     void TearDown() override { SetElevationSource(nullptr); }
 };
@@ -63,7 +64,7 @@ protected:
 // Elevated: the system's temporary folder, never the user's TEMP (which is
 // not even read); unelevated: the user's TEMP. One folder per run: a second
 // start-up deletes the first one.
-TEST_F(PrepareWorkingFolder, NormalModeUsesANewNameUnderTheRunsTemp) {
+TEST_F(WorkingFolderStep, NormalModeUsesANewNameUnderTheRunsTemp) {
     wchar_t windows[MAX_PATH + 1];
     ASSERT_GT(GetSystemWindowsDirectoryW(windows, MAX_PATH), 0u);
     const std::wstring systemTemp = orelib::CombinePath(windows, L"SystemTemp");
@@ -73,42 +74,42 @@ TEST_F(PrepareWorkingFolder, NormalModeUsesANewNameUnderTheRunsTemp) {
     ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
     for (bool elevated : {true, false}) {
         SetElevationSource([elevated] { return elevated; });
-        ASSERT_TRUE(theApp.PrepareWorkingFolder());
-        const std::wstring folder = theApp.m_workingFolder;
-        EXPECT_EQ(theApp.m_ownedFolder.Path(), folder);
+        ASSERT_FALSE(PrepareWorkingFolder(m_settings, m_ownedFolder).Failed());
+        const std::wstring folder = m_settings.m_workingFolder;
+        EXPECT_EQ(m_ownedFolder.Path(), folder);
         EXPECT_TRUE(lstrcmpiW(orelib::GetFileDirPart(folder).c_str(),
                               (elevated ? elevatedParent : orelib::WithBackslash(temp)).c_str()) == 0)
             << elevated << testing::PrintToString(folder);
         EXPECT_TRUE(IsFolderName(orelib::GetFileNamePart(folder))) << testing::PrintToString(folder);
         EXPECT_TRUE(CTempFolder::Exists(folder));  // made here, so nobody else can have prepared it
 
-        ASSERT_TRUE(theApp.PrepareWorkingFolder());
-        EXPECT_NE(theApp.m_workingFolder, folder);
+        ASSERT_FALSE(PrepareWorkingFolder(m_settings, m_ownedFolder).Failed());
+        EXPECT_NE(m_settings.m_workingFolder, folder);
         EXPECT_FALSE(CTempFolder::Exists(folder));
-        EXPECT_TRUE(theApp.m_ownedFolder.Delete());
-        EXPECT_FALSE(CTempFolder::Exists(theApp.m_workingFolder));
+        EXPECT_TRUE(m_ownedFolder.Delete());
+        EXPECT_FALSE(CTempFolder::Exists(m_settings.m_workingFolder));
     }
 }
 
-TEST_F(PrepareWorkingFolder, ExtractOnlyModeResolvesAgainstTheCurrentDirectory) {
+TEST_F(WorkingFolderStep, ExtractOnlyModeResolvesAgainstTheCurrentDirectory) {
     CTempFolder dir;
     wchar_t saved[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, saved);
     ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
     const std::wstring cwd = orelib::GetCurrentDir();
 
-    theApp.m_extractOnly = true;
-    theApp.m_workingFolder = L"out";
-    EXPECT_TRUE(theApp.PrepareWorkingFolder());
-    EXPECT_EQ(theApp.m_workingFolder, cwd + L"\\out");
+    m_settings.m_extractOnly = true;
+    m_settings.m_workingFolder = L"out";
+    EXPECT_FALSE(PrepareWorkingFolder(m_settings, m_ownedFolder).Failed());
+    EXPECT_EQ(m_settings.m_workingFolder, cwd + L"\\out");
 
-    theApp.m_workingFolder = L"";
-    EXPECT_TRUE(theApp.PrepareWorkingFolder());
+    m_settings.m_workingFolder = L"";
+    EXPECT_FALSE(PrepareWorkingFolder(m_settings, m_ownedFolder).Failed());
     const std::wstring self = orelib::GetFileNamePart(orelib::GetModulePath(nullptr));
-    EXPECT_EQ(theApp.m_workingFolder, cwd + L"\\" + orelib::RemoveExtension(self));
+    EXPECT_EQ(m_settings.m_workingFolder, cwd + L"\\" + orelib::RemoveExtension(self));
 
-    theApp.m_workingFolder = L"Z:\\target\\";
-    EXPECT_TRUE(theApp.PrepareWorkingFolder());
-    EXPECT_EQ(theApp.m_workingFolder, L"Z:\\target\\");
+    m_settings.m_workingFolder = L"Z:\\target\\";
+    EXPECT_FALSE(PrepareWorkingFolder(m_settings, m_ownedFolder).Failed());
+    EXPECT_EQ(m_settings.m_workingFolder, L"Z:\\target\\");
     SetCurrentDirectoryW(saved);
 }

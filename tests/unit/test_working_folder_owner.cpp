@@ -8,11 +8,12 @@
 #include <string>
 
 #include "ExtractHarness.h"
+#include "dialog/NewWorkingFolder.h"
 #include "app/App.h"
 #include "app/WorkingFolder.h"
 #include "dialog/SetupThread.h"
 #include "orelib/win32/WorkingFolder.h"
-#include "tests/unit/AppStateGuard.h"
+#include "tests/unit/RunFixture.h"
 #include "tests/unit/DirectoryLink.h"
 #include "tests/unit/OwnedFolder.h"
 #include "tests/unit/TempFolder.h"
@@ -183,7 +184,7 @@ TEST(WorkingFolderOwner, TempThroughALinkIsRefusedOrResolvedOnce) {
 
 // Start-up: elevated, the parent comes from the system and TEMP is never
 // read; unelevated, a TEMP that is a link ends start-up.
-using WorkingFolderStartUp = AppTest;
+using WorkingFolderStartUp = RunTest;
 
 TEST_F(WorkingFolderStartUp, TempIsUsedOnlyWhenNotElevatedAndNeverThroughALink) {
     CTempFolder scratch;
@@ -197,10 +198,10 @@ TEST_F(WorkingFolderStartUp, TempIsUsedOnlyWhenNotElevatedAndNeverThroughALink) 
     SetEnvironmentVariableW(L"TMP", link.c_str());
     for (bool elevated : {true, false}) {
         SetElevationSource([elevated] { return elevated; });
-        const bool prepared = theApp.PrepareWorkingFolder();
+        const bool prepared = !PrepareWorkingFolder(m_settings, m_ownedFolder).Failed();
         EXPECT_EQ(prepared, elevated);
-        if (prepared) EXPECT_EQ(theApp.m_workingFolder.find(link), std::wstring::npos) << testing::PrintToString(theApp.m_workingFolder);
-        EXPECT_TRUE(theApp.m_ownedFolder.Delete());
+        if (prepared) EXPECT_EQ(m_settings.m_workingFolder.find(link), std::wstring::npos) << testing::PrintToString(m_settings.m_workingFolder);
+        EXPECT_TRUE(m_ownedFolder.Delete());
     }
     SetElevationSource(nullptr);
     SetEnvironmentVariableW(L"TEMP", savedTemp);

@@ -1,12 +1,11 @@
-#include "extract/OverwriteDlg.h"
+#include "dialog/OverwriteDlg.h"
 
-#include "app/UiText.h"
-#include "extract/OverwriteText.h"
+#include "dialog/OverwriteText.h"
 #include "orelib/win32/ErrorText.h"
 #include "resources/resource.h"
 
-COverwriteDlg::COverwriteDlg(const std::wstring& fileName, framework::CWnd* parent)
-    : orelib::CVistaDialog(IDD_OVERWRITE, parent), m_fileName(fileName) {}
+COverwriteDlg::COverwriteDlg(const std::wstring& fileName, const orelib::CUiText& uiText, framework::CWnd* parent)
+    : orelib::CVistaDialog(IDD_OVERWRITE, parent), m_fileName(fileName), m_uiText(uiText) {}
 
 void COverwriteDlg::DoDataExchange(framework::CDataExchange* dx) {
     orelib::CVistaDialog::DoDataExchange(dx);
@@ -17,10 +16,10 @@ BOOL COverwriteDlg::OnInitDialog() {
     orelib::CVistaDialog::OnInitDialog();
 
     SetDlgItemText(IDC_OVERWRITE_TEXT, BuildOverwriteText(orelib::GetSystemErrorText(ERROR_FILE_EXISTS), m_fileName,
-                                                          LoadUiString(IDS_OVERWRITE_QUESTION)));
-    SetDlgItemText(IDOK, LoadUiString(IDS_OVERWRITE_ALL));
-    SetDlgItemText(IDCANCEL, LoadUiString(IDS_CANCEL));
-    SetWindowText(LoadUiString(IDS_APP_TITLE));
+                                                          m_uiText.LoadUiString(IDS_OVERWRITE_QUESTION)));
+    SetDlgItemText(IDOK, m_uiText.LoadUiString(IDS_OVERWRITE_ALL));
+    SetDlgItemText(IDCANCEL, m_uiText.LoadUiString(IDS_CANCEL));
+    SetWindowText(m_uiText.LoadUiString(IDS_APP_TITLE));
 
     // A stock icon is shared: the control shows it, nobody destroys it.
     m_iconControl.SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)));

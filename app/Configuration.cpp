@@ -1,9 +1,8 @@
 #include <string>
 #include <vector>
 
-#include "app/App.h"
 #include "app/Configuration.h"
-#include "app/UiText.h"
+
 #include "orelib/ConfigKeys.h"
 #include "orelib/Cultures.h"
 #include "orelib/win32/ErrorText.h"
@@ -27,28 +26,27 @@ const TextOverrideKey kTextOverrideKeys[] = {
 
 }  // namespace
 
-std::wstring ConfigurationErrorText(HRESULT hr, const std::wstring& exePath) {
+std::wstring ConfigurationErrorText(HRESULT hr, const std::wstring& exePath, const orelib::CUiText& uiText) {
     // Text that does not decode is as useless as no block: both mean a broken file.
     // So is a file under the program's name that is not the program.
     if (hr == orelib::kConfigNotFound || hr == orelib::kConfigNotUtf8 || hr == orelib::kOwnFileReplaced) {
-        return LoadUiString(IDS_CORRUPTED);
+        return uiText.LoadUiString(IDS_CORRUPTED);
     }
     return orelib::FormatErrorText(static_cast<uint32_t>(hr)) + L"\n\n" + exePath;
 }
 
-void ApplyConfiguration(const std::wstring& text) {
-    CApp& app = theApp;
-    app.m_config.Parse(text);
-    const orelib::CIniText& config = app.m_config;
+void ApplyConfiguration(const std::wstring& text, CRunSettings& settings, orelib::CUiText& uiText) {
+    settings.m_config.Parse(text);
+    const orelib::CIniText& config = settings.m_config;
 
     // A name the system does not know changes nothing.
-    SetCulture(config.GetString(orelib::kMainSection, orelib::kKeyCulture, L""));
-    app.m_productName = config.GetString(orelib::kMainSection, orelib::kKeyProductName, L"");
-    app.m_showLanguageDlg = config.GetInt(orelib::kMainSection, orelib::kKeyShowUnzipLanguageDlg, 1) == 1;
-    app.m_progressPretty = config.GetInt(orelib::kMainSection, orelib::kKeySfxProgressPretty, 0) == 1;
+    uiText.SetCulture(config.GetString(orelib::kMainSection, orelib::kKeyCulture, L""));
+    settings.m_productName = config.GetString(orelib::kMainSection, orelib::kKeyProductName, L"");
+    settings.m_showLanguageDlg = config.GetInt(orelib::kMainSection, orelib::kKeyShowUnzipLanguageDlg, 1) == 1;
+    settings.m_progressPretty = config.GetInt(orelib::kMainSection, orelib::kKeySfxProgressPretty, 0) == 1;
     // Extracting only always shows its progress.
-    if (!app.m_extractOnly) {
-        app.m_progressVisible = config.GetInt(orelib::kMainSection, orelib::kKeySfxProgressVisible, 1) == 1;
+    if (!settings.m_extractOnly) {
+        settings.m_progressVisible = config.GetInt(orelib::kMainSection, orelib::kKeySfxProgressVisible, 1) == 1;
     }
 
     std::vector<std::wstring> sections;
@@ -57,23 +55,21 @@ void ApplyConfiguration(const std::wstring& text) {
         const std::wstring section = orelib::LanguageSectionName(culture);
         for (const TextOverrideKey& entry : kTextOverrideKeys) {
             const std::wstring value = config.GetString(section, entry.key, L"");
-            if (!value.empty()) app.m_stringOverrides[culture][entry.stringId] = value;
+            if (!value.empty()) uiText.SetOverride(culture, entry.stringId, value);
         }
     }
 }
 
-bool CApp::ReadConfiguration() {
+StepResult ReadConfiguration(orelib::COwnFile& ownFile, CRunSettings& settings, orelib::CUiText& uiText) {
     // The own file is opened once, before anything is read of it, and held
     // until the run ends.
-    HRESULT hr = m_ownFile.OpenRunningImage();
+    HRESULT hr = ownFile.OpenRunningImage();
     std::wstring text;
-    if (SUCCEEDED(hr)) hr = orelib::ReadConfigText(m_ownFile.Get(), text);
+    if (SUCCEEDED(hr)) hr = orelib::ReadConfigText(ownFile.Get(), text);
     if (FAILED(hr)) {
-        const std::wstring path =
-            m_ownFile.Path().empty() ? orelib::GetModulePath(nullptr) : m_ownFile.Path();
-        DoMessageBox(ConfigurationErrorText(hr, path).c_str(), MB_OK | MB_ICONERROR, 0);
-        return false;
+        const std::wstring path = ownFile.Path().empty() ? orelib::GetModulePath(nullptr) : ownFile.Path();
+        return StepResult::Fail(hr, ConfigurationErrorText(hr, path, uiText));
     }
-    ApplyConfiguration(text);
-    return true;
+    ApplyConfiguration(text, settings, uiText);
+    return StepResult::Ok();
 }

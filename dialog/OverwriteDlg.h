@@ -4,11 +4,12 @@
 // with IDCANCEL.
 #include <string>
 
+#include "orelib/win32/UiText.h"
 #include "orelib/win32/VistaDialog.h"
 
 class COverwriteDlg : public orelib::CVistaDialog {
 public:
-    explicit COverwriteDlg(const std::wstring& fileName, framework::CWnd* parent = nullptr);
+    COverwriteDlg(const std::wstring& fileName, const orelib::CUiText& uiText, framework::CWnd* parent = nullptr);
 
 protected:
     BOOL OnInitDialog() override;
@@ -17,4 +18,5 @@ protected:
 private:
     framework::CWnd m_iconControl;
     std::wstring m_fileName;  // full path of the existing file
+    const orelib::CUiText& m_uiText;
 };

@@ -1,4 +1,4 @@
-#include "extract/OverwriteText.h"
+#include "dialog/OverwriteText.h"
 
 #include "orelib/Path.h"
 

@@ -1,10 +1,8 @@
 #pragma once
-// The messages between the workers and the self-extracting dialog.
+// The messages the extraction worker sends or posts to the window it reports
+// to, and the answers it expects.
 #include <windows.h>
 
-constexpr UINT WM_SFX_START_EXTRACTION = WM_APP + 1;   // posted by the dialog to itself
-constexpr UINT WM_SFX_SETUP_STARTED = WM_APP + 2;      // posted: the setup program runs
-constexpr UINT WM_SFX_SETUP_FINISHED = WM_APP + 3;     // posted: (exit code, 1) or (error, 0)
 constexpr UINT WM_SFX_EXTRACT_DONE = WM_APP + 4;       // posted
 constexpr UINT WM_SFX_EXTRACT_CANCELLED = WM_APP + 5;  // posted
 constexpr UINT WM_SFX_EXTRACT_FAILED = WM_APP + 6;     // posted

@@ -1,12 +1,12 @@
-#include "app/UiText.h"
+#include "orelib/win32/UiText.h"
 
 #include <windows.h>
 
 #include <cwchar>
 
-#include "app/App.h"
 #include "orelib/win32/DynamicCalls.h"
 
+namespace orelib {
 namespace {
 
 constexpr WORD kEnglishNeutral = MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL);  // 9
@@ -43,28 +43,27 @@ bool IsCustomLocale(LCID lcid) {
 
 }  // namespace
 
-std::wstring LoadUiString(uint32_t id) {
-    const auto overrides = theApp.m_stringOverrides.find(theApp.m_culture);
-    if (overrides != theApp.m_stringOverrides.end()) {
+std::wstring CUiText::LoadUiString(uint32_t id) const {
+    const auto overrides = m_stringOverrides.find(m_culture);
+    if (overrides != m_stringOverrides.end()) {
         const auto text = overrides->second.find(id);
         if (text != overrides->second.end() && !text->second.empty()) return text->second;
     }
-    std::wstring text = LoadTableString(id, theApp.m_langId);
+    std::wstring text = LoadTableString(id, m_langId);
     if (text.empty()) text = LoadTableString(id, kEnglishNeutral);
     if (text.empty()) text = L"[StrID:" + std::to_wstring(id) + L"]";
     return text;
 }
 
-void SetCulture(const std::wstring& name) {
+void CUiText::SetCulture(const std::wstring& name) {
     if (name.empty()) return;  // no culture has an empty name
 
     // mlang comes from the system folder only: the program runs elevated from
     // a download folder that may hold a planted copy.
     LCID lcid = 0;
-    const HRESULT hr = orelib::CallRfc1766ToLcidW(&lcid, name.c_str());
+    const HRESULT hr = CallRfc1766ToLcidW(&lcid, name.c_str());
     if (hr == S_OK) {
-        theApp.m_culture = name;
-        theApp.m_langId = LANGIDFROMLCID(lcid);
+        SetLanguage(name, LANGIDFROMLCID(lcid));
         return;
     }
     const bool mlangMissing = hr == S_FALSE;  // the converter itself never answers S_FALSE
@@ -72,17 +71,26 @@ void SetCulture(const std::wstring& name) {
     // mlang knows only its own list of names (Wine's lacks de-DE, fr-FR, nb-NO);
     // the system's locale table knows every installed one.
     lcid = 0;
-    const bool localeTableAvailable = orelib::CallLocaleNameToLCID(name.c_str(), 0, &lcid);
+    const bool localeTableAvailable = CallLocaleNameToLCID(name.c_str(), 0, &lcid);
     if (localeTableAvailable && lcid != 0 && !IsCustomLocale(lcid)) {
-        theApp.m_culture = name;
-        theApp.m_langId = LANGIDFROMLCID(lcid);
+        SetLanguage(name, LANGIDFROMLCID(lcid));
         return;
     }
 
     if (mlangMissing && !localeTableAvailable) {
         // Nothing can tell a culture from a typo: take the name, and let the
         // string lookup use the language-neutral table.
-        theApp.m_culture = name;
-        theApp.m_langId = 0;
+        SetLanguage(name, 0);
     }
 }
+
+void CUiText::SetLanguage(const std::wstring& culture, uint16_t langId) {
+    m_culture = culture;
+    m_langId = langId;
+}
+
+void CUiText::SetOverride(const std::wstring& culture, uint32_t id, const std::wstring& text) {
+    m_stringOverrides[culture][id] = text;
+}
+
+}  // namespace orelib

@@ -1,4 +1,4 @@
-#include "extract/PasswordDlg.h"
+#include "dialog/PasswordDlg.h"
 
 #include "resources/resource.h"
 

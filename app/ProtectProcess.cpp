@@ -1,0 +1,47 @@
+// The process protections the stub applies before anything else runs: the
+// mitigation policies, a DLL search restricted to the system folder, the
+// stack protector's guard and the system libraries loaded by full path.
+#include <windows.h>
+
+#include <initializer_list>
+
+#include "orelib/win32/DynamicCalls.h"
+#include "orelib/win32/ProcessMitigations.h"
+#include "orelib/win32/StackGuard.h"
+
+namespace {
+
+// The stub runs elevated from a Downloads folder: a DLL planted beside it
+// must never be loaded. Restrict every later load to the system folder.
+void RestrictDllSearchToSystemFolder() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = orelib::LookupFunction<SetDefaultDllDirectoriesFn>(
+        GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Systems without it (before the KB2533623 update) still lose the
+    // current directory from the search order.
+    SetDllDirectoryW(L"");
+}
+
+// Windows components load uxtheme by name (comctl32 while it attaches, dialogs
+// through delay-loads), not all of them with the restriction above. A module
+// already loaded under the same name is what such a load gets, so uxtheme is
+// taken from the system folder first, then comctl32, which the stub does not
+// import for this reason. Both stay loaded for the life of the process.
+void PreloadSystemLibraries() {
+    for (const wchar_t* name : {L"uxtheme.dll", L"comctl32.dll"}) orelib::LoadSystemLibrary(name);
+}
+
+// Runs before every other static initialiser: the first user32 call there
+// (the message registration of the application object) already makes Windows
+// components load DLLs by name. Built without the stack protector, since it
+// seeds the protector's guard.
+__attribute__((constructor(101), no_stack_protector)) void ProtectProcess() {
+    orelib::ApplyProcessMitigations();
+    RestrictDllSearchToSystemFolder();
+    // The generator's DLL (cryptbase) loads only after the restriction.
+    orelib::SeedStackGuard();
+    PreloadSystemLibraries();
+}
+
+}  // namespace

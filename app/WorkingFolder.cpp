@@ -1,0 +1,86 @@
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "app/WorkingFolder.h"
+#include "dialog/NewWorkingFolder.h"
+#include "orelib/Path.h"
+#include "orelib/WorkingFolderParent.h"
+#include "orelib/win32/ErrorText.h"
+#include "orelib/win32/Files.h"
+#include "orelib/win32/LinkFreeFolder.h"
+#include "orelib/win32/TempFolders.h"
+
+namespace {
+ElevationSource& Elevation() {
+    static ElevationSource source;
+    return source;
+}
+}  // namespace
+
+void SetElevationSource(ElevationSource source) {
+    Elevation() = std::move(source);
+}
+
+HRESULT FindWorkingFolderParent(std::wstring* parent, bool* usersTemp) {
+    const bool elevated = Elevation() ? Elevation()() : orelib::IsProcessElevated();
+    *usersTemp = !elevated;
+    std::wstring userTemp;
+    std::wstring windowsDir;
+    bool systemTempExists = false;
+    if (elevated) {
+        windowsDir = orelib::GetSystemWindowsDir();
+        if (windowsDir.empty()) return orelib::FailureFromLastError();
+        systemTempExists = orelib::FolderExists(orelib::CombinePath(windowsDir, L"SystemTemp"));
+    } else {
+        userTemp = orelib::GetUserTempDir();
+        if (userTemp.empty()) return orelib::FailureFromLastError();
+    }
+    *parent = orelib::ChooseWorkingFolderParent(elevated, windowsDir, systemTempExists, userTemp);
+    return S_OK;
+}
+
+std::wstring ExtractOnlyFolder(const std::wstring& given, const std::wstring& currentDir,
+                               const std::wstring& modulePath) {
+    if (given.empty()) {
+        return orelib::CombinePath(currentDir,
+                                   orelib::GetFileNamePart(orelib::RemoveExtension(modulePath)));
+    }
+    if (orelib::IsRelativePath(given.c_str())) return orelib::CombinePath(currentDir, given);
+    return given;
+}
+
+std::wstring LinkedFolderErrorText(const std::wstring& link) {
+    return L"The installation files are not extracted through a link to another place (a junction "
+           L"or symbolic link):\n\n" + link;
+}
+
+std::wstring TempPathErrorText(unsigned long error) {
+    return L"Could not get temp directory path.\n\n" + orelib::FormatErrorText(error);
+}
+
+StepResult PrepareWorkingFolder(CRunSettings& settings, orelib::CWorkingFolder& owner) {
+    if (settings.m_extractOnly) {
+        settings.m_workingFolder = ExtractOnlyFolder(settings.m_workingFolder, orelib::GetCurrentDir(),
+                                                     orelib::GetModulePath(nullptr));
+        // Extracting through a link would write into whatever it points at.
+        std::wstring link;
+        if (orelib::FindLinkOnPath(settings.m_workingFolder, &link)) {
+            return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_CANT_ACCESS_FILE), LinkedFolderErrorText(link));
+        }
+        return StepResult::Ok();
+    }
+
+    std::wstring parent;
+    bool usersTemp = false;
+    HRESULT hr = FindWorkingFolderParent(&parent, &usersTemp);
+    if (FAILED(hr)) return StepResult::Fail(hr, TempPathErrorText(ErrorCodeOf(hr)));
+    // Created here, not by the extraction, so that a folder of the same name
+    // that someone else prepared is never used; held by its owner until the
+    // run deletes it.
+    hr = CreateWorkingFolder(owner, parent, usersTemp);
+    if (FAILED(hr)) return StepResult::Fail(hr, CreateFolderErrorText(hr));
+    settings.m_workingFolder = owner.Path();
+    return StepResult::Ok();
+}

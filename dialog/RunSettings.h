@@ -1,0 +1,21 @@
+#pragma once
+// What the command line and the configuration decided for a run. Start-up
+// fills it step by step; from the self-extracting dialog on it is read only,
+// through a const reference.
+#include <string>
+
+#include "orelib/IniText.h"
+
+struct CRunSettings {
+    bool m_extractOnly = false;    // /x
+    bool m_quiet = false;          // /q
+    bool m_languageFixed = false;  // /l with a value
+    // The folder given after /x, as typed; then the folder the run extracts
+    // into (made absolute with /x, the run's own folder without).
+    std::wstring m_workingFolder;
+    orelib::CIniText m_config;     // the parsed configuration
+    bool m_showLanguageDlg = false;
+    std::wstring m_productName;    // in the installation language
+    bool m_progressVisible = true;
+    bool m_progressPretty = false;
+};
