@@ -82,11 +82,7 @@ int CApp::DoMessageBox(const wchar_t* prompt, UINT type, UINT helpContext) {
     return framework::CWinApp::DoMessageBox(prompt, type, helpContext);
 }
 
-StepResult CApp::ParseCommandLine() { return ApplyCommandLine(GetProcessArguments()); }
-
-StepResult CApp::ApplyCommandLine(const std::vector<std::wstring>& args) {
-    return ::ApplyCommandLine(args, m_settings, m_uiText);
-}
+StepResult CApp::ParseCommandLine() { return ApplyCommandLine(GetProcessArguments(), m_settings, m_uiText); }
 
 StepResult CApp::ReadConfiguration() { return ::ReadConfiguration(m_ownFile, m_settings, m_uiText); }
 

@@ -2,7 +2,6 @@
 // The application object: the start-up spine of a run and what the run owns.
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "app/StepResult.h"
 #include "dialog/RunSettings.h"
@@ -26,9 +25,6 @@ public:
     StepResult SelectLanguage();
     StepResult CheckSetupFile();
     StepResult PrepareWorkingFolder();
-
-    // ParseCommandLine on a given argument vector (element 0 is the program).
-    StepResult ApplyCommandLine(const std::vector<std::wstring>& args);
 
     // What start-up decided; read only once the dialog runs.
     const CRunSettings& Settings() const { return m_settings; }
