@@ -8,11 +8,17 @@
 #include <vector>
 
 #include "packager/ConfigCheck.h"
+#include "packager/Diagnostics.h"
 
 namespace sfxpack {
 
+struct ArchiveProblem {
+    DiagCode code;
+    std::string message;
+};
+
 struct ArchiveExamination {
-    std::vector<std::string> problems;  // one line each: damage, methods, encrypted headers
+    std::vector<ArchiveProblem> problems;  // damage, methods, encrypted headers
     CPackageNames files;
     uint64_t items = 0;
     bool dataEncrypted = false;

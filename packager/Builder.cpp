@@ -104,12 +104,16 @@ private:
     bool m_on;
 };
 
+}  // namespace
+
 fs::path ResolveStub(const fs::path& given) {
     if (!given.empty()) return given;
     const fs::path dir = GetExecutableDir();
     if (dir.empty()) throw CPackError("cannot tell where sfxpack lies; give the stub with --stub");
     return dir / "sfxstub.exe";
 }
+
+namespace {
 
 void CheckFolder(const fs::path& folder) {
     std::error_code ec;
@@ -126,7 +130,19 @@ void CheckFolder(const fs::path& folder) {
 // A ready archive must be one the stub can open and decode; unencrypted
 // file data is decoded once here, so that a damaged archive is refused now
 // and not on the user's machine.
-void CheckGivenArchive(const fs::path& archive, std::ostream& log) {
+// Prints a warning or note and keeps it for the --json report.
+void Report(DiagCode code, DiagSeverity severity, const std::string& message, std::ostream& log,
+            std::vector<Diagnostic>* found) {
+    log << "sfxpack: " << GetDiagSeverityName(severity) << ": " << message << "\n";
+    if (!found) return;
+    Diagnostic diagnostic;
+    diagnostic.code = code;
+    diagnostic.severity = severity;
+    diagnostic.message = message;
+    found->push_back(diagnostic);
+}
+
+void CheckGivenArchive(const fs::path& archive, std::ostream& log, std::vector<Diagnostic>* found) {
     const std::vector<uint8_t> head = ReadFileHead(archive, kSevenZipHeaderSize, "archive");
     if (!IsSevenZipHeaderAt(head.data(), head.size(), 0)) {
         throw CPackError("archive " + Quote(archive) +
@@ -134,10 +150,13 @@ void CheckGivenArchive(const fs::path& archive, std::ostream& log) {
     }
     CArchiveReader reader(archive, 0);
     const std::string problem = CheckArchiveForStub(reader.Info());
-    if (!problem.empty()) throw CPackError("archive " + Quote(archive) + ": " + problem);
+    if (!problem.empty()) {
+        throw CPackError("archive " + Quote(archive) + ": " + problem, kExitFailure, DiagCode::ArchiveUnfitForStub);
+    }
     if (reader.Info().dataEncrypted) {
-        log << "sfxpack: note: archive " << Quote(archive)
-            << " holds encrypted file data; its contents were not test-decoded\n";
+        Report(DiagCode::ArchiveNotTested, DiagSeverity::Note,
+               "archive " + Quote(archive) + " holds encrypted file data; its contents were not test-decoded", log,
+               found);
         return;
     }
     reader.TestAll();
@@ -180,7 +199,7 @@ std::array<uint8_t, 16> DeriveArchiveIvSeed(const std::string& config,
 }
 
 void PackGivenFolder(const BuildOptions& options, const std::string& config,
-                     const fs::path& archivePath, std::ostream& log) {
+                     const fs::path& archivePath, std::ostream& log, std::vector<Diagnostic>* found) {
     CheckFolder(options.folder);
     PasswordSources sources;
     sources.commandLine = options.password;
@@ -190,8 +209,10 @@ void PackGivenFolder(const BuildOptions& options, const std::string& config,
     ArchiveSettings settings;
     settings.password = ResolvePassword(sources, &warn);
     if (warn) {
-        log << "sfxpack: warning: a password on the command line can be seen by other users and "
-               "stays in shell history; use --password-file or SFXPACK_PASSWORD\n";
+        Report(DiagCode::PasswordOnCommandLine, DiagSeverity::Warning,
+               "a password on the command line can be seen by other users and "
+               "stays in shell history; use --password-file or SFXPACK_PASSWORD",
+               log, found);
     }
     const std::vector<PackItem> items = ScanPackageFolder(options.folder, LatestFileTime(options));
     if (!settings.password.empty() && !options.randomIv) {
@@ -276,7 +297,7 @@ void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
     }
 }
 
-void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
+void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<Diagnostic>* found) {
     const fs::path stubPath = ResolveStub(options.stub);
     CheckOutputIsNoInput(options, stubPath);
     const std::string config = ReadConfig(options.config);
@@ -289,15 +310,16 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
         CheckFolder(options.folder);
         package = ListFolderFiles(options.folder);
     } else {
-        CheckGivenArchive(options.archive, log);
+        CheckGivenArchive(options.archive, log, found);
         package = ListArchiveFiles(options.archive);
     }
     ConfigReportOptions report;
     report.strict = options.strict;
     report.allowMissingSetup = options.allowMissingSetup;
     report.quiet = options.verbosity < 1;
+    report.file = options.config.u8string();
     progress.Clear();
-    const size_t warnings = ReportConfiguration(config, Quote(options.config), &package, report, log);
+    const size_t warnings = ReportConfiguration(config, Quote(options.config), &package, report, log, found);
     if (options.verbosity > 1) {
         log << "sfxpack: configuration " << Quote(options.config) << " checked: " << warnings
             << " warning(s), " << package.Size() << " files in the package\n";
@@ -308,7 +330,8 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     size_t sizeResource = 0;
     const std::string stubProblem = CheckStub(stub, &sizeResource);
     if (!stubProblem.empty()) {
-        throw CPackError("stub " + Quote(stubPath) + " cannot be used: " + stubProblem);
+        throw CPackError("stub " + Quote(stubPath) + " cannot be used: " + stubProblem, kExitFailure,
+                         DiagCode::StubRefused);
     }
     // Opening the output first proves that its folder exists and takes files.
     CAtomicOutput out(options.output);
@@ -321,7 +344,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
         scratch = std::make_unique<CTempDir>();
         archivePath = scratch->Path() / "package.7z";
         scratchArchive = std::make_unique<CCleanupPath>(archivePath, false);
-        PackGivenFolder(options, config, archivePath, log);
+        PackGivenFolder(options, config, archivePath, log, found);
     }
     progress.Show("writing " + Quote(options.output));
     const uint64_t archiveSize = GetFileSizeOrThrow(archivePath, "archive");
@@ -330,7 +353,12 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     const uint64_t blockSize = orelib::kConfigStartMarkerSize + 16 + (config.size() / 16 + 1) * 16 +
                                orelib::kConfigEndMarkerSize;
     const std::string layoutProblem = CheckLayout(stub.size(), blockSize, archiveSize);
-    if (!layoutProblem.empty()) throw CPackError(layoutProblem);
+    if (!layoutProblem.empty()) {
+        // The first rule: the archive must start within the first 4 MiB.
+        const bool tooFar = stub.size() + blockSize >= kArchiveScanLimit;
+        throw CPackError(layoutProblem, kExitFailure,
+                         tooFar ? DiagCode::LayoutArchiveTooFar : DiagCode::LayoutBlockTooFar);
+    }
 
     std::array<uint8_t, 16> iv;
     if (options.randomIv) {
@@ -361,7 +389,10 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     CheckHead(head, config, static_cast<size_t>(archiveOffset));
     const SizeCheck size = CheckSetupSize(head.data(), head.size(),
                                           GetFileSizeOrThrow(out.TempPath(), "output"));
-    if (!size.passes) throw CPackError("the finished file fails the size check: " + size.problem);
+    if (!size.passes) {
+        throw CPackError("the finished file fails the size check: " + size.problem, kExitFailure,
+                         size.hasExpected ? DiagCode::SizeMismatch : DiagCode::SizeNoExpectedSize);
+    }
     out.Commit();
     progress.Clear();
 
