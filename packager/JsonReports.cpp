@@ -24,15 +24,14 @@ CJson StringsJson(const std::vector<std::string>& texts) {
     return json;
 }
 
-CJson ArchiveInfoJson(const ArchiveInfo& info) {
-    CJson json = CJson::Object();
+void AddArchiveInfoJson(const ArchiveInfo& info, CJson* archive) {
+    CJson& json = *archive;
     json.Set("size", info.physicalSize);
     json.Set("methods", StringsJson(info.methods));
     json.Set("items", info.itemCount);
     json.Set("unpacked_size", info.unpackedSize);
     json.Set("headers_encrypted", info.headersEncrypted);
     json.Set("data_encrypted", info.dataEncrypted);
-    return json;
 }
 
 Diagnostic MakeDiagnostic(DiagCode code, DiagSeverity severity, const std::string& message) {
@@ -141,10 +140,11 @@ void AddSetupFactsJson(const SetupFacts& facts, CJson* document) {
     block.Set("content_size", facts.blockFound ? CJson(facts.blockContentSize) : CJson());
     document->Set("block", block);
 
-    CJson archive = facts.archiveOpened ? ArchiveInfoJson(facts.archive) : CJson::Object();
+    CJson archive = CJson::Object();
     archive.Set("found", facts.archiveFound);
     archive.Set("offset", facts.archiveFound ? CJson(facts.archiveOffset) : CJson());
     archive.Set("readable", facts.archiveOpened);
+    if (facts.archiveOpened) AddArchiveInfoJson(facts.archive, &archive);
     if (facts.archiveFound && !facts.archiveOpened) archive.Set("problem", facts.archiveProblem);
     document->Set("archive", archive);
 
