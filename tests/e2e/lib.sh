@@ -46,8 +46,11 @@ json_get() {
   python3 - "$1" "$2" <<'PY' || fail "no field $2 in $1: $(head -c 2000 "$1")"
 import json, sys
 value = json.load(open(sys.argv[1], encoding="utf-8"))
-for part in sys.argv[2].split("."):
-    value = value[int(part)] if isinstance(value, list) else value[part]
+try:
+    for part in sys.argv[2].split("."):
+        value = value[int(part)] if isinstance(value, list) else value[part]
+except (KeyError, IndexError, ValueError, TypeError):
+    sys.exit(1)
 text = value if isinstance(value, str) else json.dumps(value, ensure_ascii=False) + "\n"
 sys.stdout.buffer.write(text.encode("utf-8"))
 PY
