@@ -20,12 +20,14 @@ ArchiveExamination ExamineArchive(const std::filesystem::path& file, uint64_t of
     }
     const ArchiveInfo& info = reader->Info();
     const std::string unfit = CheckArchiveForStub(info);
+    result.methods = info.methods;
     if (!unfit.empty()) {
         result.problems.push_back({DiagCode::ArchiveUnfitForStub, "the stub cannot extract the archive: " + unfit});
     }
     if (info.headersEncrypted) return result;
     result.files = NamesFromPaths(info.paths);
     result.items = info.itemCount;
+    result.unpackedSize = info.unpackedSize;
     result.dataEncrypted = info.dataEncrypted;
 
     // Encrypted data needs the password; without one it would only fail.

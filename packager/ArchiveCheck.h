@@ -21,6 +21,8 @@ struct ArchiveExamination {
     std::vector<ArchiveProblem> problems;  // damage, methods, encrypted headers
     CPackageNames files;
     uint64_t items = 0;
+    uint64_t unpackedSize = 0;
+    std::vector<std::string> methods;
     bool dataEncrypted = false;
     bool tested = false;  // every item decoded and its CRC checked
 };

@@ -246,9 +246,7 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     const std::vector<uint8_t> bytes = ReadWholeFile(options.config, "configuration");
     const std::string text(bytes.begin(), bytes.end());
     if (json) {
-        CJson configuration = ConfigurationJson(text);
-        configuration.Set("path", options.config.u8string());
-        json->document.Set("configuration", configuration);
+        json->document.Set("configuration", ConfigurationJson(text, options.config.u8string()));
     }
     const CPackageNames package =
         options.folder.empty() ? ListArchiveFiles(options.archive) : ListFolderFiles(options.folder);

@@ -90,8 +90,9 @@ CJson VersionJson(const BrandingFacts& branding) {
     return json;
 }
 
-CJson ConfigurationJson(const std::string& text) {
+CJson ConfigurationJson(const std::string& text, const std::string& path) {
     CJson json = CJson::Object();
+    if (!path.empty()) json.Set("path", path);
     std::wstring wide;
     const bool valid = FromUtf8(text, &wide);
     json.Set("valid_utf8", valid);
@@ -187,15 +188,12 @@ void AddSetupFactsJson(const SetupFacts& facts, CJson* document) {
 std::vector<Diagnostic> GetInspectDiagnostics(const SetupFacts& facts) {
     std::vector<Diagnostic> found;
     if (!facts.blockFound) {
-        found.push_back(MakeDiagnostic(DiagCode::LayoutBlockNotFound, DiagSeverity::Error,
-                                       "no configuration block in the first 20 MiB, where the stub looks for it"));
+        found.push_back(MakeDiagnostic(DiagCode::LayoutBlockNotFound, DiagSeverity::Error, kNoBlockMessage));
     } else if (!facts.textValid) {
-        found.push_back(MakeDiagnostic(DiagCode::LayoutBlockNotUtf8, DiagSeverity::Error,
-                                       "the configuration block does not decrypt to UTF-8 text; the stub refuses it"));
+        found.push_back(MakeDiagnostic(DiagCode::LayoutBlockNotUtf8, DiagSeverity::Error, kBlockNotUtf8Message));
     }
     if (!facts.archiveFound) {
-        found.push_back(MakeDiagnostic(DiagCode::LayoutArchiveNotFound, DiagSeverity::Error,
-                                       "no 7z archive starts within the first 4 MiB, where the stub looks for it"));
+        found.push_back(MakeDiagnostic(DiagCode::LayoutArchiveNotFound, DiagSeverity::Error, kNoArchiveMessage));
     } else if (!facts.archiveOpened) {
         found.push_back(MakeDiagnostic(DiagCode::ArchiveCannotOpen, DiagSeverity::Warning,
                                        "the archive cannot be opened: " + facts.archiveProblem));
@@ -214,7 +212,9 @@ void AddVerifyFactsJson(const std::filesystem::path& path, const VerifyFacts& fa
     CJson archive = CJson::Object();
     archive.Set("found", facts.archiveFound);
     archive.Set("offset", facts.archiveFound ? CJson(facts.archiveOffset) : CJson());
+    archive.Set("methods", StringsJson(facts.archive.methods));
     archive.Set("items", facts.archiveFound ? CJson(facts.archive.items) : CJson());
+    archive.Set("unpacked_size", facts.archiveFound ? CJson(facts.archive.unpackedSize) : CJson());
     archive.Set("data_encrypted", facts.archive.dataEncrypted);
     archive.Set("crc_checked", facts.archive.tested);
     document->Set("archive", facts.blockChecked ? archive : CJson());
@@ -223,6 +223,8 @@ void AddVerifyFactsJson(const std::filesystem::path& path, const VerifyFacts& fa
     block.Set("found", facts.blockChecked ? CJson(facts.blockStatus != orelib::ConfigBlockStatus::NotFound) : CJson());
     block.Set("valid_utf8", facts.blockChecked ? CJson(facts.blockStatus == orelib::ConfigBlockStatus::Ok) : CJson());
     document->Set("block", block);
+    const bool decoded = facts.blockChecked && facts.blockStatus == orelib::ConfigBlockStatus::Ok;
+    document->Set("configuration", decoded ? ConfigurationJson(facts.configText) : CJson());
 }
 
 }  // namespace sfxpack

@@ -23,8 +23,9 @@ CJson DiagnosticJson(const Diagnostic& diagnostic);
 // {"path", "size", "sha256"}
 CJson FileJson(const std::filesystem::path& path, uint64_t size);
 CJson VersionJson(const BrandingFacts& branding);
-// {"valid_utf8", "text", "effective"}; the text as it is, the values the stub uses per culture.
-CJson ConfigurationJson(const std::string& text);
+// {"path", "valid_utf8", "text", "effective"}: the text as it is and the
+// values the stub uses per culture; "path" only when `path` is not empty.
+CJson ConfigurationJson(const std::string& text, const std::string& path = std::string());
 
 // Adds the facts of a finished setup file to `document` (inspect, and build for its output).
 void AddSetupFactsJson(const SetupFacts& facts, CJson* document);

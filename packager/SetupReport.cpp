@@ -12,6 +12,10 @@
 
 namespace sfxpack {
 
+const char kNoBlockMessage[] = "no configuration block in the first 20 MiB, where the stub looks for it";
+const char kBlockNotUtf8Message[] = "the configuration block does not decrypt to UTF-8 text; the stub refuses it";
+const char kNoArchiveMessage[] = "no 7z archive starts within the first 4 MiB, where the stub looks for it";
+
 namespace {
 
 constexpr uint16_t kRtRcdata = 10;

@@ -12,6 +12,11 @@
 
 namespace sfxpack {
 
+// What inspect and verify say when the stub would not find its parts.
+extern const char kNoBlockMessage[];
+extern const char kBlockNotUtf8Message[];
+extern const char kNoArchiveMessage[];
+
 // What a setup file holds where the stub looks.
 struct SetupFacts {
     std::filesystem::path path;

@@ -11,6 +11,7 @@
 #include "packager/PackError.h"
 #include "packager/Password.h"
 #include "packager/SetupLayout.h"
+#include "packager/SetupReport.h"
 #include "packager/WideText.h"
 
 namespace sfxpack {
@@ -79,8 +80,7 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
     found.archiveOffset = archiveOffset;
     ArchiveExamination& archive = found.archive;
     if (!archiveFound) {
-        problems.Add(kExitLayout, DiagCode::LayoutArchiveNotFound,
-                     "no 7z archive starts within the first 4 MiB, where the stub looks for it");
+        problems.Add(kExitLayout, DiagCode::LayoutArchiveNotFound, kNoArchiveMessage);
     } else {
         archive = ExamineArchive(path, archiveOffset, password);
         for (const ArchiveProblem& problem : archive.problems) {
@@ -102,21 +102,20 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
     found.blockStatus = orelib::DecodeConfigBlock(head.data(), head.size(), &text);
     switch (found.blockStatus) {
     case orelib::ConfigBlockStatus::NotFound:
-        problems.Add(kExitLayout, DiagCode::LayoutBlockNotFound,
-                     "no configuration block in the first 20 MiB, where the stub looks for it");
+        problems.Add(kExitLayout, DiagCode::LayoutBlockNotFound, kNoBlockMessage);
         break;
     case orelib::ConfigBlockStatus::InvalidText:
-        problems.Add(kExitConfiguration, DiagCode::LayoutBlockNotUtf8,
-                     "the configuration block does not decrypt to UTF-8 text; the stub refuses it");
+        problems.Add(kExitConfiguration, DiagCode::LayoutBlockNotUtf8, kBlockNotUtf8Message);
         break;
     case orelib::ConfigBlockStatus::Ok: {
+        found.configText = ToUtf8(text);
         ConfigReportOptions report;
         report.strict = options.strict;
         report.allowMissingSetup = options.allowMissingSetup;
         report.quiet = options.quiet;
         const bool listed = archiveFound && archive.problems.empty();
         try {
-            ReportConfiguration(ToUtf8(text), "configuration", listed ? &archive.files : nullptr, report, err,
+            ReportConfiguration(found.configText, "configuration", listed ? &archive.files : nullptr, report, err,
                                 &found.diagnostics);
         } catch (const CPackError& e) {
             problems.Add(e.ExitCode(), e.Code(), e.what());
