@@ -36,6 +36,9 @@ const DiagCodeName kDiagCodeNames[] = {
     {DiagCode::Failure, "failure"},
 };
 const size_t kDiagCodeCount = sizeof kDiagCodeNames / sizeof kDiagCodeNames[0];
+// One name for each code, in the enum's order (the tests check the order).
+static_assert(sizeof kDiagCodeNames / sizeof kDiagCodeNames[0] == static_cast<size_t>(DiagCode::Failure) + 1,
+              "every diagnostic code needs its name");
 
 const char* GetDiagCodeName(DiagCode code) {
     for (const DiagCodeName& entry : kDiagCodeNames) {

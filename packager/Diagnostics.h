@@ -44,7 +44,7 @@ enum class DiagCode {
     StubRefused,
     PasswordOnCommandLine,
     Usage,
-    Failure,
+    Failure,  // stays last
 };
 
 struct DiagCodeName {
