@@ -45,10 +45,15 @@ void ApplyBranding(std::vector<uint8_t>* stub, const BrandingOptions& options) {
     std::vector<IconImage> icon;
     if (!options.icon.empty()) {
         const std::string problem = ParseIcoFile(ReadWholeFile(options.icon, "icon"), &icon);
-        if (!problem.empty()) throw CPackError("icon '" + options.icon.string() + "': " + problem);
+        if (!problem.empty()) {
+            throw CPackError("icon '" + options.icon.string() + "': " + problem,
+                             kExitFailure, DiagCode::BrandingRefused);
+        }
     }
     const std::string problem = BrandImage(stub, options.icon.empty() ? nullptr : &icon, options.versionInfo);
-    if (!problem.empty()) throw CPackError("cannot brand the stub: " + problem);
+    if (!problem.empty()) {
+        throw CPackError("cannot brand the stub: " + problem, kExitFailure, DiagCode::BrandingRefused);
+    }
 }
 
 std::string DottedVersion(const std::array<uint16_t, 4>& v) {

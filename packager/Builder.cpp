@@ -33,7 +33,7 @@ std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
 template <class Sink>
 void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink, const std::string& what = "archive") {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw CPackError("cannot open " + what + " " + Quote(path));
+    if (!in) throw CPackError("cannot open " + what + " " + Quote(path), kExitFailure, DiagCode::InputUnreadable);
     std::vector<uint8_t> buffer(kCopyChunk);
     uint64_t total = 0;
     while (in) {
@@ -45,7 +45,8 @@ void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink, const st
         total += got;
     }
     if (in.bad() || total != expectedSize) {
-        throw CPackError(what + " " + Quote(path) + " changed or could not be read while packing");
+        throw CPackError(what + " " + Quote(path) + " changed or could not be read while packing",
+                         kExitFailure, DiagCode::InputUnreadable);
     }
 }
 
@@ -53,7 +54,8 @@ std::string ReadConfig(const fs::path& path) {
     const std::vector<uint8_t> bytes = ReadWholeFile(path, "configuration");
     std::wstring wide;
     if (!orelib::Utf8ToWide(bytes.data(), bytes.size(), &wide)) {
-        throw CPackError("configuration " + Quote(path) + " is not valid UTF-8 text");
+        throw CPackError("configuration " + Quote(path) + " is not valid UTF-8 text",
+                         kExitFailure, DiagCode::ConfigNotUtf8);
     }
     return std::string(bytes.begin(), bytes.end());
 }
@@ -109,7 +111,10 @@ private:
 fs::path ResolveStub(const fs::path& given) {
     if (!given.empty()) return given;
     const fs::path dir = GetExecutableDir();
-    if (dir.empty()) throw CPackError("cannot tell where sfxpack lies; give the stub with --stub");
+    if (dir.empty()) {
+        throw CPackError("cannot tell where sfxpack lies; give the stub with --stub",
+                         kExitFailure, DiagCode::StubRefused);
+    }
     return dir / "sfxstub.exe";
 }
 
@@ -118,12 +123,20 @@ namespace {
 void CheckFolder(const fs::path& folder) {
     std::error_code ec;
     const fs::file_status status = fs::status(folder, ec);
-    if (!fs::exists(status)) throw CPackError("folder " + Quote(folder) + " does not exist");
-    if (!fs::is_directory(status)) throw CPackError(Quote(folder) + " is not a folder");
+    if (!fs::exists(status)) {
+        throw CPackError("folder " + Quote(folder) + " does not exist", kExitFailure, DiagCode::FolderUnusable);
+    }
+    if (!fs::is_directory(status)) {
+        throw CPackError(Quote(folder) + " is not a folder", kExitFailure, DiagCode::FolderUnusable);
+    }
     fs::directory_iterator it(folder, ec);
-    if (ec) throw CPackError("cannot read folder " + Quote(folder) + ": " + ec.message());
+    if (ec) {
+        throw CPackError("cannot read folder " + Quote(folder) + ": " + ec.message(),
+                         kExitFailure, DiagCode::FolderUnusable);
+    }
     if (it == fs::directory_iterator()) {
-        throw CPackError("folder " + Quote(folder) + " is empty; there is nothing to install");
+        throw CPackError("folder " + Quote(folder) + " is empty; there is nothing to install",
+                         kExitFailure, DiagCode::FolderUnusable);
     }
 }
 
@@ -146,7 +159,8 @@ void CheckGivenArchive(const fs::path& archive, std::ostream& log, std::vector<D
     const std::vector<uint8_t> head = ReadFileHead(archive, kSevenZipHeaderSize, "archive");
     if (!IsSevenZipHeaderAt(head.data(), head.size(), 0)) {
         throw CPackError("archive " + Quote(archive) +
-                         " is not a 7z archive (it does not begin with a 7z signature header)");
+                         " is not a 7z archive (it does not begin with a 7z signature header)",
+                         kExitFailure, DiagCode::ArchiveNot7z);
     }
     CArchiveReader reader(archive, 0);
     const std::string problem = CheckArchiveForStub(reader.Info());
@@ -171,7 +185,8 @@ std::optional<int64_t> LatestFileTime(const BuildOptions& options) {
     const char* epoch = epochText->c_str();
     int64_t seconds = 0;
     if (!ParseUnixSeconds(epoch, &seconds)) {
-        throw CPackError(std::string("SOURCE_DATE_EPOCH is not whole seconds since 1970: '") + epoch + "'");
+        throw CPackError(std::string("SOURCE_DATE_EPOCH is not whole seconds since 1970: '") + epoch + "'",
+                         kExitFailure, DiagCode::MtimeInvalid);
     }
     return seconds;
 }
@@ -223,11 +238,13 @@ void PackGivenFolder(const BuildOptions& options, const std::string& config,
     // Read our own archive back as the stub will see it.
     CArchiveReader reader(archivePath, 0);
     const std::string problem = CheckArchiveForStub(reader.Info());
-    if (!problem.empty()) throw CPackError("internal error: the packed archive: " + problem);
+    if (!problem.empty()) {
+        throw CPackError("internal error: the packed archive: " + problem, kExitFailure, DiagCode::Internal);
+    }
     if (reader.Info().itemCount != items.size()) {
         throw CPackError("internal error: the packed archive lists " +
                          std::to_string(reader.Info().itemCount) + " items, not " +
-                         std::to_string(items.size()));
+                         std::to_string(items.size()), kExitFailure, DiagCode::Internal);
     }
 }
 
@@ -238,13 +255,14 @@ void CheckHead(const std::vector<uint8_t>& head, const std::string& config, size
     orelib::Utf8ToWide(reinterpret_cast<const uint8_t*>(config.data()), config.size(), &expected);
     if (orelib::DecodeConfigBlock(head.data(), head.size(), &decoded) != orelib::ConfigBlockStatus::Ok ||
         decoded != expected) {
-        throw CPackError("the configuration block does not read back as written; try --random-iv");
+        throw CPackError("the configuration block does not read back as written; try --random-iv",
+                         kExitFailure, DiagCode::Internal);
     }
     size_t found = 0;
     if (!FindSevenZipHeader(head.data(), head.size(), kArchiveScanLimit, &found) ||
         found != archiveOffset) {
         throw CPackError("the stub would not find the archive at offset " +
-                         std::to_string(archiveOffset) + "; try --random-iv");
+                         std::to_string(archiveOffset) + "; try --random-iv", kExitFailure, DiagCode::Internal);
     }
 }
 
@@ -288,12 +306,12 @@ void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
     for (const auto& input : inputs) {
         if (!input.path.empty() && IsSamePlace(options.output, input.path)) {
             throw CPackError("the output " + Quote(options.output) + " is the " + input.what +
-                             "; it would be overwritten");
+                             "; it would be overwritten", kExitFailure, DiagCode::OutputIsInput);
         }
     }
     if (!options.folder.empty() && IsInsideFolder(options.output, options.folder)) {
         throw CPackError("the output " + Quote(options.output) + " lies inside the folder " +
-                         Quote(options.folder) + " that is being packed");
+                         Quote(options.folder) + " that is being packed", kExitFailure, DiagCode::OutputIsInput);
     }
 }
 
@@ -370,7 +388,9 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
         iv = deriver.Finish();
     }
     const std::vector<uint8_t> block = orelib::BuildConfigBlock(config, iv.data());
-    if (block.size() != blockSize) throw CPackError("internal error: unexpected block size");
+    if (block.size() != blockSize) {
+        throw CPackError("internal error: unexpected block size", kExitFailure, DiagCode::Internal);
+    }
 
     const uint64_t archiveOffset = stub.size() + block.size();
     const uint64_t totalSize = archiveOffset + archiveSize;

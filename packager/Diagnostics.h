@@ -40,9 +40,25 @@ enum class DiagCode {
     ArchiveUnfitForStub,
     ArchiveDamaged,
     ArchiveNotTested,
-    // The stub, the password, and failures without a code of their own.
+    ArchiveNot7z,
+    // The inputs and the output.
+    InputUnreadable,
+    FolderUnusable,
+    FolderUnsafeEntry,
     StubRefused,
+    BrandingRefused,
+    MtimeInvalid,
+    OutputUnwritable,
+    OutputIsInput,
+    PackFailed,
+    // The password.
     PasswordOnCommandLine,
+    PasswordInvalid,
+    PasswordMissing,
+    PasswordWrong,
+    // The run itself.
+    Stopped,
+    Internal,
     Usage,
     Failure,  // stays last
 };

@@ -10,7 +10,9 @@ namespace sfxpack {
 
 std::string GetFileSha256Hex(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw CPackError("cannot open '" + path.string() + "' to hash it");
+    if (!in) {
+        throw CPackError("cannot open '" + path.string() + "' to hash it", kExitFailure, DiagCode::InputUnreadable);
+    }
     CSha256 hash;
     std::vector<char> buffer(1024 * 1024);
     while (in) {
@@ -19,7 +21,9 @@ std::string GetFileSha256Hex(const std::filesystem::path& path) {
         if (got == 0) break;
         hash.Update(reinterpret_cast<const uint8_t*>(buffer.data()), got);
     }
-    if (in.bad()) throw CPackError("cannot read '" + path.string() + "' to hash it");
+    if (in.bad()) {
+        throw CPackError("cannot read '" + path.string() + "' to hash it", kExitFailure, DiagCode::InputUnreadable);
+    }
     static const char kHex[] = "0123456789abcdef";
     std::string text;
     for (uint8_t byte : hash.Finish()) {

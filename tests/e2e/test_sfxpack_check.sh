@@ -129,6 +129,29 @@ rc=0
 [ "$rc" -ne 0 ] && ! grep -q 'does not exist' "$T/stderr" || fail "the unsafe folder was not refused: $(cat "$T/stderr")"
 [ -z "$(ls -A "$T/out")" ] || fail "left in the output folder: $(ls -A "$T/out")"
 
+# build --json gives each kind of refusal its code, last, with the exit code.
+printf '[main]\nSetupFileName=absent.exe\n' >"$T/absent.ini"
+while IFS='|' read -r code want args; do
+  eval "set -- $args"
+  rc=0
+  "$SFXPACK" build --json "$@" >"$T/stdout" 2>/dev/null || rc=$?
+  [ "$rc" -eq "$want" ] && [ "$(json_get "$T/stdout" exit_code)" = "$want" ] ||
+    fail "build --json $args exited $rc: $(cat "$T/stdout")"
+  got="$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["diagnostics"][-1]["code"])' "$T/stdout")"
+  [ "$got" = "$code" ] || fail "build --json $args: code $got, not $code"
+  [ -z "$(ls -A "$T/out")" ] || fail "left in the output folder: $(ls -A "$T/out")"
+done <<'CASES'
+output.is-input|1|--stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" -o "$T/good.ini"
+output.unwritable|1|--stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" -o "$T/no/such/setup.exe"
+folder.unsafe-entry|1|--stub "$STUB" --config "$T/good.ini" --dir "$T/unsafe" -o "$out"
+folder.unusable|1|--stub "$STUB" --config "$T/good.ini" --dir "$T/no-such-folder" -o "$out"
+input.unreadable|1|--stub "$STUB" --config "$T/no-such.ini" --dir "$T/pkg" -o "$out"
+stub.refused|1|--stub "$T/good.ini" --config "$T/good.ini" --dir "$T/pkg" -o "$out"
+archive.not-7z|1|--stub "$STUB" --config "$T/good.ini" --archive "$T/good.ini" -o "$out"
+setup.missing|4|--stub "$STUB" --config "$T/absent.ini" --dir "$T/pkg" -o "$out"
+usage|2|--stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" --no-such-option -o "$out"
+CASES
+
 # The complete example configuration passes the strictest check.
 mkdir -p "$T/demo"
 cp -r "$SFX_SOURCE/demo/package/." "$T/demo/"
