@@ -15,7 +15,7 @@ ArchiveExamination ExamineArchive(const std::filesystem::path& file, uint64_t of
     try {
         reader = std::make_unique<CArchiveReader>(file, offset);
     } catch (const CPackError& e) {
-        result.problems.push_back({DiagCode::ArchiveCannotOpen, std::string("the archive cannot be opened: ") + e.what()});
+        result.problems.push_back({e.Code(), std::string("the archive cannot be opened: ") + e.what()});
         return result;
     }
     const ArchiveInfo& info = reader->Info();
@@ -36,7 +36,7 @@ ArchiveExamination ExamineArchive(const std::filesystem::path& file, uint64_t of
         reader->TestAll(password);
         result.tested = true;
     } catch (const CPackError& e) {
-        result.problems.push_back({DiagCode::ArchiveDamaged, std::string("the archive is damaged: ") + e.what()});
+        result.problems.push_back({e.Code(), std::string("the archive is damaged: ") + e.what()});
     }
     return result;
 }

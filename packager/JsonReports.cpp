@@ -181,8 +181,8 @@ void AddSetupFactsJson(const SetupFacts& facts, CJson* document) {
     branding.Set("version_info", VersionJson(facts.branding));
     document->Set("branding", branding);
 
-    document->Set("configuration", facts.blockFound ? ConfigurationJson(std::string(facts.text.begin(), facts.text.end()))
-                                                     : CJson());
+    const std::string text(facts.text.begin(), facts.text.end());
+    document->Set("configuration", facts.blockFound ? ConfigurationJson(text) : CJson());
 }
 
 std::vector<Diagnostic> GetInspectDiagnostics(const SetupFacts& facts) {

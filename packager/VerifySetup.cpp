@@ -90,7 +90,8 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
             Diagnostic note;
             note.code = DiagCode::ArchiveNotTested;
             note.severity = DiagSeverity::Note;
-            note.message = "the file data is encrypted; its CRCs were not checked (give the password with --password-file)";
+            note.message =
+                "the file data is encrypted; its CRCs were not checked (give the password with --password-file)";
             found.diagnostics.push_back(note);
             if (!options.quiet) out << path.string() << ": " << note.message << "\n";
         }
