@@ -15,15 +15,19 @@ ArchiveExamination ExamineArchive(const std::filesystem::path& file, uint64_t of
     try {
         reader = std::make_unique<CArchiveReader>(file, offset);
     } catch (const CPackError& e) {
-        result.problems.push_back(std::string("the archive cannot be opened: ") + e.what());
+        result.problems.push_back({e.Code(), std::string("the archive cannot be opened: ") + e.what()});
         return result;
     }
     const ArchiveInfo& info = reader->Info();
     const std::string unfit = CheckArchiveForStub(info);
-    if (!unfit.empty()) result.problems.push_back("the stub cannot extract the archive: " + unfit);
+    result.methods = info.methods;
+    if (!unfit.empty()) {
+        result.problems.push_back({DiagCode::ArchiveUnfitForStub, "the stub cannot extract the archive: " + unfit});
+    }
     if (info.headersEncrypted) return result;
     result.files = NamesFromPaths(info.paths);
     result.items = info.itemCount;
+    result.unpackedSize = info.unpackedSize;
     result.dataEncrypted = info.dataEncrypted;
 
     // Encrypted data needs the password; without one it would only fail.
@@ -32,7 +36,7 @@ ArchiveExamination ExamineArchive(const std::filesystem::path& file, uint64_t of
         reader->TestAll(password);
         result.tested = true;
     } catch (const CPackError& e) {
-        result.problems.push_back(std::string("the archive is damaged: ") + e.what());
+        result.problems.push_back({e.Code(), std::string("the archive is damaged: ") + e.what()});
     }
     return result;
 }

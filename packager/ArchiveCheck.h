@@ -8,13 +8,21 @@
 #include <vector>
 
 #include "packager/ConfigCheck.h"
+#include "packager/Diagnostics.h"
 
 namespace sfxpack {
 
+struct ArchiveProblem {
+    DiagCode code;
+    std::string message;
+};
+
 struct ArchiveExamination {
-    std::vector<std::string> problems;  // one line each: damage, methods, encrypted headers
+    std::vector<ArchiveProblem> problems;  // damage, methods, encrypted headers
     CPackageNames files;
     uint64_t items = 0;
+    uint64_t unpackedSize = 0;
+    std::vector<std::string> methods;
     bool dataEncrypted = false;
     bool tested = false;  // every item decoded and its CRC checked
 };

@@ -128,7 +128,7 @@ void CheckWhole(const fs::path& file, uint64_t offset) {
     const std::vector<uint8_t> head = ReadFileHead(file, offset + kSevenZipHeaderSize, "archive");
     if (!IsSevenZipHeaderAt(head.data(), head.size(), static_cast<size_t>(offset))) {
         throw CPackError("no 7z archive starts at offset " + std::to_string(offset) + " of " +
-                         Quote(file.string()));
+                         Quote(file.string()), kExitFailure, DiagCode::ArchiveCannotOpen);
     }
     auto le64 = [&](size_t at) {
         uint64_t v = 0;
@@ -139,7 +139,8 @@ void CheckWhole(const fs::path& file, uint64_t offset) {
     const uint64_t have = GetFileSizeOrThrow(file, "archive") - offset;
     if (have < needed) {
         throw CPackError("the archive in " + Quote(file.string()) + " is truncated: it needs " +
-                         std::to_string(needed) + " bytes, the file holds " + std::to_string(have));
+                         std::to_string(needed) + " bytes, the file holds " + std::to_string(have),
+                         kExitFailure, DiagCode::ArchiveCannotOpen);
     }
 }
 
@@ -168,14 +169,14 @@ CArchiveReader::CArchiveReader(const fs::path& file, uint64_t offset,
     CInFileStream* streamSpec = new CInFileStream;
     CMyComPtr<IInStream> stream = streamSpec;
     if (!streamSpec->Open(file.c_str())) {
-        throw CPackError("cannot open " + Quote(file.string()));
+        throw CPackError("cannot open " + Quote(file.string()), kExitFailure, DiagCode::ArchiveCannotOpen);
     }
     // The handler takes the stream's position as the archive's start.
     UInt64 position = 0;
     if (stream->Seek(static_cast<Int64>(offset), STREAM_SEEK_SET, &position) != S_OK ||
         position != offset) {
         throw CPackError("cannot seek to offset " + std::to_string(offset) + " of " +
-                         Quote(file.string()));
+                         Quote(file.string()), kExitFailure, DiagCode::ArchiveCannotOpen);
     }
     m_state->archive = new NArchive::N7z::CHandler;
     COpenCallback* openSpec = new COpenCallback(password);
@@ -187,10 +188,14 @@ CArchiveReader::CArchiveReader(const fs::path& file, uint64_t offset,
         return;
     }
     if (hr != S_OK) {
-        if (openSpec->m_asked) throw CPackError("wrong password for the archive's encrypted headers");
+        if (openSpec->m_asked) {
+            throw CPackError("wrong password for the archive's encrypted headers",
+                             kExitFailure, DiagCode::PasswordWrong);
+        }
         throw CPackError("cannot read the 7z archive at offset " + std::to_string(offset) + " of " +
                          Quote(file.string()) + (hr == S_FALSE ? ": its headers are damaged"
-                                                               : " (error " + HresultText(hr) + ")"));
+                                                               : " (error " + HresultText(hr) + ")"),
+                         kExitFailure, DiagCode::ArchiveCannotOpen);
     }
     m_info.headersEncrypted = openSpec->m_asked;
 
@@ -198,7 +203,7 @@ CArchiveReader::CArchiveReader(const fs::path& file, uint64_t offset,
     if (m_state->archive->GetArchiveProperty(kpidErrorFlags, &prop) == S_OK && prop.vt == VT_UI4 &&
         prop.ulVal != 0) {
         throw CPackError("the archive in " + Quote(file.string()) + " is damaged (error flags " +
-                         HresultText(static_cast<HRESULT>(prop.ulVal)) + ")");
+                         HresultText(static_cast<HRESULT>(prop.ulVal)) + ")", kExitFailure, DiagCode::ArchiveDamaged);
     }
     prop.Clear();
     if (m_state->archive->GetArchiveProperty(kpidPhySize, &prop) == S_OK && prop.vt == VT_UI8) {
@@ -249,18 +254,22 @@ CArchiveReader::~CArchiveReader() {
 
 void CArchiveReader::TestAll(const std::optional<std::string>& password) {
     if (m_info.headersEncrypted && m_info.itemCount == 0) {
-        throw CPackError("the archive's headers are encrypted; it cannot be tested without the password");
+        throw CPackError("the archive's headers are encrypted; it cannot be tested without the password",
+                         kExitFailure, DiagCode::PasswordMissing);
     }
-    if (password && password->empty()) throw CPackError("the password is empty");
+    if (password && password->empty()) {
+        throw CPackError("the password is empty", kExitFailure, DiagCode::PasswordInvalid);
+    }
     CTestCallback* spec = new CTestCallback(password);
     CMyComPtr<IArchiveExtractCallback> callback = spec;
     const HRESULT hr = m_state->archive->Extract(nullptr, static_cast<UInt32>(-1), 1, callback);
     if (spec->m_passwordMissing) {
-        throw CPackError("the archive's file data is encrypted; give the password to test it");
+        throw CPackError("the archive's file data is encrypted; give the password to test it",
+                         kExitFailure, DiagCode::PasswordMissing);
     }
     if (hr != S_OK) {
         throw CPackError("testing the archive in " + Quote(m_state->fileName) + " failed (error " +
-                         HresultText(hr) + ")");
+                         HresultText(hr) + ")", kExitFailure, DiagCode::ArchiveDamaged);
     }
     using namespace NArchive::NExtract::NOperationResult;
     const Int32 result = spec->m_firstResult;
@@ -269,22 +278,24 @@ void CArchiveReader::TestAll(const std::optional<std::string>& password) {
         spec->m_firstIndex < m_info.paths.size() ? Quote(m_info.paths[spec->m_firstIndex]) : "an item";
     switch (result) {
     case kUnsupportedMethod:
-        throw CPackError(item + " uses a method sfxpack cannot decode");
+        throw CPackError(item + " uses a method sfxpack cannot decode", kExitFailure, DiagCode::ArchiveUnfitForStub);
     case kWrongPassword:
-        throw CPackError("wrong password (at " + item + ")");
+        throw CPackError("wrong password (at " + item + ")", kExitFailure, DiagCode::PasswordWrong);
     case kDataError:
     case kCRCError:
         if (m_info.dataEncrypted && password) {
             throw CPackError("wrong password, or damaged data (" +
-                             std::string(result == kCRCError ? "CRC" : "data") + " error at " + item + ")");
+                             std::string(result == kCRCError ? "CRC" : "data") + " error at " + item + ")",
+                             kExitFailure, DiagCode::ArchiveDamaged);
         }
         throw CPackError(std::string(result == kCRCError ? "CRC" : "data") + " error at " + item +
-                         ": the archive is damaged");
+                         ": the archive is damaged", kExitFailure, DiagCode::ArchiveDamaged);
     case kUnavailable:
     case kUnexpectedEnd:
-        throw CPackError("the archive is truncated (at " + item + ")");
+        throw CPackError("the archive is truncated (at " + item + ")", kExitFailure, DiagCode::ArchiveDamaged);
     default:
-        throw CPackError("testing " + item + " failed (result " + std::to_string(result) + ")");
+        throw CPackError("testing " + item + " failed (result " + std::to_string(result) + ")",
+                         kExitFailure, DiagCode::ArchiveDamaged);
     }
 }
 

@@ -210,12 +210,16 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
     CMyComPtr<ISetProperties> setProperties;
     handler.QueryInterface(IID_ISetProperties, &setProperties);
     HRESULT hr = setProperties ? setProperties->SetProperties(names, values, count) : E_NOINTERFACE;
-    if (hr != S_OK) throw CPackError("internal error: the archive settings were refused (" + HresultText(hr) + ")");
+    if (hr != S_OK) {
+        throw CPackError("internal error: the archive settings were refused (" + HresultText(hr) + ")",
+                         kExitFailure, DiagCode::Internal);
+    }
 
     COutFileStream* outSpec = new COutFileStream;
     CMyComPtr<IOutStream> out = outSpec;
     if (!outSpec->Create_NEW(archive.c_str())) {
-        throw CPackError("cannot create the archive " + Quote(archive.u8string()));
+        throw CPackError("cannot create the archive " + Quote(archive.u8string()),
+                         kExitFailure, DiagCode::OutputUnwritable);
     }
     CUpdateCallback* callbackSpec = new CUpdateCallback(items, settings.password);
     CMyComPtr<IArchiveUpdateCallback> callback = callbackSpec;
@@ -228,10 +232,13 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
     if (hr != S_OK) {
         ThrowIfStopRequested();
         if (!callbackSpec->m_failedPath.empty()) {
-            throw CPackError("cannot read " + Quote(callbackSpec->m_failedPath) + " while packing");
+            throw CPackError("cannot read " + Quote(callbackSpec->m_failedPath) + " while packing",
+                             kExitFailure, DiagCode::InputUnreadable);
         }
-        if (hr == E_OUTOFMEMORY) throw CPackError("out of memory while packing (try fewer threads)");
-        throw CPackError("packing failed (error " + HresultText(hr) + ")");
+        if (hr == E_OUTOFMEMORY) {
+            throw CPackError("out of memory while packing (try fewer threads)", kExitFailure, DiagCode::PackFailed);
+        }
+        throw CPackError("packing failed (error " + HresultText(hr) + ")", kExitFailure, DiagCode::PackFailed);
     }
 }
 

@@ -10,11 +10,6 @@ namespace sfxpack {
 
 namespace {
 
-std::string Dotted(const std::array<uint16_t, 4>& v) {
-    return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
-           std::to_string(v[3]);
-}
-
 // Text from the file, shown without the control characters it may hold.
 std::string Printable(std::string text) {
     for (char& c : text) {
@@ -50,29 +45,48 @@ void ApplyBranding(std::vector<uint8_t>* stub, const BrandingOptions& options) {
     std::vector<IconImage> icon;
     if (!options.icon.empty()) {
         const std::string problem = ParseIcoFile(ReadWholeFile(options.icon, "icon"), &icon);
-        if (!problem.empty()) throw CPackError("icon '" + options.icon.string() + "': " + problem);
+        if (!problem.empty()) {
+            throw CPackError("icon '" + options.icon.string() + "': " + problem,
+                             kExitFailure, DiagCode::BrandingRefused);
+        }
     }
     const std::string problem = BrandImage(stub, options.icon.empty() ? nullptr : &icon, options.versionInfo);
-    if (!problem.empty()) throw CPackError("cannot brand the stub: " + problem);
+    if (!problem.empty()) {
+        throw CPackError("cannot brand the stub: " + problem, kExitFailure, DiagCode::BrandingRefused);
+    }
 }
 
-void PrintBranding(const std::vector<uint8_t>& image, std::ostream& out) {
+std::string DottedVersion(const std::array<uint16_t, 4>& v) {
+    return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
+           std::to_string(v[3]);
+}
+
+BrandingFacts ReadBrandingFacts(const std::vector<uint8_t>& image) {
+    BrandingFacts facts;
     PeLayout layout;
     std::vector<ResourceItem> items;
-    if (!ReadPeLayout(image, &layout).empty() || !ReadResources(image, layout, &items).empty()) {
+    if (!ReadPeLayout(image, &layout).empty() || !ReadResources(image, layout, &items).empty()) return facts;
+    facts.readable = true;
+    facts.hasIcon = ListIconGroup(items, kAppIconGroup, &facts.icon);
+    ResourceItem* version = FindResource(items, ResourceKey::Id(kRtVersion), ResourceKey::Id(kVersionResourceId));
+    facts.hasVersion = version != nullptr && ReadVersionResource(version->data, &facts.version).empty();
+    return facts;
+}
+
+void PrintBranding(const BrandingFacts& facts, std::ostream& out) {
+    if (!facts.readable) {
         out << "resources:          unreadable\n";
         return;
     }
-    const std::string icon = DescribeIconGroup(items, kAppIconGroup);
-    out << "icon:               " << (icon.empty() ? "none (no icon group 128)" : icon) << "\n";
-    ResourceItem* version = FindResource(items, ResourceKey::Id(kRtVersion), ResourceKey::Id(kVersionResourceId));
-    VersionSummary summary;
-    if (version == nullptr || !ReadVersionResource(version->data, &summary).empty()) {
+    out << "icon:               " << (facts.hasIcon ? DescribeIconGroup(facts.icon) : "none (no icon group 128)")
+        << "\n";
+    if (!facts.hasVersion) {
         out << "version info:       none\n";
         return;
     }
-    out << "version info:       file " << Dotted(summary.fileVersion) << ", product "
-        << Dotted(summary.productVersion) << "\n";
+    const VersionSummary& summary = facts.version;
+    out << "version info:       file " << DottedVersion(summary.fileVersion) << ", product "
+        << DottedVersion(summary.productVersion) << "\n";
     for (const auto& [key, value] : summary.strings) out << "  " << Printable(key) << ": " << Printable(value) << "\n";
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A vendor's own icon and version information in the stub of a setup file
 // (--icon, --version-info), and what inspect shows of them.
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
@@ -31,7 +32,20 @@ std::string BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>
 // Reads the icon file and brands the stub; throws CPackError.
 void ApplyBranding(std::vector<uint8_t>* stub, const BrandingOptions& options);
 
+// What inspect shows of an image's icon and version information.
+struct BrandingFacts {
+    bool readable = false;  // the resource section could be read
+    bool hasIcon = false;   // icon group 128
+    std::vector<IconGroupEntry> icon;
+    bool hasVersion = false;
+    VersionSummary version;
+};
+BrandingFacts ReadBrandingFacts(const std::vector<uint8_t>& image);
+
 // "version info" and "icon" lines for inspect.
-void PrintBranding(const std::vector<uint8_t>& image, std::ostream& out);
+void PrintBranding(const BrandingFacts& facts, std::ostream& out);
+
+// "1.2.3.4"
+std::string DottedVersion(const std::array<uint16_t, 4>& version);
 
 }  // namespace sfxpack

@@ -34,7 +34,7 @@ std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
 template <class Sink>
 void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink, const std::string& what = "archive") {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw CPackError("cannot open " + what + " " + Quote(path));
+    if (!in) throw CPackError("cannot open " + what + " " + Quote(path), kExitFailure, DiagCode::InputUnreadable);
     std::vector<uint8_t> buffer(kCopyChunk);
     uint64_t total = 0;
     while (in) {
@@ -46,7 +46,8 @@ void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink, const st
         total += got;
     }
     if (in.bad() || total != expectedSize) {
-        throw CPackError(what + " " + Quote(path) + " changed or could not be read while packing");
+        throw CPackError(what + " " + Quote(path) + " changed or could not be read while packing",
+                         kExitFailure, DiagCode::InputUnreadable);
     }
 }
 
@@ -54,7 +55,8 @@ std::string ReadConfig(const fs::path& path) {
     const std::vector<uint8_t> bytes = ReadWholeFile(path, "configuration");
     std::wstring wide;
     if (!orelib::Utf8ToWide(bytes.data(), bytes.size(), &wide)) {
-        throw CPackError("configuration " + Quote(path) + " is not valid UTF-8 text");
+        throw CPackError("configuration " + Quote(path) + " is not valid UTF-8 text",
+                         kExitFailure, DiagCode::ConfigNotUtf8);
     }
     return std::string(bytes.begin(), bytes.end());
 }
@@ -105,40 +107,71 @@ private:
     bool m_on;
 };
 
+}  // namespace
+
 fs::path ResolveStub(const fs::path& given) {
     if (!given.empty()) return given;
     const fs::path dir = GetExecutableDir();
-    if (dir.empty()) throw CPackError("cannot tell where sfxpack lies; give the stub with --stub");
+    if (dir.empty()) {
+        throw CPackError("cannot tell where sfxpack lies; give the stub with --stub",
+                         kExitFailure, DiagCode::StubRefused);
+    }
     return dir / "sfxstub.exe";
 }
+
+namespace {
 
 void CheckFolder(const fs::path& folder) {
     std::error_code ec;
     const fs::file_status status = fs::status(folder, ec);
-    if (!fs::exists(status)) throw CPackError("folder " + Quote(folder) + " does not exist");
-    if (!fs::is_directory(status)) throw CPackError(Quote(folder) + " is not a folder");
+    if (!fs::exists(status)) {
+        throw CPackError("folder " + Quote(folder) + " does not exist", kExitFailure, DiagCode::FolderUnusable);
+    }
+    if (!fs::is_directory(status)) {
+        throw CPackError(Quote(folder) + " is not a folder", kExitFailure, DiagCode::FolderUnusable);
+    }
     fs::directory_iterator it(folder, ec);
-    if (ec) throw CPackError("cannot read folder " + Quote(folder) + ": " + ec.message());
+    if (ec) {
+        throw CPackError("cannot read folder " + Quote(folder) + ": " + ec.message(),
+                         kExitFailure, DiagCode::FolderUnusable);
+    }
     if (it == fs::directory_iterator()) {
-        throw CPackError("folder " + Quote(folder) + " is empty; there is nothing to install");
+        throw CPackError("folder " + Quote(folder) + " is empty; there is nothing to install",
+                         kExitFailure, DiagCode::FolderUnusable);
     }
 }
 
 // A ready archive must be one the stub can open and decode; unencrypted
 // file data is decoded once here, so that a damaged archive is refused now
 // and not on the user's machine.
-void CheckGivenArchive(const fs::path& archive, std::ostream& log) {
+// Prints a warning or note and keeps it for the --json report.
+void Report(DiagCode code, DiagSeverity severity, const std::string& message, std::ostream& log,
+            std::vector<Diagnostic>* found) {
+    log << "sfxpack: " << GetDiagSeverityName(severity) << ": " << message << "\n";
+    if (!found) return;
+    Diagnostic diagnostic;
+    diagnostic.code = code;
+    diagnostic.severity = severity;
+    diagnostic.message = message;
+    found->push_back(diagnostic);
+}
+
+void CheckGivenArchive(const fs::path& archive, std::ostream& log, std::vector<Diagnostic>* found) {
     const std::vector<uint8_t> head = ReadFileHead(archive, kSevenZipHeaderSize, "archive");
     if (!IsSevenZipHeaderAt(head.data(), head.size(), 0)) {
         throw CPackError("archive " + Quote(archive) +
-                         " is not a 7z archive (it does not begin with a 7z signature header)");
+                         " is not a 7z archive (it does not begin with a 7z signature header)",
+                         kExitFailure, DiagCode::ArchiveNot7z);
     }
     CArchiveReader reader(archive, 0);
     const std::string problem = CheckArchiveForStub(reader.Info());
-    if (!problem.empty()) throw CPackError("archive " + Quote(archive) + ": " + problem);
+    if (!problem.empty()) {
+        throw CPackError("archive " + Quote(archive) + ": " + problem, kExitFailure, DiagCode::ArchiveUnfitForStub);
+    }
     if (reader.Info().dataEncrypted) {
-        log << "sfxpack: note: archive " << Quote(archive)
-            << " holds encrypted file data; its contents were not test-decoded\n";
+        Report(DiagCode::ArchiveNotTested, DiagSeverity::Note,
+               "archive " + Quote(archive) + " holds encrypted file data; its contents were not test-decoded", log,
+               found);
         return;
     }
     reader.TestAll();
@@ -153,7 +186,8 @@ std::optional<int64_t> LatestFileTime(const BuildOptions& options) {
     const char* epoch = epochText->c_str();
     int64_t seconds = 0;
     if (!ParseUnixSeconds(epoch, &seconds)) {
-        throw CPackError(std::string("SOURCE_DATE_EPOCH is not whole seconds since 1970: '") + epoch + "'");
+        throw CPackError(std::string("SOURCE_DATE_EPOCH is not whole seconds since 1970: '") + epoch + "'",
+                         kExitFailure, DiagCode::MtimeInvalid);
     }
     return seconds;
 }
@@ -181,7 +215,7 @@ std::array<uint8_t, 16> DeriveArchiveIvSeed(const std::string& config,
 }
 
 void PackGivenFolder(const BuildOptions& options, const std::string& config,
-                     const fs::path& archivePath, std::ostream& log) {
+                     const fs::path& archivePath, std::ostream& log, std::vector<Diagnostic>* found) {
     CheckFolder(options.folder);
     PasswordSources sources;
     sources.commandLine = options.password;
@@ -191,8 +225,10 @@ void PackGivenFolder(const BuildOptions& options, const std::string& config,
     ArchiveSettings settings;
     settings.password = ResolvePassword(sources, &warn);
     if (warn) {
-        log << "sfxpack: warning: a password on the command line can be seen by other users and "
-               "stays in shell history; use --password-file or SFXPACK_PASSWORD\n";
+        Report(DiagCode::PasswordOnCommandLine, DiagSeverity::Warning,
+               "a password on the command line can be seen by other users and "
+               "stays in shell history; use --password-file or SFXPACK_PASSWORD",
+               log, found);
     }
     const std::vector<PackItem> items = ScanPackageFolder(options.folder, LatestFileTime(options));
     if (!settings.password.empty() && !options.randomIv) {
@@ -203,11 +239,13 @@ void PackGivenFolder(const BuildOptions& options, const std::string& config,
     // Read our own archive back as the stub will see it.
     CArchiveReader reader(archivePath, 0);
     const std::string problem = CheckArchiveForStub(reader.Info());
-    if (!problem.empty()) throw CPackError("internal error: the packed archive: " + problem);
+    if (!problem.empty()) {
+        throw CPackError("internal error: the packed archive: " + problem, kExitFailure, DiagCode::Internal);
+    }
     if (reader.Info().itemCount != items.size()) {
         throw CPackError("internal error: the packed archive lists " +
                          std::to_string(reader.Info().itemCount) + " items, not " +
-                         std::to_string(items.size()));
+                         std::to_string(items.size()), kExitFailure, DiagCode::Internal);
     }
 }
 
@@ -218,13 +256,14 @@ void CheckHead(const std::vector<uint8_t>& head, const std::string& config, size
     orelib::Utf8ToWide(reinterpret_cast<const uint8_t*>(config.data()), config.size(), &expected);
     if (orelib::DecodeConfigBlock(head.data(), head.size(), &decoded) != orelib::ConfigBlockStatus::Ok ||
         decoded != expected) {
-        throw CPackError("the configuration block does not read back as written; try --random-iv");
+        throw CPackError("the configuration block does not read back as written; try --random-iv",
+                         kExitFailure, DiagCode::Internal);
     }
     size_t found = 0;
     if (!FindSevenZipHeader(head.data(), head.size(), kArchiveScanLimit, &found) ||
         found != archiveOffset) {
         throw CPackError("the stub would not find the archive at offset " +
-                         std::to_string(archiveOffset) + "; try --random-iv");
+                         std::to_string(archiveOffset) + "; try --random-iv", kExitFailure, DiagCode::Internal);
     }
 }
 
@@ -273,16 +312,16 @@ void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
     for (const auto& input : inputs) {
         if (!input.path.empty() && IsSamePlace(options.output, input.path)) {
             throw CPackError("the output " + Quote(options.output) + " is the " + input.what +
-                             "; it would be overwritten");
+                             "; it would be overwritten", kExitFailure, DiagCode::OutputIsInput);
         }
     }
     if (!options.folder.empty() && IsInsideFolder(options.output, options.folder)) {
         throw CPackError("the output " + Quote(options.output) + " lies inside the folder " +
-                         Quote(options.folder) + " that is being packed");
+                         Quote(options.folder) + " that is being packed", kExitFailure, DiagCode::OutputIsInput);
     }
 }
 
-void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
+void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<Diagnostic>* found) {
     const fs::path stubPath = ResolveStub(options.stub);
     CheckOutputIsNoInput(options, stubPath);
     const std::string config = ReadConfig(options.config);
@@ -295,15 +334,16 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
         CheckFolder(options.folder);
         package = ListFolderFiles(options.folder);
     } else {
-        CheckGivenArchive(options.archive, log);
+        CheckGivenArchive(options.archive, log, found);
         package = ListArchiveFiles(options.archive);
     }
     ConfigReportOptions report;
     report.strict = options.strict;
     report.allowMissingSetup = options.allowMissingSetup;
     report.quiet = options.verbosity < 1;
+    report.file = options.config.u8string();
     progress.Clear();
-    const size_t warnings = ReportConfiguration(config, Quote(options.config), &package, report, log);
+    const size_t warnings = ReportConfiguration(config, Quote(options.config), &package, report, log, found);
     if (options.verbosity > 1) {
         log << "sfxpack: configuration " << Quote(options.config) << " checked: " << warnings
             << " warning(s), " << package.Size() << " files in the package\n";
@@ -314,7 +354,8 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     size_t sizeResource = 0;
     const std::string stubProblem = CheckStub(stub, &sizeResource);
     if (!stubProblem.empty()) {
-        throw CPackError("stub " + Quote(stubPath) + " cannot be used: " + stubProblem);
+        throw CPackError("stub " + Quote(stubPath) + " cannot be used: " + stubProblem, kExitFailure,
+                         DiagCode::StubRefused);
     }
     // Opening the output first proves that its folder exists and takes files.
     CAtomicOutput out(options.output);
@@ -327,7 +368,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
         scratch = std::make_unique<CTempDir>();
         archivePath = scratch->Path() / "package.7z";
         scratchArchive = std::make_unique<CCleanupPath>(archivePath, false);
-        PackGivenFolder(options, config, archivePath, log);
+        PackGivenFolder(options, config, archivePath, log, found);
     }
     progress.Show("writing " + Quote(options.output));
     const uint64_t archiveSize = GetFileSizeOrThrow(archivePath, "archive");
@@ -336,7 +377,12 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     const uint64_t blockSize = orelib::kConfigStartMarkerSize + 16 + (config.size() / 16 + 1) * 16 +
                                orelib::kConfigEndMarkerSize;
     const std::string layoutProblem = CheckLayout(stub.size(), blockSize, archiveSize);
-    if (!layoutProblem.empty()) throw CPackError(layoutProblem);
+    if (!layoutProblem.empty()) {
+        // The first rule: the archive must start within the first 4 MiB.
+        const bool tooFar = stub.size() + blockSize >= kArchiveScanLimit;
+        throw CPackError(layoutProblem, kExitFailure,
+                         tooFar ? DiagCode::LayoutArchiveTooFar : DiagCode::LayoutBlockTooFar);
+    }
 
     std::array<uint8_t, 16> iv;
     if (options.randomIv) {
@@ -348,7 +394,9 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
         iv = deriver.Finish();
     }
     const std::vector<uint8_t> block = orelib::BuildConfigBlock(config, iv.data());
-    if (block.size() != blockSize) throw CPackError("internal error: unexpected block size");
+    if (block.size() != blockSize) {
+        throw CPackError("internal error: unexpected block size", kExitFailure, DiagCode::Internal);
+    }
 
     const uint64_t archiveOffset = stub.size() + block.size();
     const uint64_t totalSize = archiveOffset + archiveSize;
@@ -367,7 +415,10 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
     CheckHead(head, config, static_cast<size_t>(archiveOffset));
     const SizeCheck size = CheckSetupSize(head.data(), head.size(),
                                           GetFileSizeOrThrow(out.TempPath(), "output"));
-    if (!size.passes) throw CPackError("the finished file fails the size check: " + size.problem);
+    if (!size.passes) {
+        throw CPackError("the finished file fails the size check: " + size.problem, kExitFailure,
+                         size.hasExpected ? DiagCode::SizeMismatch : DiagCode::SizeNoExpectedSize);
+    }
     std::string signedNote;
     uint64_t finalSize = totalSize;
     if (!options.signing.Enabled()) {
@@ -386,7 +437,8 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log) {
         if (!signedSize.passes || !signedSize.fromCertificate) {
             throw CPackError("signing: the signed file fails the stub's size check: " +
                              (signedSize.passes ? std::string("the size is not taken from a certificate table")
-                                                : signedSize.problem));
+                                                : signedSize.problem),
+                             kExitFailure, DiagCode::SignFailed);
         }
         signedOut.Commit();
     }

@@ -8,8 +8,10 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "packager/Branding.h"
+#include "packager/Diagnostics.h"
 #include "packager/Sha256.h"
 #include "packager/SigningRules.h"
 
@@ -42,6 +44,9 @@ struct BuildOptions {
     std::function<void(const std::filesystem::path&)> afterWrite;
 };
 
+// The stub to use: `given`, or sfxstub.exe beside sfxpack when it is empty.
+std::filesystem::path ResolveStub(const std::filesystem::path& given);
+
 // Refuses an output that is one of the inputs or lies inside the folder to
 // be packed: the build would overwrite what it reads.
 void CheckOutputIsNoInput(const BuildOptions& options, const std::filesystem::path& stub);
@@ -51,8 +56,8 @@ void CheckOutputIsNoInput(const BuildOptions& options, const std::filesystem::pa
 bool ParseUnixSeconds(const std::string& text, int64_t* seconds);
 
 // Writes the setup file, or throws CPackError and leaves no output behind.
-// A short summary goes to `log`.
-void BuildSetupFile(const BuildOptions& options, std::ostream& log);
+// A short summary goes to `log`; warnings and notes also to `found` when given.
+void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<Diagnostic>* found = nullptr);
 
 // The IV the block gets by default: the first 16 bytes of SHA-256 over the
 // configuration's length, the configuration and the archive.

@@ -7,6 +7,7 @@
 #include "packager/ConfigReport.h"
 #include "packager/ExitCodes.h"
 #include "packager/Files.h"
+#include "packager/JsonReports.h"
 #include "packager/PackError.h"
 #include "packager/PackageListing.h"
 #include "packager/SetupReport.h"
@@ -37,7 +38,7 @@ const char kBuildHelp[] =
     "               --sign-cert CERT.pem --sign-key KEY.pem [--sign-password-file F]]\n"
     "              [--sign-timestamp URL] [--sign-description TEXT] [--sign-url URL]\n"
     "              [--sign-command 'CMD {in} {out}']\n"
-    "              [--strict] [--allow-missing-setup] [-q | -v]\n"
+    "              [--strict] [--allow-missing-setup] [-q | -v] [--json]\n"
     "\n"
     "Checks the configuration (as `sfxpack check` does), packs FOLDER (LZMA2) or\n"
     "takes FILE.7z, and writes OUT.exe: the stub, the encrypted configuration and\n"
@@ -57,6 +58,7 @@ const char kBuildHelp[] =
     "  --strict               configuration warnings are errors\n"
     "  --allow-missing-setup  a setup program missing from the package is a warning\n"
     "  -q, -v                 print errors only / print more\n"
+    "  --json                 print a JSON report on stdout (see docs/json.md)\n"
     "Signing (the finished file, before it takes the name OUT.exe; with osslsigncode\n"
     "from PATH, then checked with `osslsigncode verify` and against the stub's size rule):\n"
     "  --sign-pkcs12 FILE.p12 the certificate and key in a PKCS#12 file\n"
@@ -72,24 +74,27 @@ const char kBuildHelp[] =
 
 const char kCheckHelp[] =
     "sfxpack check --config FILE.ini (--dir FOLDER | --archive FILE.7z)\n"
-    "              [--strict] [--allow-missing-setup] [-q]\n"
+    "              [--strict] [--allow-missing-setup] [-q] [--json]\n"
     "\n"
     "Checks the configuration against what the stub reads: every section and key\n"
     "(with its line and a suggestion for a misspelt name), numbers, cultures of\n"
     "LANG_ sections, and that every setup program it names is in the package, at\n"
     "its root or under product\\. A missing setup program is an error; the rest are\n"
-    "warnings unless --strict. See docs/configuration.md.\n";
+    "warnings unless --strict. See docs/configuration.md.\n"
+    "  --json                 print a JSON report on stdout (see docs/json.md)\n";
 
 const char kInspectHelp[] =
-    "sfxpack inspect SETUP.exe\n"
+    "sfxpack inspect SETUP.exe [--json]\n"
     "\n"
-    "Shows the configuration block's offset and text, the archive's offset, the\n"
-    "certificate table, the size check, the icon's sizes and the version\n"
-    "information. Exits 1 when the block or the archive is missing.\n";
+    "Shows the configuration block's offset and text, the archive's offset, item\n"
+    "count, unpacked size and methods, the certificate table, the size check, the\n"
+    "icon's sizes and the version information. Exits 1 when the block or the\n"
+    "archive is missing.\n"
+    "  --json                 print a JSON report on stdout (see docs/json.md)\n";
 
 const char kVerifyHelp[] =
     "sfxpack verify SETUP.exe [--password-file FILE] [--size-only] [--strict]\n"
-    "               [--allow-missing-setup] [-q]\n"
+    "               [--allow-missing-setup] [-q] [--json]\n"
     "\n"
     "Checks what the stub will check, and more: the size (against _KTV_VERIFY, or\n"
     "the end of the certificate table of a signed file); the configuration block\n"
@@ -99,7 +104,8 @@ const char kVerifyHelp[] =
     "per problem; the exit code is that of the first problem's class.\n"
     "  --password-file FILE   the archive password (first line of FILE), to test\n"
     "                         encrypted items too\n"
-    "  --size-only            only the stub's size check\n";
+    "  --size-only            only the stub's size check\n"
+    "  --json                 print a JSON report on stdout (see docs/json.md)\n";
 
 const char kUsage[] =
     "usage:\n"
@@ -109,6 +115,7 @@ const char kUsage[] =
     "  sfxpack verify SETUP.exe [--password-file FILE] [--size-only]\n"
     "  sfxpack --version\n"
     "  sfxpack COMMAND --help\n"
+    "  (build, check, inspect and verify take --json for a report on stdout)\n"
     "\n"
     "build    checks the configuration, packs FOLDER or takes FILE.7z,\n"
     "         and writes OUT.exe: the stub, the encrypted configuration and the archive,\n"
@@ -155,8 +162,15 @@ private:
     bool m_hasInline = false;
 };
 
+// The --json report being made: the document and every problem met.
+struct JsonReport {
+    CJson document;
+    std::vector<Diagnostic> diagnostics;
+};
+
 // Options that `build` and `check` share; true when `name` was one.
 bool ParseCheckOption(const std::string& name, CArgs& in, BuildOptions* options) {
+    if (name == "--json") return true;  // the output mode is settled before parsing
     if (name == "--config") options->config = in.Path(name);
     else if (name == "--dir") options->folder = in.Path(name);
     else if (name == "--archive") options->archive = in.Path(name);
@@ -253,7 +267,24 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
     return options;
 }
 
-int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunBuild(const std::vector<std::string>& args, std::ostream& err, JsonReport* json) {
+    const BuildOptions options = ParseBuild(args);
+    BuildSetupFile(options, err, json ? &json->diagnostics : nullptr);
+    if (json) {
+        // The output as the stub will read it, and the stub it was made from.
+        const SetupFacts facts = ReadSetupFacts(options.output);
+        AddSetupFactsJson(facts, &json->document);
+        const std::filesystem::path stubPath = ResolveStub(options.stub);
+        CJson stub = CJson::Object();
+        stub.Set("path", stubPath.u8string());
+        stub.Set("size", facts.blockOffset);
+        stub.Set("version", VersionJson(ReadBrandingFacts(ReadWholeFile(stubPath, "stub"))));
+        json->document.Set("stub", stub);
+    }
+    return kExitOk;
+}
+
+int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, JsonReport* json) {
     BuildOptions options;
     CArgs in(args);
     for (std::string name; in.Next(&name);) {
@@ -261,15 +292,25 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     RequireInputs(options);
     const std::vector<uint8_t> bytes = ReadWholeFile(options.config, "configuration");
+    const std::string text(bytes.begin(), bytes.end());
+    if (json) {
+        json->document.Set("configuration", ConfigurationJson(text, options.config.u8string()));
+    }
     const CPackageNames package =
         options.folder.empty() ? ListArchiveFiles(options.archive) : ListFolderFiles(options.folder);
+    if (json) {
+        CJson files = CJson::Object();
+        files.Set("files", package.Size());
+        json->document.Set("package", files);
+    }
     ConfigReportOptions report;
     report.strict = options.strict;
     report.allowMissingSetup = options.allowMissingSetup;
     report.quiet = options.verbosity < 1;
+    report.file = options.config.u8string();
     const std::string name = "'" + options.config.string() + "'";
     const size_t warnings =
-        ReportConfiguration(std::string(bytes.begin(), bytes.end()), name, &package, report, err);
+        ReportConfiguration(text, name, &package, report, err, json ? &json->diagnostics : nullptr);
     if (options.verbosity > 0) {
         out << name << ": " << (warnings ? std::to_string(warnings) + " warning(s), " : "") << "no errors ("
             << package.Size() << " files in the package)\n";
@@ -277,7 +318,7 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kExitOk;
 }
 
-int RunVerify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunVerify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, JsonReport* json) {
     VerifyOptions options;
     std::string file;
     CArgs in(args);
@@ -287,17 +328,96 @@ int RunVerify(const std::vector<std::string>& args, std::ostream& out, std::ostr
         else if (name == "--strict") options.strict = true;
         else if (name == "--allow-missing-setup") options.allowMissingSetup = true;
         else if (name == "-q" || name == "--quiet") options.quiet = true;
+        else if (name == "--json") continue;
         else if (name.size() > 1 && name[0] == '-') throw CUsageError("unknown argument '" + name + "'");
         else if (file.empty()) file = name;
         else throw CUsageError("verify takes one setup file");
     }
     if (file.empty()) throw CUsageError("verify takes one setup file");
-    return VerifySetupFile(std::filesystem::u8path(file), options, out, err);
+    const std::filesystem::path path = std::filesystem::u8path(file);
+    if (!json) return VerifySetupFile(path, options, out, err);
+    VerifyFacts facts;
+    const int code = VerifySetupFile(path, options, out, err, &facts);
+    AddVerifyFactsJson(path, facts, &json->document);
+    json->diagnostics = facts.diagnostics;
+    return code;
 }
 
-std::string OneFile(const std::vector<std::string>& args, const std::string& command) {
-    if (args.size() != 1 || args[0].empty()) throw CUsageError(command + " takes one setup file");
-    return args[0];
+int RunInspect(const std::vector<std::string>& args, std::ostream& out, JsonReport* json) {
+    std::vector<std::string> files;
+    for (const std::string& arg : args) {
+        if (arg != "--json") files.push_back(arg);
+    }
+    if (files.size() != 1 || files[0].empty()) throw CUsageError("inspect takes one setup file");
+    const std::filesystem::path path = std::filesystem::u8path(files[0]);
+    if (!json) return InspectSetupFile(path, out);
+    const SetupFacts facts = ReadSetupFacts(path);
+    AddSetupFactsJson(facts, &json->document);
+    json->diagnostics = GetInspectDiagnostics(facts);
+    return facts.Complete() ? kExitOk : kExitFailure;
+}
+
+// Runs a command; a refusal is printed on `err` (and kept for the --json
+// report when `found` is given) and becomes its exit code.
+template <class Body>
+int RunGuarded(Body body, std::ostream& err, std::vector<Diagnostic>* found) {
+    const auto keep = [&](DiagCode code, const std::string& message) {
+        if (!found) return;
+        Diagnostic diagnostic;
+        diagnostic.code = code;
+        diagnostic.message = message;
+        found->push_back(diagnostic);
+    };
+    try {
+        return body();
+    } catch (const CUsageError& e) {
+        err << "sfxpack: error: " << e.what() << " (see sfxpack --help)\n";
+        keep(DiagCode::Usage, e.what());
+        return kExitUsage;
+    } catch (const CPackError& e) {
+        err << "sfxpack: error: " << e.what() << "\n";
+        keep(e.Code(), e.what());
+        return e.ExitCode();
+    } catch (const std::exception& e) {
+        err << "sfxpack: error: " << e.what() << "\n";
+        keep(DiagCode::Failure, e.what());
+        return kExitFailure;
+    }
+}
+
+bool WantsJson(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--json") return true;
+    }
+    return false;
+}
+
+// The commands that take --json. In JSON mode, stdout carries the document
+// alone: what they print for people goes to `err` or is left out.
+int RunReportingCommand(const std::string& command, const std::vector<std::string>& args, std::ostream& out,
+                        std::ostream& err) {
+    if (!WantsJson(args)) {
+        return RunGuarded(
+            [&] {
+                if (command == "build") return RunBuild(args, err, nullptr);
+                if (command == "check") return RunCheck(args, out, err, nullptr);
+                if (command == "inspect") return RunInspect(args, out, nullptr);
+                return RunVerify(args, out, err, nullptr);
+            },
+            err, nullptr);
+    }
+    JsonReport json{StartJsonDocument(command), {}};
+    const int code = RunGuarded(
+        [&] {
+            if (command == "build") return RunBuild(args, err, &json);
+            if (command == "check") return RunCheck(args, err, err, &json);
+            if (command == "inspect") return RunInspect(args, err, &json);
+            return RunVerify(args, err, err, &json);
+        },
+        err, &json.diagnostics);
+    FinishJsonDocument(&json.document, code, json.diagnostics);
+    out << ToJsonText(json.document) << std::flush;
+    return code;
 }
 
 bool AsksForHelp(const std::vector<std::string>& args) {
@@ -316,45 +436,33 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
-    try {
-        if (command == "help" || command == "--help" || command == "-h") {
-            out << kUsage << kExitCodes;
+    const struct {
+        const char* name;
+        const char* help;
+    } kCommands[] = {{"build", kBuildHelp}, {"check", kCheckHelp}, {"inspect", kInspectHelp},
+                     {"verify", kVerifyHelp}};
+    for (const auto& entry : kCommands) {
+        if (command != entry.name) continue;
+        if (AsksForHelp(rest)) {
+            out << entry.help << "\n" << kExitCodes;
             return kExitOk;
         }
-        if (command == "--version") {
-            out << "sfxpack " << kSfxpackVersion << " (7-Zip archive library " << GetArchiveLibraryVersion()
-                << ")\n";
-            return kExitOk;
-        }
-        const struct {
-            const char* name;
-            const char* help;
-        } kCommands[] = {{"build", kBuildHelp}, {"check", kCheckHelp}, {"inspect", kInspectHelp},
-                         {"verify", kVerifyHelp}};
-        for (const auto& entry : kCommands) {
-            if (command == entry.name && AsksForHelp(rest)) {
-                out << entry.help << "\n" << kExitCodes;
-                return kExitOk;
-            }
-        }
-        if (command == "build") {
-            BuildSetupFile(ParseBuild(rest), err);
-            return kExitOk;
-        }
-        if (command == "check") return RunCheck(rest, out, err);
-        if (command == "inspect") return InspectSetupFile(std::filesystem::u8path(OneFile(rest, command)), out);
-        if (command == "verify") return RunVerify(rest, out, err);
-        throw CUsageError("unknown command '" + command + "'");
-    } catch (const CUsageError& e) {
-        err << "sfxpack: error: " << e.what() << " (see sfxpack --help)\n";
-        return kExitUsage;
-    } catch (const CPackError& e) {
-        err << "sfxpack: error: " << e.what() << "\n";
-        return e.ExitCode();
-    } catch (const std::exception& e) {
-        err << "sfxpack: error: " << e.what() << "\n";
-        return kExitFailure;
+        return RunReportingCommand(command, rest, out, err);
     }
+    return RunGuarded(
+        [&] {
+            if (command == "help" || command == "--help" || command == "-h") {
+                out << kUsage << kExitCodes;
+                return int{kExitOk};
+            }
+            if (command == "--version") {
+                out << "sfxpack " << kSfxpackVersion << " (7-Zip archive library " << GetArchiveLibraryVersion()
+                    << ")\n";
+                return int{kExitOk};
+            }
+            throw CUsageError("unknown command '" + command + "'");
+        },
+        err, nullptr);
 }
 
 }  // namespace sfxpack

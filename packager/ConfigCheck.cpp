@@ -8,6 +8,7 @@
 #include "orelib/Cultures.h"
 #include "orelib/IniText.h"
 #include "orelib/SetupFileName.h"
+#include "packager/ConfigValues.h"
 #include "packager/WideText.h"
 
 namespace sfxpack {
@@ -75,7 +76,7 @@ public:
     CChecker(const std::wstring& text, const ConfigCheckOptions& options) : m_options(options) {
         m_config.Parse(text, &m_lines);
         if (!text.empty() && text[0] == kByteOrderMark) {
-            Add(Severity::Warning, 1,
+            Add(DiagCode::ConfigByteOrderMark, Severity::Warning, 1,
                 "the configuration starts with a byte-order mark, which stays part of its first line");
         }
     }
@@ -91,9 +92,10 @@ public:
     }
 
 private:
-    void Add(Severity severity, size_t line, const std::string& message,
+    void Add(DiagCode code, Severity severity, size_t line, const std::string& message,
              FindingClass kind = FindingClass::Configuration) {
         ConfigFinding finding;
+        finding.code = code;
         finding.severity = severity;
         finding.kind = kind;
         finding.line = line;
@@ -126,7 +128,7 @@ private:
             const size_t line = header.second;
             if (EqualsNoCase(name, orelib::kMainSection)) continue;
             if (!IsLanguageSection(name)) {
-                Add(Severity::Warning, line,
+                Add(DiagCode::ConfigUnknownSection, Severity::Warning, line,
                     "unknown section " + Section(name) + ": the stub reads only [main] and [LANG_<culture>]" +
                         DidYouMean(NearestName(name, sectionNames), true));
                 continue;
@@ -134,14 +136,14 @@ private:
             const std::wstring culture = CultureOf(name);
             if (!IsKnownCulture(culture)) {
                 const std::wstring near = NearestName(culture, cultures);
-                Add(Severity::Warning, line,
+                Add(DiagCode::ConfigUnknownCulture, Severity::Warning, line,
                     "section " + Section(name) + " names the culture " + Q(culture) +
                         ", which is not in the stub's table: the language dialog shows an empty line for it" +
                         (near.empty() ? " (cultures look like 'de-DE')"
                                       : DidYouMean(orelib::LanguageSectionName(near), true)));
             }
             if (m_hasKeys.count(name) == 0) {
-                Add(Severity::Warning, line,
+                Add(DiagCode::ConfigEmptySection, Severity::Warning, line,
                     "section " + Section(name) + " has no key: the stub knows a section only from its "
                     "first key, so this language is not offered");
             }
@@ -159,7 +161,7 @@ private:
             if (!inMain && !inLanguage) {
                 // Keys of unknown sections are covered by the section's finding.
                 if (line.section.empty()) {
-                    Add(Severity::Warning, line.number,
+                    Add(DiagCode::ConfigKeyBeforeSection, Severity::Warning, line.number,
                         "key " + Q(line.key) + " comes before any section header; the stub ignores it");
                 }
                 continue;
@@ -172,24 +174,24 @@ private:
                 } else if (!line.key.empty() && line.key[0] == kByteOrderMark) {
                     hint = " (it starts with the file's byte-order mark)";
                 }
-                Add(Severity::Warning, line.number,
+                Add(DiagCode::ConfigUnknownKey, Severity::Warning, line.number,
                     "unknown key " + Q(line.key) + " in " + Section(line.section) + ": the stub does not read it" +
                         hint);
                 continue;
             }
             if (inMain && !(info->scope & orelib::kInMain)) {
-                Add(Severity::Warning, line.number,
+                Add(DiagCode::ConfigKeyNotInMain, Severity::Warning, line.number,
                     "key " + Q(info->name) + " is read only in [LANG_<culture>] sections, not in [main]");
                 continue;
             }
             if (inLanguage && !(info->scope & orelib::kInLanguage)) {
-                Add(Severity::Warning, line.number,
+                Add(DiagCode::ConfigKeyNotInLanguage, Severity::Warning, line.number,
                     "key " + Q(info->name) + " is read only in [main], not in " + Section(line.section));
                 continue;
             }
             const size_t last = m_lastLine[line.section + L'\n' + line.key];
             if (last != line.number) {
-                Add(Severity::Warning, line.number,
+                Add(DiagCode::ConfigDuplicateKey, Severity::Warning, line.number,
                     "key " + Q(info->name) + " in " + Section(line.section) + " is given again on line " +
                         std::to_string(last) + ", whose value wins");
                 continue;
@@ -201,34 +203,15 @@ private:
     void CheckInteger(const orelib::IniLine& line, const ConfigKeyInfo& info) {
         const int32_t read = m_config.GetInt(line.section, info.name, 0);
         if (!IsWholeInteger(line.value)) {
-            Add(Severity::Warning, line.number,
+            Add(DiagCode::ConfigNotANumber, Severity::Warning, line.number,
                 "key " + Q(info.name) + " takes a number, but its value " + Q(line.value) +
                     " is not one: the stub reads it as " + std::to_string(read));
         } else if (read < info.minValue || read > info.maxValue) {
-            Add(Severity::Warning, line.number,
+            Add(DiagCode::ConfigValueOutOfRange, Severity::Warning, line.number,
                 "key " + Q(info.name) + " has the value " + std::to_string(read) + "; only " +
                     std::to_string(info.minValue) + " to " + std::to_string(info.maxValue) +
                     " mean something" + (info.maxValue == 1 ? " (1 turns it on, anything else off)" : ""));
         }
-    }
-
-    // The value the stub uses for `key` in `section` ("main" or a language
-    // section) and the line it comes from (0 for the default).
-    std::wstring Effective(const std::wstring& section, const ConfigKeyInfo& key, size_t* line) {
-        const std::wstring fromMain = m_config.GetString(orelib::kMainSection, key.name, key.defaultValue);
-        const std::wstring value = m_config.GetString(section, key.name, fromMain);
-        *line = LineOf(section, key.name);
-        if (*line == 0) *line = LineOf(orelib::kMainSection, key.name);
-        return value;
-    }
-
-    size_t LineOf(const std::wstring& section, const std::wstring& key) const {
-        for (auto it = m_lines.rbegin(); it != m_lines.rend(); ++it) {
-            if (!it->isHeader && EqualsNoCase(it->section, section) && EqualsNoCase(it->key, key)) {
-                return it->number;
-            }
-        }
-        return 0;
     }
 
     void CheckSetupFiles() {
@@ -249,8 +232,9 @@ private:
         for (const std::wstring& section : sections) {
             for (const wchar_t* keyName : {orelib::kKeySetupFileName, orelib::kKeySetupFileName64}) {
                 const ConfigKeyInfo& key = *orelib::FindConfigKey(keyName);
-                size_t line = 0;
-                const std::wstring value = Effective(section, key, &line);
+                const EffectiveValue effective = GetEffectiveValue(m_config, m_lines, section, key);
+                const size_t line = effective.line;
+                const std::wstring& value = effective.text;
                 if (keyName == orelib::kKeySetupFileName64 && value.empty()) continue;
                 const auto id = std::make_pair(keyName, value);
                 auto found = uses.find(id);
@@ -268,7 +252,7 @@ private:
             const std::string where = ToUtf8(id.first) + " " + Q(name) + (use.line ? "" : ", the default,") +
                                       " (for " + use.sections + ")";
             if (!orelib::IsSafeSetupFileName(name)) {
-                Add(Severity::Error, use.line,
+                Add(DiagCode::SetupUnsafeName, Severity::Error, use.line,
                     where + (name.empty() ? " is empty"
                                           : " is not a plain relative name inside the package") +
                         ": the stub refuses to start it");
@@ -276,13 +260,13 @@ private:
             }
             if (m_options.package && !m_options.package->HasFile(name) &&
                 !m_options.package->HasFile(L"product\\" + name)) {
-                Add(m_options.allowMissingSetup ? Severity::Warning : Severity::Error, use.line,
+                Add(DiagCode::SetupMissing, m_options.allowMissingSetup ? Severity::Warning : Severity::Error, use.line,
                     where + " is not in the package (neither at its root nor under product\\): "
                             "the stub would fail to start it",
                     FindingClass::SetupMissing);
             }
             if (orelib::IsShellStartedSetupFile(name)) {
-                Add(Severity::Warning, use.line,
+                Add(DiagCode::SetupNotExeOrMsi, Severity::Warning, use.line,
                     where + " is neither an .exe nor an .msi: the stub starts it through the "
                             "file associations of the user's system");
             }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "orelib/NoCaseLess.h"
+#include "packager/Diagnostics.h"
 
 namespace sfxpack {
 
@@ -18,6 +19,7 @@ enum class Severity { Warning, Error };
 enum class FindingClass { Configuration, SetupMissing };
 
 struct ConfigFinding {
+    DiagCode code = DiagCode::ConfigUnknownKey;
     Severity severity = Severity::Warning;
     FindingClass kind = FindingClass::Configuration;
     size_t line = 0;      // 0: about the whole file or a default value

@@ -8,10 +8,12 @@
 namespace sfxpack {
 
 size_t ReportConfiguration(const std::string& text, const std::string& name, const CPackageNames* package,
-                           const ConfigReportOptions& options, std::ostream& log) {
+                           const ConfigReportOptions& options, std::ostream& log,
+                           std::vector<Diagnostic>* found) {
     std::wstring wide;
     if (!FromUtf8(text, &wide)) {
-        throw CPackError("configuration " + name + " is not valid UTF-8 text", kExitConfiguration);
+        throw CPackError("configuration " + name + " is not valid UTF-8 text", kExitConfiguration,
+                         DiagCode::ConfigNotUtf8);
     }
     ConfigCheckOptions check;
     check.package = package;
@@ -20,6 +22,15 @@ size_t ReportConfiguration(const std::string& text, const std::string& name, con
     bool configurationError = false;
     for (const ConfigFinding& finding : CheckConfiguration(wide, check)) {
         const bool error = options.strict || finding.severity == Severity::Error;
+        if (found) {
+            Diagnostic diagnostic;
+            diagnostic.code = finding.code;
+            diagnostic.severity = error ? DiagSeverity::Error : DiagSeverity::Warning;
+            diagnostic.message = finding.message;
+            diagnostic.file = options.file;
+            diagnostic.line = finding.line;
+            found->push_back(diagnostic);
+        }
         if (error) {
             ++errors;
             configurationError |= finding.kind == FindingClass::Configuration;
@@ -32,7 +43,8 @@ size_t ReportConfiguration(const std::string& text, const std::string& name, con
     if (errors != 0) {
         throw CPackError("the configuration " + name + " has " + std::to_string(errors) +
                              (errors == 1 ? " error" : " errors"),
-                         configurationError ? kExitConfiguration : kExitSetupMissing);
+                         configurationError ? kExitConfiguration : kExitSetupMissing,
+                         configurationError ? DiagCode::ConfigHasErrors : DiagCode::SetupMissing);
     }
     return warnings;
 }

@@ -4,6 +4,7 @@
 // code of their class.
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "packager/ConfigCheck.h"
 
@@ -13,12 +14,15 @@ struct ConfigReportOptions {
     bool strict = false;             // warnings count as errors
     bool allowMissingSetup = false;  // a missing setup program is a warning
     bool quiet = false;              // warnings are not printed
+    std::string file;                // the configuration's path in collected findings; empty for none
 };
 
 // `text` is the configuration as UTF-8; `name` names it in the messages.
 // `package` may be null: setup programs are then not looked up. Returns the
-// number of warnings printed; throws when there is an error.
+// number of warnings; throws when there is an error. When `found` is given,
+// every finding is added to it too (also the warnings -q does not print).
 size_t ReportConfiguration(const std::string& text, const std::string& name, const CPackageNames* package,
-                           const ConfigReportOptions& options, std::ostream& log);
+                           const ConfigReportOptions& options, std::ostream& log,
+                           std::vector<Diagnostic>* found = nullptr);
 
 }  // namespace sfxpack

@@ -19,11 +19,19 @@ std::string LastSystemError() { return errno != 0 ? std::strerror(errno) : "read
 std::ifstream OpenForReading(const fs::path& path, const std::string& what) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
-    if (!fs::exists(status)) throw CPackError(what + " " + Quote(path) + " does not exist");
-    if (fs::is_directory(status)) throw CPackError(what + " " + Quote(path) + " is a folder, not a file");
+    if (!fs::exists(status)) {
+        throw CPackError(what + " " + Quote(path) + " does not exist", kExitFailure, DiagCode::InputUnreadable);
+    }
+    if (fs::is_directory(status)) {
+        throw CPackError(what + " " + Quote(path) + " is a folder, not a file",
+                         kExitFailure, DiagCode::InputUnreadable);
+    }
     errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw CPackError("cannot open " + what + " " + Quote(path) + ": " + LastSystemError());
+    if (!in) {
+        throw CPackError("cannot open " + what + " " + Quote(path) + ": " + LastSystemError(),
+                         kExitFailure, DiagCode::InputUnreadable);
+    }
     return in;
 }
 
@@ -32,7 +40,10 @@ std::ifstream OpenForReading(const fs::path& path, const std::string& what) {
 uint64_t GetFileSizeOrThrow(const fs::path& path, const std::string& what) {
     std::error_code ec;
     const uintmax_t size = fs::file_size(path, ec);
-    if (ec) throw CPackError("cannot read " + what + " " + Quote(path) + ": " + ec.message());
+    if (ec) {
+        throw CPackError("cannot read " + what + " " + Quote(path) + ": " + ec.message(),
+                         kExitFailure, DiagCode::InputUnreadable);
+    }
     return size;
 }
 
@@ -46,9 +57,15 @@ std::vector<uint8_t> ReadFileHead(const fs::path& path, uint64_t limit, const st
         const std::streamsize got = in.gcount();
         data.insert(data.end(), buffer, buffer + got);
         if (got == 0 || in.eof()) break;
-        if (in.fail()) throw CPackError("cannot read " + what + " " + Quote(path) + ": " + LastSystemError());
+        if (in.fail()) {
+            throw CPackError("cannot read " + what + " " + Quote(path) + ": " + LastSystemError(),
+                             kExitFailure, DiagCode::InputUnreadable);
+        }
     }
-    if (in.bad()) throw CPackError("cannot read " + what + " " + Quote(path) + ": " + LastSystemError());
+    if (in.bad()) {
+        throw CPackError("cannot read " + what + " " + Quote(path) + ": " + LastSystemError(),
+                         kExitFailure, DiagCode::InputUnreadable);
+    }
     return data;
 }
 
@@ -70,11 +87,14 @@ std::string RandomHex(size_t bytes) {
 
 CAtomicOutput::CAtomicOutput(const fs::path& target) : m_target(target) {
     std::error_code ec;
-    if (fs::is_directory(target, ec)) throw CPackError("output " + Quote(target) + " is a folder");
+    if (fs::is_directory(target, ec)) {
+        throw CPackError("output " + Quote(target) + " is a folder", kExitFailure, DiagCode::OutputUnwritable);
+    }
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
     if (!fs::is_directory(folder, ec)) {
-        throw CPackError("output folder " + Quote(folder) + " does not exist");
+        throw CPackError("output folder " + Quote(folder) + " does not exist",
+                         kExitFailure, DiagCode::OutputUnwritable);
     }
     m_temp = folder / fs::u8path("." + target.filename().u8string() + ".sfxpack-" + RandomHex(6));
     m_cleanup = std::make_unique<CCleanupPath>(m_temp, false);
@@ -83,7 +103,8 @@ CAtomicOutput::CAtomicOutput(const fs::path& target) : m_target(target) {
     if (!m_stream) {
         const std::string reason = LastSystemError();
         fs::remove(m_temp, ec);
-        throw CPackError("cannot write output " + Quote(target) + ": " + reason);
+        throw CPackError("cannot write output " + Quote(target) + ": " + reason,
+                         kExitFailure, DiagCode::OutputUnwritable);
     }
 }
 
@@ -98,7 +119,10 @@ void CAtomicOutput::Write(const uint8_t* data, size_t size) {
     ThrowIfStopRequested();
     errno = 0;
     m_stream.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    if (!m_stream) throw CPackError("cannot write output " + Quote(m_target) + ": " + LastSystemError());
+    if (!m_stream) {
+        throw CPackError("cannot write output " + Quote(m_target) + ": " + LastSystemError(),
+                         kExitFailure, DiagCode::OutputUnwritable);
+    }
 }
 
 void CAtomicOutput::Close() {
@@ -106,14 +130,20 @@ void CAtomicOutput::Close() {
     errno = 0;
     m_stream.close();
     m_closed = true;
-    if (m_stream.fail()) throw CPackError("cannot write output " + Quote(m_target) + ": " + LastSystemError());
+    if (m_stream.fail()) {
+        throw CPackError("cannot write output " + Quote(m_target) + ": " + LastSystemError(),
+                         kExitFailure, DiagCode::OutputUnwritable);
+    }
 }
 
 void CAtomicOutput::Commit() {
     Close();
     std::error_code ec;
     fs::rename(m_temp, m_target, ec);
-    if (ec) throw CPackError("cannot write output " + Quote(m_target) + ": " + ec.message());
+    if (ec) {
+        throw CPackError("cannot write output " + Quote(m_target) + ": " + ec.message(),
+                         kExitFailure, DiagCode::OutputUnwritable);
+    }
     m_committed = true;
     m_cleanup.reset();
 }
@@ -121,7 +151,7 @@ void CAtomicOutput::Commit() {
 CTempDir::CTempDir() {
     std::error_code ec;
     const fs::path base = fs::temp_directory_path(ec);
-    if (ec) throw CPackError("no temporary folder: " + ec.message());
+    if (ec) throw CPackError("no temporary folder: " + ec.message(), kExitFailure, DiagCode::OutputUnwritable);
     for (int attempt = 0; attempt < 10; ++attempt) {
         const fs::path candidate = base / ("sfxpack-" + RandomHex(8));
         auto cleanup = std::make_unique<CCleanupPath>(candidate, true);
@@ -131,7 +161,8 @@ CTempDir::CTempDir() {
             return;
         }
     }
-    throw CPackError("cannot create a temporary folder in " + Quote(base) + ": " + ec.message());
+    throw CPackError("cannot create a temporary folder in " + Quote(base) + ": " + ec.message(),
+                     kExitFailure, DiagCode::OutputUnwritable);
 }
 
 CTempDir::~CTempDir() { RemoveTree(m_path); }

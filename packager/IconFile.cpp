@@ -129,21 +129,33 @@ std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group,
     return {};
 }
 
-std::string DescribeIconGroup(const std::vector<ResourceItem>& items, uint16_t group) {
+bool ListIconGroup(const std::vector<ResourceItem>& items, uint16_t group, std::vector<IconGroupEntry>* entries) {
+    entries->clear();
     for (const ResourceItem& item : items) {
         if (!IsGroup(item, group)) continue;
-        std::string text;
         const std::vector<uint8_t>& d = item.data;
         const size_t count = d.size() >= kIcoHeader ? Load16(&d[4]) : 0;
         for (size_t i = 0; i < count && kIcoHeader + kGroupEntry * (i + 1) <= d.size(); ++i) {
             const uint8_t* e = &d[kIcoHeader + kGroupEntry * i];
-            const int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
-            if (!text.empty()) text += ", ";
-            text += std::to_string(w) + "x" + std::to_string(h) + " " + std::to_string(Load16(e + 6)) + "-bit";
+            entries->push_back({e[0] ? e[0] : 256, e[1] ? e[1] : 256, Load16(e + 6)});
         }
-        return text.empty() ? "(no images)" : text;
+        return true;
     }
-    return {};
+    return false;
+}
+
+std::string DescribeIconGroup(const std::vector<IconGroupEntry>& entries) {
+    std::string text;
+    for (const IconGroupEntry& e : entries) {
+        if (!text.empty()) text += ", ";
+        text += std::to_string(e.width) + "x" + std::to_string(e.height) + " " + std::to_string(e.bitCount) + "-bit";
+    }
+    return text.empty() ? "(no images)" : text;
+}
+
+std::string DescribeIconGroup(const std::vector<ResourceItem>& items, uint16_t group) {
+    std::vector<IconGroupEntry> entries;
+    return ListIconGroup(items, group, &entries) ? DescribeIconGroup(entries) : std::string();
 }
 
 }  // namespace sfxpack

@@ -28,7 +28,19 @@ std::string ParseIcoFile(const std::vector<uint8_t>& file, std::vector<IconImage
 std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group,
                              const std::vector<IconImage>& images);
 
-// "16x16, 32x32" for the images a group lists; empty when it is missing.
+struct IconGroupEntry {
+    int width = 0;  // 1 to 256
+    int height = 0;
+    int bitCount = 0;
+};
+
+// The images group `group` lists; false when there is no such group.
+bool ListIconGroup(const std::vector<ResourceItem>& items, uint16_t group, std::vector<IconGroupEntry>* entries);
+
+// "16x16 32-bit, 32x32 32-bit" for the images `entries` lists.
+std::string DescribeIconGroup(const std::vector<IconGroupEntry>& entries);
+
+// The same for group `group`; empty when it is missing.
 std::string DescribeIconGroup(const std::vector<ResourceItem>& items, uint16_t group);
 
 }  // namespace sfxpack

@@ -39,7 +39,7 @@ std::string Printable(const std::string& path) {
 std::string Quote(const std::string& path) { return "'" + Printable(path) + "'"; }
 
 [[noreturn]] void Refuse(const std::string& path, const std::string& why) {
-    throw CPackError("cannot pack " + Quote(path) + ": " + why);
+    throw CPackError("cannot pack " + Quote(path) + ": " + why, kExitFailure, DiagCode::FolderUnsafeEntry);
 }
 
 uint64_t FileTimeOf(const EntryFacts& info, std::optional<int64_t> latestSeconds) {
@@ -68,7 +68,8 @@ public:
     CScanner(const fs::path& root, std::optional<int64_t> latestSeconds) : m_latest(latestSeconds) {
         EntryFacts facts;
         if (!FollowEntry(root, &facts, &m_canonicalRoot)) {
-            throw CPackError("cannot read the folder '" + root.u8string() + "'");
+            throw CPackError("cannot read the folder '" + root.u8string() + "'",
+                             kExitFailure, DiagCode::FolderUnusable);
         }
     }
 

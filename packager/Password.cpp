@@ -12,7 +12,7 @@ std::string ResolvePassword(const PasswordSources& sources, bool* warnCommandLin
                       (sources.environment ? 1 : 0);
     if (given > 1) {
         throw CPackError("the password is given more than once (--password, --password-file, "
-                         "SFXPACK_PASSWORD); give it one way");
+                         "SFXPACK_PASSWORD); give it one way", kExitFailure, DiagCode::PasswordInvalid);
     }
     std::string password, from;
     if (sources.commandLine) {
@@ -31,11 +31,14 @@ std::string ResolvePassword(const PasswordSources& sources, bool* warnCommandLin
     } else {
         return std::string();
     }
-    if (password.empty()) throw CPackError("the password from " + from + " is empty");
+    if (password.empty()) {
+        throw CPackError("the password from " + from + " is empty", kExitFailure, DiagCode::PasswordInvalid);
+    }
     std::wstring typed;
     if (password.find('\0') != std::string::npos ||
         !orelib::Utf8ToWide(reinterpret_cast<const uint8_t*>(password.data()), password.size(), &typed)) {
-        throw CPackError("the password from " + from + " is not UTF-8 text that can be typed");
+        throw CPackError("the password from " + from + " is not UTF-8 text that can be typed",
+                         kExitFailure, DiagCode::PasswordInvalid);
     }
     return password;
 }

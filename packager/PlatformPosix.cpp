@@ -61,7 +61,10 @@ void GetRandomBytes(uint8_t* out, size_t size) {
         if (n <= 0 && errno != EINTR) break;
         if (n > 0) done += static_cast<size_t>(n);
     }
-    if (done != size) throw CPackError(std::string("cannot read /dev/urandom: ") + std::strerror(errno));
+    if (done != size) {
+        throw CPackError(std::string("cannot read /dev/urandom: ") + std::strerror(errno),
+                         kExitFailure, DiagCode::Internal);
+    }
 }
 
 std::optional<std::string> GetEnvironmentText(const char* name) {

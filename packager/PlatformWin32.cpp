@@ -49,7 +49,7 @@ std::string SystemErrorText(DWORD error) {
 
 std::wstring Wide(const std::string& utf8) {
     std::wstring wide;
-    if (!FromUtf8(utf8, &wide)) throw CPackError("text is not valid UTF-8");
+    if (!FromUtf8(utf8, &wide)) throw CPackError("text is not valid UTF-8", kExitFailure, DiagCode::Internal);
     return wide;
 }
 
@@ -91,7 +91,9 @@ fs::path GetExecutableDir() {
 void GetRandomBytes(uint8_t* out, size_t size) {
     const NTSTATUS status =
         BCryptGenRandom(nullptr, out, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
-    if (!BCRYPT_SUCCESS(status)) throw CPackError("the system's random source failed");
+    if (!BCRYPT_SUCCESS(status)) {
+        throw CPackError("the system's random source failed", kExitFailure, DiagCode::Internal);
+    }
 }
 
 std::optional<std::string> GetEnvironmentText(const char* name) {

@@ -7,18 +7,18 @@
 #include "orelib/ConfigKey.h"
 #include "orelib/PeImage.h"
 #include "orelib/Utf8.h"
-#include "packager/Branding.h"
 #include "packager/Files.h"
-#include "packager/SetupLayout.h"
+#include "packager/PackError.h"
 
 namespace sfxpack {
 
+const char kNoBlockMessage[] = "no configuration block in the first 20 MiB, where the stub looks for it";
+const char kBlockNotUtf8Message[] = "the configuration block does not decrypt to UTF-8 text; the stub refuses it";
+const char kNoArchiveMessage[] = "no 7z archive starts within the first 4 MiB, where the stub looks for it";
+
 namespace {
 
-// Everything the stub reads lies in the first 20 MiB.
-std::vector<uint8_t> ReadHead(const std::filesystem::path& path) {
-    return ReadFileHead(path, kBlockScanWindow, "setup file");
-}
+constexpr uint16_t kRtRcdata = 10;
 
 void PrintSizeCheck(const SizeCheck& check, uint64_t actual, std::ostream& out) {
     out << "actual size:        " << actual << "\n";
@@ -29,70 +29,116 @@ void PrintSizeCheck(const SizeCheck& check, uint64_t actual, std::ostream& out) 
     out << "size check:         " << (check.passes ? "passes" : "fails: " + check.problem) << "\n";
 }
 
+std::string JoinMethods(const std::vector<std::string>& methods) {
+    std::string text;
+    for (const std::string& method : methods) text += (text.empty() ? "" : ", ") + method;
+    return text;
+}
+
 }  // namespace
 
-int InspectSetupFile(const std::filesystem::path& path, std::ostream& out) {
-    const std::vector<uint8_t> head = ReadHead(path);
-    const uint64_t actual = GetFileSizeOrThrow(path, "setup file");
-    bool complete = true;
+SetupFacts ReadSetupFacts(const std::filesystem::path& path) {
+    SetupFacts facts;
+    facts.path = path;
+    // Everything the stub reads lies in the first 20 MiB.
+    const std::vector<uint8_t> head = ReadFileHead(path, kBlockScanWindow, "setup file");
+    facts.size = GetFileSizeOrThrow(path, "setup file");
 
-    out << "file:               " << path.string() << "\n";
     size_t contentOffset = 0, contentSize = 0;
-    std::vector<uint8_t> text;
-    bool textValid = false;
     if (orelib::FindConfigBlock(head.data(), head.size(), &contentOffset, &contentSize)) {
-        out << "configuration block: offset " << contentOffset - orelib::kConfigStartMarkerSize
-            << ", content " << contentSize << " bytes\n";
+        facts.blockFound = true;
+        facts.blockOffset = contentOffset - orelib::kConfigStartMarkerSize;
+        facts.blockContentSize = contentSize;
+        facts.blockSize = orelib::kConfigStartMarkerSize + contentSize + orelib::kConfigEndMarkerSize;
         uint8_t key[16];
         orelib::GetConfigKey(key);
-        orelib::DecryptAes128Cbc(&text, head.data() + contentOffset,
-                                 static_cast<uint32_t>(contentSize), key, sizeof key);
+        orelib::DecryptAes128Cbc(&facts.text, head.data() + contentOffset, static_cast<uint32_t>(contentSize), key,
+                                 sizeof key);
         std::wstring wide;
-        textValid = orelib::Utf8ToWide(text.data(), text.size(), &wide);
-        if (!textValid) complete = false;
-    } else {
-        out << "configuration block: not found\n";
-        complete = false;
+        facts.textValid = orelib::Utf8ToWide(facts.text.data(), facts.text.size(), &wide);
     }
 
     size_t archive = 0;
     if (FindSevenZipHeader(head.data(), head.size(), kArchiveScanLimit, &archive)) {
-        out << "archive:            offset " << archive << "\n";
-    } else {
-        out << "archive:            not found in the first 4 MiB\n";
-        complete = false;
+        facts.archiveFound = true;
+        facts.archiveOffset = archive;
+        try {
+            CArchiveReader reader(path, archive);
+            facts.archive = reader.Info();
+            facts.archiveOpened = true;
+        } catch (const CPackError& e) {
+            facts.archiveProblem = e.what();
+        }
     }
 
     const orelib::PeImage image(head.data(), head.size());
     orelib::PeCertificateEntry cert;
     if (image.GetCertificateEntry(&cert) && cert.offset != 0) {
-        out << "certificate table:  offset " << cert.offset << ", size " << cert.size << "\n";
-    } else {
-        out << "certificate table:  none\n";
+        facts.hasCertificate = true;
+        facts.certificateOffset = cert.offset;
+        facts.certificateSize = cert.size;
     }
     size_t resource = 0;
     uint32_t resourceSize = 0;
-    if (image.FindNamedResource(10, u"_KTV_VERIFY", &resource, &resourceSize) && resourceSize == 8) {
-        uint64_t recorded = 0;
-        for (int i = 7; i >= 0; --i) recorded = (recorded << 8) | head[resource + i];
-        out << "recorded size:      " << recorded << " (_KTV_VERIFY at offset " << resource << ")\n";
+    if (image.FindNamedResource(kRtRcdata, u"_KTV_VERIFY", &resource, &resourceSize) && resourceSize == 8) {
+        facts.hasRecordedSize = true;
+        facts.recordedSizeOffset = resource;
+        for (int i = 7; i >= 0; --i) facts.recordedSize = (facts.recordedSize << 8) | head[resource + i];
+    }
+    facts.sizeCheck = CheckSetupSize(head.data(), head.size(), facts.size);
+    facts.branding = ReadBrandingFacts(head);
+    return facts;
+}
+
+void PrintSetupFacts(const SetupFacts& facts, std::ostream& out) {
+    out << "file:               " << facts.path.string() << "\n";
+    if (facts.blockFound) {
+        out << "configuration block: offset " << facts.blockOffset << ", content " << facts.blockContentSize
+            << " bytes\n";
+    } else {
+        out << "configuration block: not found\n";
+    }
+    if (facts.archiveFound) {
+        out << "archive:            offset " << facts.archiveOffset << "\n";
+        if (facts.archiveOpened) {
+            out << "archive content:    " << facts.archive.itemCount << " items, " << facts.archive.unpackedSize
+                << " bytes unpacked, methods " << JoinMethods(facts.archive.methods) << "\n";
+        } else {
+            out << "archive content:    unreadable: " << facts.archiveProblem << "\n";
+        }
+    } else {
+        out << "archive:            not found in the first 4 MiB\n";
+    }
+    if (facts.hasCertificate) {
+        out << "certificate table:  offset " << facts.certificateOffset << ", size " << facts.certificateSize << "\n";
+    } else {
+        out << "certificate table:  none\n";
+    }
+    if (facts.hasRecordedSize) {
+        out << "recorded size:      " << facts.recordedSize << " (_KTV_VERIFY at offset " << facts.recordedSizeOffset
+            << ")\n";
     } else {
         out << "recorded size:      no 8-byte _KTV_VERIFY resource\n";
     }
-    PrintSizeCheck(CheckSetupSize(head.data(), head.size(), actual), actual, out);
-    PrintBranding(head, out);
+    PrintSizeCheck(facts.sizeCheck, facts.size, out);
+    PrintBranding(facts.branding, out);
 
-    if (!contentSize) return 1;
-    if (!textValid) {
+    if (!facts.blockFound) return;
+    if (!facts.textValid) {
         out << "configuration text: (not valid UTF-8; the stub refuses it)\n";
-    } else if (text.empty()) {
+    } else if (facts.text.empty()) {
         out << "configuration text: (empty; every key takes its default)\n";
     } else {
         out << "configuration text:\n";
-        out.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size()));
-        if (text.back() != '\n') out << "\n";
+        out.write(reinterpret_cast<const char*>(facts.text.data()), static_cast<std::streamsize>(facts.text.size()));
+        if (facts.text.back() != '\n') out << "\n";
     }
-    return complete ? 0 : 1;
+}
+
+int InspectSetupFile(const std::filesystem::path& path, std::ostream& out) {
+    const SetupFacts facts = ReadSetupFacts(path);
+    PrintSetupFacts(facts, out);
+    return facts.Complete() ? 0 : 1;
 }
 
 }  // namespace sfxpack

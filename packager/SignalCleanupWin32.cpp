@@ -103,7 +103,7 @@ CCleanupPath::~CCleanupPath() {
 bool StopRequested() { return InterlockedCompareExchange(&g_stop, 0, 0) != 0; }
 
 void ThrowIfStopRequested() {
-    if (StopRequested()) throw CPackError("stopped by the user");
+    if (StopRequested()) throw CPackError("stopped by the user", kExitFailure, DiagCode::Stopped);
 }
 
 int EndOfRun(int code) {

@@ -11,6 +11,7 @@
 #include "packager/PackError.h"
 #include "packager/Password.h"
 #include "packager/SetupLayout.h"
+#include "packager/SetupReport.h"
 #include "packager/WideText.h"
 
 namespace sfxpack {
@@ -22,9 +23,14 @@ namespace {
 // Collects the problems; the first one decides the exit code.
 class CProblems {
 public:
-    CProblems(const fs::path& path, std::ostream& err) : m_name(path.string()), m_err(err) {}
-    void Add(int exitCode, const std::string& message) {
+    CProblems(const fs::path& path, std::ostream& err, std::vector<Diagnostic>* diagnostics)
+        : m_name(path.string()), m_err(err), m_diagnostics(diagnostics) {}
+    void Add(int exitCode, DiagCode code, const std::string& message) {
         m_err << "sfxpack: verify: " << m_name << ": " << message << "\n";
+        Diagnostic diagnostic;
+        diagnostic.code = code;
+        diagnostic.message = message;
+        m_diagnostics->push_back(diagnostic);
         if (m_exitCode == kExitOk) m_exitCode = exitCode;
     }
     int ExitCode() const { return m_exitCode; }
@@ -32,12 +38,16 @@ public:
 private:
     std::string m_name;
     std::ostream& m_err;
+    std::vector<Diagnostic>* m_diagnostics;
     int m_exitCode = kExitOk;
 };
 
 }  // namespace
 
-int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ostream& out, std::ostream& err) {
+int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ostream& out, std::ostream& err,
+                    VerifyFacts* facts) {
+    VerifyFacts local;
+    VerifyFacts& found = facts ? *facts : local;
     std::optional<std::string> password;
     if (!options.passwordFile.empty()) {
         PasswordSources sources;
@@ -47,10 +57,14 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
     }
     const std::vector<uint8_t> head = ReadFileHead(path, kBlockScanWindow, "setup file");
     const uint64_t actual = GetFileSizeOrThrow(path, "setup file");
-    CProblems problems(path, err);
+    found.size = actual;
+    CProblems problems(path, err, &found.diagnostics);
 
-    const SizeCheck size = CheckSetupSize(head.data(), head.size(), actual);
-    if (!size.passes) problems.Add(kExitLayout, "size check fails: " + size.problem);
+    const SizeCheck& size = found.sizeCheck = CheckSetupSize(head.data(), head.size(), actual);
+    if (!size.passes) {
+        problems.Add(kExitLayout, size.hasExpected ? DiagCode::SizeMismatch : DiagCode::SizeNoExpectedSize,
+                     "size check fails: " + size.problem);
+    }
     if (options.sizeOnly) {
         if (size.passes) {
             out << path.string() << ": size " << actual << " matches "
@@ -62,37 +76,50 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
     // The archive: where the stub looks, up to the certificate table of a signed file.
     size_t archiveOffset = 0;
     const bool archiveFound = FindSevenZipHeader(head.data(), head.size(), kArchiveScanLimit, &archiveOffset);
-    ArchiveExamination archive;
+    found.archiveFound = archiveFound;
+    found.archiveOffset = archiveOffset;
+    ArchiveExamination& archive = found.archive;
     if (!archiveFound) {
-        problems.Add(kExitLayout, "no 7z archive starts within the first 4 MiB, where the stub looks for it");
+        problems.Add(kExitLayout, DiagCode::LayoutArchiveNotFound, kNoArchiveMessage);
     } else {
         archive = ExamineArchive(path, archiveOffset, password);
-        for (const std::string& problem : archive.problems) problems.Add(kExitArchiveDamaged, problem);
-        if (archive.problems.empty() && !archive.tested && !options.quiet) {
-            out << path.string() << ": the file data is encrypted; its CRCs were not checked "
-                   "(give the password with --password-file)\n";
+        for (const ArchiveProblem& problem : archive.problems) {
+            problems.Add(kExitArchiveDamaged, problem.code, problem.message);
+        }
+        if (archive.problems.empty() && !archive.tested) {
+            Diagnostic note;
+            note.code = DiagCode::ArchiveNotTested;
+            note.severity = DiagSeverity::Note;
+            note.message =
+                "the file data is encrypted; its CRCs were not checked (give the password with --password-file)";
+            found.diagnostics.push_back(note);
+            if (!options.quiet) out << path.string() << ": " << note.message << "\n";
         }
     }
 
     // The configuration, checked against the archive's items.
     std::wstring text;
-    switch (orelib::DecodeConfigBlock(head.data(), head.size(), &text)) {
+    found.blockChecked = true;
+    found.blockStatus = orelib::DecodeConfigBlock(head.data(), head.size(), &text);
+    switch (found.blockStatus) {
     case orelib::ConfigBlockStatus::NotFound:
-        problems.Add(kExitLayout, "no configuration block in the first 20 MiB, where the stub looks for it");
+        problems.Add(kExitLayout, DiagCode::LayoutBlockNotFound, kNoBlockMessage);
         break;
     case orelib::ConfigBlockStatus::InvalidText:
-        problems.Add(kExitConfiguration, "the configuration block does not decrypt to UTF-8 text; the stub refuses it");
+        problems.Add(kExitConfiguration, DiagCode::LayoutBlockNotUtf8, kBlockNotUtf8Message);
         break;
     case orelib::ConfigBlockStatus::Ok: {
+        found.configText = ToUtf8(text);
         ConfigReportOptions report;
         report.strict = options.strict;
         report.allowMissingSetup = options.allowMissingSetup;
         report.quiet = options.quiet;
         const bool listed = archiveFound && archive.problems.empty();
         try {
-            ReportConfiguration(ToUtf8(text), "configuration", listed ? &archive.files : nullptr, report, err);
+            ReportConfiguration(found.configText, "configuration", listed ? &archive.files : nullptr, report, err,
+                                &found.diagnostics);
         } catch (const CPackError& e) {
-            problems.Add(e.ExitCode(), e.what());
+            problems.Add(e.ExitCode(), e.Code(), e.what());
         }
         break;
     }

@@ -2,8 +2,16 @@
 // `sfxpack verify`: checks a finished setup file the way the stub will
 // (size, configuration block, archive) and more (the configuration check,
 // every item's CRC, the setup programs).
+#include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "orelib/ConfigBlock.h"
+#include "packager/ArchiveCheck.h"
+#include "packager/Diagnostics.h"
+#include "packager/SetupLayout.h"
 
 namespace sfxpack {
 
@@ -15,9 +23,23 @@ struct VerifyOptions {
     bool quiet = false;                  // no warnings, no summary
 };
 
+// What verify found, for the --json report.
+struct VerifyFacts {
+    uint64_t size = 0;
+    SizeCheck sizeCheck;
+    bool archiveFound = false;
+    uint64_t archiveOffset = 0;
+    ArchiveExamination archive;
+    bool blockChecked = false;  // not with --size-only
+    orelib::ConfigBlockStatus blockStatus = orelib::ConfigBlockStatus::NotFound;
+    std::string configText;  // when the block decodes
+    std::vector<Diagnostic> diagnostics;  // every problem and warning, in order
+};
+
 // One line per problem on `err`; returns the exit code of the first
-// problem's class (packager/ExitCodes.h), 0 when there is none.
+// problem's class (packager/ExitCodes.h), 0 when there is none. `facts`,
+// when given, receives what was found.
 int VerifySetupFile(const std::filesystem::path& path, const VerifyOptions& options, std::ostream& out,
-                    std::ostream& err);
+                    std::ostream& err, VerifyFacts* facts = nullptr);
 
 }  // namespace sfxpack

@@ -19,6 +19,10 @@
 #   assert_no_working_folder_left   no ktv* folder appeared there during
 #                     the last run_setup
 #   expect_exit CODE  compares RUN_EXIT with CODE (decimal or 0x hex)
+#   json_get FILE PATH   the field PATH ("archive.offset", "diagnostics.0.code")
+#                     of the sfxpack --json document in FILE: a string as it
+#                     is, anything else as JSON (null, true, 12, [...]);
+#                     fails when there is no such field
 set -euo pipefail
 
 : "${SFX_DIST:?}" "${SFX_SOURCE:?}" "${SFX_TEST_TMP:?}"
@@ -36,6 +40,20 @@ mkdir -p "$T"
 fail() {
   echo "FAIL: $*" >&2
   exit 1
+}
+
+json_get() {
+  python3 - "$1" "$2" <<'PY' || fail "no field $2 in $1: $(head -c 2000 "$1")"
+import json, sys
+value = json.load(open(sys.argv[1], encoding="utf-8"))
+try:
+    for part in sys.argv[2].split("."):
+        value = value[int(part)] if isinstance(value, list) else value[part]
+except (KeyError, IndexError, ValueError, TypeError):
+    sys.exit(1)
+text = value if isinstance(value, str) else json.dumps(value, ensure_ascii=False) + "\n"
+sys.stdout.buffer.write(text.encode("utf-8"))
+PY
 }
 
 winpath() {

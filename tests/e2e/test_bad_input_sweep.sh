@@ -18,14 +18,13 @@ head -c 200000 /dev/urandom >"$T/pkg/noise.bin"   # content only; the damage is 
 printf '[main]\n' >"$T/config.ini"
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/whole.exe" >/dev/null
 
-info="$("$SFXPACK" inspect "$T/whole.exe")"
-field() { sed -n "$1" <<<"$info" | head -n 1; }
-verify_at="$(field 's/.*_KTV_VERIFY at offset \([0-9]*\).*/\1/p')"
-block_at="$(field 's/^configuration block: *offset \([0-9]*\).*/\1/p')"
-archive_at="$(field 's/^archive: *offset \([0-9]*\).*/\1/p')"
+"$SFXPACK" inspect --json "$T/whole.exe" >"$T/inspect.json" || fail "inspect failed"
+verify_at="$(json_get "$T/inspect.json" recorded_size.offset)"
+block_at="$(json_get "$T/inspect.json" block.offset)"
+archive_at="$(json_get "$T/inspect.json" archive.offset)"
 total="$(stat -c %s "$T/whole.exe")"
-[ -n "$verify_at" ] && [ -n "$block_at" ] && [ -n "$archive_at" ] ||
-  fail "cannot read the layout from sfxpack inspect: $info"
+[[ "$verify_at" =~ ^[0-9]+$ && "$block_at" =~ ^[0-9]+$ && "$archive_at" =~ ^[0-9]+$ ]] ||
+  fail "cannot read the layout from sfxpack inspect: $(cat "$T/inspect.json")"
 echo "layout: _KTV_VERIFY at $verify_at, block at $block_at, archive at $archive_at, size $total"
 
 # Rewrites the recorded size of $1 to its actual length.

@@ -9,7 +9,9 @@ cp "$PROBE" "$T/pkg/setup.exe"
 printf 'exit=0x00ABCDEF\nreport=%s\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
 : >"$T/empty.ini"
 pack --config "$T/empty.ini" --dir "$T/pkg" -o "$T/setup.exe" 2>/dev/null
-grep -q '^configuration text: (empty' <("$SFXPACK" inspect "$T/setup.exe") || fail "block is not empty"
+"$SFXPACK" inspect --json "$T/setup.exe" >"$T/inspect.json" || fail "inspect failed"
+[ "$(json_get "$T/inspect.json" block.found)" = true ] && [ -z "$(json_get "$T/inspect.json" configuration.text)" ] ||
+  fail "block is not empty"
 
 run_setup "$T/setup.exe" /q
 expect_exit 0x00ABCDEF

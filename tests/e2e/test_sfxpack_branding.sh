@@ -49,12 +49,18 @@ for needle in 'FILEVERSION 3, 2, 1, 0' 'PRODUCTVERSION 3, 2, 0, 0' 'VALUE "Produ
   grep -qF "$needle" "$T/setup.rc" || fail "windres does not show $needle"
 done
 
-inspect="$("$SFXPACK" inspect "$T/setup.exe")" || fail "inspect failed"
-for needle in 'icon:               256x256 32-bit, 48x48 32-bit, 32x32 32-bit, 16x16 32-bit' \
-              'version info:       file 3.2.1.0, product 3.2.0.0' '  LegalCopyright: © 2026 Acme Ltd' \
-              '  ProductName: Acme Widget' 'size check:         passes'; do
-  grep -qF "$needle" <<<"$inspect" || fail "inspect does not show '$needle': $inspect"
-done
+"$SFXPACK" inspect --json "$T/setup.exe" >"$T/inspect.json" || fail "inspect failed"
+while IFS='=' read -r field value; do
+  [ "$(json_get "$T/inspect.json" "$field")" = "$value" ] ||
+    fail "inspect: $field is '$(json_get "$T/inspect.json" "$field")', not '$value'"
+done <<'FIELDS'
+branding.icon=[{"width": 256, "height": 256, "bit_count": 32}, {"width": 48, "height": 48, "bit_count": 32}, {"width": 32, "height": 32, "bit_count": 32}, {"width": 16, "height": 16, "bit_count": 32}]
+branding.version_info.file_version=3.2.1.0
+branding.version_info.product_version=3.2.0.0
+branding.version_info.strings.LegalCopyright=© 2026 Acme Ltd
+branding.version_info.strings.ProductName=Acme Widget
+size_check.passes=true
+FIELDS
 
 openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=sfx test" -days 2 \
   -keyout "$T/key.pem" -out "$T/cert.pem" >/dev/null 2>&1 || fail "openssl could not make a certificate"

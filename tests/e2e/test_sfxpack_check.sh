@@ -34,6 +34,20 @@ refused() {
   echo "ok ($rc): $(grep -F -- "$needle" "$T/stderr" | head -n 1)"
 }
 
+# check --json on $T/c.ini: exit code $1, and a diagnostic $2 on line $3 of it.
+json_finding() {
+  local rc=0
+  "$SFXPACK" check --json --config "$T/c.ini" --dir "$T/pkg" >"$T/check.json" 2>/dev/null || rc=$?
+  [ "$rc" -eq "$1" ] && [ "$(json_get "$T/check.json" exit_code)" = "$1" ] ||
+    fail "check --json exited $rc, not $1: $(cat "$T/check.json")"
+  python3 - "$T/check.json" "$2" "$3" "$T/c.ini" <<'PY' || fail "no $2 on line $3: $(cat "$T/check.json")"
+import json, sys
+d = json.load(open(sys.argv[1], encoding="utf-8"))
+sys.exit(0 if any(x["code"] == sys.argv[2] and x["line"] == int(sys.argv[3]) and x["file"] == sys.argv[4]
+                  for x in d["diagnostics"]) else 1)
+PY
+}
+
 # Writes $T/c.ini from printf-style text.
 config() { printf "$1" >"$T/c.ini"; BEFORE="$(inputs_sum)"; }
 
@@ -43,6 +57,7 @@ build=(build --stub "$STUB" --config "$T/c.ini" -o "$out")
 # is a name the stub refuses.
 config '[main]\nSetupFileName=install.exe\n'
 refused 4 "c.ini':2: error: SetupFileName 'install.exe'" "${build[@]}" --dir "$T/pkg"
+json_finding 4 setup.missing 2
 refused 4 "'install.exe'" "${build[@]}" --archive "$T/pkg.7z"
 refused 4 "'install.exe'" check --config "$T/c.ini" --dir "$T/pkg"
 config '[main]\nSetupFileName=setup.exe\nSetupFileName64=setup64.exe\n'
@@ -51,6 +66,7 @@ config '[main]\n[LANG_de-DE]\nProductName=P\nSetupFileName=setup_de.exe\n'
 refused 4 "(for [LANG_de-DE])" "${build[@]}" --dir "$T/pkg"
 config '[main]\nSetupFileName=..\\setup.exe\n'
 refused 3 "not a plain relative name" "${build[@]}" --dir "$T/pkg"
+json_finding 3 setup.unsafe-name 2
 
 # Found where the stub looks: under product\, and without regard to case.
 config '[main]\nSetupFileName=PKG.MSI\n'
@@ -58,21 +74,31 @@ config '[main]\nSetupFileName=PKG.MSI\n'
 "$SFXPACK" check --strict --config "$T/c.ini" --archive "$T/pkg.7z" >/dev/null || fail "product\\pkg.msi not found in the archive"
 
 # Warnings: the build goes on and says so; --strict refuses.
-while IFS='|' read -r text needle; do
+# check --json gives each its code and line.
+while IFS='|' read -r text needle code line; do
   config "$text"
   "$SFXPACK" "${build[@]}" --dir "$T/pkg" 2>"$T/stderr" || fail "warning case failed: $(cat "$T/stderr")"
   grep -qF -- "warning: " "$T/stderr" && grep -qF -- "$needle" "$T/stderr" || fail "no warning '$needle': $(cat "$T/stderr")"
   rm -f "$out"
   refused 3 "$needle" "${build[@]}" --dir "$T/pkg" --strict
+  json_finding 0 "$code" "$line"
 done <<'CASES'
-[main]\nProductNmae=Demo\n|did you mean 'ProductName'
-[Mian]\nProductName=Demo\n|did you mean [main]
-[main]\nSfxProgressVisible=yes\n|reads it as 0
-[main]\nSetupShow=hidden\n|reads it as 0
-[LANG_german]\nProductName=Deutsch\n|'german'
-[main]\nProductName=P\n[LANG_fr-FR]\n|not offered
-[main]\nSetupFileName=product\\pkg.msi\n  ;note=1\n|first column
+[main]\nProductNmae=Demo\n|did you mean 'ProductName'|config.unknown-key|2
+[Mian]\nProductName=Demo\n|did you mean [main]|config.unknown-section|1
+[main]\nSfxProgressVisible=yes\n|reads it as 0|config.not-a-number|2
+[main]\nSetupShow=hidden\n|reads it as 0|config.not-a-number|2
+[LANG_german]\nProductName=Deutsch\n|'german'|config.unknown-culture|1
+[main]\nProductName=P\n[LANG_fr-FR]\n|not offered|config.empty-section|3
+[main]\nSetupFileName=product\\pkg.msi\n  ;note=1\n|first column|config.unknown-key|3
 CASES
+
+# A configuration so large that the archive would start beyond 4 MiB:
+# build --json names the layout rule and writes nothing.
+python3 -c 'print("[main]"); [print(";" + "x" * 1000) for _ in range(4300)]' >"$T/c.ini"
+BEFORE="$(inputs_sum)"
+refused 1 "first 4 MiB" "${build[@]}" --dir "$T/pkg" --json
+[ "$(json_get "$T/stdout" diagnostics.0.code) $(json_get "$T/stdout" exit_code)" = "layout.archive-too-far 1" ] ||
+  fail "build --json: $(head -c 2000 "$T/stdout")"
 
 # -o onto an input, or into the packed folder: refused, input untouched.
 config '[main]\n'
@@ -102,6 +128,29 @@ rc=0
 "$SFXPACK" build --stub "$STUB" --config "$T/good.ini" --dir "$T/unsafe" -o "$out" 2>"$T/stderr" || rc=$?
 [ "$rc" -ne 0 ] && ! grep -q 'does not exist' "$T/stderr" || fail "the unsafe folder was not refused: $(cat "$T/stderr")"
 [ -z "$(ls -A "$T/out")" ] || fail "left in the output folder: $(ls -A "$T/out")"
+
+# build --json gives each kind of refusal its code, last, with the exit code.
+printf '[main]\nSetupFileName=absent.exe\n' >"$T/absent.ini"
+while IFS='|' read -r code want args; do
+  eval "set -- $args"
+  rc=0
+  "$SFXPACK" build --json "$@" >"$T/stdout" 2>/dev/null || rc=$?
+  [ "$rc" -eq "$want" ] && [ "$(json_get "$T/stdout" exit_code)" = "$want" ] ||
+    fail "build --json $args exited $rc: $(cat "$T/stdout")"
+  got="$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["diagnostics"][-1]["code"])' "$T/stdout")"
+  [ "$got" = "$code" ] || fail "build --json $args: code $got, not $code"
+  [ -z "$(ls -A "$T/out")" ] || fail "left in the output folder: $(ls -A "$T/out")"
+done <<'CASES'
+output.is-input|1|--stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" -o "$T/good.ini"
+output.unwritable|1|--stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" -o "$T/no/such/setup.exe"
+folder.unsafe-entry|1|--stub "$STUB" --config "$T/good.ini" --dir "$T/unsafe" -o "$out"
+folder.unusable|1|--stub "$STUB" --config "$T/good.ini" --dir "$T/no-such-folder" -o "$out"
+input.unreadable|1|--stub "$STUB" --config "$T/no-such.ini" --dir "$T/pkg" -o "$out"
+stub.refused|1|--stub "$T/good.ini" --config "$T/good.ini" --dir "$T/pkg" -o "$out"
+archive.not-7z|1|--stub "$STUB" --config "$T/good.ini" --archive "$T/good.ini" -o "$out"
+setup.missing|4|--stub "$STUB" --config "$T/absent.ini" --dir "$T/pkg" -o "$out"
+usage|2|--stub "$STUB" --config "$T/good.ini" --dir "$T/pkg" --no-such-option -o "$out"
+CASES
 
 # The complete example configuration passes the strictest check.
 mkdir -p "$T/demo"

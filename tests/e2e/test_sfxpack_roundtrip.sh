@@ -2,6 +2,7 @@
 # sfxpack build + inspect + verify with the real stub: the configuration
 # reads back as written, the archive sits where inspect says and holds the
 # folder, the size check passes, and the same inputs give the same file.
+# Their --json reports agree with the file and with each other.
 source "$(dirname "$0")/lib.sh"
 
 mkdir -p "$T/pkg/sub"
@@ -14,19 +15,50 @@ printf '[main]\r\nSetupFileName=probe.exe\r\nProductName=Caf\xc3\xa9 \xe2\x98\x9
   fail "build failed: $(cat "$T/build.err")"
 grep -q "^sfxpack: wrote" "$T/build.err" || fail "no summary line"
 
-"$SFXPACK" inspect "$T/setup.exe" >"$T/inspect.txt" || fail "inspect failed: $(cat "$T/inspect.txt")"
-cat "$T/inspect.txt"
-sed -n '/^configuration text:$/,$p' "$T/inspect.txt" | tail -n +2 >"$T/config.back"
-cmp <(tr -d '\r' <"$T/config.ini") <(tr -d '\r' <"$T/config.back") || fail "configuration text differs"
+"$SFXPACK" inspect "$T/setup.exe" || fail "inspect failed"
+"$SFXPACK" inspect --json "$T/setup.exe" >"$T/inspect.json" || fail "inspect --json failed"
+get() { json_get "$T/inspect.json" "$1"; }
+get configuration.text >"$T/config.back"
+cmp "$T/config.ini" "$T/config.back" || fail "configuration text differs"
 
 stub_size="$(stat -c %s "$STUB")"
-grep -q "^configuration block: offset $stub_size," "$T/inspect.txt" || fail "block not right after the stub"
-offset="$(sed -n 's/^archive: *offset \([0-9]*\)$/\1/p' "$T/inspect.txt")"
-[ -n "$offset" ] || fail "no archive offset"
-[ "$offset" -lt 4194304 ] || fail "archive beyond 4 MiB"
 size="$(stat -c %s "$T/setup.exe")"
-grep -q "^recorded size: *$size " "$T/inspect.txt" || fail "_KTV_VERIFY does not hold $size"
+[ "$(get block.offset)" = "$stub_size" ] && [ "$(get stub.size)" = "$stub_size" ] || fail "block not right after the stub"
+offset="$(get archive.offset)"
+[ "$offset" = $(($(get block.offset) + $(get block.size))) ] || fail "archive not right after the block"
+[ "$offset" -lt 4194304 ] || fail "archive beyond 4 MiB"
+[ $((offset + $(get archive.size))) = "$size" ] && [ "$(get file.size)" = "$size" ] || fail "archive does not end the file"
+[ "$(get recorded_size.value)" = "$size" ] || fail "_KTV_VERIFY does not hold $size"
+[ "$(get size_check.passes) $(get size_check.source) $(get size_check.expected)" = "true resource $size" ] ||
+  fail "size check: $(get size_check)"
+[ "$(get file.sha256)" = "$(sha256sum "$T/setup.exe" | cut -d' ' -f1)" ] || fail "wrong SHA-256"
+[ "$(get archive.items) $(get archive.unpacked_size) $(get archive.methods.0)" = \
+  "3 $(($(stat -c %s "$PROBE") + 6)) LZMA2" ] || fail "archive facts: $(get archive)"
+[ "$(get ok) $(get exit_code) $(get diagnostics)" = "true 0 []" ] || fail "inspect reports problems"
+# The values the stub uses: German takes StartSetup from its section and the rest from [main].
+[ "$(get configuration.effective.0.values.ProductName.value)" = "Café ☕" ] || fail "main ProductName"
+[ "$(get configuration.effective.1.culture)" = de-DE ] || fail "no de-DE entry"
+[ "$(get configuration.effective.1.values.StartSetup.value)" = "Los geht’s" ] &&
+  [ "$(get configuration.effective.1.values.StartSetup.line)" = 5 ] || fail "de-DE StartSetup"
+[ "$(get configuration.effective.1.values.SetupFileName.from)" = main ] &&
+  [ "$(get configuration.effective.1.values.SetupFileName.value)" = probe.exe ] || fail "de-DE SetupFileName"
+[ "$(get configuration.effective.1.values.SetupShow.value)" = 1 ] &&
+  [ "$(get configuration.effective.1.values.SetupShow.from)" = null ] || fail "default SetupShow"
+
 "$SFXPACK" verify "$T/setup.exe" >/dev/null || fail "verify refuses a fresh file"
+"$SFXPACK" verify --json "$T/setup.exe" >"$T/verify.json" || fail "verify --json refuses a fresh file"
+[ "$(json_get "$T/verify.json" ok) $(json_get "$T/verify.json" archive.offset) $(json_get "$T/verify.json" archive.items)" = \
+  "true $offset 3" ] && [ "$(json_get "$T/verify.json" archive.crc_checked)" = true ] || fail "verify: $(cat "$T/verify.json")"
+
+# build --json: one document on stdout with the same facts.
+"$SFXPACK" build --json --config "$T/config.ini" --dir "$T/pkg" -o "$T/json.exe" >"$T/build.json" 2>"$T/build.err" ||
+  fail "build --json failed: $(cat "$T/build.err")"
+cmp -s "$T/setup.exe" "$T/json.exe" || fail "build --json wrote other bytes"
+[ "$(json_get "$T/build.json" command) $(json_get "$T/build.json" ok)" = "build true" ] || fail "build document"
+[ "$(json_get "$T/build.json" file.sha256)" = "$(get file.sha256)" ] &&
+  [ "$(json_get "$T/build.json" archive.offset)" = "$offset" ] || fail "build and inspect disagree"
+[ "$(json_get "$T/build.json" stub.path)" -ef "$STUB" ] &&
+  [ "$(json_get "$T/build.json" stub.version.file_version)" = "$(get stub.version.file_version)" ] || fail "stub facts"
 
 # The archive part is a complete 7z archive of the folder.
 tail -c +"$((offset + 1))" "$T/setup.exe" >"$T/part.7z"

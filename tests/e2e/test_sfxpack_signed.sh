@@ -14,18 +14,27 @@ openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=sfx test" -days 2 \
 osslsigncode sign -certs "$T/cert.pem" -key "$T/key.pem" -in "$T/setup.exe" -out "$T/signed.exe" \
   >/dev/null || fail "osslsigncode failed"
 
-inspect="$("$SFXPACK" inspect "$T/signed.exe")" || fail "inspect failed on the signed file"
-line="$(grep '^certificate table:' <<<"$inspect")"
-offset="$(sed -n 's/.*offset \([0-9]*\), size \([0-9]*\)$/\1/p' <<<"$line")"
-size="$(sed -n 's/.*offset \([0-9]*\), size \([0-9]*\)$/\2/p' <<<"$line")"
-[ -n "$offset" ] && [ -n "$size" ] || fail "no certificate table shown: $line"
+"$SFXPACK" inspect --json "$T/signed.exe" >"$T/inspect.json" || fail "inspect failed on the signed file"
+[ "$(json_get "$T/inspect.json" certificate_table.present)" = true ] || fail "no certificate table shown"
+offset="$(json_get "$T/inspect.json" certificate_table.offset)"
+size="$(json_get "$T/inspect.json" certificate_table.size)"
 [ $((offset + size)) -eq "$(stat -c %s "$T/signed.exe")" ] || fail "the table does not end the file"
-grep -q '(end of the certificate table)' <<<"$inspect" || fail "expected size not taken from the table"
-"$SFXPACK" verify "$T/signed.exe" | grep -q 'matches the certificate table' || fail "verify refuses the signed file"
+[ "$(json_get "$T/inspect.json" size_check.source)" = certificate ] || fail "expected size not taken from the table"
+"$SFXPACK" verify --json "$T/signed.exe" >"$T/verify.json" || fail "verify refuses the signed file"
+[ "$(json_get "$T/verify.json" size_check.source)" = certificate ] &&
+  [ "$(json_get "$T/verify.json" size_check.passes)" = true ] || fail "verify did not check against the table"
 
+# Appended bytes: exit 5 with the size check's code, and both sizes.
 cp "$T/signed.exe" "$T/appended.exe"
 printf 'x' >>"$T/appended.exe"
-if "$SFXPACK" verify "$T/appended.exe" 2>"$T/err"; then fail "verify accepts bytes appended after signing"; fi
+rc=0
+"$SFXPACK" verify --json "$T/appended.exe" >"$T/verify.json" 2>"$T/err" || rc=$?
+[ "$rc" -eq 5 ] || fail "verify of bytes appended after signing exited $rc"
+[ "$(json_get "$T/verify.json" exit_code)" = 5 ] && [ "$(json_get "$T/verify.json" ok)" = false ] ||
+  fail "the document does not give the exit code: $(cat "$T/verify.json")"
+[ "$(json_get "$T/verify.json" diagnostics.0.code)" = size.mismatch ] || fail "wrong code: $(cat "$T/verify.json")"
+[ "$(json_get "$T/verify.json" size_check.actual)" = $((offset + size + 1)) ] &&
+  [ "$(json_get "$T/verify.json" size_check.expected)" = $((offset + size)) ] || fail "sizes wrong: $(cat "$T/verify.json")"
 grep -q "actual $(stat -c %s "$T/appended.exe")" "$T/err" || fail "reason missing: $(cat "$T/err")"
 
 # The signed stub cannot be packed: its signature would not cover the result.

@@ -38,9 +38,13 @@ cmp "$T/linux.exe" "$T/Setup-ü.exe" || fail "sfxpack.exe wrote other bytes than
 7zz l -slt "$T/Setup-ü.exe" | grep -qx 'Path = Dokumente €/Grüße 日本.txt' ||
   fail "the non-ASCII name was not stored as it is"
 
-win_sfxpack verify "$(winpath "$T/Setup-ü.exe")"
+win_sfxpack verify --json "$(winpath "$T/Setup-ü.exe")"
 [ "$WIN_EXIT" -eq 0 ] || fail "sfxpack.exe verify exited $WIN_EXIT: $(cat "$T/win.out" "$T/win.err")"
-grep -q ': ok (size ' "$T/win.out" || fail "sfxpack.exe verify said: $(cat "$T/win.out")"
+[ "$(json_get "$T/win.out" ok) $(json_get "$T/win.out" archive.crc_checked)" = "true true" ] ||
+  fail "sfxpack.exe verify said: $(cat "$T/win.out")"
+[ "$(json_get "$T/win.out" file.path)" = "$(winpath "$T/Setup-ü.exe")" ] &&
+  [ "$(json_get "$T/win.out" file.sha256)" = "$(sha256sum "$T/linux.exe" | cut -d' ' -f1)" ] ||
+  fail "sfxpack.exe verify --json: $(cat "$T/win.out")"
 
 # Refusals: a missing setup program (4), a missing stub (1), wrong usage (2).
 rm "$pkg/probe.exe"

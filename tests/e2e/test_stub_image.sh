@@ -75,11 +75,11 @@ unit="$(timeout "$WINE_TIMEOUT" wine "$SFX_DIST/testtools/sfx_unit_tests.exe" \
 grep -q '^\[  PASSED  \] 2 tests' <<<"$unit" || fail "the unit tests did not pass: $unit"
 
 # The packager's own reader finds the size resource (value 0 until packed).
-inspect="$("$SFXPACK" inspect "$STUB" || true)"
-grep -Eq '^recorded size: +0 \(_KTV_VERIFY at offset [0-9]+\)$' <<<"$inspect" ||
-  fail "no 8-byte _KTV_VERIFY holding 0: $(grep '^recorded' <<<"$inspect")"
-grep -q '^configuration block: not found$' <<<"$inspect" || fail "the bare stub holds a configuration block"
-grep -q '^archive: *not found' <<<"$inspect" || fail "the bare stub holds a 7z archive"
+"$SFXPACK" inspect --json "$STUB" >"$T/inspect.json" || true
+[ "$(json_get "$T/inspect.json" recorded_size.present)" = true ] && [ "$(json_get "$T/inspect.json" recorded_size.value)" = 0 ] ||
+  fail "no 8-byte _KTV_VERIFY holding 0: $(json_get "$T/inspect.json" recorded_size)"
+[ "$(json_get "$T/inspect.json" block.found)" = false ] || fail "the bare stub holds a configuration block"
+[ "$(json_get "$T/inspect.json" archive.found)" = false ] || fail "the bare stub holds a 7z archive"
 
 grep -aq 'level="requireAdministrator"' "$STUB" || fail "manifest does not require administrator rights"
 echo "stub image ok"

@@ -390,18 +390,19 @@ TEST_F(SfxpackBuild, VerifyNamesEachClassOfDamage) {
         std::function<void(Bytes*)> damage;
         int exitCode;
         const char* needle;
+        const char* code;  // of the first diagnostic in verify --json; empty: none
     } kCases[] = {
-        {"whole", [](Bytes*) {}, sfxpack::kExitOk, ": ok"},
-        {"truncated", [](Bytes* f) { f->pop_back(); }, sfxpack::kExitLayout, "size check fails"},
+        {"whole", [](Bytes*) {}, sfxpack::kExitOk, ": ok", ""},
+        {"truncated", [](Bytes* f) { f->pop_back(); }, sfxpack::kExitLayout, "size check fails", "size.mismatch"},
         // A byte of compressed data, past the first chunk's header: a changed
         // size field there can still decode to the same bytes, which the
         // single-threaded decoder (the stub's) accepts.
         {"archive data changed", [&](Bytes* f) { (*f)[archive + 32 + 8] ^= 0x55; }, sfxpack::kExitArchiveDamaged,
-         "damaged"},
+         "damaged", "archive.damaged"},
         {"archive headers changed", [&](Bytes* f) { (*f)[f->size() - 5] ^= 0x55; }, sfxpack::kExitArchiveDamaged,
-         "damaged"},
+         "damaged", "archive.cannot-open"},
         {"block not UTF-8", [&](Bytes* f) { std::copy(badBlock.begin(), badBlock.end(), f->begin() + block); },
-         sfxpack::kExitConfiguration, "UTF-8"},
+         sfxpack::kExitConfiguration, "UTF-8", "layout.block-not-utf8"},
     };
     for (const auto& c : kCases) {
         Bytes file = good;
@@ -410,6 +411,15 @@ TEST_F(SfxpackBuild, VerifyNamesEachClassOfDamage) {
         const RunResult verify = Sfxpack({"verify", Out().string()});
         EXPECT_EQ(c.exitCode, verify.code) << c.name << "\n" << verify.out << verify.err;
         EXPECT_NE(std::string::npos, (verify.out + verify.err).find(c.needle)) << c.name << "\n" << verify.err;
+
+        // --json: the same exit code, one document on stdout naming the class.
+        const RunResult json = Sfxpack({"verify", "--json", Out().string()});
+        EXPECT_EQ(c.exitCode, json.code) << c.name;
+        EXPECT_EQ(0u, json.out.find("{\n  \"schema_version\": 1,")) << c.name << "\n" << json.out;
+        EXPECT_EQ(json.out.size() - 3, json.out.find("\n}\n")) << c.name << "\n" << json.out;  // and nothing after
+        const std::string first = *c.code ? std::string("\"diagnostics\": [\n    {\n      \"code\": \"") + c.code + "\""
+                                          : std::string("\"diagnostics\": []");
+        EXPECT_NE(std::string::npos, json.out.find(first)) << c.name << "\n" << json.out;
     }
 
     // A setup program the package lacks: refused by build, found by verify.
