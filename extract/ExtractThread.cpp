@@ -14,14 +14,12 @@
 #include "extract/HandleInStream.h"
 #include "extract/OpenCallback.h"
 #include "extract/library/SevenZipRegistry.h"
+#include "orelib/SetupLayout.h"
 #include "orelib/win32/Handle.h"
 #include "orelib/win32/LinkFreeFolder.h"
 #include "orelib/win32/WorkingFolder.h"
 
 namespace {
-
-// The archive must start within the first 4 MiB of the executable.
-constexpr UInt64 kMaxArchiveStart = 0x400000;
 
 // A failure raised inside the job with a text of ours.
 struct CMessageFailure {
@@ -34,7 +32,7 @@ COpenType EmbeddedArchiveType() {
     COpenType type;
     type.Recursive = false;
     type.MaxStartOffset_Defined = true;
-    type.MaxStartOffset = kMaxArchiveStart;
+    type.MaxStartOffset = orelib::kArchiveScanLimit;
     return type;
 }
 

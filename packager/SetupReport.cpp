@@ -72,7 +72,8 @@ int InspectSetupFile(const std::filesystem::path& path, std::ostream& out) {
     }
     size_t resource = 0;
     uint32_t resourceSize = 0;
-    if (image.FindNamedResource(10, u"_KTV_VERIFY", &resource, &resourceSize) && resourceSize == 8) {
+    if (orelib::FindSizeResource(head.data(), head.size(), &resource, &resourceSize) &&
+        resourceSize == orelib::kSizeResourceLength) {
         uint64_t recorded = 0;
         for (int i = 7; i >= 0; --i) recorded = (recorded << 8) | head[resource + i];
         out << "recorded size:      " << recorded << " (_KTV_VERIFY at offset " << resource << ")\n";
