@@ -12,6 +12,8 @@ namespace sfxpack {
 namespace {
 
 const uint8_t kSevenZipSignature[6] = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C};
+// The packager's messages name the limits in words.
+static_assert(kArchiveScanLimit == 4u << 20 && kBlockScanWindow == 20u << 20, "messages say 4 and 20 MiB");
 
 }  // namespace
 
