@@ -88,10 +88,6 @@ StepResult CApp::ReadConfiguration() { return ::ReadConfiguration(m_ownFile, m_s
 
 StepResult CApp::SelectLanguage() { return ::SelectLanguage(m_settings, m_uiText); }
 
-StepResult CApp::CheckSetupFile() {
-    const std::wstring text = CheckSetupFileSizeOf(m_ownFile.Get(), m_uiText);
-    if (text.empty()) return StepResult::Ok();
-    return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_FILE_CORRUPT), text);
-}
+StepResult CApp::CheckSetupFile() { return CheckSetupFileSize(m_ownFile.Get(), m_uiText); }
 
 StepResult CApp::PrepareWorkingFolder() { return ::PrepareWorkingFolder(m_settings, m_ownedFolder); }

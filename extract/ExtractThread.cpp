@@ -14,14 +14,13 @@
 #include "extract/HandleInStream.h"
 #include "extract/OpenCallback.h"
 #include "extract/library/SevenZipRegistry.h"
+#include "orelib/SetupLayout.h"
 #include "orelib/win32/Handle.h"
 #include "orelib/win32/LinkFreeFolder.h"
 #include "orelib/win32/WorkingFolder.h"
 
 namespace {
 
-// The archive must start within the first 4 MiB of the executable.
-constexpr UInt64 kMaxArchiveStart = 0x400000;
 
 // Any format the registry knows (7z is the only one), searched for from the
 // start of the file up to the 4 MiB limit, with no nested archives.
@@ -29,7 +28,7 @@ COpenType EmbeddedArchiveType() {
     COpenType type;
     type.Recursive = false;
     type.MaxStartOffset_Defined = true;
-    type.MaxStartOffset = kMaxArchiveStart;
+    type.MaxStartOffset = orelib::kArchiveScanLimit;
     return type;
 }
 

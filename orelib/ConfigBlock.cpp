@@ -5,6 +5,7 @@
 #include "orelib/Aes.h"
 #include "orelib/ConfigKey.h"
 #include "orelib/DecryptToWide.h"
+#include "orelib/SetupLayout.h"
 
 namespace orelib {
 
@@ -16,9 +17,6 @@ const char kStoredStartMarker[] = ",!@Install@!UTF-8!";
 const char kStoredEndMarker[] = ",!@InstallEnd@!";
 static_assert(sizeof kStoredStartMarker - 1 == kConfigStartMarkerSize, "start marker size");
 static_assert(sizeof kStoredEndMarker - 1 == kConfigEndMarkerSize, "end marker size");
-
-// Both markers must start this far before the end of the window.
-constexpr size_t kTailReserve = 20;
 
 }  // namespace
 
@@ -35,9 +33,8 @@ bool FindConfigBlock(const uint8_t* data, size_t size, size_t* contentOffset, si
     uint8_t startMarker[kConfigStartMarkerSize], endMarker[kConfigEndMarkerSize];
     MakeConfigMarkers(startMarker, endMarker);
 
-    const size_t window = size < kConfigScanWindow ? size : kConfigScanWindow;
-    if (window <= kTailReserve) return false;
-    const size_t limit = window - kTailReserve;
+    // At most 20 MiB, so it fits size_t everywhere.
+    const size_t limit = static_cast<size_t>(BlockMarkerLimit(size));
 
     size_t p = 0;
     for (; p < limit; ++p) {

@@ -11,16 +11,14 @@ namespace orelib {
 
 constexpr size_t kConfigStartMarkerSize = 18;
 constexpr size_t kConfigEndMarkerSize = 15;
-// The block must begin within the first 20 MiB of the file.
-constexpr size_t kConfigScanWindow = 20u * 1024 * 1024;
 
 // The two marker texts. The program keeps them altered so that its own image
 // never holds them; these are the real bytes.
 void MakeConfigMarkers(uint8_t start[kConfigStartMarkerSize], uint8_t end[kConfigEndMarkerSize]);
 
 // Finds the content between the first start marker and the first end marker
-// that begins at least one byte after it, scanning the first min(size, 20 MiB)
-// bytes; both markers must begin before that length minus 20.
+// that begins at least one byte after it; both must begin before
+// BlockMarkerLimit(size) (orelib/SetupLayout.h).
 bool FindConfigBlock(const uint8_t* data, size_t size, size_t* contentOffset, size_t* contentSize);
 
 enum class ConfigBlockStatus {

@@ -12,11 +12,8 @@ namespace sfxpack {
 namespace {
 
 const uint8_t kSevenZipSignature[6] = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C};
-constexpr uint16_t kRtRcdata = 10;
-const char16_t kSizeResourceName[] = u"_KTV_VERIFY";
-// The stub maps this much of its file to read the headers.
-constexpr size_t kHeaderWindow = 1024 * 1024;
-
+// The packager's messages name the limits in words.
+static_assert(kArchiveScanLimit == 4u << 20 && kBlockScanWindow == 20u << 20, "messages say 4 and 20 MiB");
 
 }  // namespace
 
@@ -40,16 +37,14 @@ bool FindSevenZipHeader(const uint8_t* data, size_t size, uint64_t limit, size_t
 
 std::string CheckLayout(uint64_t stubSize, uint64_t blockSize, uint64_t archiveSize) {
     const uint64_t archiveOffset = stubSize + blockSize;
-    if (archiveOffset >= kArchiveScanLimit) {
+    switch (orelib::CheckLayoutPositions(stubSize, blockSize, archiveSize)) {
+    case orelib::LayoutProblem::None:
+        break;
+    case orelib::LayoutProblem::ArchiveTooFar:
         return "the archive would start at offset " + std::to_string(archiveOffset) +
                ", but the stub looks for it only in the first 4 MiB (" +
                std::to_string(kArchiveScanLimit) + " bytes); the stub and configuration are too large";
-    }
-    // The end marker must begin 20 bytes before the end of the scanned window.
-    const uint64_t total = archiveOffset + archiveSize;
-    const uint64_t window = total < kBlockScanWindow ? total : kBlockScanWindow;
-    const uint64_t endMarker = archiveOffset - orelib::kConfigEndMarkerSize;
-    if (endMarker + kBlockTailReserve >= window) {
+    case orelib::LayoutProblem::BlockOutsideWindow:
         return "the configuration block would end at offset " + std::to_string(archiveOffset) +
                ", too close to the end of the file or beyond 20 MiB for the stub to find it";
     }
@@ -69,10 +64,12 @@ std::string CheckStub(const std::vector<uint8_t>& stub, size_t* sizeResourceOffs
         return "it is signed (it has a certificate table); sign the finished setup file instead";
     }
     uint32_t size = 0;
-    if (!image.FindNamedResource(kRtRcdata, kSizeResourceName, sizeResourceOffset, &size)) {
+    if (!orelib::FindSizeResource(stub.data(), stub.size(), sizeResourceOffset, &size)) {
         return "it has no _KTV_VERIFY resource";
     }
-    if (size != 8) return "its _KTV_VERIFY resource is " + std::to_string(size) + " bytes, not 8";
+    if (size != orelib::kSizeResourceLength) {
+        return "its _KTV_VERIFY resource is " + std::to_string(size) + " bytes, not 8";
+    }
 
     // A stub that already carries a block or an archive would make the stub
     // find those instead of ours.
@@ -91,37 +88,22 @@ std::string CheckStub(const std::vector<uint8_t>& stub, size_t* sizeResourceOffs
 }
 
 void PatchSize(std::vector<uint8_t>* stub, size_t offset, uint64_t totalSize) {
-    for (int i = 0; i < 8; ++i) (*stub)[offset + i] = static_cast<uint8_t>(totalSize >> (8 * i));
+    for (uint32_t i = 0; i < orelib::kSizeResourceLength; ++i) {
+        (*stub)[offset + i] = static_cast<uint8_t>(totalSize >> (8 * i));
+    }
 }
 
 SizeCheck CheckSetupSize(const uint8_t* head, size_t headSize, uint64_t actualSize) {
+    const orelib::SetupSize size = orelib::CheckSetupFileSize(head, headSize, actualSize);
     SizeCheck check;
-    const orelib::PeImage headers(head, headSize < kHeaderWindow ? headSize : kHeaderWindow);
-    switch (headers.CheckHeaders()) {
-    case orelib::PeHeaderCheck::NotMz: check.problem = "File does not have EXE format."; return check;
-    case orelib::PeHeaderCheck::BadPeSignature: check.problem = "Invalid PE signature."; return check;
-    case orelib::PeHeaderCheck::Ok: break;
-    }
-    orelib::PeCertificateEntry cert;
-    if (headers.GetCertificateEntry(&cert) && cert.offset != 0) {
-        check.fromCertificate = true;
-        // The stub sums the two fields in 32 bits.
-        check.expected = static_cast<uint32_t>(cert.offset + cert.size);
-    } else {
-        size_t offset = 0;
-        uint32_t size = 0;
-        if (!orelib::PeImage(head, headSize)
-                 .FindNamedResource(kRtRcdata, kSizeResourceName, &offset, &size) ||
-            size != 8) {
-            check.problem = "Resource _KTV_VERIFY is not found.";
-            return check;
-        }
-        for (int i = 7; i >= 0; --i) check.expected = (check.expected << 8) | head[offset + i];
-    }
-    check.hasExpected = true;
-    check.passes = check.expected == actualSize;
-    if (!check.passes) {
-        check.problem = "expected file size " + std::to_string(check.expected) + ", actual " +
+    check.passes = size.problem == orelib::SizeProblem::None;
+    check.fromCertificate = size.source == orelib::SizeSource::Certificate;
+    check.hasExpected = size.hasExpected;
+    check.expected = size.expected;
+    if (const char* fixed = orelib::FixedSizeProblemText(size.problem)) {
+        check.problem = fixed;
+    } else if (!check.passes) {
+        check.problem = "expected file size " + std::to_string(size.expected) + ", actual " +
                         std::to_string(actualSize);
     }
     return check;

@@ -1,19 +1,21 @@
 #pragma once
-// The layout rules of a setup file (stub, configuration block, 7z archive),
-// as pure functions over bytes so that the packager and its tests share them.
+// The layout rules of a setup file (stub, configuration block, 7z archive)
+// as the packager applies them, with its own wording of what is wrong.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "orelib/SetupLayout.h"
+
 namespace sfxpack {
 
-// The stub finds the archive only if it starts within the first 4 MiB.
-constexpr uint64_t kArchiveScanLimit = 4u * 1024 * 1024;
-// And the configuration block only within the first 20 MiB, ending 20 bytes before.
-constexpr uint64_t kBlockScanWindow = 20u * 1024 * 1024;
-constexpr uint64_t kBlockTailReserve = 20;
+// The stub's own limits (orelib/SetupLayout.h): the archive must start
+// within the first 4 MiB, the configuration block lie in the first 20 MiB.
+using orelib::kArchiveScanLimit;
+using orelib::kBlockScanWindow;
+
 // The 7z signature header: signature, version, CRC, next-header fields.
 constexpr size_t kSevenZipHeaderSize = 32;
 
@@ -38,6 +40,7 @@ void PatchSize(std::vector<uint8_t>* stub, size_t offset, uint64_t totalSize);
 
 // The size check that the stub makes of its own file: `head` is the start of
 // the file (at least its headers and resources), `actualSize` its real size.
+// `problem` is the stub's own text for unusable headers or resource.
 struct SizeCheck {
     bool passes = false;
     bool fromCertificate = false;  // expected size taken from the certificate table

@@ -18,8 +18,6 @@ const char kNoArchiveMessage[] = "no 7z archive starts within the first 4 MiB, w
 
 namespace {
 
-constexpr uint16_t kRtRcdata = 10;
-
 void PrintSizeCheck(const SizeCheck& check, uint64_t actual, std::ostream& out) {
     out << "actual size:        " << actual << "\n";
     if (check.hasExpected) {
@@ -80,7 +78,8 @@ SetupFacts ReadSetupFacts(const std::filesystem::path& path) {
     }
     size_t resource = 0;
     uint32_t resourceSize = 0;
-    if (image.FindNamedResource(kRtRcdata, u"_KTV_VERIFY", &resource, &resourceSize) && resourceSize == 8) {
+    if (orelib::FindSizeResource(head.data(), head.size(), &resource, &resourceSize) &&
+        resourceSize == orelib::kSizeResourceLength) {
         facts.hasRecordedSize = true;
         facts.recordedSizeOffset = resource;
         for (int i = 7; i >= 0; --i) facts.recordedSize = (facts.recordedSize << 8) | head[resource + i];

@@ -1,8 +1,9 @@
 #include "orelib/win32/OwnFile.h"
 
 #include <cstring>
+#include <iterator>
 
-#include "orelib/PeImage.h"
+#include "orelib/SetupLayout.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/MappedView.h"
 
@@ -12,8 +13,6 @@ namespace {
 
 // Resources of the stub lie far below this; the file may be much longer.
 constexpr uint64_t kImageWindow = 100u * 1024 * 1024;
-const wchar_t kSizeResourceName[] = L"_KTV_VERIFY";
-constexpr uint16_t kRtRcdata = 10;
 
 // The loaded image's header bytes, or null when they do not look like PE32.
 const uint8_t* LoadedHeaders(HMODULE image, size_t* size, size_t* imageBaseOffset) {
@@ -67,18 +66,17 @@ HRESULT COwnFile::CheckMatchesImage(HMODULE image) const {
     }
 
     // The recorded size tells setup files built from the same stub apart.
-    HRSRC found = FindResourceW(image, kSizeResourceName, MAKEINTRESOURCEW(kRtRcdata));
+    const std::wstring name(std::begin(kSizeResourceName), std::end(kSizeResourceName) - 1);
+    HRSRC found = FindResourceW(image, name.c_str(), MAKEINTRESOURCEW(kSizeResourceType));
     HGLOBAL data = found ? LoadResource(image, found) : nullptr;
     const void* loadedBytes = data ? LockResource(data) : nullptr;
     if (!loadedBytes) return kOwnFileReplaced;
     const DWORD loadedSize = SizeofResource(image, found);
 
-    const std::wstring name(kSizeResourceName);
     size_t offset = 0;
     uint32_t size = 0;
-    if (!PeImage(view.Data(), view.Size())
-             .FindNamedResource(kRtRcdata, std::u16string(name.begin(), name.end()), &offset, &size) ||
-        size != loadedSize || std::memcmp(view.Data() + offset, loadedBytes, size) != 0) {
+    if (!FindSizeResource(view.Data(), view.Size(), &offset, &size) || size != loadedSize ||
+        std::memcmp(view.Data() + offset, loadedBytes, size) != 0) {
         return kOwnFileReplaced;
     }
     return S_OK;

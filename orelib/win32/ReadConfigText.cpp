@@ -1,6 +1,7 @@
 #include "orelib/win32/ReadConfigText.h"
 
 #include "orelib/ConfigBlock.h"
+#include "orelib/SetupLayout.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/MappedView.h"
 
@@ -10,7 +11,7 @@ HRESULT ReadConfigText(HANDLE file, std::wstring& text) {
     text.clear();
     // Only the start of the file is mapped: the block lies in the first 20 MiB.
     CMappedView view;
-    const HRESULT hr = view.MapFileStart(file, kConfigScanWindow);
+    const HRESULT hr = view.MapFileStart(file, kBlockScanWindow);
     if (FAILED(hr)) return hr;
 
     switch (DecodeConfigBlock(view.Data(), view.Size(), &text)) {

@@ -1,11 +1,20 @@
-// Fuzzes the bounded PE reader: headers, certificate entry, resource lookup.
+// Fuzzes the bounded PE reader (headers, certificate entry, resource lookup)
+// and the size rule built on it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "orelib/PeImage.h"
+#include "orelib/SetupLayout.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const orelib::SetupSize rule = orelib::CheckSetupFileSize(data, size, size);
+    const bool passes = rule.problem == orelib::SizeProblem::None;
+    const bool valued = passes || rule.problem == orelib::SizeProblem::SizeMismatch;
+    if (rule.hasExpected != valued || (passes && rule.expected != size)) {
+        __builtin_trap();
+    }
+
     orelib::PeImage image(data, size);
     if (image.CheckHeaders() != orelib::PeHeaderCheck::Ok) return 0;
     orelib::PeCertificateEntry cert;

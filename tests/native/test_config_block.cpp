@@ -9,6 +9,7 @@
 #include "orelib/ConfigBlock.h"
 #include "orelib/ConfigKey.h"
 #include "orelib/DecryptToWide.h"
+#include "orelib/SetupLayout.h"
 
 using namespace orelib;
 
@@ -168,7 +169,7 @@ TEST(ConfigBlock, InvalidUtf8IsReportedNotThrown) {
 
 TEST(ConfigBlock, OnlyTheFirst20MiBAreSearched) {
     const Bytes block = Block("far=1");
-    const size_t window = kConfigScanWindow;
+    const size_t window = kBlockScanWindow;
     // Ends exactly 6 bytes before the window's end: found.
     Bytes file = Filler(window - block.size() - 6);
     file.insert(file.end(), block.begin(), block.end());

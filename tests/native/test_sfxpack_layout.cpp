@@ -1,5 +1,5 @@
-// The packager's pure parts: hashes, the 7z header test, the layout limits,
-// the stub checks, the size resource and the size check the stub makes.
+// The packager's pure parts: hashes, the 7z header test, the stub checks and
+// the IV. The layout rules it shares with the stub: test_setup_layout.cpp.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -94,20 +94,6 @@ TEST(SevenZipHeader, ScanPassesBareSignaturesAndStopsAtTheLimit) {
     EXPECT_FALSE(sfxpack::FindSevenZipHeader(data.data(), data.size(), 100, &offset));
 }
 
-TEST(SetupLayoutLimits, ArchiveMustStartWithinFourMiB) {
-    const uint64_t mib4 = 4u * 1024 * 1024;
-    EXPECT_EQ("", sfxpack::CheckLayout(300000, 81, 1000));
-    EXPECT_EQ("", sfxpack::CheckLayout(mib4 - 1 - 81, 81, 50u * 1024 * 1024));
-    const std::string problem = sfxpack::CheckLayout(mib4 - 81, 81, 1000);
-    EXPECT_NE(std::string::npos, problem.find("4 MiB")) << problem;
-}
-
-TEST(SetupLayoutLimits, AtLeastSixBytesMustFollowTheEndMarker) {
-    EXPECT_EQ("", sfxpack::CheckLayout(1000, 81, 6));
-    EXPECT_NE("", sfxpack::CheckLayout(1000, 81, 5));
-    EXPECT_NE("", sfxpack::CheckLayout(1000, 81, 0));
-}
-
 TEST(StubCheck, AcceptsStubWithEightByteSizeResource) {
     const auto img = testpe::BuildStub();
     size_t offset = 0;
@@ -146,62 +132,6 @@ TEST(StubCheck, RefusesWhatTheStubCouldNotUse) {
         const std::string problem = sfxpack::CheckStub(c.bytes, &offset);
         EXPECT_NE(std::string::npos, problem.find(c.expected)) << c.what << ": " << problem;
     }
-}
-
-TEST(SizeCheck, PatchedSizeResourceMatchesTheFile) {
-    auto img = testpe::BuildStub();
-    Bytes file = img.bytes;
-    Append(&file, Bytes(1000, 0x55));
-    sfxpack::PatchSize(&file, img.data, file.size());
-    EXPECT_EQ(Bytes({static_cast<uint8_t>(file.size()), static_cast<uint8_t>(file.size() >> 8), 0,
-                     0, 0, 0, 0, 0}),
-              Bytes(file.begin() + img.data, file.begin() + img.data + 8));
-
-    auto check = sfxpack::CheckSetupSize(file.data(), file.size(), file.size());
-    EXPECT_TRUE(check.passes) << check.problem;
-    EXPECT_FALSE(check.fromCertificate);
-
-    check = sfxpack::CheckSetupSize(file.data(), file.size(), file.size() - 1);
-    EXPECT_FALSE(check.passes);
-    EXPECT_EQ(file.size(), check.expected);
-    EXPECT_NE(std::string::npos, check.problem.find(std::to_string(file.size() - 1)));
-}
-
-TEST(SizeCheck, SixtyFourBitValuesSurvive) {
-    auto img = testpe::BuildStub();
-    const uint64_t big = 0x0000000123456789ull;
-    sfxpack::PatchSize(&img.bytes, img.data, big);
-    const auto check = sfxpack::CheckSetupSize(img.bytes.data(), img.bytes.size(), big);
-    EXPECT_TRUE(check.passes);
-    EXPECT_EQ(big, check.expected);
-}
-
-TEST(SizeCheck, CertificateTableWinsOverTheResource) {
-    auto img = testpe::BuildStub();
-    sfxpack::PatchSize(&img.bytes, img.data, 12345);
-    testpe::Put32(img.bytes, testpe::kPeOffset + 0x98, 0x10000);
-    testpe::Put32(img.bytes, testpe::kPeOffset + 0x9C, 0x1234);
-    auto check = sfxpack::CheckSetupSize(img.bytes.data(), img.bytes.size(), 0x11234);
-    EXPECT_TRUE(check.passes);
-    EXPECT_TRUE(check.fromCertificate);
-    // The sum is taken in 32 bits, as the stub takes it.
-    testpe::Put32(img.bytes, testpe::kPeOffset + 0x98, 0xFFFFFF00u);
-    testpe::Put32(img.bytes, testpe::kPeOffset + 0x9C, 0x200);
-    check = sfxpack::CheckSetupSize(img.bytes.data(), img.bytes.size(), 0x100);
-    EXPECT_TRUE(check.passes);
-    EXPECT_EQ(0x100u, check.expected);
-}
-
-TEST(SizeCheck, ReportsTheStubsOwnTexts) {
-    Bytes notMz(64, 0);
-    EXPECT_EQ("File does not have EXE format.",
-              sfxpack::CheckSetupSize(notMz.data(), notMz.size(), 64).problem);
-    notMz[0] = 'M';
-    notMz[1] = 'Z';
-    EXPECT_EQ("Invalid PE signature.", sfxpack::CheckSetupSize(notMz.data(), notMz.size(), 64).problem);
-    const auto noResource = testpe::Build(10, u"OTHER", Bytes(8, 0));
-    EXPECT_EQ("Resource _KTV_VERIFY is not found.",
-              sfxpack::CheckSetupSize(noResource.bytes.data(), noResource.bytes.size(), 1).problem);
 }
 
 TEST(IvDerivation, SameInputsSameIvAnyChangeAnotherIv) {

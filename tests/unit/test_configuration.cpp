@@ -10,6 +10,7 @@
 #include "orelib/Aes.h"
 #include "orelib/ConfigBlock.h"
 #include "orelib/ConfigKey.h"
+#include "orelib/SetupLayout.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/OwnFile.h"
 #include "orelib/win32/ReadConfigText.h"
@@ -83,7 +84,7 @@ TEST(ReadConfigText, ReportsMissingAndUndecodableBlocks) {
 
 TEST(ReadConfigText, SearchesTheFirst20MiBOnly) {
     CTempFolder dir;
-    std::string file(orelib::kConfigScanWindow, 'x');
+    std::string file(orelib::kBlockScanWindow, 'x');
     file.replace(0, 2, "MZ");
     const std::vector<uint8_t> block = orelib::BuildConfigBlock("far=1", kIv);
     file.append(block.begin(), block.end());
