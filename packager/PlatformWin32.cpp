@@ -9,43 +9,13 @@
 
 #include "packager/PackError.h"
 #include "packager/WideText.h"
+#include "packager/Win32Support.h"
 
 namespace sfxpack {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Owns one kernel handle.
-class CHandle {
-public:
-    explicit CHandle(HANDLE handle = INVALID_HANDLE_VALUE) : m_handle(handle) {}
-    ~CHandle() { Reset(); }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
-    void Reset(HANDLE handle = INVALID_HANDLE_VALUE) {
-        if (Valid()) CloseHandle(m_handle);
-        m_handle = handle;
-    }
-
-private:
-    HANDLE m_handle;
-};
-
-std::string SystemErrorText(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length && text ? std::wstring(text, length) : std::wstring();
-    if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.')) {
-        message.pop_back();
-    }
-    return message.empty() ? "error " + std::to_string(error) : ToUtf8(message);
-}
 
 std::wstring Wide(const std::string& utf8) {
     std::wstring wide;

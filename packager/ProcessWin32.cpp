@@ -10,39 +10,13 @@
 #include "packager/Platform.h"
 #include "packager/SignalCleanup.h"
 #include "packager/WideText.h"
+#include "packager/Win32Support.h"
 
 namespace sfxpack {
 
 namespace {
 
 constexpr DWORD kStopPollMs = 200;
-
-class CHandle {
-public:
-    explicit CHandle(HANDLE handle = nullptr) : m_handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-    ~CHandle() {
-        if (m_handle) CloseHandle(m_handle);
-    }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
-std::string ErrorText(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length && text ? std::wstring(text, length) : std::wstring();
-    if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.')) {
-        message.pop_back();
-    }
-    return message.empty() ? "error " + std::to_string(error) : ToUtf8(message);
-}
 
 // One argument as the C run-time's parser splits the command line: quoted
 // when it holds a blank or a quote, with the backslashes before a quote doubled.
@@ -94,7 +68,7 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
     CHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
                               0, nullptr));
     if (!log.Get() || !input.Get()) {
-        result.startError = ErrorText(GetLastError());
+        result.startError = SystemErrorText(GetLastError());
         return result;
     }
     STARTUPINFOW startup{};
@@ -107,7 +81,7 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
     if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), &commandLine[0], nullptr, nullptr,
                         TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
                         workDir.empty() ? nullptr : workDir.c_str(), &startup, &process)) {
-        result.startError = ErrorText(GetLastError());
+        result.startError = SystemErrorText(GetLastError());
         return result;
     }
     CHandle processHandle(process.hProcess), thread(process.hThread);
@@ -128,10 +102,10 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
         WaitForSingleObject(processHandle.Get(), INFINITE);
         break;
     }
+    // An exit code that cannot be read counts as a failure, never as 0.
     DWORD code = 0;
-    GetExitCodeProcess(processHandle.Get(), &code);
     result.started = true;
-    result.exitCode = static_cast<int>(code);
+    result.exitCode = GetExitCodeProcess(processHandle.Get(), &code) ? static_cast<int>(code) : -1;
 
     SetFilePointer(log.Get(), 0, nullptr, FILE_BEGIN);
     char buffer[4096];

@@ -43,10 +43,15 @@ assert_signed() {  # the file verifies against the CA, sfxpack verify agrees, th
   osslsigncode verify -CAfile "$T/ca.pem" -in "$1" >"$T/verify.out" 2>&1 ||
     fail "osslsigncode verify refuses $1: $(tail -5 "$T/verify.out")"
   "$SFXPACK" verify -q "$1" || fail "sfxpack verify refuses $1"
-  "$SFXPACK" inspect "$1" >"$T/inspect.out" || fail "inspect failed on $1"
-  grep -q '^expected size: .*(end of the certificate table)' "$T/inspect.out" &&
-    grep -q '^size check: *passes' "$T/inspect.out" ||
-    fail "inspect does not take the size from the certificate table: $(cat "$T/inspect.out")"
+  "$SFXPACK" inspect --json "$1" >"$T/inspect.json" || fail "inspect failed on $1"
+  [ "$(json_get "$T/inspect.json" size_check.source)" = certificate ] &&
+    [ "$(json_get "$T/inspect.json" size_check.passes)" = true ] ||
+    fail "inspect does not take the size from the certificate table: $(cat "$T/inspect.json")"
+  # The branding survives the signature.
+  [ "$(json_get "$T/inspect.json" branding.version_info.strings.ProductName)" = "Acme Widget" ] &&
+    [ "$(json_get "$T/inspect.json" branding.version_info.file_version)" = 3.2.1.0 ] &&
+    [ "$(json_get "$T/inspect.json" branding.icon.0.width)" = 32 ] ||
+    fail "the signed file lost its branding: $(cat "$T/inspect.json")"
   rm -f "$T/report.txt"
   run_setup "$1" /q
   expect_exit 3010
