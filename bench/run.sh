@@ -127,12 +127,15 @@ overhead=$((pkg - alone - fixed))
 python3 "$ROOT/scripts/stub_size_table.py" "$DIST/sfxstub.exe" "$DIST/sfxstub.map"
 echo
 echo "extraction of a ${BENCH_MB} MB mixed package (/q /x), $RUNS alternating runs, ms: median (min-max)"
-printf '  %-14s %-22s %-22s %6s %14s\n' archive stub reference ratio "stub peak RSS"
+# The stub waits 250 ms before it first opens its own file (a scanner may
+# still hold a fresh download): the second ratio leaves that wait out.
+printf '  %-14s %-22s %-22s %6s %10s %14s\n' archive stub reference ratio "w/o wait" "stub peak RSS"
 for level in 5 9; do
   ratio="$(awk -v a="${MED[stub$level]}" -v b="${MED[ref$level]}" 'BEGIN {printf "%.2f", a / b}')"
-  printf '  %-14s %-22s %-22s %6s %11s KiB\n' "7zz -mx$level" \
+  net="$(awk -v a="${MED[stub$level]}" -v b="${MED[ref$level]}" 'BEGIN {printf "%.2f", (a - 250) / b}')"
+  printf '  %-14s %-22s %-22s %6s %10s %11s KiB\n' "7zz -mx$level" \
     "${MED[stub$level]} (${LO[stub$level]}-${HI[stub$level]})" \
-    "${MED[ref$level]} (${LO[ref$level]}-${HI[ref$level]})" "$ratio" "${PEAK[$level]}"
+    "${MED[ref$level]} (${LO[ref$level]}-${HI[ref$level]})" "$ratio" "$net" "${PEAK[$level]}"
 done
 echo
 echo "start-up, quiet package of two small files, $((RUNS + 2)) runs, medians"
