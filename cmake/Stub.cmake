@@ -24,13 +24,20 @@ target_compile_options(sevenzip PRIVATE -fstack-protector -D_FORTIFY_SOURCE=2)
 # Everything of the stub but its entry point, so that the tests link the same code.
 file(GLOB SFX_CORE_SOURCES CONFIGURE_DEPENDS
      orelib/win32/*.cpp framework/*.cpp app/*.cpp extract/*.cpp dialog/*.cpp)
-list(FILTER SFX_CORE_SOURCES EXCLUDE REGEX "/(framework/WinMain|framework/LoadConfig|app/TheApp)\\.cpp$")
+list(FILTER SFX_CORE_SOURCES EXCLUDE REGEX "/(framework/WinMain|framework/LoadConfig|framework/RuntimeThrows|framework/PosixThreads|app/TheApp)\\.cpp$")
 add_library(sfxcore STATIC ${SFX_CORE_SOURCES})
 target_include_directories(sfxcore PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(sfxcore PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS}
                        -Wall -Wextra -Wno-unused-parameter)
 target_link_libraries(sfxcore PUBLIC orelib_core ${SFX_ARCHIVE_LIBRARY} ssp
                       comctl32 ole32 oleaut32 uuid shell32 shlwapi gdi32 user32 advapi32 kernel32)
+
+# Our own versions of pieces of the C++ run-time that the stub's static link
+# would otherwise take from libraries many times their size. Object files,
+# not an archive: they must be in the link before the libraries that call
+# them are searched.
+add_library(sfxruntime OBJECT framework/RuntimeThrows.cpp)
+target_compile_options(sfxruntime PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS} -Wall -Wextra)
 
 set(SFX_RESOURCES ${CMAKE_SOURCE_DIR}/resources/sfxstub.rc)
 # windres writes no dependency file itself; its preprocessor does, so that an
@@ -54,7 +61,7 @@ target_link_options(sfxstub PRIVATE -municode -mwindows -Wl,--gc-sections -s
   -Wl,--major-subsystem-version=6,--minor-subsystem-version=1
   -Wl,--major-os-version=6,--minor-os-version=1
   -Wl,--dynamicbase,--nxcompat,--tsaware)
-target_link_libraries(sfxstub PRIVATE sfxcore)
+target_link_libraries(sfxstub PRIVATE sfxruntime sfxcore)
 set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub)
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)

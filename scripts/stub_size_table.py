@@ -14,7 +14,7 @@ import sys
 
 # First matching rule names the part; paths are as the linker printed them.
 PARTS = [
-    ("our code", re.compile(r"(CMakeFiles/sfxstub\.dir/|libsfxcore\.a|liborelib_core\.a)")),
+    ("our code", re.compile(r"(CMakeFiles/sfx(stub|runtime)\.dir/|libsfxcore\.a|liborelib_core\.a)")),
     ("archive library", re.compile(r"libsevenzip\.a")),
     ("C++ runtime", re.compile(r"lib(std|sup)c\+\+\.a")),
     ("winpthread", re.compile(r"libwinpthread")),
