@@ -36,7 +36,7 @@ target_link_libraries(sfxcore PUBLIC orelib_core ${SFX_ARCHIVE_LIBRARY} ssp
 # would otherwise take from libraries many times their size. Object files,
 # not an archive: they must be in the link before the libraries that call
 # them are searched.
-add_library(sfxruntime OBJECT framework/RuntimeThrows.cpp)
+add_library(sfxruntime OBJECT framework/RuntimeThrows.cpp framework/PosixThreads.cpp)
 target_compile_options(sfxruntime PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS} -Wall -Wextra)
 
 set(SFX_RESOURCES ${CMAKE_SOURCE_DIR}/resources/sfxstub.rc)
