@@ -150,3 +150,14 @@ set_source_files_properties(
   PROPERTIES COMPILE_OPTIONS -O2)
 
 set(SFX_ARCHIVE_LIBRARY sevenzip)
+
+# C code that never calls back into C++ (decoders, filters, checksums,
+# ciphers, allocation, CPU features) needs no unwind tables: no exception can
+# pass through its frames. Without them the linker can also drop its unused
+# functions, which the tables would keep. The stream helpers and the
+# multi-threaded decoder call our streams and stay as they are.
+set_property(SOURCE
+  ${SFX_7Z}/C/LzmaDec.c ${SFX_7Z}/C/Lzma2Dec.c ${SFX_7Z}/C/Bcj2.c ${SFX_7Z}/C/Bra86.c
+  ${SFX_7Z}/C/Bra.c ${SFX_7Z}/C/7zCrc.c ${SFX_7Z}/C/7zCrcOpt.c ${SFX_7Z}/C/Aes.c ${SFX_7Z}/C/AesOpt.c
+  ${SFX_7Z}/C/Sha256.c ${SFX_7Z}/C/Sha256Opt.c ${SFX_7Z}/C/CpuArch.c ${SFX_7Z}/C/Alloc.c
+  APPEND PROPERTY COMPILE_OPTIONS -fno-asynchronous-unwind-tables)
