@@ -1,7 +1,9 @@
 # The stub: a small 32-bit GUI program, statically linked, depending on
 # system DLLs only. Size matters: it is added to every download.
 
-set(SFX_SIZE_FLAGS -Os -ffunction-sections -fdata-sections)
+# No run-time type information: nothing uses typeid or dynamic_cast (the
+# types that are thrown still get theirs, which catching needs).
+set(SFX_SIZE_FLAGS -Os -ffunction-sections -fdata-sections $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 # No link time in any image's header: the same sources give the same bytes,
 # so the stub and the programs packed with it are reproducible.
 add_link_options(-Wl,--no-insert-timestamp)
