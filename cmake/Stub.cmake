@@ -67,6 +67,11 @@ target_link_libraries(sfxstub PRIVATE sfxruntime sfxcore)
 set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub)
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# Linked in rounds, so that unused inline functions and their unwind entries
+# are dropped like any unused code (scripts/link_stub.py).
+set_target_properties(sfxstub PROPERTIES
+  RULE_LAUNCH_LINK "${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/link_stub.py"
+  LINK_DEPENDS ${CMAKE_SOURCE_DIR}/scripts/link_stub.py)
 add_custom_command(TARGET sfxstub POST_BUILD
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/set_load_config.py
           $<TARGET_FILE:sfxstub> ${SFX_STUB_MAP}
