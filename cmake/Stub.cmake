@@ -80,9 +80,12 @@ set_target_properties(sfxstub PROPERTIES
   RULE_LAUNCH_LINK "${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/link_stub.py"
   LINK_DEPENDS ${CMAKE_SOURCE_DIR}/scripts/link_stub.py)
 # Identical resource data (the English texts under five language IDs, the
-# Spanish ones under two) is stored once: scripts/share_resource_data.py.
+# Spanish ones under two) is stored once: scripts/share_resource_data.py;
+# so is each distinct unwind header: scripts/share_unwind_headers.py.
 add_custom_command(TARGET sfxstub POST_BUILD
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/share_resource_data.py
+          $<TARGET_FILE:sfxstub>
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/share_unwind_headers.py
           $<TARGET_FILE:sfxstub>
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/set_load_config.py
           $<TARGET_FILE:sfxstub> ${SFX_STUB_MAP}
