@@ -67,12 +67,11 @@ target_link_libraries(sfxstub PRIVATE sfxruntime sfxcore)
 set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub)
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-# Every C++ function of the archive library with its unwind entry in a
-# section of its own, so that the link can drop both when nothing calls the
-# function (scripts/compile_split.py): 30 KB of the library's code goes. Not
-# for our own code, which uses nearly all it has: there the entries' own
-# headers, one per function then, would cost more than the unused code.
-set_target_properties(sevenzip PROPERTIES
+# Every C++ function of the stub with its unwind entry in a section of its
+# own, so that the link can drop both when nothing calls the function
+# (scripts/compile_split.py); the header each such entry brings is shared
+# again after the link (scripts/share_unwind_headers.py).
+set_target_properties(sevenzip orelib_core sfxcore sfxruntime sfxstub PROPERTIES
   CXX_COMPILER_LAUNCHER "${Python3_EXECUTABLE};${CMAKE_SOURCE_DIR}/scripts/compile_split.py")
 # Linked in rounds, so that unused functions and their unwind entries are
 # dropped like any unused code (scripts/link_stub.py).

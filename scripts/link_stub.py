@@ -8,8 +8,8 @@ keeps the function it describes: with --gc-sections the stub still carried
 every inline and template function its objects instantiated, used or not,
 with their unwind entries (about 90 KB). This compiler puts the entry of each
 such function in a section of its own, .eh_frame$NAME beside .text$NAME, and
-scripts/compile_split.py makes it do the same for every function of the
-archive library.
+scripts/compile_split.py makes it do the same for every other function of
+the stub.
 
 So the stub is linked in two steps, both with the system's linker script,
 changed in one place:
