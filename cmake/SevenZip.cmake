@@ -136,7 +136,10 @@ target_compile_definitions(sevenzip PUBLIC
   UNICODE _UNICODE Z7_SFX Z7_EXTRACT_ONLY Z7_LONG_PATH)
 # The same oldest supported Windows as the rest of the stub.
 target_compile_definitions(sevenzip PRIVATE _WIN32_WINNT=0x0601 WINVER=0x0601)
-target_compile_options(sevenzip PRIVATE -Os -ffunction-sections -fdata-sections -w
+# No -fdata-sections here: this compiler then puts zero-filled arrays (the CRC
+# and AES tables, 21 KB) into .data sections that take room in the file,
+# where without it they go to .bss and cost nothing.
+target_compile_options(sevenzip PRIVATE -Os -ffunction-sections -w
   $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 
 # The inner loops of decoding (LZMA, the branch filters, CRC, AES) are built
@@ -147,3 +150,14 @@ set_source_files_properties(
   PROPERTIES COMPILE_OPTIONS -O2)
 
 set(SFX_ARCHIVE_LIBRARY sevenzip)
+
+# C code that never calls back into C++ (decoders, filters, checksums,
+# ciphers, allocation, CPU features) needs no unwind tables: no exception can
+# pass through its frames. Without them the linker can also drop its unused
+# functions, which the tables would keep. The stream helpers and the
+# multi-threaded decoder call our streams and stay as they are.
+set_property(SOURCE
+  ${SFX_7Z}/C/LzmaDec.c ${SFX_7Z}/C/Lzma2Dec.c ${SFX_7Z}/C/Bcj2.c ${SFX_7Z}/C/Bra86.c
+  ${SFX_7Z}/C/Bra.c ${SFX_7Z}/C/7zCrc.c ${SFX_7Z}/C/7zCrcOpt.c ${SFX_7Z}/C/Aes.c ${SFX_7Z}/C/AesOpt.c
+  ${SFX_7Z}/C/Sha256.c ${SFX_7Z}/C/Sha256Opt.c ${SFX_7Z}/C/CpuArch.c ${SFX_7Z}/C/Alloc.c
+  APPEND PROPERTY COMPILE_OPTIONS -fno-asynchronous-unwind-tables)

@@ -1,7 +1,9 @@
 # The stub: a small 32-bit GUI program, statically linked, depending on
 # system DLLs only. Size matters: it is added to every download.
 
-set(SFX_SIZE_FLAGS -Os -ffunction-sections -fdata-sections)
+# No run-time type information: nothing uses typeid or dynamic_cast (the
+# types that are thrown still get theirs, which catching needs).
+set(SFX_SIZE_FLAGS -Os -ffunction-sections -fdata-sections $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 # No link time in any image's header: the same sources give the same bytes,
 # so the stub and the programs packed with it are reproducible.
 add_link_options(-Wl,--no-insert-timestamp)
@@ -24,13 +26,20 @@ target_compile_options(sevenzip PRIVATE -fstack-protector -D_FORTIFY_SOURCE=2)
 # Everything of the stub but its entry point, so that the tests link the same code.
 file(GLOB SFX_CORE_SOURCES CONFIGURE_DEPENDS
      orelib/win32/*.cpp framework/*.cpp app/*.cpp extract/*.cpp dialog/*.cpp)
-list(FILTER SFX_CORE_SOURCES EXCLUDE REGEX "/(framework/WinMain|framework/LoadConfig|app/TheApp|app/ProtectProcess)\\.cpp$")
+list(FILTER SFX_CORE_SOURCES EXCLUDE REGEX "/(framework/WinMain|framework/LoadConfig|framework/RuntimeThrows|framework/PosixThreads|app/TheApp|app/ProtectProcess)\\.cpp$")
 add_library(sfxcore STATIC ${SFX_CORE_SOURCES})
 target_include_directories(sfxcore PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(sfxcore PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS}
                        -Wall -Wextra -Wno-unused-parameter)
 target_link_libraries(sfxcore PUBLIC orelib_core ${SFX_ARCHIVE_LIBRARY} ssp
                       comctl32 ole32 oleaut32 uuid shell32 shlwapi gdi32 user32 advapi32 kernel32)
+
+# Our own versions of pieces of the C++ run-time that the stub's static link
+# would otherwise take from libraries many times their size. Object files,
+# not an archive: they must be in the link before the libraries that call
+# them are searched.
+add_library(sfxruntime OBJECT framework/RuntimeThrows.cpp framework/PosixThreads.cpp)
+target_compile_options(sfxruntime PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS} -Wall -Wextra)
 
 set(SFX_RESOURCES ${CMAKE_SOURCE_DIR}/resources/sfxstub.rc)
 # windres writes no dependency file itself; its preprocessor does, so that an
@@ -54,11 +63,29 @@ target_link_options(sfxstub PRIVATE -municode -mwindows -Wl,--gc-sections -s
   -Wl,--major-subsystem-version=6,--minor-subsystem-version=1
   -Wl,--major-os-version=6,--minor-os-version=1
   -Wl,--dynamicbase,--nxcompat,--tsaware)
-target_link_libraries(sfxstub PRIVATE sfxcore)
+target_link_libraries(sfxstub PRIVATE sfxruntime sfxcore)
 set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub)
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# Every C++ function of the stub with its unwind entry in a section of its
+# own, so that the link can drop both when nothing calls the function
+# (scripts/compile_split.py); the header each such entry brings is shared
+# again after the link (scripts/share_unwind_headers.py).
+set_target_properties(sevenzip orelib_core sfxcore sfxruntime sfxstub PROPERTIES
+  CXX_COMPILER_LAUNCHER "${Python3_EXECUTABLE};${CMAKE_SOURCE_DIR}/scripts/compile_split.py")
+# Linked in rounds, so that unused functions and their unwind entries are
+# dropped like any unused code (scripts/link_stub.py).
+set_target_properties(sfxstub PROPERTIES
+  RULE_LAUNCH_LINK "${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/link_stub.py"
+  LINK_DEPENDS ${CMAKE_SOURCE_DIR}/scripts/link_stub.py)
+# Identical resource data (the English texts under five language IDs, the
+# Spanish ones under two) is stored once: scripts/share_resource_data.py;
+# so is each distinct unwind header: scripts/share_unwind_headers.py.
 add_custom_command(TARGET sfxstub POST_BUILD
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/share_resource_data.py
+          $<TARGET_FILE:sfxstub>
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/share_unwind_headers.py
+          $<TARGET_FILE:sfxstub>
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/set_load_config.py
           $<TARGET_FILE:sfxstub> ${SFX_STUB_MAP}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${SFX_DIST_DIR}

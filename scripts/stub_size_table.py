@@ -14,7 +14,7 @@ import sys
 
 # First matching rule names the part; paths are as the linker printed them.
 PARTS = [
-    ("our code", re.compile(r"(CMakeFiles/sfxstub\.dir/|libsfxcore\.a|liborelib_core\.a)")),
+    ("our code", re.compile(r"(CMakeFiles/sfx(stub|runtime)\.dir/|libsfxcore\.a|liborelib_core\.a)")),
     ("archive library", re.compile(r"libsevenzip\.a")),
     ("C++ runtime", re.compile(r"lib(std|sup)c\+\+\.a")),
     ("winpthread", re.compile(r"libwinpthread")),
@@ -65,14 +65,40 @@ def part_sizes(map_path):
     return sizes
 
 
-def resource_bytes(exe):
+def section_bytes(exe, name):
     out = subprocess.run(["i686-w64-mingw32-objdump", "-h", exe], capture_output=True, text=True,
                          check=True).stdout
     for line in out.splitlines():
         f = line.split()
-        if len(f) >= 3 and f[1] == ".rsrc":
+        if len(f) >= 3 and f[1] == name:
             return int(f[2], 16)
     return 0
+
+
+def resource_bytes(exe):
+    return section_bytes(exe, ".rsrc")
+
+
+def unwind_bytes_in_map(map_path):
+    total = 0
+    in_memory_map = False
+    pending = None
+    with open(map_path, encoding="utf-8", errors="replace") as lines:
+        for raw in lines:
+            line = raw.rstrip("\n")
+            if line.startswith("Linker script and memory map"):
+                in_memory_map = True
+                continue
+            name_only = re.match(r"^ (\.\S+)$", line)
+            if name_only:
+                pending = name_only.group(1)
+                continue
+            m = LINE.match(line) if in_memory_map else None
+            section = (m.group(1) or pending) if m else None
+            pending = None
+            if section and section.startswith(".eh_frame") and int(m.group(2), 16) != 0:
+                total += int(m.group(3), 16)
+    return total
 
 
 def main():
@@ -83,11 +109,16 @@ def main():
     total = os.path.getsize(exe)
     sizes = part_sizes(map_path)
     sizes["resources"] = resource_bytes(exe)
+    # The post-link step keeps one copy of each distinct unwind header; the
+    # map still counts them all, under the parts they came from.
+    shared = unwind_bytes_in_map(map_path) - section_bytes(exe, ".eh_fram")
+    if shared > 0:
+        sizes["unwind headers shared"] = -shared
     counted = sum(sizes.values())
     sizes["headers, alignment"] = max(total - counted, 0)
     print(f"stub size: {total} bytes ({total / 1024:.1f} KiB)")
     print(f"  {'part':<22}{'bytes':>10}{'share':>8}")
-    for name, size in sorted(sizes.items(), key=lambda kv: -kv[1]):
+    for name, size in sorted(sizes.items(), key=lambda kv: (kv[1] < 0, -abs(kv[1]))):
         if size:
             print(f"  {name:<22}{size:>10}{100.0 * size / total:>7.1f}%")
 
