@@ -26,10 +26,8 @@ struct StartupStep {
     uint32_t exitCode;
 };
 const StartupStep kStartupSteps[] = {
-    {&CApp::ParseCommandLine, kExitHelpShown},
-    {&CApp::ReadConfiguration, kExitSetupFailed},
-    {&CApp::SelectLanguage, kExitUserCancelled},
-    {&CApp::CheckSetupFile, kExitSetupFailed},
+    {&CApp::ParseCommandLine, kExitHelpShown},       {&CApp::ReadConfiguration, kExitSetupFailed},
+    {&CApp::SelectLanguage, kExitUserCancelled},     {&CApp::CheckSetupFile, kExitSetupFailed},
     {&CApp::PrepareWorkingFolder, kExitSetupFailed},
 };
 

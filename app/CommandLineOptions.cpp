@@ -53,8 +53,7 @@ std::vector<std::wstring> GetProcessArguments() {
     return args;
 }
 
-StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings& settings,
-                            orelib::CUiText& uiText) {
+StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings& settings, orelib::CUiText& uiText) {
     const CommandLineOptions options = ParseCommandLineOptions(args);
     if (options.extractOnly) {
         settings.m_extractOnly = true;

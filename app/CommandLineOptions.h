@@ -9,11 +9,11 @@
 #include "orelib/win32/UiText.h"
 
 struct CommandLineOptions {
-    bool help = false;             // /? seen; nothing after it was read
-    bool extractOnly = false;      // /x
-    std::wstring extractFolder;    // the argument after the last /x that had one
-    bool quiet = false;            // /q
-    bool languageFixed = false;    // /l with a value
+    bool help = false;                   // /? seen; nothing after it was read
+    bool extractOnly = false;            // /x
+    std::wstring extractFolder;          // the argument after the last /x that had one
+    bool quiet = false;                  // /q
+    bool languageFixed = false;          // /l with a value
     std::vector<std::wstring> cultures;  // every /l value, in order
 };
 
@@ -27,5 +27,4 @@ std::vector<std::wstring> GetProcessArguments();
 // Takes the options of `args` into `settings` and the culture of /l into
 // `uiText`. /? shows the help and fails (the run then ends with
 // ERROR_INVALID_PARAMETER).
-StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings& settings,
-                            orelib::CUiText& uiText);
+StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings& settings, orelib::CUiText& uiText);

@@ -6,8 +6,7 @@
 #include "orelib/ConfigKeys.h"
 
 std::wstring GetUserCulture() {
-    const LANGID language =
-        orelib::ChooseUserLanguageId(GetUserDefaultUILanguage(), GetUserDefaultLangID());
+    const LANGID language = orelib::ChooseUserLanguageId(GetUserDefaultUILanguage(), GetUserDefaultLangID());
     const LCID locale = MAKELCID(language, SORT_DEFAULT);
     wchar_t iso639[9] = {};
     wchar_t iso3166[9] = {};
@@ -17,8 +16,7 @@ std::wstring GetUserCulture() {
     return std::wstring(iso639) + L"-" + iso3166;
 }
 
-bool CollectLanguages(const orelib::CIniText& config, orelib::CultureNameMap* names,
-                      std::wstring* defaultCulture) {
+bool CollectLanguages(const orelib::CIniText& config, orelib::CultureNameMap* names, std::wstring* defaultCulture) {
     return orelib::CollectCultures(config, GetUserCulture(), names, defaultCulture);
 }
 
@@ -38,8 +36,8 @@ StepResult SelectLanguage(CRunSettings& settings, orelib::CUiText& uiText) {
         }
     }
 
-    const std::wstring productName = settings.m_config.GetString(
-        orelib::LanguageSectionName(uiText.Culture()), orelib::kKeyProductName, L"");
+    const std::wstring productName =
+        settings.m_config.GetString(orelib::LanguageSectionName(uiText.Culture()), orelib::kKeyProductName, L"");
     if (!productName.empty()) settings.m_productName = productName;
     return StepResult::Ok();
 }

@@ -16,8 +16,7 @@ std::wstring GetUserCulture();
 // Fills `names` (culture -> display name) from the configuration's "LANG_"
 // sections and sets `defaultCulture` to the best one for this user, or the
 // first section's culture. False when the package offers no language.
-bool CollectLanguages(const orelib::CIniText& config, orelib::CultureNameMap* names,
-                      std::wstring* defaultCulture);
+bool CollectLanguages(const orelib::CIniText& config, orelib::CultureNameMap* names, std::wstring* defaultCulture);
 
 // The language step: unless /l fixed the language, the default culture, and
 // the user's choice in the language dialog when it is shown; then the product

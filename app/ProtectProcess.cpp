@@ -15,8 +15,8 @@ namespace {
 // must never be loaded. Restrict every later load to the system folder.
 void RestrictDllSearchToSystemFolder() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = orelib::LookupFunction<SetDefaultDllDirectoriesFn>(
-        GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+    const auto setDefault = orelib::LookupFunction<SetDefaultDllDirectoriesFn>(GetModuleHandleW(L"kernel32.dll"),
+                                                                               "SetDefaultDllDirectories");
     if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Systems without it (before the KB2533623 update) still lose the
     // current directory from the search order.

@@ -38,8 +38,8 @@ StepResult CheckSetupFileSize(HANDLE file, const orelib::CUiText& uiText) {
         uint32_t length = 0;
         return SUCCEEDED(orelib::ReadFileResource(file, name.c_str(), bytes, &length));
     };
-    const orelib::SetupSize size = orelib::CheckSetupFileSize(view.Data(), view.Size(), readResource,
-                                                              static_cast<uint64_t>(actual.QuadPart));
+    const orelib::SetupSize size =
+        orelib::CheckSetupFileSize(view.Data(), view.Size(), readResource, static_cast<uint64_t>(actual.QuadPart));
     if (size.problem == orelib::SizeProblem::None) return StepResult::Ok();
     if (const char* fixed = orelib::FixedSizeProblemText(size.problem)) {
         return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT),

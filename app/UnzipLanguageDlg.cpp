@@ -5,8 +5,8 @@
 #include "orelib/win32/WindowIcons.h"
 #include "resources/resource.h"
 
-CUnzipLanguageDlg::CUnzipLanguageDlg(framework::CWnd* parent, const orelib::CultureNameMap& names,
-                                     std::wstring culture, const orelib::CUiText& uiText)
+CUnzipLanguageDlg::CUnzipLanguageDlg(framework::CWnd* parent, const orelib::CultureNameMap& names, std::wstring culture,
+                                     const orelib::CUiText& uiText)
     : orelib::CVistaDialog(IDD_LANGUAGE, parent),
       m_names(names),
       m_selectedCulture(std::move(culture)),

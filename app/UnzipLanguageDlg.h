@@ -10,8 +10,8 @@
 class CUnzipLanguageDlg : public orelib::CVistaDialog {
 public:
     // `names`: culture -> display name; `culture`: the one to preselect.
-    CUnzipLanguageDlg(framework::CWnd* parent, const orelib::CultureNameMap& names,
-                      std::wstring culture, const orelib::CUiText& uiText);
+    CUnzipLanguageDlg(framework::CWnd* parent, const orelib::CultureNameMap& names, std::wstring culture,
+                      const orelib::CUiText& uiText);
 
     // After IDOK: the culture whose display name the user picked.
     std::wstring GetSelectedCulture() const { return m_selectedCulture; }

@@ -19,9 +19,7 @@ ElevationSource& Elevation() {
 }
 }  // namespace
 
-void SetElevationSource(ElevationSource source) {
-    Elevation() = std::move(source);
-}
+void SetElevationSource(ElevationSource source) { Elevation() = std::move(source); }
 
 HRESULT FindWorkingFolderParent(std::wstring* parent, bool* usersTemp) {
     const bool elevated = Elevation() ? Elevation()() : orelib::IsProcessElevated();
@@ -44,8 +42,7 @@ HRESULT FindWorkingFolderParent(std::wstring* parent, bool* usersTemp) {
 std::wstring ExtractOnlyFolder(const std::wstring& given, const std::wstring& currentDir,
                                const std::wstring& modulePath) {
     if (given.empty()) {
-        return orelib::CombinePath(currentDir,
-                                   orelib::GetFileNamePart(orelib::RemoveExtension(modulePath)));
+        return orelib::CombinePath(currentDir, orelib::GetFileNamePart(orelib::RemoveExtension(modulePath)));
     }
     if (orelib::IsRelativePath(given.c_str())) return orelib::CombinePath(currentDir, given);
     return given;
@@ -53,7 +50,8 @@ std::wstring ExtractOnlyFolder(const std::wstring& given, const std::wstring& cu
 
 std::wstring LinkedFolderErrorText(const std::wstring& link) {
     return L"The installation files are not extracted through a link to another place (a junction "
-           L"or symbolic link):\n\n" + link;
+           L"or symbolic link):\n\n" +
+           link;
 }
 
 std::wstring TempPathErrorText(unsigned long error) {
@@ -62,8 +60,8 @@ std::wstring TempPathErrorText(unsigned long error) {
 
 StepResult PrepareWorkingFolder(CRunSettings& settings, orelib::CWorkingFolder& owner) {
     if (settings.m_extractOnly) {
-        settings.m_workingFolder = ExtractOnlyFolder(settings.m_workingFolder, orelib::GetCurrentDir(),
-                                                     orelib::GetModulePath(nullptr));
+        settings.m_workingFolder =
+            ExtractOnlyFolder(settings.m_workingFolder, orelib::GetCurrentDir(), orelib::GetModulePath(nullptr));
         // Extracting through a link would write into whatever it points at.
         std::wstring link;
         if (orelib::FindLinkOnPath(settings.m_workingFolder, &link)) {

@@ -35,9 +35,7 @@ std::wstring MakeWorkingFolderName() {
     return orelib::MakeRandomName(L"ktv", kNameAlphabet, kRandomChars, orelib::FillSecureRandom);
 }
 
-void SetWorkingFolderNameSource(WorkingFolderNameSource source) {
-    NameSource() = std::move(source);
-}
+void SetWorkingFolderNameSource(WorkingFolderNameSource source) { NameSource() = std::move(source); }
 
 HRESULT CreateWorkingFolder(orelib::CWorkingFolder& owner, const std::wstring& parent, bool usersTemp) {
     const WorkingFolderNameSource& source = NameSource();
@@ -46,6 +44,6 @@ HRESULT CreateWorkingFolder(orelib::CWorkingFolder& owner, const std::wstring& p
 }
 
 std::wstring CreateFolderErrorText(HRESULT hr) {
-    return std::wstring(L"Could not create a temporary folder for the installation files.\n\n") +
-           RefusalReason(hr) + orelib::FormatErrorText(ErrorCodeOf(hr));
+    return std::wstring(L"Could not create a temporary folder for the installation files.\n\n") + RefusalReason(hr) +
+           orelib::FormatErrorText(ErrorCodeOf(hr));
 }

@@ -13,9 +13,9 @@ struct CRunSettings {
     // The folder given after /x, as typed; then the folder the run extracts
     // into (made absolute with /x, the run's own folder without).
     std::wstring m_workingFolder;
-    orelib::CIniText m_config;     // the parsed configuration
+    orelib::CIniText m_config;  // the parsed configuration
     bool m_showLanguageDlg = false;
-    std::wstring m_productName;    // in the installation language
+    std::wstring m_productName;  // in the installation language
     bool m_progressVisible = true;
     bool m_progressPretty = false;
 };

@@ -134,7 +134,8 @@ void CSelfExtractingDlg::SetProgress(int permille) {
 
 void CSelfExtractingDlg::SetProgressState(int state) {
     // Progress-bar states exist from Windows 6.0 on.
-    if (orelib::GetOsVersionNumber() >= orelib::kWindowsVistaVersion) m_progressBar.SendMessage(PBM_SETSTATE, static_cast<WPARAM>(state));
+    if (orelib::GetOsVersionNumber() >= orelib::kWindowsVistaVersion)
+        m_progressBar.SendMessage(PBM_SETSTATE, static_cast<WPARAM>(state));
     if (m_taskbarList) {
         TBPFLAG flag = state == kStateError ? TBPF_ERROR : state == kStatePaused ? TBPF_PAUSED : TBPF_NORMAL;
         m_taskbarList->SetProgressState(m_hWnd, flag);
@@ -153,7 +154,9 @@ void CSelfExtractingDlg::OnOK() {}
 void CSelfExtractingDlg::OnCancel() {
     // Extraction goes on while the question is open; in quiet mode the
     // answer is 0 and nothing happens.
-    if (framework::AfxMessageBox(m_uiText.LoadUiString(IDS_CONFIRM_CANCEL).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (framework::AfxMessageBox(m_uiText.LoadUiString(IDS_CONFIRM_CANCEL).c_str(), MB_YESNO | MB_ICONQUESTION) !=
+        IDYES)
+        return;
     RequestExtractionStop();
     EnableWindow(GetDlgItem(IDCANCEL), FALSE);
 }

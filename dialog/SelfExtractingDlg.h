@@ -104,7 +104,7 @@ private:
     framework::CWnd m_progressBar;
     std::wstring m_workingFolder;
     orelib::CWorkingFolder* m_ownedFolder;  // the run's own folder; null with /x
-    std::wstring m_relocationParent;  // where the disk-full flow puts the next folder
+    std::wstring m_relocationParent;        // where the disk-full flow puts the next folder
     CExtractThread m_extractThread;
     CSetupThread m_setupThread;
     framework::CWnd m_iconControl;

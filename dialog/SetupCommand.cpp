@@ -16,8 +16,9 @@ SetupSettings ReadSetupSettings(const orelib::CIniText& config, const std::wstri
     };
     const SetupSettings defaults;
     SetupSettings settings;
-    settings.showCommand = config.GetInt(
-        language, orelib::kKeySetupShow, config.GetInt(orelib::kMainSection, orelib::kKeySetupShow, defaults.showCommand));
+    settings.showCommand =
+        config.GetInt(language, orelib::kKeySetupShow,
+                      config.GetInt(orelib::kMainSection, orelib::kKeySetupShow, defaults.showCommand));
     settings.fileName = text(orelib::kKeySetupFileName, defaults.fileName);
     settings.fileName64 = text(orelib::kKeySetupFileName64, defaults.fileName64);
     settings.params = text(orelib::kKeySetupParams, defaults.params);
@@ -41,7 +42,7 @@ bool IsInstallerPackage(const std::wstring& fileName) {
 
 uint32_t GetSetupLaunchFlags(const std::wstring& fileToStart) {
     return orelib::EqualsNoCase(GetExtension(fileToStart), L".exe") ? orelib::kLaunchAlwaysCreateProcess
-                                                                     : orelib::kLaunchShellBeforeVista;
+                                                                    : orelib::kLaunchShellBeforeVista;
 }
 
 std::wstring ResolveSetupPath(const std::wstring& workingFolder, const std::wstring& fileName,

@@ -52,8 +52,8 @@ uint32_t CSetupThread::LaunchSetup(uint32_t* exitCode) {
     *exitCode = 0;
     const uint32_t flags = GetSetupLaunchFlags(m_job.setupFile);
     PROCESS_INFORMATION info{};
-    if (!orelib::LaunchProcess(m_job.notifyWindow, m_job.setupFile.c_str(),
-                               m_job.commandLine.c_str(), &info, nullptr, m_job.showCommand, flags)) {
+    if (!orelib::LaunchProcess(m_job.notifyWindow, m_job.setupFile.c_str(), m_job.commandLine.c_str(), &info, nullptr,
+                               m_job.showCommand, flags)) {
         return LastErrorOrFailure();
     }
     if (m_job.notifyWindow) PostMessageW(m_job.notifyWindow, WM_SFX_SETUP_STARTED, 0, 0);

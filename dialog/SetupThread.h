@@ -22,9 +22,9 @@ struct SetupJob {
     HWND notifyWindow = nullptr;  // receives the STARTED / FINISHED messages; null: none
     // Deleted by its owner after the program has ended; null: nothing.
     orelib::CWorkingFolder* workingFolder = nullptr;
-    std::wstring setupFile;       // full path of the program to start
-    std::wstring commandLine;     // its parameters, without the program itself
-    int showCommand = 1;          // SW_ value for its window
+    std::wstring setupFile;    // full path of the program to start
+    std::wstring commandLine;  // its parameters, without the program itself
+    int showCommand = 1;       // SW_ value for its window
 };
 
 class CSetupThread : public orelib::CMfcWorkerThread {

@@ -13,10 +13,10 @@ constexpr uint64_t kFreeSpaceMargin = 0x100000;
 
 // SetOperationResult: what each item result makes of the run.
 constexpr HRESULT kOperationResults[] = {
-    S_OK,                                              // kOK
-    E_NOTIMPL,                                         // kUnsupportedMethod
-    static_cast<HRESULT>(kExtractCodeDataError),       // kDataError
-    static_cast<HRESULT>(kExtractCodeCrcError),        // kCRCError
+    S_OK,                                         // kOK
+    E_NOTIMPL,                                    // kUnsupportedMethod
+    static_cast<HRESULT>(kExtractCodeDataError),  // kDataError
+    static_cast<HRESULT>(kExtractCodeCrcError),   // kCRCError
 };
 
 // Whether a file of `total` bytes plus the margin fits into `free` bytes,
@@ -62,8 +62,7 @@ Z7_COM7F_IMF(MyExtractCallback::SetTotal(UInt64 total)) {
     m_owner.SetTotalBytes(total);
     // The space available to this user: a disk quota counts.
     ULARGE_INTEGER freeToCaller;
-    if (!GetDiskFreeSpaceExW(m_owner.Params().targetFolder.c_str(), &freeToCaller, nullptr,
-                             nullptr)) {
+    if (!GetDiskFreeSpaceExW(m_owner.Params().targetFolder.c_str(), &freeToCaller, nullptr, nullptr)) {
         return orelib::HresultFromLastError();
     }
     if (!FitsWithMargin(total, freeToCaller.QuadPart)) return static_cast<HRESULT>(kExtractCodeDiskFull);
@@ -84,18 +83,15 @@ Z7_COM7F_IMF(MyExtractCallback::SetCompleted(const UInt64* done)) {
 
 // --- items ---
 
-Z7_COM7F_IMF(MyExtractCallback::AskOverwrite(const wchar_t* existName, const FILETIME*,
-                                             const UInt64*, const wchar_t*, const FILETIME*,
-                                             const UInt64*, Int32* answer)) {
-    const LRESULT reply =
-        m_owner.SendToDialog(WM_SFX_ASK_OVERWRITE, 0, reinterpret_cast<LPARAM>(existName));
+Z7_COM7F_IMF(MyExtractCallback::AskOverwrite(const wchar_t* existName, const FILETIME*, const UInt64*, const wchar_t*,
+                                             const FILETIME*, const UInt64*, Int32* answer)) {
+    const LRESULT reply = m_owner.SendToDialog(WM_SFX_ASK_OVERWRITE, 0, reinterpret_cast<LPARAM>(existName));
     if (reply == kOverwriteCancel) return E_ABORT;
     *answer = reply == kOverwriteAll ? NOverwriteAnswer::kYesToAll : NOverwriteAnswer::kNo;
     return S_OK;
 }
 
-Z7_COM7F_IMF(MyExtractCallback::PrepareOperation(const wchar_t* name, Int32, Int32,
-                                                 const UInt64*)) {
+Z7_COM7F_IMF(MyExtractCallback::PrepareOperation(const wchar_t* name, Int32, Int32, const UInt64*)) {
     m_owner.SetCurrentPath(name);
     return S_OK;
 }
@@ -107,9 +103,7 @@ Z7_COM7F_IMF(MyExtractCallback::MessageError(const wchar_t* message)) {
 
 Z7_COM7F_IMF(MyExtractCallback::SetOperationResult(Int32 result, Int32)) {
     const size_t index = static_cast<size_t>(static_cast<uint32_t>(result));
-    return index < sizeof(kOperationResults) / sizeof(kOperationResults[0])
-               ? kOperationResults[index]
-               : E_UNEXPECTED;
+    return index < sizeof(kOperationResults) / sizeof(kOperationResults[0]) ? kOperationResults[index] : E_UNEXPECTED;
 }
 
 // --- password ---
@@ -118,9 +112,8 @@ Z7_COM7F_IMF(MyExtractCallback::CryptoGetTextPassword(BSTR* password)) {
     if (m_password.empty()) {
         // One extra character keeps the text terminated whatever the dialog writes.
         m_password.assign(kPasswordCapacity + 1, L'\0');
-        const LRESULT reply = m_owner.SendToDialog(WM_SFX_ASK_PASSWORD,
-                                                   reinterpret_cast<WPARAM>(&m_password[0]),
-                                                   kPasswordCapacity);
+        const LRESULT reply =
+            m_owner.SendToDialog(WM_SFX_ASK_PASSWORD, reinterpret_cast<WPARAM>(&m_password[0]), kPasswordCapacity);
         const size_t length = wcsnlen(m_password.c_str(), kPasswordCapacity);
         SecureZeroMemory(&m_password[length], (m_password.size() - length) * sizeof(wchar_t));
         m_password.resize(length);
@@ -134,8 +127,7 @@ Z7_COM7F_IMF(MyExtractCallback::CryptoGetTextPassword(BSTR* password)) {
 
 HRESULT MyExtractCallback::BeforeOpen(const wchar_t*, bool) { return S_OK; }
 
-HRESULT MyExtractCallback::OpenResult(const CCodecs*, const CArchiveLink& link,
-                                      const wchar_t* name, HRESULT result) {
+HRESULT MyExtractCallback::OpenResult(const CCodecs*, const CArchiveLink& link, const wchar_t* name, HRESULT result) {
     // Archive errors and warnings arrive here with the link; they change
     // nothing. When our own file holds no archive, the library goes on to a
     // "<name>.7z" beside it: an archive from any other file is refused.

@@ -2,10 +2,9 @@
 
 #include "CPP/7zip/UI/Common/ArchiveExtractCallback.h"
 
-HRESULT ExtractFromStream(CCodecs* codecs, const CObjectVector<COpenType>& types,
-                          const CIntVector& excludedFormats, IInStream* stream, const UString& name,
-                          const CExtractOptions& options, IOpenCallbackUI* openCallback,
-                          IExtractCallbackUI* extractCallback,
+HRESULT ExtractFromStream(CCodecs* codecs, const CObjectVector<COpenType>& types, const CIntVector& excludedFormats,
+                          IInStream* stream, const UString& name, const CExtractOptions& options,
+                          IOpenCallbackUI* openCallback, IExtractCallbackUI* extractCallback,
                           IFolderArchiveExtractCallback* folderCallback) {
     CArchiveExtractCallback* ecs = new CArchiveExtractCallback;
     CMyComPtr<IArchiveExtractCallback> ec(ecs);
@@ -37,8 +36,8 @@ HRESULT ExtractFromStream(CCodecs* codecs, const CObjectVector<COpenType>& types
     UInt64 packSize = 0;
     RINOK(stream->Seek(0, STREAM_SEEK_END, &packSize))
     const UStringVector removePathParts;
-    ecs->Init(options.NtOptions, nullptr, &arc, folderCallback, false, false, options.OutputDir,
-              removePathParts, false, packSize);
+    ecs->Init(options.NtOptions, nullptr, &arc, folderCallback, false, false, options.OutputDir, removePathParts, false,
+              packSize);
 
     CArchiveExtractCallback_Closer closer(ecs);
     // Progress counts from 0 again: the open may have reported some.

@@ -9,8 +9,7 @@
 // `name` is the archive's display name, given to the callbacks; the library
 // opens no file by it. The output folder must exist: it is never created
 // here. Returns the first failure.
-HRESULT ExtractFromStream(CCodecs* codecs, const CObjectVector<COpenType>& types,
-                          const CIntVector& excludedFormats, IInStream* stream, const UString& name,
-                          const CExtractOptions& options, IOpenCallbackUI* openCallback,
-                          IExtractCallbackUI* extractCallback,
+HRESULT ExtractFromStream(CCodecs* codecs, const CObjectVector<COpenType>& types, const CIntVector& excludedFormats,
+                          IInStream* stream, const UString& name, const CExtractOptions& options,
+                          IOpenCallbackUI* openCallback, IExtractCallbackUI* extractCallback,
                           IFolderArchiveExtractCallback* folderCallback);

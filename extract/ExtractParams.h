@@ -11,11 +11,11 @@ class CWorkingFolder;
 
 // What the dialog hands to CExtractThread::StartExtraction.
 struct ExtractParams {
-    HWND notifyWindow = nullptr;  // receives every message; null: nothing is posted,
-                                  // and every question counts as answered 0
-    std::wstring archivePath;     // the running executable, which holds the archive: its name
-    HANDLE archiveFile = nullptr; // and the handle it is read through, held by the caller
-    std::wstring targetFolder;    // where the items go
+    HWND notifyWindow = nullptr;   // receives every message; null: nothing is posted,
+                                   // and every question counts as answered 0
+    std::wstring archivePath;      // the running executable, which holds the archive: its name
+    HANDLE archiveFile = nullptr;  // and the handle it is read through, held by the caller
+    std::wstring targetFolder;     // where the items go
     // Normal mode: the owner of targetFolder, the run's own folder, which
     // must exist (it is never made again) and which the worker deletes after
     // a failure or a cancel. Null in extract-only mode: targetFolder is then

@@ -21,7 +21,6 @@
 
 namespace {
 
-
 // Any format the registry knows (7z is the only one), searched for from the
 // start of the file up to the 4 MiB limit, with no nested archives.
 COpenType EmbeddedArchiveType() {
@@ -48,9 +47,7 @@ struct CCodecsHolder {
 // The one reference the job holds to its extract callback.
 class CCallbackHolder {
 public:
-    explicit CCallbackHolder(CExtractThread& owner) : m_callback(new MyExtractCallback(owner)) {
-        m_callback->AddRef();
-    }
+    explicit CCallbackHolder(CExtractThread& owner) : m_callback(new MyExtractCallback(owner)) { m_callback->AddRef(); }
     ~CCallbackHolder() { m_callback->Release(); }
     CCallbackHolder(const CCallbackHolder&) = delete;
     CCallbackHolder& operator=(const CCallbackHolder&) = delete;
@@ -70,8 +67,7 @@ bool CExtractThread::StartExtraction(const ExtractParams& params) {
 }
 
 LRESULT CExtractThread::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return m_params.notifyWindow ? SendMessageW(m_params.notifyWindow, message, wParam, lParam)
-                                 : 0;
+    return m_params.notifyWindow ? SendMessageW(m_params.notifyWindow, message, wParam, lParam) : 0;
 }
 
 void CExtractThread::PostToDialog(UINT message) const {
@@ -135,8 +131,8 @@ HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
     options.NtOptions.WriteToAltStreamIfColon = false;
 
     const UString name(m_params.archivePath.c_str());
-    const HRESULT hr = ExtractFromStream(registry.codecs, types, excludedFormats, stream, name, options,
-                                         &openCallback, extractCallback.Get(), extractCallback.Get());
+    const HRESULT hr = ExtractFromStream(registry.codecs, types, excludedFormats, stream, name, options, &openCallback,
+                                         extractCallback.Get(), extractCallback.Get());
 
     if (hr != S_OK) *message = extractCallback->LastMessage();
     return hr;

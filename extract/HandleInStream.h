@@ -7,15 +7,13 @@
 #include "CPP/Common/MyCom.h"
 #include "CPP/7zip/IStream.h"
 
-Z7_CLASS_IMP_IInStream(
-  CHandleInStream
-)
-public:
+Z7_CLASS_IMP_IInStream(CHandleInStream) public :
     // `file` must stay open for the stream's lifetime.
     HRESULT Init(HANDLE file);
 
 private:
-    HANDLE m_file = INVALID_HANDLE_VALUE;
-    UInt64 m_size = 0;
-    UInt64 m_position = 0;
-};
+HANDLE m_file = INVALID_HANDLE_VALUE;
+UInt64 m_size = 0;
+UInt64 m_position = 0;
+}
+;

@@ -99,8 +99,8 @@ bool CDialog::Create(CWnd* parent) {
     m_modal = false;
     m_loopEnded = false;
     m_result = IDCANCEL;
-    HWND window = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate, HwndOf(parent),
-                                             DialogProc, reinterpret_cast<LPARAM>(this));
+    HWND window = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate, HwndOf(parent), DialogProc,
+                                             reinterpret_cast<LPARAM>(this));
     FinishTemplate(info);
     return window != nullptr;
 }

@@ -16,8 +16,7 @@ class CDialog;
 // One exchange between the dialog's controls and its members.
 class CDataExchange {
 public:
-    CDataExchange(CDialog* dialog, bool saveAndValidate)
-        : m_dialog(dialog), m_saveAndValidate(saveAndValidate) {}
+    CDataExchange(CDialog* dialog, bool saveAndValidate) : m_dialog(dialog), m_saveAndValidate(saveAndValidate) {}
 
     CDialog* m_dialog;
     bool m_saveAndValidate;  // true: controls -> members; false: members -> controls
@@ -80,8 +79,8 @@ private:
 
     UINT m_templateId;
     CWnd* m_parent;
-    bool m_modal = false;            // DoModal runs the system's dialog loop
-    bool m_loopEnded = false;        // RunModalLoop ends at the next turn
+    bool m_modal = false;      // DoModal runs the system's dialog loop
+    bool m_loopEnded = false;  // RunModalLoop ends at the next turn
     INT_PTR m_result = IDCANCEL;
     CurrentMessage m_current;
     bool m_skipNextDispatch = false;  // Default(): let the system handle it

@@ -26,8 +26,8 @@ void FreeObject(void* object) { HeapFree(GetProcessHeap(), 0, object); }
 
 template <typename T>
 T* Publish(intptr_t* word, intptr_t seen, T* fresh, void (*destroy)(T*)) {
-    void* const previous = InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(word),
-                                                             fresh, reinterpret_cast<void*>(seen));
+    void* const previous = InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(word), fresh,
+                                                             reinterpret_cast<void*>(seen));
     if (previous == reinterpret_cast<void*>(seen)) return fresh;
     destroy(fresh);
     return static_cast<T*>(previous);
@@ -73,8 +73,8 @@ void NTAPI RunKeyDestructor(void* value) {
     if (value && g_keyDestructors[N]) g_keyDestructors[N](value);
 }
 
-constexpr PFLS_CALLBACK_FUNCTION kKeyCallbacks[kMaxKeys] = {
-    RunKeyDestructor<0>, RunKeyDestructor<1>, RunKeyDestructor<2>, RunKeyDestructor<3>};
+constexpr PFLS_CALLBACK_FUNCTION kKeyCallbacks[kMaxKeys] = {RunKeyDestructor<0>, RunKeyDestructor<1>,
+                                                            RunKeyDestructor<2>, RunKeyDestructor<3>};
 
 enum : LONG { kOnceNotRun = 0, kOnceRunning = 1, kOnceDone = 2 };
 

@@ -4,8 +4,7 @@
 
 namespace framework {
 
-CWinThread::CWinThread(AFX_THREADPROC proc, LPVOID param)
-    : m_pfnThreadProc(proc), m_pThreadParams(param) {}
+CWinThread::CWinThread(AFX_THREADPROC proc, LPVOID param) : m_pfnThreadProc(proc), m_pThreadParams(param) {}
 
 CWinThread::~CWinThread() {
     if (m_hThread) CloseHandle(m_hThread);
@@ -15,8 +14,8 @@ BOOL CWinThread::CreateThread(DWORD createFlags, UINT stackSize, LPSECURITY_ATTR
     // The runtime's own thread start, so that its per-thread state is set up
     // and released properly.
     unsigned id = 0;
-    const uintptr_t handle = _beginthreadex(security, stackSize, &ThreadEntry, this,
-                                            createFlags | CREATE_SUSPENDED, &id);
+    const uintptr_t handle =
+        _beginthreadex(security, stackSize, &ThreadEntry, this, createFlags | CREATE_SUSPENDED, &id);
     if (handle == 0) return FALSE;
     m_hThread = reinterpret_cast<HANDLE>(handle);
     m_nThreadID = id;
@@ -34,8 +33,8 @@ unsigned __stdcall CWinThread::ThreadEntry(void* self) {
     return exitCode;
 }
 
-CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT stackSize,
-                           DWORD createFlags, LPSECURITY_ATTRIBUTES security) {
+CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT stackSize, DWORD createFlags,
+                           LPSECURITY_ATTRIBUTES security) {
     auto* thread = new CWinThread(proc, param);
     if (!thread->CreateThread(createFlags | CREATE_SUSPENDED, stackSize, security)) {
         delete thread;

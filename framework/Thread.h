@@ -17,8 +17,7 @@ public:
     CWinThread& operator=(const CWinThread&) = delete;
 
     // Creates the thread, always suspended; false when the system refuses.
-    BOOL CreateThread(DWORD createFlags = 0, UINT stackSize = 0,
-                      LPSECURITY_ATTRIBUTES security = nullptr);
+    BOOL CreateThread(DWORD createFlags = 0, UINT stackSize = 0, LPSECURITY_ATTRIBUTES security = nullptr);
     DWORD ResumeThread();
     BOOL SetThreadPriority(int priority);
 
@@ -37,8 +36,7 @@ private:
 
 // Starts proc(param) on a new thread. With CREATE_SUSPENDED in createFlags the
 // thread stays suspended until ResumeThread. Null when it cannot be created.
-CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param,
-                           int priority = THREAD_PRIORITY_NORMAL, UINT stackSize = 0,
+CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority = THREAD_PRIORITY_NORMAL, UINT stackSize = 0,
                            DWORD createFlags = 0, LPSECURITY_ATTRIBUTES security = nullptr);
 
 }  // namespace framework

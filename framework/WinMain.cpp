@@ -10,6 +10,4 @@ namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    return framework::AfxWinMain();
-}
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return framework::AfxWinMain(); }

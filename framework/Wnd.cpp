@@ -14,9 +14,7 @@ std::wstring GetWindowTextOf(HWND window) {
 
 std::wstring CWnd::GetDlgItemText(int id) const { return GetWindowTextOf(GetDlgItem(id)); }
 
-void CWnd::SetDlgItemText(int id, const std::wstring& text) const {
-    ::SetDlgItemTextW(m_hWnd, id, text.c_str());
-}
+void CWnd::SetDlgItemText(int id, const std::wstring& text) const { ::SetDlgItemTextW(m_hWnd, id, text.c_str()); }
 
 std::wstring CWnd::GetWindowText() const { return GetWindowTextOf(m_hWnd); }
 

@@ -7,9 +7,7 @@ namespace orelib {
 
 namespace {
 
-bool NeedsEnclosingQuotes(const std::wstring& text) {
-    return text.find_first_of(L" \t\r\n") != std::wstring::npos;
-}
+bool NeedsEnclosingQuotes(const std::wstring& text) { return text.find_first_of(L" \t\r\n") != std::wstring::npos; }
 
 bool IsArgumentBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 

@@ -38,10 +38,9 @@ const CultureDisplayName kCultureDisplayNames[28] = {
 };
 
 const CultureFallback kCultureFallbacks[15] = {
-    {L"de", L"de-DE"},    {L"da", L"da-DK"},    {L"en", L"en-GB"},    {L"es", L"es-ES"},
-    {L"fr", L"fr-FR"},    {L"it", L"it-IT"},    {L"nl", L"nl-NL"},    {L"no", L"nb-NO"},
-    {L"pt", L"pt-PT"},    {L"sv", L"sv-SE"},    {L"zh-TW", L"zh-TW"}, {L"zh-HK", L"zh-TW"},
-    {L"zh-MO", L"zh-TW"}, {L"zh-CN", L"zh-CN"}, {L"zh-SG", L"zh-CN"},
+    {L"de", L"de-DE"},    {L"da", L"da-DK"},    {L"en", L"en-GB"},    {L"es", L"es-ES"},    {L"fr", L"fr-FR"},
+    {L"it", L"it-IT"},    {L"nl", L"nl-NL"},    {L"no", L"nb-NO"},    {L"pt", L"pt-PT"},    {L"sv", L"sv-SE"},
+    {L"zh-TW", L"zh-TW"}, {L"zh-HK", L"zh-TW"}, {L"zh-MO", L"zh-TW"}, {L"zh-CN", L"zh-CN"}, {L"zh-SG", L"zh-CN"},
 };
 
 namespace {
@@ -72,8 +71,7 @@ const wchar_t* FindFallback(const std::wstring& key) {
 bool CandidateMatches(const std::wstring& candidate, const std::wstring& culture) {
     if (candidate.find(L'-', 1) != std::wstring::npos) return EqualsNoCase(candidate, culture);
     const std::wstring prefix = candidate + L'-';
-    return culture.size() >= prefix.size() &&
-           EqualsNoCase(culture.substr(0, prefix.size()), prefix);
+    return culture.size() >= prefix.size() && EqualsNoCase(culture.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace
@@ -85,9 +83,7 @@ std::wstring GetCultureDisplayName(const std::wstring& culture) {
     return std::wstring();
 }
 
-std::wstring GetCultureLanguagePart(const std::wstring& culture) {
-    return Trim(culture.substr(0, culture.find(L'-')));
-}
+std::wstring GetCultureLanguagePart(const std::wstring& culture) { return Trim(culture.substr(0, culture.find(L'-'))); }
 
 std::wstring GetCultureFallback(const std::wstring& culture) {
     const wchar_t* fallback = FindFallback(culture);
@@ -116,8 +112,7 @@ std::vector<std::wstring> BuildCultureCandidates(const std::wstring& culture) {
     return candidates;
 }
 
-std::wstring FindBestCulture(const std::vector<std::wstring>& available,
-                             const std::wstring& culture) {
+std::wstring FindBestCulture(const std::vector<std::wstring>& available, const std::wstring& culture) {
     for (const std::wstring& candidate : BuildCultureCandidates(culture)) {
         for (const std::wstring& offered : available) {
             if (CandidateMatches(candidate, offered)) return offered;
@@ -142,8 +137,8 @@ std::vector<std::wstring> GetLanguageSectionCultures(const std::vector<std::wstr
     return cultures;
 }
 
-bool CollectCultures(const CIniText& config, const std::wstring& userCulture,
-                     CultureNameMap* names, std::wstring* defaultCulture) {
+bool CollectCultures(const CIniText& config, const std::wstring& userCulture, CultureNameMap* names,
+                     std::wstring* defaultCulture) {
     std::vector<std::wstring> sections;
     config.GetSectionNames(sections);
     const std::vector<std::wstring> cultures = GetLanguageSectionCultures(sections);

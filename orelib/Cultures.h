@@ -45,8 +45,7 @@ std::vector<std::wstring> BuildCultureCandidates(const std::wstring& culture);
 
 // The first culture of `available` (in its order) matching the first
 // candidate that matches anything; "" when none does.
-std::wstring FindBestCulture(const std::vector<std::wstring>& available,
-                             const std::wstring& culture);
+std::wstring FindBestCulture(const std::vector<std::wstring>& available, const std::wstring& culture);
 
 // The configuration section of one installation language: "LANG_" + culture.
 std::wstring LanguageSectionName(const std::wstring& culture);
@@ -59,8 +58,8 @@ std::vector<std::wstring> GetLanguageSectionCultures(const std::vector<std::wstr
 // `userCulture`: fills `names` (culture -> display name) and sets
 // `defaultCulture` to the best match, or to the first offered culture when
 // nothing matches. False, with nothing set, when there is no "LANG_" section.
-bool CollectCultures(const CIniText& config, const std::wstring& userCulture,
-                     CultureNameMap* names, std::wstring* defaultCulture);
+bool CollectCultures(const CIniText& config, const std::wstring& userCulture, CultureNameMap* names,
+                     std::wstring* defaultCulture);
 
 // Which of the user's two language IDs names the user's culture: the UI
 // language, unless the regional settings share its primary language, in

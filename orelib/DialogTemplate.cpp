@@ -16,8 +16,8 @@ struct HeaderLayout {
     bool extended = false;
     size_t styleOffset = 0;
     uint32_t style = 0;
-    size_t fontOffset = 0;  // where the font block starts (or would start)
-    size_t itemsOffset = 0; // first control item, DWORD-aligned
+    size_t fontOffset = 0;   // where the font block starts (or would start)
+    size_t itemsOffset = 0;  // first control item, DWORD-aligned
     DialogFont font;
     bool hasFont = false;
 };
@@ -108,8 +108,8 @@ std::optional<std::vector<uint8_t>> SetDialogFont(const uint8_t* data, size_t si
             // Keep the template's weight, italic flag and character set.
             out.insert(out.end(), data + layout->fontOffset + 2, data + layout->fontOffset + 6);
         } else {
-            PutWord(out, 0);  // FW_DONTCARE
-            out.push_back(0); // not italic
+            PutWord(out, 0);   // FW_DONTCARE
+            out.push_back(0);  // not italic
             out.push_back(kDefaultCharset);
         }
     }

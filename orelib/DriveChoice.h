@@ -20,10 +20,10 @@ inline bool IsCandidateDriveType(uint32_t type) {
 }
 
 struct DriveSpace {
-    std::wstring root;         // "C:\"
-    uint32_t type = 0;         // GetDriveTypeW
-    bool spaceKnown = false;   // GetDiskFreeSpaceExW succeeded
-    uint64_t freeBytes = 0;    // free bytes available to the caller
+    std::wstring root;        // "C:\"
+    uint32_t type = 0;        // GetDriveTypeW
+    bool spaceKnown = false;  // GetDiskFreeSpaceExW succeeded
+    uint64_t freeBytes = 0;   // free bytes available to the caller
 };
 
 // The index of the qualifying drive with strictly the most free bytes (the

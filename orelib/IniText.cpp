@@ -38,8 +38,7 @@ bool CIniText::Parse(const std::wstring& text, std::vector<IniLine>* lines) {
         while (end < text.size() && text[end] != L'\r' && text[end] != L'\n') ++end;
         const std::wstring line = text.substr(pos, end - pos);
         // Counted as an editor shows them: the LF of a CR LF starts no line.
-        if (!(pos > 0 && text[pos - 1] == L'\r' && end == pos && end < text.size() && text[end] == L'\n'))
-            ++number;
+        if (!(pos > 0 && text[pos - 1] == L'\r' && end == pos && end < text.size() && text[end] == L'\n')) ++number;
         pos = end + 1;
 
         // Only a ";" in the very first column starts a comment.
@@ -66,8 +65,7 @@ bool CIniText::Parse(const std::wstring& text, std::vector<IniLine>* lines) {
     return true;
 }
 
-std::wstring CIniText::GetString(const std::wstring& section, const std::wstring& key,
-                                 const std::wstring& def) const {
+std::wstring CIniText::GetString(const std::wstring& section, const std::wstring& key, const std::wstring& def) const {
     const Section* found = FindSection(section);
     if (!found) return def;
     const auto value = found->values.find(key);

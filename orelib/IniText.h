@@ -14,7 +14,7 @@ namespace orelib {
 // A line the parser took as a section header or a key, for tools that
 // report problems by line number.
 struct IniLine {
-    size_t number = 0;     // from 1; CR LF is one line break
+    size_t number = 0;  // from 1; CR LF is one line break
     bool isHeader = false;
     std::wstring section;  // the header's name, or the section the key went to
     std::wstring key;      // keys only
@@ -28,8 +28,7 @@ public:
     bool Parse(const std::wstring& text, std::vector<IniLine>* lines = nullptr);
 
     // The stored value, even when empty; `def` when the section or key is absent.
-    std::wstring GetString(const std::wstring& section, const std::wstring& key,
-                           const std::wstring& def) const;
+    std::wstring GetString(const std::wstring& section, const std::wstring& key, const std::wstring& def) const;
     // `def` when the value is missing or empty; otherwise the leading decimal
     // number (0 when the value does not start with one).
     int32_t GetInt(const std::wstring& section, const std::wstring& key, int32_t def) const;
@@ -44,7 +43,7 @@ private:
     Section& SectionFor(const std::wstring& name);
     const Section* FindSection(const std::wstring& name) const;
 
-    std::vector<Section> m_sections;                      // in order of first appearance
+    std::vector<Section> m_sections;                     // in order of first appearance
     std::map<std::wstring, size_t, NoCaseLess> m_index;  // name -> position in m_sections
 };
 

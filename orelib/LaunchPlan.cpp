@@ -4,8 +4,8 @@
 
 namespace orelib {
 
-CLaunchPlan MakeLaunchPlan(const wchar_t* file, const wchar_t* parameters,
-                           const wchar_t* workingDirectory, uint32_t flags, uint32_t osVersion) {
+CLaunchPlan MakeLaunchPlan(const wchar_t* file, const wchar_t* parameters, const wchar_t* workingDirectory,
+                           uint32_t flags, uint32_t osVersion) {
     CLaunchPlan plan;
     const std::wstring fileText = file ? file : L"";
 

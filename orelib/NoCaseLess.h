@@ -14,9 +14,7 @@ inline bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
 }
 
 struct NoCaseLess {
-    bool operator()(const std::wstring& a, const std::wstring& b) const {
-        return CompareNoCase(a, b) < 0;
-    }
+    bool operator()(const std::wstring& a, const std::wstring& b) const { return CompareNoCase(a, b) < 0; }
 };
 
 }  // namespace orelib

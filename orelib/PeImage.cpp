@@ -41,9 +41,7 @@ class CReader {
 public:
     CReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
 
-    bool Has(uint64_t offset, uint64_t length) const {
-        return offset <= m_size && length <= m_size - offset;
-    }
+    bool Has(uint64_t offset, uint64_t length) const { return offset <= m_size && length <= m_size - offset; }
     bool Read16(uint64_t offset, uint16_t* value) const {
         if (!Has(offset, 2)) return false;
         *value = static_cast<uint16_t>(m_data[offset] | (m_data[offset + 1] << 8));
@@ -51,10 +49,8 @@ public:
     }
     bool Read32(uint64_t offset, uint32_t* value) const {
         if (!Has(offset, 4)) return false;
-        *value = static_cast<uint32_t>(m_data[offset]) |
-                 (static_cast<uint32_t>(m_data[offset + 1]) << 8) |
-                 (static_cast<uint32_t>(m_data[offset + 2]) << 16) |
-                 (static_cast<uint32_t>(m_data[offset + 3]) << 24);
+        *value = static_cast<uint32_t>(m_data[offset]) | (static_cast<uint32_t>(m_data[offset + 1]) << 8) |
+                 (static_cast<uint32_t>(m_data[offset + 2]) << 16) | (static_cast<uint32_t>(m_data[offset + 3]) << 24);
         return true;
     }
 
@@ -76,8 +72,7 @@ PeHeaderCheck CheckSignature(const CReader& reader, uint64_t* peOffset) {
     uint16_t mz = 0;
     if (!reader.Read16(0, &mz) || mz != 0x5A4D) return PeHeaderCheck::NotMz;
     uint32_t offset = 0, signature = 0;
-    if (!reader.Read32(0x3C, &offset) || !reader.Read32(offset, &signature) ||
-        signature != kPeSignature) {
+    if (!reader.Read32(0x3C, &offset) || !reader.Read32(offset, &signature) || signature != kPeSignature) {
         return PeHeaderCheck::BadPeSignature;
     }
     *peOffset = offset;
@@ -102,8 +97,7 @@ bool ReadHeaders(const CReader& reader, PeHeaders* headers) {
 }
 
 // Data directory `index`; a directory beyond NumberOfRvaAndSizes reads as empty.
-bool ReadDirectory(const CReader& reader, const PeHeaders& headers, uint32_t index,
-                   uint32_t* first, uint32_t* second) {
+bool ReadDirectory(const CReader& reader, const PeHeaders& headers, uint32_t index, uint32_t* first, uint32_t* second) {
     const uint64_t opt = headers.optionalHeader;
     uint32_t count = 0;
     if (!reader.Read32(opt + headers.layout->directoryCountOffset, &count)) return false;
@@ -117,8 +111,7 @@ bool ReadDirectory(const CReader& reader, const PeHeaders& headers, uint32_t ind
 
 // The file offset of `length` bytes at `rva`, when a section holds all of
 // them in its raw data inside the view.
-bool RvaToOffset(const CReader& reader, const PeHeaders& headers, uint64_t rva, uint64_t length,
-                 uint64_t* offset) {
+bool RvaToOffset(const CReader& reader, const PeHeaders& headers, uint64_t rva, uint64_t length, uint64_t* offset) {
     const uint64_t table = headers.optionalHeader + headers.optionalHeaderSize;
     for (uint32_t i = 0; i < headers.sectionCount; ++i) {
         const uint64_t section = table + kSectionHeaderSize * i;
@@ -148,18 +141,18 @@ public:
     // Offset of the subdirectory or data entry that the matching entry names;
     // `isDirectory` tells which.
     bool FindById(uint32_t directory, uint16_t id, uint32_t* target, bool* isDirectory) const {
-        return Find(directory, [&](uint32_t name) {
-            return (name & kHighBit) == 0 && (name & 0xFFFF) == id;
-        }, target, isDirectory);
+        return Find(
+            directory, [&](uint32_t name) { return (name & kHighBit) == 0 && (name & 0xFFFF) == id; }, target,
+            isDirectory);
     }
-    bool FindByName(uint32_t directory, const std::u16string& wanted, uint32_t* target,
-                    bool* isDirectory) const {
-        return Find(directory, [&](uint32_t name) {
-            return (name & kHighBit) != 0 && NameEquals(name & ~kHighBit, wanted);
-        }, target, isDirectory);
+    bool FindByName(uint32_t directory, const std::u16string& wanted, uint32_t* target, bool* isDirectory) const {
+        return Find(
+            directory, [&](uint32_t name) { return (name & kHighBit) != 0 && NameEquals(name & ~kHighBit, wanted); },
+            target, isDirectory);
     }
     bool First(uint32_t directory, uint32_t* target, bool* isDirectory) const {
-        return Find(directory, [](uint32_t) { return true; }, target, isDirectory);
+        return Find(
+            directory, [](uint32_t) { return true; }, target, isDirectory);
     }
 
     bool ReadDataEntry(uint32_t entry, uint32_t* dataRva, uint32_t* size) const {
@@ -170,8 +163,7 @@ public:
 
 private:
     bool Locate(uint64_t offsetInSection, uint64_t length, uint64_t* fileOffset) const {
-        return RvaToOffset(m_reader, m_headers, m_sectionRva + offsetInSection, length,
-                           fileOffset);
+        return RvaToOffset(m_reader, m_headers, m_sectionRva + offsetInSection, length, fileOffset);
     }
 
     template <class Match>
@@ -186,8 +178,7 @@ private:
         for (uint32_t i = 0; i < count; ++i) {
             uint64_t entry = 0;
             uint32_t name = 0, data = 0;
-            if (!Locate(directory + kResourceDirectorySize + kResourceEntrySize * i,
-                        kResourceEntrySize, &entry) ||
+            if (!Locate(directory + kResourceDirectorySize + kResourceEntrySize * i, kResourceEntrySize, &entry) ||
                 !m_reader.Read32(entry, &name) || !m_reader.Read32(entry + 4, &data)) {
                 return false;
             }
@@ -204,8 +195,8 @@ private:
     bool NameEquals(uint32_t nameOffset, const std::u16string& wanted) const {
         uint64_t at = 0;
         uint16_t length = 0;
-        if (!Locate(nameOffset, 2, &at) || !m_reader.Read16(at, &length) ||
-            length != wanted.size() || !Locate(nameOffset, 2 + 2ull * length, &at)) {
+        if (!Locate(nameOffset, 2, &at) || !m_reader.Read16(at, &length) || length != wanted.size() ||
+            !Locate(nameOffset, 2 + 2ull * length, &at)) {
             return false;
         }
         for (uint16_t i = 0; i < length; ++i) {
@@ -232,8 +223,7 @@ bool PeImage::GetCertificateEntry(PeCertificateEntry* entry) const {
     const CReader reader(m_data, m_size);
     PeHeaders headers;
     uint32_t offset = 0, size = 0;
-    if (!ReadHeaders(reader, &headers) ||
-        !ReadDirectory(reader, headers, kDirectoryCertificate, &offset, &size)) {
+    if (!ReadHeaders(reader, &headers) || !ReadDirectory(reader, headers, kDirectoryCertificate, &offset, &size)) {
         return false;
     }
     entry->offset = offset;
@@ -241,14 +231,12 @@ bool PeImage::GetCertificateEntry(PeCertificateEntry* entry) const {
     return true;
 }
 
-bool PeImage::FindNamedResource(uint16_t typeId, const std::u16string& name, size_t* fileOffset,
-                                uint32_t* size) const {
+bool PeImage::FindNamedResource(uint16_t typeId, const std::u16string& name, size_t* fileOffset, uint32_t* size) const {
     const CReader reader(m_data, m_size);
     PeHeaders headers;
     uint32_t sectionRva = 0, sectionSize = 0;
     if (!ReadHeaders(reader, &headers) ||
-        !ReadDirectory(reader, headers, kDirectoryResource, &sectionRva, &sectionSize) ||
-        sectionRva == 0) {
+        !ReadDirectory(reader, headers, kDirectoryResource, &sectionRva, &sectionSize) || sectionRva == 0) {
         return false;
     }
     // The tree has exactly three levels (type, name, language), so a
@@ -257,9 +245,8 @@ bool PeImage::FindNamedResource(uint16_t typeId, const std::u16string& name, siz
     uint32_t nameDirectory = 0, languageDirectory = 0, dataEntry = 0;
     bool isDirectory = false;
     if (!walker.FindById(0, typeId, &nameDirectory, &isDirectory) || !isDirectory ||
-        !walker.FindByName(nameDirectory, name, &languageDirectory, &isDirectory) ||
-        !isDirectory || !walker.First(languageDirectory, &dataEntry, &isDirectory) ||
-        isDirectory) {
+        !walker.FindByName(nameDirectory, name, &languageDirectory, &isDirectory) || !isDirectory ||
+        !walker.First(languageDirectory, &dataEntry, &isDirectory) || isDirectory) {
         return false;
     }
     uint32_t dataRva = 0, dataSize = 0;

@@ -25,8 +25,7 @@ public:
     // Finds a resource of the given type ID and name (e.g. RT_RCDATA "_KTV_VERIFY",
     // first language) and gives the file offset and size of its data; false when
     // absent or when any part of it lies outside the view.
-    bool FindNamedResource(uint16_t typeId, const std::u16string& name, size_t* fileOffset,
-                           uint32_t* size) const;
+    bool FindNamedResource(uint16_t typeId, const std::u16string& name, size_t* fileOffset, uint32_t* size) const;
 
 private:
     const uint8_t* m_data;

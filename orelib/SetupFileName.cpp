@@ -31,8 +31,7 @@ bool IsShellStartedSetupFile(const std::wstring& name) {
     const size_t separator = name.find_last_of(L"\\/");
     if (dot == std::wstring::npos || (separator != std::wstring::npos && dot < separator)) return true;
     const std::wstring extension = name.substr(dot);
-    return !EqualsNoCase(extension, L".exe") && !EqualsNoCase(extension, L".msi") &&
-           !EqualsNoCase(extension, L".ms_");
+    return !EqualsNoCase(extension, L".exe") && !EqualsNoCase(extension, L".msi") && !EqualsNoCase(extension, L".ms_");
 }
 
 }  // namespace orelib

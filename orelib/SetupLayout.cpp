@@ -73,11 +73,15 @@ SetupSize CheckSetupFileSize(const uint8_t* head, size_t headSize, uint64_t actu
 
 const char* FixedSizeProblemText(SizeProblem problem) {
     switch (problem) {
-    case SizeProblem::NotExe: return "File does not have EXE format.";
-    case SizeProblem::BadPeSignature: return "Invalid PE signature.";
-    case SizeProblem::NoSizeResource: return "Resource _KTV_VERIFY is not found.";
+    case SizeProblem::NotExe:
+        return "File does not have EXE format.";
+    case SizeProblem::BadPeSignature:
+        return "Invalid PE signature.";
+    case SizeProblem::NoSizeResource:
+        return "Resource _KTV_VERIFY is not found.";
     case SizeProblem::None:
-    case SizeProblem::SizeMismatch: break;
+    case SizeProblem::SizeMismatch:
+        break;
     }
     return nullptr;
 }

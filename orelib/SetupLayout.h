@@ -52,10 +52,10 @@ enum class SizeSource {
 
 enum class SizeProblem {
     None,
-    NotExe,            // no "MZ" at the start
-    BadPeSignature,    // no PE signature, or headers cut off by the header window
-    NoSizeResource,    // unsigned, and the size resource is missing or not 8 bytes
-    SizeMismatch,      // the expected size is not the actual size
+    NotExe,          // no "MZ" at the start
+    BadPeSignature,  // no PE signature, or headers cut off by the header window
+    NoSizeResource,  // unsigned, and the size resource is missing or not 8 bytes
+    SizeMismatch,    // the expected size is not the actual size
 };
 
 struct SetupSize {

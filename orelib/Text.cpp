@@ -25,8 +25,7 @@ void Trim(std::wstring& text) {
     TrimLeft(text);
 }
 
-bool SplitAtChar(const std::wstring& text, std::wstring* left, std::wstring* right,
-                 wchar_t separator, bool trim) {
+bool SplitAtChar(const std::wstring& text, std::wstring* left, std::wstring* right, wchar_t separator, bool trim) {
     const size_t at = text.find(separator);
     const bool found = at != std::wstring::npos;
     if (left) {

@@ -53,12 +53,36 @@ ColorRef HsvToRgb(const Hsv& hsv) {
         double q = v * (1 - s * f);
         double t = v * (1 - s * (1 - f));
         switch (sector) {
-        case 0: r = v; g = t; b = p; break;
-        case 1: r = q; g = v; b = p; break;
-        case 2: r = p; g = v; b = t; break;
-        case 3: r = p; g = q; b = v; break;
-        case 4: r = t; g = p; b = v; break;
-        default: r = v; g = p; b = q; break;
+        case 0:
+            r = v;
+            g = t;
+            b = p;
+            break;
+        case 1:
+            r = q;
+            g = v;
+            b = p;
+            break;
+        case 2:
+            r = p;
+            g = v;
+            b = t;
+            break;
+        case 3:
+            r = p;
+            g = q;
+            b = v;
+            break;
+        case 4:
+            r = t;
+            g = p;
+            b = v;
+            break;
+        default:
+            r = v;
+            g = p;
+            b = q;
+            break;
         }
     }
     auto channel = [](double x) { return static_cast<uint8_t>(x * 255.0); };
@@ -78,9 +102,8 @@ ColorRef ComputeSeparatorColor(ColorRef content, ColorRef footer) {
     Hsv footerHsv = RgbToHsv(footer);
     if (HsvDistance(contentHsv, footerHsv) > kFarApart) return content;
 
-    double v = (contentHsv.v + footerHsv.v) / 2 > 0.5
-                   ? std::min(contentHsv.v, footerHsv.v) - kLightDarken
-                   : std::max(contentHsv.v, footerHsv.v) + kDarkLighten;
+    double v = (contentHsv.v + footerHsv.v) / 2 > 0.5 ? std::min(contentHsv.v, footerHsv.v) - kLightDarken
+                                                      : std::max(contentHsv.v, footerHsv.v) + kDarkLighten;
     Hsv separator = contentHsv;
     separator.v = std::clamp(v, 0.0, 1.0);
     return HsvToRgb(separator);

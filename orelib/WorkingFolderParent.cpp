@@ -4,8 +4,8 @@
 
 namespace orelib {
 
-std::wstring ChooseWorkingFolderParent(bool elevated, const std::wstring& windowsDir,
-                                       bool systemTempExists, const std::wstring& userTemp) {
+std::wstring ChooseWorkingFolderParent(bool elevated, const std::wstring& windowsDir, bool systemTempExists,
+                                       const std::wstring& userTemp) {
     if (!elevated) return userTemp;
     if (windowsDir.empty()) return std::wstring();
     return CombinePath(windowsDir, systemTempExists ? L"SystemTemp" : L"Temp");

@@ -11,7 +11,7 @@ namespace orelib {
 // which any program of the same user can point elsewhere. An unelevated run
 // takes `userTemp`. `windowsDir` comes from the system, never from the
 // environment.
-std::wstring ChooseWorkingFolderParent(bool elevated, const std::wstring& windowsDir,
-                                       bool systemTempExists, const std::wstring& userTemp);
+std::wstring ChooseWorkingFolderParent(bool elevated, const std::wstring& windowsDir, bool systemTempExists,
+                                       const std::wstring& userTemp);
 
 }  // namespace orelib

@@ -36,9 +36,9 @@ const struct {
     const char* hexId;
     const char* name;
 } kForeignMethods[] = {
-    {"03", "Delta"},       {"0A", "ARM64"},      {"0B", "RISCV"},      {"03030103", "x86"},
-    {"03030205", "PPC"},   {"03030401", "IA64"}, {"03030501", "ARM"},  {"03030701", "ARMT"},
-    {"03030805", "SPARC"}, {"030401", "PPMD"},   {"040108", "Deflate"}, {"040109", "Deflate64"},
+    {"03", "Delta"},       {"0A", "ARM64"},      {"0B", "RISCV"},           {"03030103", "x86"},
+    {"03030205", "PPC"},   {"03030401", "IA64"}, {"03030501", "ARM"},       {"03030701", "ARMT"},
+    {"03030805", "SPARC"}, {"030401", "PPMD"},   {"040108", "Deflate"},     {"040109", "Deflate64"},
     {"040202", "BZip2"},   {"04F71101", "ZSTD"}, {"06F10101", "ZipCrypto"}, {"06F10303", "RAR3AES"},
 };
 
@@ -68,11 +68,11 @@ HRESULT PasswordToBstr(const std::string& password, BSTR* out) {
 // notes that one was asked for.
 Z7_CLASS_IMP_COM_2(COpenCallback, IArchiveOpenCallback, ICryptoGetTextPassword)
 public:
-    explicit COpenCallback(const std::optional<std::string>& password) : m_password(password) {}
-    bool m_asked = false;
+explicit COpenCallback(const std::optional<std::string>& password) : m_password(password) {}
+bool m_asked = false;
 
 private:
-    std::optional<std::string> m_password;
+std::optional<std::string> m_password;
 };
 
 Z7_COM7F_IMF(COpenCallback::SetTotal(const UInt64*, const UInt64*)) { return S_OK; }
@@ -86,16 +86,16 @@ Z7_COM7F_IMF(COpenCallback::CryptoGetTextPassword(BSTR* password)) {
 // The test callback: writes nothing (the handler checks each CRC itself),
 // keeps the first failed item and its result.
 Z7_CLASS_IMP_COM_2(CTestCallback, IArchiveExtractCallback, ICryptoGetTextPassword)
-    Z7_IFACE_COM7_IMP(IProgress)
+Z7_IFACE_COM7_IMP(IProgress)
 public:
-    explicit CTestCallback(const std::optional<std::string>& password) : m_password(password) {}
-    bool m_passwordMissing = false;
-    Int32 m_firstResult = NArchive::NExtract::NOperationResult::kOK;
-    UInt32 m_firstIndex = 0;
+explicit CTestCallback(const std::optional<std::string>& password) : m_password(password) {}
+bool m_passwordMissing = false;
+Int32 m_firstResult = NArchive::NExtract::NOperationResult::kOK;
+UInt32 m_firstIndex = 0;
 
 private:
-    std::optional<std::string> m_password;
-    UInt32 m_current = 0;
+std::optional<std::string> m_password;
+UInt32 m_current = 0;
 };
 
 Z7_COM7F_IMF(CTestCallback::SetTotal(UInt64)) { return S_OK; }
@@ -127,8 +127,8 @@ Z7_COM7F_IMF(CTestCallback::CryptoGetTextPassword(BSTR* password)) {
 void CheckWhole(const fs::path& file, uint64_t offset) {
     const std::vector<uint8_t> head = ReadFileHead(file, offset + kSevenZipHeaderSize, "archive");
     if (!IsSevenZipHeaderAt(head.data(), head.size(), static_cast<size_t>(offset))) {
-        throw CPackError("no 7z archive starts at offset " + std::to_string(offset) + " of " +
-                         Quote(file.string()), kExitFailure, DiagCode::ArchiveCannotOpen);
+        throw CPackError("no 7z archive starts at offset " + std::to_string(offset) + " of " + Quote(file.string()),
+                         kExitFailure, DiagCode::ArchiveCannotOpen);
     }
     auto le64 = [&](size_t at) {
         uint64_t v = 0;
@@ -139,7 +139,7 @@ void CheckWhole(const fs::path& file, uint64_t offset) {
     const uint64_t have = GetFileSizeOrThrow(file, "archive") - offset;
     if (have < needed) {
         throw CPackError("the archive in " + Quote(file.string()) + " is truncated: it needs " +
-                         std::to_string(needed) + " bytes, the file holds " + std::to_string(have),
+                             std::to_string(needed) + " bytes, the file holds " + std::to_string(have),
                          kExitFailure, DiagCode::ArchiveCannotOpen);
     }
 }
@@ -159,8 +159,7 @@ struct CArchiveReader::CState {
     std::string fileName;
 };
 
-CArchiveReader::CArchiveReader(const fs::path& file, uint64_t offset,
-                               const std::optional<std::string>& password)
+CArchiveReader::CArchiveReader(const fs::path& file, uint64_t offset, const std::optional<std::string>& password)
     : m_state(std::make_unique<CState>()) {
     RequireSevenZipPackerRegistry();
     m_state->fileName = file.string();
@@ -173,10 +172,9 @@ CArchiveReader::CArchiveReader(const fs::path& file, uint64_t offset,
     }
     // The handler takes the stream's position as the archive's start.
     UInt64 position = 0;
-    if (stream->Seek(static_cast<Int64>(offset), STREAM_SEEK_SET, &position) != S_OK ||
-        position != offset) {
-        throw CPackError("cannot seek to offset " + std::to_string(offset) + " of " +
-                         Quote(file.string()), kExitFailure, DiagCode::ArchiveCannotOpen);
+    if (stream->Seek(static_cast<Int64>(offset), STREAM_SEEK_SET, &position) != S_OK || position != offset) {
+        throw CPackError("cannot seek to offset " + std::to_string(offset) + " of " + Quote(file.string()),
+                         kExitFailure, DiagCode::ArchiveCannotOpen);
     }
     m_state->archive = new NArchive::N7z::CHandler;
     COpenCallback* openSpec = new COpenCallback(password);
@@ -189,21 +187,21 @@ CArchiveReader::CArchiveReader(const fs::path& file, uint64_t offset,
     }
     if (hr != S_OK) {
         if (openSpec->m_asked) {
-            throw CPackError("wrong password for the archive's encrypted headers",
-                             kExitFailure, DiagCode::PasswordWrong);
+            throw CPackError("wrong password for the archive's encrypted headers", kExitFailure,
+                             DiagCode::PasswordWrong);
         }
         throw CPackError("cannot read the 7z archive at offset " + std::to_string(offset) + " of " +
-                         Quote(file.string()) + (hr == S_FALSE ? ": its headers are damaged"
-                                                               : " (error " + HresultText(hr) + ")"),
+                             Quote(file.string()) +
+                             (hr == S_FALSE ? ": its headers are damaged" : " (error " + HresultText(hr) + ")"),
                          kExitFailure, DiagCode::ArchiveCannotOpen);
     }
     m_info.headersEncrypted = openSpec->m_asked;
 
     NWindows::NCOM::CPropVariant prop;
-    if (m_state->archive->GetArchiveProperty(kpidErrorFlags, &prop) == S_OK && prop.vt == VT_UI4 &&
-        prop.ulVal != 0) {
+    if (m_state->archive->GetArchiveProperty(kpidErrorFlags, &prop) == S_OK && prop.vt == VT_UI4 && prop.ulVal != 0) {
         throw CPackError("the archive in " + Quote(file.string()) + " is damaged (error flags " +
-                         HresultText(static_cast<HRESULT>(prop.ulVal)) + ")", kExitFailure, DiagCode::ArchiveDamaged);
+                             HresultText(static_cast<HRESULT>(prop.ulVal)) + ")",
+                         kExitFailure, DiagCode::ArchiveDamaged);
     }
     prop.Clear();
     if (m_state->archive->GetArchiveProperty(kpidPhySize, &prop) == S_OK && prop.vt == VT_UI8) {
@@ -218,8 +216,7 @@ CArchiveReader::CArchiveReader(const fs::path& file, uint64_t offset,
             if (end == std::string::npos) end = list.size();
             if (end > start) {
                 const std::string name = MethodName(list.substr(start, end - start));
-                if (std::find(m_info.methods.begin(), m_info.methods.end(), name) ==
-                    m_info.methods.end()) {
+                if (std::find(m_info.methods.begin(), m_info.methods.end(), name) == m_info.methods.end()) {
                     m_info.methods.push_back(name);
                 }
             }
@@ -254,8 +251,8 @@ CArchiveReader::~CArchiveReader() {
 
 void CArchiveReader::TestAll(const std::optional<std::string>& password) {
     if (m_info.headersEncrypted && m_info.itemCount == 0) {
-        throw CPackError("the archive's headers are encrypted; it cannot be tested without the password",
-                         kExitFailure, DiagCode::PasswordMissing);
+        throw CPackError("the archive's headers are encrypted; it cannot be tested without the password", kExitFailure,
+                         DiagCode::PasswordMissing);
     }
     if (password && password->empty()) {
         throw CPackError("the password is empty", kExitFailure, DiagCode::PasswordInvalid);
@@ -264,12 +261,13 @@ void CArchiveReader::TestAll(const std::optional<std::string>& password) {
     CMyComPtr<IArchiveExtractCallback> callback = spec;
     const HRESULT hr = m_state->archive->Extract(nullptr, static_cast<UInt32>(-1), 1, callback);
     if (spec->m_passwordMissing) {
-        throw CPackError("the archive's file data is encrypted; give the password to test it",
-                         kExitFailure, DiagCode::PasswordMissing);
+        throw CPackError("the archive's file data is encrypted; give the password to test it", kExitFailure,
+                         DiagCode::PasswordMissing);
     }
     if (hr != S_OK) {
-        throw CPackError("testing the archive in " + Quote(m_state->fileName) + " failed (error " +
-                         HresultText(hr) + ")", kExitFailure, DiagCode::ArchiveDamaged);
+        throw CPackError(
+            "testing the archive in " + Quote(m_state->fileName) + " failed (error " + HresultText(hr) + ")",
+            kExitFailure, DiagCode::ArchiveDamaged);
     }
     using namespace NArchive::NExtract::NOperationResult;
     const Int32 result = spec->m_firstResult;
@@ -284,18 +282,19 @@ void CArchiveReader::TestAll(const std::optional<std::string>& password) {
     case kDataError:
     case kCRCError:
         if (m_info.dataEncrypted && password) {
-            throw CPackError("wrong password, or damaged data (" +
-                             std::string(result == kCRCError ? "CRC" : "data") + " error at " + item + ")",
+            throw CPackError("wrong password, or damaged data (" + std::string(result == kCRCError ? "CRC" : "data") +
+                                 " error at " + item + ")",
                              kExitFailure, DiagCode::ArchiveDamaged);
         }
-        throw CPackError(std::string(result == kCRCError ? "CRC" : "data") + " error at " + item +
-                         ": the archive is damaged", kExitFailure, DiagCode::ArchiveDamaged);
+        throw CPackError(
+            std::string(result == kCRCError ? "CRC" : "data") + " error at " + item + ": the archive is damaged",
+            kExitFailure, DiagCode::ArchiveDamaged);
     case kUnavailable:
     case kUnexpectedEnd:
         throw CPackError("the archive is truncated (at " + item + ")", kExitFailure, DiagCode::ArchiveDamaged);
     default:
-        throw CPackError("testing " + item + " failed (result " + std::to_string(result) + ")",
-                         kExitFailure, DiagCode::ArchiveDamaged);
+        throw CPackError("testing " + item + " failed (result " + std::to_string(result) + ")", kExitFailure,
+                         DiagCode::ArchiveDamaged);
     }
 }
 

@@ -21,9 +21,9 @@ struct ArchiveInfo {
     bool headersEncrypted = false;
     // Some file data is encrypted (7zAES).
     bool dataEncrypted = false;
-    uint64_t itemCount = 0;      // files and folders
-    uint64_t unpackedSize = 0;   // sum of the files' sizes
-    uint64_t physicalSize = 0;   // bytes the archive takes in the file
+    uint64_t itemCount = 0;          // files and folders
+    uint64_t unpackedSize = 0;       // sum of the files' sizes
+    uint64_t physicalSize = 0;       // bytes the archive takes in the file
     std::vector<std::string> paths;  // UTF-8, '/' between names, in archive order
 };
 

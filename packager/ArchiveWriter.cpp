@@ -57,16 +57,16 @@ UString ToWide(const std::string& utf8) {
 // where each file ends.
 Z7_CLASS_IMP_COM_2(CPlainFileStream, ISequentialInStream, IStreamGetSize)
 public:
-    // `size` is the file's size as the folder listing found it.
-    bool Open(const fs::path& path, uint64_t size) {
-        m_size = size;
-        m_in.open(path, std::ios::binary);
-        return m_in.is_open();
-    }
+// `size` is the file's size as the folder listing found it.
+bool Open(const fs::path& path, uint64_t size) {
+    m_size = size;
+    m_in.open(path, std::ios::binary);
+    return m_in.is_open();
+}
 
 private:
-    std::ifstream m_in;
-    uint64_t m_size = 0;
+std::ifstream m_in;
+uint64_t m_size = 0;
 };
 
 Z7_COM7F_IMF(CPlainFileStream::Read(void* data, UInt32 size, UInt32* processed)) {
@@ -87,27 +87,25 @@ Z7_COM7F_IMF(CPlainFileStream::GetSize(UInt64* size)) {
 // Hands the items to the handler: names, kinds, sizes, times, attributes
 // and file streams (also for the handler's look at executables' headers),
 // and the password.
-Z7_CLASS_IMP_COM_3(CUpdateCallback, IArchiveUpdateCallback, IArchiveUpdateCallbackFile,
-                   ICryptoGetTextPassword2)
-    Z7_IFACE_COM7_IMP(IProgress)
+Z7_CLASS_IMP_COM_3(CUpdateCallback, IArchiveUpdateCallback, IArchiveUpdateCallbackFile, ICryptoGetTextPassword2)
+Z7_IFACE_COM7_IMP(IProgress)
 public:
-    CUpdateCallback(const std::vector<PackItem>& items, const std::string& password)
-        : m_items(items), m_password(password) {}
-    // The first file that could not be opened, for the error message.
-    std::string m_failedPath;
+CUpdateCallback(const std::vector<PackItem>& items, const std::string& password)
+    : m_items(items), m_password(password) {}
+// The first file that could not be opened, for the error message.
+std::string m_failedPath;
 
 private:
-    HRESULT OpenItem(UInt32 index, ISequentialInStream** stream);
+HRESULT OpenItem(UInt32 index, ISequentialInStream** stream);
 
-    const std::vector<PackItem>& m_items;
-    std::string m_password;
+const std::vector<PackItem>& m_items;
+std::string m_password;
 };
 
 Z7_COM7F_IMF(CUpdateCallback::SetTotal(UInt64)) { return S_OK; }
 Z7_COM7F_IMF(CUpdateCallback::SetCompleted(const UInt64*)) { return StopRequested() ? E_ABORT : S_OK; }
 
-Z7_COM7F_IMF(CUpdateCallback::GetUpdateItemInfo(UInt32, Int32* newData, Int32* newProps,
-                                                UInt32* indexInArchive)) {
+Z7_COM7F_IMF(CUpdateCallback::GetUpdateItemInfo(UInt32, Int32* newData, Int32* newProps, UInt32* indexInArchive)) {
     if (newData) *newData = 1;
     if (newProps) *newProps = 1;
     if (indexInArchive) *indexInArchive = static_cast<UInt32>(-1);
@@ -119,11 +117,21 @@ Z7_COM7F_IMF(CUpdateCallback::GetProperty(UInt32 index, PROPID propID, PROPVARIA
     const PackItem& item = m_items[index];
     NWindows::NCOM::CPropVariant prop;
     switch (propID) {
-    case kpidPath: prop = ToWide(item.path); break;
-    case kpidIsDir: prop = item.isFolder; break;
-    case kpidSize: prop = static_cast<UInt64>(item.size); break;
-    case kpidAttrib: prop = static_cast<UInt32>(item.attributes); break;
-    case kpidIsAnti: prop = false; break;
+    case kpidPath:
+        prop = ToWide(item.path);
+        break;
+    case kpidIsDir:
+        prop = item.isFolder;
+        break;
+    case kpidSize:
+        prop = static_cast<UInt64>(item.size);
+        break;
+    case kpidAttrib:
+        prop = static_cast<UInt32>(item.attributes);
+        break;
+    case kpidIsAnti:
+        prop = false;
+        break;
     case kpidMTime: {
         FILETIME time;
         time.dwLowDateTime = static_cast<DWORD>(item.fileTime);
@@ -131,7 +139,8 @@ Z7_COM7F_IMF(CUpdateCallback::GetProperty(UInt32 index, PROPID propID, PROPVARIA
         prop.SetAsTimeFrom_FT_Prec(time, k_PropVar_TimePrec_Base + 7);
         break;
     }
-    default: break;  // no creation or access time, no Unix owner or mode
+    default:
+        break;  // no creation or access time, no Unix owner or mode
     }
     prop.Detach(value);
     return S_OK;
@@ -152,9 +161,7 @@ HRESULT CUpdateCallback::OpenItem(UInt32 index, ISequentialInStream** stream) {
     return S_OK;
 }
 
-Z7_COM7F_IMF(CUpdateCallback::GetStream(UInt32 index, ISequentialInStream** stream)) {
-    return OpenItem(index, stream);
-}
+Z7_COM7F_IMF(CUpdateCallback::GetStream(UInt32 index, ISequentialInStream** stream)) { return OpenItem(index, stream); }
 Z7_COM7F_IMF(CUpdateCallback::GetStream2(UInt32 index, ISequentialInStream** stream, UInt32)) {
     return OpenItem(index, stream);
 }
@@ -174,8 +181,7 @@ struct Property {
 
 }  // namespace
 
-void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
-                  const ArchiveSettings& settings) {
+void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive, const ArchiveSettings& settings) {
     RequireSevenZipPackerRegistry();
     // The handler sorts items by name, ignoring case where the library was
     // built for Windows. Case-sensitive order everywhere makes the Windows
@@ -211,15 +217,15 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
     handler.QueryInterface(IID_ISetProperties, &setProperties);
     HRESULT hr = setProperties ? setProperties->SetProperties(names, values, count) : E_NOINTERFACE;
     if (hr != S_OK) {
-        throw CPackError("internal error: the archive settings were refused (" + HresultText(hr) + ")",
-                         kExitFailure, DiagCode::Internal);
+        throw CPackError("internal error: the archive settings were refused (" + HresultText(hr) + ")", kExitFailure,
+                         DiagCode::Internal);
     }
 
     COutFileStream* outSpec = new COutFileStream;
     CMyComPtr<IOutStream> out = outSpec;
     if (!outSpec->Create_NEW(archive.c_str())) {
-        throw CPackError("cannot create the archive " + Quote(archive.u8string()),
-                         kExitFailure, DiagCode::OutputUnwritable);
+        throw CPackError("cannot create the archive " + Quote(archive.u8string()), kExitFailure,
+                         DiagCode::OutputUnwritable);
     }
     CUpdateCallback* callbackSpec = new CUpdateCallback(items, settings.password);
     CMyComPtr<IArchiveUpdateCallback> callback = callbackSpec;
@@ -232,8 +238,8 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive,
     if (hr != S_OK) {
         ThrowIfStopRequested();
         if (!callbackSpec->m_failedPath.empty()) {
-            throw CPackError("cannot read " + Quote(callbackSpec->m_failedPath) + " while packing",
-                             kExitFailure, DiagCode::InputUnreadable);
+            throw CPackError("cannot read " + Quote(callbackSpec->m_failedPath) + " while packing", kExitFailure,
+                             DiagCode::InputUnreadable);
         }
         if (hr == E_OUTOFMEMORY) {
             throw CPackError("out of memory while packing (try fewer threads)", kExitFailure, DiagCode::PackFailed);

@@ -46,8 +46,8 @@ void ApplyBranding(std::vector<uint8_t>* stub, const BrandingOptions& options) {
     if (!options.icon.empty()) {
         const std::string problem = ParseIcoFile(ReadWholeFile(options.icon, "icon"), &icon);
         if (!problem.empty()) {
-            throw CPackError("icon '" + options.icon.string() + "': " + problem,
-                             kExitFailure, DiagCode::BrandingRefused);
+            throw CPackError("icon '" + options.icon.string() + "': " + problem, kExitFailure,
+                             DiagCode::BrandingRefused);
         }
     }
     const std::string problem = BrandImage(stub, options.icon.empty() ? nullptr : &icon, options.versionInfo);
@@ -57,8 +57,7 @@ void ApplyBranding(std::vector<uint8_t>* stub, const BrandingOptions& options) {
 }
 
 std::string DottedVersion(const std::array<uint16_t, 4>& v) {
-    return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
-           std::to_string(v[3]);
+    return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." + std::to_string(v[3]);
 }
 
 BrandingFacts ReadBrandingFacts(const std::vector<uint8_t>& image) {

@@ -18,8 +18,8 @@ constexpr uint16_t kAppIconGroup = 128;
 constexpr uint16_t kVersionResourceId = 1;
 
 struct BrandingOptions {
-    std::filesystem::path icon;   // empty: keep the stub's
-    VersionStrings versionInfo;   // keys of kVersionInfoKeys, each at most once
+    std::filesystem::path icon;  // empty: keep the stub's
+    VersionStrings versionInfo;  // keys of kVersionInfoKeys, each at most once
     bool Any() const { return !icon.empty() || !versionInfo.empty(); }
 };
 

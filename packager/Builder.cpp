@@ -46,8 +46,8 @@ void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink, const st
         total += got;
     }
     if (in.bad() || total != expectedSize) {
-        throw CPackError(what + " " + Quote(path) + " changed or could not be read while packing",
-                         kExitFailure, DiagCode::InputUnreadable);
+        throw CPackError(what + " " + Quote(path) + " changed or could not be read while packing", kExitFailure,
+                         DiagCode::InputUnreadable);
     }
 }
 
@@ -55,8 +55,8 @@ std::string ReadConfig(const fs::path& path) {
     const std::vector<uint8_t> bytes = ReadWholeFile(path, "configuration");
     std::wstring wide;
     if (!orelib::Utf8ToWide(bytes.data(), bytes.size(), &wide)) {
-        throw CPackError("configuration " + Quote(path) + " is not valid UTF-8 text",
-                         kExitFailure, DiagCode::ConfigNotUtf8);
+        throw CPackError("configuration " + Quote(path) + " is not valid UTF-8 text", kExitFailure,
+                         DiagCode::ConfigNotUtf8);
     }
     return std::string(bytes.begin(), bytes.end());
 }
@@ -113,8 +113,8 @@ fs::path ResolveStub(const fs::path& given) {
     if (!given.empty()) return given;
     const fs::path dir = GetExecutableDir();
     if (dir.empty()) {
-        throw CPackError("cannot tell where sfxpack lies; give the stub with --stub",
-                         kExitFailure, DiagCode::StubRefused);
+        throw CPackError("cannot tell where sfxpack lies; give the stub with --stub", kExitFailure,
+                         DiagCode::StubRefused);
     }
     return dir / "sfxstub.exe";
 }
@@ -132,12 +132,12 @@ void CheckFolder(const fs::path& folder) {
     }
     fs::directory_iterator it(folder, ec);
     if (ec) {
-        throw CPackError("cannot read folder " + Quote(folder) + ": " + ec.message(),
-                         kExitFailure, DiagCode::FolderUnusable);
+        throw CPackError("cannot read folder " + Quote(folder) + ": " + ec.message(), kExitFailure,
+                         DiagCode::FolderUnusable);
     }
     if (it == fs::directory_iterator()) {
-        throw CPackError("folder " + Quote(folder) + " is empty; there is nothing to install",
-                         kExitFailure, DiagCode::FolderUnusable);
+        throw CPackError("folder " + Quote(folder) + " is empty; there is nothing to install", kExitFailure,
+                         DiagCode::FolderUnusable);
     }
 }
 
@@ -159,9 +159,9 @@ void Report(DiagCode code, DiagSeverity severity, const std::string& message, st
 void CheckGivenArchive(const fs::path& archive, std::ostream& log, std::vector<Diagnostic>* found) {
     const std::vector<uint8_t> head = ReadFileHead(archive, kSevenZipHeaderSize, "archive");
     if (!IsSevenZipHeaderAt(head.data(), head.size(), 0)) {
-        throw CPackError("archive " + Quote(archive) +
-                         " is not a 7z archive (it does not begin with a 7z signature header)",
-                         kExitFailure, DiagCode::ArchiveNot7z);
+        throw CPackError(
+            "archive " + Quote(archive) + " is not a 7z archive (it does not begin with a 7z signature header)",
+            kExitFailure, DiagCode::ArchiveNot7z);
     }
     CArchiveReader reader(archive, 0);
     const std::string problem = CheckArchiveForStub(reader.Info());
@@ -195,8 +195,7 @@ std::optional<int64_t> LatestFileTime(const BuildOptions& options) {
 // The seed of the 7zAES IVs of a password build: the configuration and
 // everything stored about each item, its bytes included, so that the same
 // inputs give the same archive and different ones different IVs.
-std::array<uint8_t, 16> DeriveArchiveIvSeed(const std::string& config,
-                                            const std::vector<PackItem>& items) {
+std::array<uint8_t, 16> DeriveArchiveIvSeed(const std::string& config, const std::vector<PackItem>& items) {
     CIvDeriver deriver(config);
     auto addText = [&](const std::string& text) {
         deriver.AddArchiveBytes(reinterpret_cast<const uint8_t*>(text.c_str()), text.size() + 1);
@@ -206,16 +205,16 @@ std::array<uint8_t, 16> DeriveArchiveIvSeed(const std::string& config,
         addText(item.path + (item.isFolder ? "/" : "") + " " + std::to_string(item.size) + " " +
                 std::to_string(item.fileTime) + " " + std::to_string(item.attributes));
         if (!item.isFolder) {
-            StreamFile(item.source, item.size,
-                       [&](const uint8_t* data, size_t size) { deriver.AddArchiveBytes(data, size); },
-                       "file");
+            StreamFile(
+                item.source, item.size, [&](const uint8_t* data, size_t size) { deriver.AddArchiveBytes(data, size); },
+                "file");
         }
     }
     return deriver.Finish();
 }
 
-void PackGivenFolder(const BuildOptions& options, const std::string& config,
-                     const fs::path& archivePath, std::ostream& log, std::vector<Diagnostic>* found) {
+void PackGivenFolder(const BuildOptions& options, const std::string& config, const fs::path& archivePath,
+                     std::ostream& log, std::vector<Diagnostic>* found) {
     CheckFolder(options.folder);
     PasswordSources sources;
     sources.commandLine = options.password;
@@ -243,9 +242,9 @@ void PackGivenFolder(const BuildOptions& options, const std::string& config,
         throw CPackError("internal error: the packed archive: " + problem, kExitFailure, DiagCode::Internal);
     }
     if (reader.Info().itemCount != items.size()) {
-        throw CPackError("internal error: the packed archive lists " +
-                         std::to_string(reader.Info().itemCount) + " items, not " +
-                         std::to_string(items.size()), kExitFailure, DiagCode::Internal);
+        throw CPackError("internal error: the packed archive lists " + std::to_string(reader.Info().itemCount) +
+                             " items, not " + std::to_string(items.size()),
+                         kExitFailure, DiagCode::Internal);
     }
 }
 
@@ -256,14 +255,14 @@ void CheckHead(const std::vector<uint8_t>& head, const std::string& config, size
     orelib::Utf8ToWide(reinterpret_cast<const uint8_t*>(config.data()), config.size(), &expected);
     if (orelib::DecodeConfigBlock(head.data(), head.size(), &decoded) != orelib::ConfigBlockStatus::Ok ||
         decoded != expected) {
-        throw CPackError("the configuration block does not read back as written; try --random-iv",
-                         kExitFailure, DiagCode::Internal);
+        throw CPackError("the configuration block does not read back as written; try --random-iv", kExitFailure,
+                         DiagCode::Internal);
     }
     size_t found = 0;
-    if (!FindSevenZipHeader(head.data(), head.size(), kArchiveScanLimit, &found) ||
-        found != archiveOffset) {
-        throw CPackError("the stub would not find the archive at offset " +
-                         std::to_string(archiveOffset) + "; try --random-iv", kExitFailure, DiagCode::Internal);
+    if (!FindSevenZipHeader(head.data(), head.size(), kArchiveScanLimit, &found) || found != archiveOffset) {
+        throw CPackError(
+            "the stub would not find the archive at offset " + std::to_string(archiveOffset) + "; try --random-iv",
+            kExitFailure, DiagCode::Internal);
     }
 }
 
@@ -311,13 +310,15 @@ void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
                   {signPasswordFile, "signing password file"}};
     for (const auto& input : inputs) {
         if (!input.path.empty() && IsSamePlace(options.output, input.path)) {
-            throw CPackError("the output " + Quote(options.output) + " is the " + input.what +
-                             "; it would be overwritten", kExitFailure, DiagCode::OutputIsInput);
+            throw CPackError(
+                "the output " + Quote(options.output) + " is the " + input.what + "; it would be overwritten",
+                kExitFailure, DiagCode::OutputIsInput);
         }
     }
     if (!options.folder.empty() && IsInsideFolder(options.output, options.folder)) {
-        throw CPackError("the output " + Quote(options.output) + " lies inside the folder " +
-                         Quote(options.folder) + " that is being packed", kExitFailure, DiagCode::OutputIsInput);
+        throw CPackError("the output " + Quote(options.output) + " lies inside the folder " + Quote(options.folder) +
+                             " that is being packed",
+                         kExitFailure, DiagCode::OutputIsInput);
     }
 }
 
@@ -345,8 +346,8 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
     progress.Clear();
     const size_t warnings = ReportConfiguration(config, Quote(options.config), &package, report, log, found);
     if (options.verbosity > 1) {
-        log << "sfxpack: configuration " << Quote(options.config) << " checked: " << warnings
-            << " warning(s), " << package.Size() << " files in the package\n";
+        log << "sfxpack: configuration " << Quote(options.config) << " checked: " << warnings << " warning(s), "
+            << package.Size() << " files in the package\n";
     }
 
     std::vector<uint8_t> stub = ReadWholeFile(stubPath, "stub");
@@ -374,8 +375,8 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
     const uint64_t archiveSize = GetFileSizeOrThrow(archivePath, "archive");
 
     // The block's size does not depend on the IV: the padded text plus markers.
-    const uint64_t blockSize = orelib::kConfigStartMarkerSize + 16 + (config.size() / 16 + 1) * 16 +
-                               orelib::kConfigEndMarkerSize;
+    const uint64_t blockSize =
+        orelib::kConfigStartMarkerSize + 16 + (config.size() / 16 + 1) * 16 + orelib::kConfigEndMarkerSize;
     const std::string layoutProblem = CheckLayout(stub.size(), blockSize, archiveSize);
     if (!layoutProblem.empty()) {
         // The first rule: the archive must start within the first 4 MiB.
@@ -404,17 +405,14 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
 
     out.Write(stub.data(), stub.size());
     out.Write(block.data(), block.size());
-    StreamFile(archivePath, archiveSize,
-               [&](const uint8_t* data, size_t size) { out.Write(data, size); });
+    StreamFile(archivePath, archiveSize, [&](const uint8_t* data, size_t size) { out.Write(data, size); });
     out.Close();
     if (options.afterWrite) options.afterWrite(out.TempPath());
 
     // Read the result back before it takes the output's name.
-    const std::vector<uint8_t> head =
-        ReadFileHead(out.TempPath(), archiveOffset + kSevenZipHeaderSize, "output");
+    const std::vector<uint8_t> head = ReadFileHead(out.TempPath(), archiveOffset + kSevenZipHeaderSize, "output");
     CheckHead(head, config, static_cast<size_t>(archiveOffset));
-    const SizeCheck size = CheckSetupSize(head.data(), head.size(),
-                                          GetFileSizeOrThrow(out.TempPath(), "output"));
+    const SizeCheck size = CheckSetupSize(head.data(), head.size(), GetFileSizeOrThrow(out.TempPath(), "output"));
     if (!size.passes) {
         throw CPackError("the finished file fails the size check: " + size.problem, kExitFailure,
                          size.hasExpected ? DiagCode::SizeMismatch : DiagCode::SizeNoExpectedSize);
@@ -436,18 +434,18 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
         const SizeCheck signedSize = CheckSetupSize(signedHead.data(), signedHead.size(), finalSize);
         if (!signedSize.passes || !signedSize.fromCertificate) {
             throw CPackError("signing: the signed file fails the stub's size check: " +
-                             (signedSize.passes ? std::string("the size is not taken from a certificate table")
-                                                : signedSize.problem),
+                                 (signedSize.passes ? std::string("the size is not taken from a certificate table")
+                                                    : signedSize.problem),
                              kExitFailure, DiagCode::SignFailed);
         }
         signedOut.Commit();
     }
     progress.Clear();
 
-    if (options.verbosity > 0) log << "sfxpack: wrote " << Quote(options.output) << ": " << finalSize << " bytes (stub "
-        << stub.size() << ", configuration block " << block.size() << " at " << stub.size()
-        << ", archive " << archiveSize << " at " << archiveOffset
-        << (signedNote.empty() ? "" : ", then the signature") << ")\n";
+    if (options.verbosity > 0)
+        log << "sfxpack: wrote " << Quote(options.output) << ": " << finalSize << " bytes (stub " << stub.size()
+            << ", configuration block " << block.size() << " at " << stub.size() << ", archive " << archiveSize
+            << " at " << archiveOffset << (signedNote.empty() ? "" : ", then the signature") << ")\n";
     if (options.verbosity > 0 && !signedNote.empty()) log << "sfxpack: " << signedNote << "\n";
 }
 

@@ -25,8 +25,8 @@ struct BuildOptions {
     std::filesystem::path output;
     // The password for file data packed from `folder`; SFXPACK_PASSWORD is
     // the third way to give it.
-    std::optional<std::string> password;                 // --password (warned)
-    std::optional<std::filesystem::path> passwordFile;   // --password-file
+    std::optional<std::string> password;                // --password (warned)
+    std::optional<std::filesystem::path> passwordFile;  // --password-file
     // File times later than this (Unix seconds) are stored as it;
     // SOURCE_DATE_EPOCH when not given.
     std::optional<int64_t> latestTime;

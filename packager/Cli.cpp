@@ -171,14 +171,22 @@ struct JsonReport {
 // Options that `build` and `check` share; true when `name` was one.
 bool ParseCheckOption(const std::string& name, CArgs& in, BuildOptions* options) {
     if (name == "--json") return true;  // the output mode is settled before parsing
-    if (name == "--config") options->config = in.Path(name);
-    else if (name == "--dir") options->folder = in.Path(name);
-    else if (name == "--archive") options->archive = in.Path(name);
-    else if (name == "--strict") options->strict = true;
-    else if (name == "--allow-missing-setup") options->allowMissingSetup = true;
-    else if (name == "-q" || name == "--quiet") options->verbosity = 0;
-    else if (name == "-v" || name == "--verbose") options->verbosity = 2;
-    else return false;
+    if (name == "--config")
+        options->config = in.Path(name);
+    else if (name == "--dir")
+        options->folder = in.Path(name);
+    else if (name == "--archive")
+        options->archive = in.Path(name);
+    else if (name == "--strict")
+        options->strict = true;
+    else if (name == "--allow-missing-setup")
+        options->allowMissingSetup = true;
+    else if (name == "-q" || name == "--quiet")
+        options->verbosity = 0;
+    else if (name == "-v" || name == "--verbose")
+        options->verbosity = 2;
+    else
+        return false;
     return true;
 }
 
@@ -230,8 +238,10 @@ bool ParseSignOption(const std::string& name, CArgs& in, SigningOptions* signing
         if (name != option.name) continue;
         const std::string value = in.Value(name);
         if (value.empty()) throw CUsageError(name + " needs a value");
-        if (option.text) *option.text = value;
-        else *option.path = std::filesystem::u8path(value);
+        if (option.text)
+            *option.text = value;
+        else
+            *option.path = std::filesystem::u8path(value);
         if (!passwordFile.empty()) signing->passwordFile = passwordFile;
         return true;
     }
@@ -243,19 +253,27 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
     CArgs in(args);
     for (std::string name; in.Next(&name);) {
         if (ParseCheckOption(name, in, &options)) continue;
-        if (name == "--stub") options.stub = in.Path(name);
-        else if (name == "--password") options.password = in.Value(name);
-        else if (name == "--password-file") options.passwordFile = in.Path(name);
+        if (name == "--stub")
+            options.stub = in.Path(name);
+        else if (name == "--password")
+            options.password = in.Value(name);
+        else if (name == "--password-file")
+            options.passwordFile = in.Path(name);
         else if (name == "--mtime") {
             int64_t seconds = 0;
-            if (!ParseUnixSeconds(in.Value(name), &seconds)) throw CUsageError("--mtime takes whole seconds since 1970");
+            if (!ParseUnixSeconds(in.Value(name), &seconds))
+                throw CUsageError("--mtime takes whole seconds since 1970");
             options.latestTime = seconds;
-        }
-        else if (name == "-o" || name == "--output") options.output = in.Path(name);
-        else if (name == "--random-iv") options.randomIv = true;
-        else if (name == "--icon") options.branding.icon = in.Path(name);
-        else if (name == "--version-info") AddVersionInfo(in.Value(name), &options.branding);
-        else if (!ParseSignOption(name, in, &options.signing)) throw CUsageError("unknown argument '" + name + "'");
+        } else if (name == "-o" || name == "--output")
+            options.output = in.Path(name);
+        else if (name == "--random-iv")
+            options.randomIv = true;
+        else if (name == "--icon")
+            options.branding.icon = in.Path(name);
+        else if (name == "--version-info")
+            AddVersionInfo(in.Value(name), &options.branding);
+        else if (!ParseSignOption(name, in, &options.signing))
+            throw CUsageError("unknown argument '" + name + "'");
     }
     const std::string signProblem = CheckSigningOptions(options.signing);
     if (!signProblem.empty()) throw CUsageError(signProblem);
@@ -309,8 +327,7 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     report.quiet = options.verbosity < 1;
     report.file = options.config.u8string();
     const std::string name = "'" + options.config.string() + "'";
-    const size_t warnings =
-        ReportConfiguration(text, name, &package, report, err, json ? &json->diagnostics : nullptr);
+    const size_t warnings = ReportConfiguration(text, name, &package, report, err, json ? &json->diagnostics : nullptr);
     if (options.verbosity > 0) {
         out << name << ": " << (warnings ? std::to_string(warnings) + " warning(s), " : "") << "no errors ("
             << package.Size() << " files in the package)\n";
@@ -323,15 +340,24 @@ int RunVerify(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::string file;
     CArgs in(args);
     for (std::string name; in.Next(&name);) {
-        if (name == "--size-only") options.sizeOnly = true;
-        else if (name == "--password-file") options.passwordFile = in.Path(name);
-        else if (name == "--strict") options.strict = true;
-        else if (name == "--allow-missing-setup") options.allowMissingSetup = true;
-        else if (name == "-q" || name == "--quiet") options.quiet = true;
-        else if (name == "--json") continue;
-        else if (name.size() > 1 && name[0] == '-') throw CUsageError("unknown argument '" + name + "'");
-        else if (file.empty()) file = name;
-        else throw CUsageError("verify takes one setup file");
+        if (name == "--size-only")
+            options.sizeOnly = true;
+        else if (name == "--password-file")
+            options.passwordFile = in.Path(name);
+        else if (name == "--strict")
+            options.strict = true;
+        else if (name == "--allow-missing-setup")
+            options.allowMissingSetup = true;
+        else if (name == "-q" || name == "--quiet")
+            options.quiet = true;
+        else if (name == "--json")
+            continue;
+        else if (name.size() > 1 && name[0] == '-')
+            throw CUsageError("unknown argument '" + name + "'");
+        else if (file.empty())
+            file = name;
+        else
+            throw CUsageError("verify takes one setup file");
     }
     if (file.empty()) throw CUsageError("verify takes one setup file");
     const std::filesystem::path path = std::filesystem::u8path(file);
@@ -439,8 +465,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     const struct {
         const char* name;
         const char* help;
-    } kCommands[] = {{"build", kBuildHelp}, {"check", kCheckHelp}, {"inspect", kInspectHelp},
-                     {"verify", kVerifyHelp}};
+    } kCommands[] = {{"build", kBuildHelp}, {"check", kCheckHelp}, {"inspect", kInspectHelp}, {"verify", kVerifyHelp}};
     for (const auto& entry : kCommands) {
         if (command != entry.name) continue;
         if (AsksForHelp(rest)) {

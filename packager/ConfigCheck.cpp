@@ -30,17 +30,11 @@ std::wstring Normalize(const std::wstring& path) {
 std::string Q(const std::wstring& text) { return "'" + ToUtf8(text) + "'"; }
 std::string Section(const std::wstring& name) { return "[" + ToUtf8(name) + "]"; }
 
-bool IsLanguageSection(const std::wstring& name) {
-    return orelib::GetLanguageSectionCultures({name}).size() == 1;
-}
+bool IsLanguageSection(const std::wstring& name) { return orelib::GetLanguageSectionCultures({name}).size() == 1; }
 
-std::wstring CultureOf(const std::wstring& section) {
-    return orelib::GetLanguageSectionCultures({section}).front();
-}
+std::wstring CultureOf(const std::wstring& section) { return orelib::GetLanguageSectionCultures({section}).front(); }
 
-bool IsKnownCulture(const std::wstring& culture) {
-    return !orelib::GetCultureDisplayName(culture).empty();
-}
+bool IsKnownCulture(const std::wstring& culture) { return !orelib::GetCultureDisplayName(culture).empty(); }
 
 // The closest of `candidates` to `name`, when close enough to be a slip.
 std::wstring NearestName(const std::wstring& name, const std::vector<std::wstring>& candidates) {
@@ -144,8 +138,9 @@ private:
             }
             if (m_hasKeys.count(name) == 0) {
                 Add(DiagCode::ConfigEmptySection, Severity::Warning, line,
-                    "section " + Section(name) + " has no key: the stub knows a section only from its "
-                    "first key, so this language is not offered");
+                    "section " + Section(name) +
+                        " has no key: the stub knows a section only from its "
+                        "first key, so this language is not offered");
             }
         }
     }
@@ -209,8 +204,8 @@ private:
         } else if (read < info.minValue || read > info.maxValue) {
             Add(DiagCode::ConfigValueOutOfRange, Severity::Warning, line.number,
                 "key " + Q(info.name) + " has the value " + std::to_string(read) + "; only " +
-                    std::to_string(info.minValue) + " to " + std::to_string(info.maxValue) +
-                    " mean something" + (info.maxValue == 1 ? " (1 turns it on, anything else off)" : ""));
+                    std::to_string(info.minValue) + " to " + std::to_string(info.maxValue) + " mean something" +
+                    (info.maxValue == 1 ? " (1 turns it on, anything else off)" : ""));
         }
     }
 
@@ -249,26 +244,27 @@ private:
         for (const auto& id : order) {
             const Use& use = uses[id];
             const std::wstring& name = id.second;
-            const std::string where = ToUtf8(id.first) + " " + Q(name) + (use.line ? "" : ", the default,") +
-                                      " (for " + use.sections + ")";
+            const std::string where =
+                ToUtf8(id.first) + " " + Q(name) + (use.line ? "" : ", the default,") + " (for " + use.sections + ")";
             if (!orelib::IsSafeSetupFileName(name)) {
                 Add(DiagCode::SetupUnsafeName, Severity::Error, use.line,
-                    where + (name.empty() ? " is empty"
-                                          : " is not a plain relative name inside the package") +
+                    where + (name.empty() ? " is empty" : " is not a plain relative name inside the package") +
                         ": the stub refuses to start it");
                 continue;
             }
             if (m_options.package && !m_options.package->HasFile(name) &&
                 !m_options.package->HasFile(L"product\\" + name)) {
                 Add(DiagCode::SetupMissing, m_options.allowMissingSetup ? Severity::Warning : Severity::Error, use.line,
-                    where + " is not in the package (neither at its root nor under product\\): "
-                            "the stub would fail to start it",
+                    where +
+                        " is not in the package (neither at its root nor under product\\): "
+                        "the stub would fail to start it",
                     FindingClass::SetupMissing);
             }
             if (orelib::IsShellStartedSetupFile(name)) {
                 Add(DiagCode::SetupNotExeOrMsi, Severity::Warning, use.line,
-                    where + " is neither an .exe nor an .msi: the stub starts it through the "
-                            "file associations of the user's system");
+                    where +
+                        " is neither an .exe nor an .msi: the stub starts it through the "
+                        "file associations of the user's system");
             }
         }
     }

@@ -8,8 +8,7 @@
 namespace sfxpack {
 
 size_t ReportConfiguration(const std::string& text, const std::string& name, const CPackageNames* package,
-                           const ConfigReportOptions& options, std::ostream& log,
-                           std::vector<Diagnostic>* found) {
+                           const ConfigReportOptions& options, std::ostream& log, std::vector<Diagnostic>* found) {
     std::wstring wide;
     if (!FromUtf8(text, &wide)) {
         throw CPackError("configuration " + name + " is not valid UTF-8 text", kExitConfiguration,
@@ -41,10 +40,10 @@ size_t ReportConfiguration(const std::string& text, const std::string& name, con
         log << "sfxpack: " << FormatFinding(finding, name, options.strict) << "\n";
     }
     if (errors != 0) {
-        throw CPackError("the configuration " + name + " has " + std::to_string(errors) +
-                             (errors == 1 ? " error" : " errors"),
-                         configurationError ? kExitConfiguration : kExitSetupMissing,
-                         configurationError ? DiagCode::ConfigHasErrors : DiagCode::SetupMissing);
+        throw CPackError(
+            "the configuration " + name + " has " + std::to_string(errors) + (errors == 1 ? " error" : " errors"),
+            configurationError ? kExitConfiguration : kExitSetupMissing,
+            configurationError ? DiagCode::ConfigHasErrors : DiagCode::SetupMissing);
     }
     return warnings;
 }

@@ -14,10 +14,10 @@ namespace sfxpack {
 
 struct EffectiveValue {
     const orelib::ConfigKeyInfo* key = nullptr;
-    std::wstring text;    // as the stub reads it
-    int32_t number = 0;   // integer keys: the number the stub takes from `text`
-    std::wstring from;    // the section it comes from; empty for the default
-    size_t line = 0;      // 0 for the default
+    std::wstring text;   // as the stub reads it
+    int32_t number = 0;  // integer keys: the number the stub takes from `text`
+    std::wstring from;   // the section it comes from; empty for the default
+    size_t line = 0;     // 0 for the default
 };
 
 // The value of `key` for a run that uses `section` ("main" or "LANG_<culture>"):
@@ -27,8 +27,8 @@ EffectiveValue GetEffectiveValue(const orelib::CIniText& config, const std::vect
                                  const std::wstring& section, const orelib::ConfigKeyInfo& key);
 
 struct EffectiveSection {
-    std::wstring section;  // "main" or the LANG_ section's name as written
-    std::wstring culture;  // empty for "main"
+    std::wstring section;                // "main" or the LANG_ section's name as written
+    std::wstring culture;                // empty for "main"
     std::vector<EffectiveValue> values;  // one per key of the stub's table
 };
 

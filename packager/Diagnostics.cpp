@@ -64,9 +64,12 @@ const char* GetDiagCodeName(DiagCode code) {
 
 const char* GetDiagSeverityName(DiagSeverity severity) {
     switch (severity) {
-    case DiagSeverity::Error: return "error";
-    case DiagSeverity::Warning: return "warning";
-    case DiagSeverity::Note: return "note";
+    case DiagSeverity::Error:
+        return "error";
+    case DiagSeverity::Warning:
+        return "warning";
+    case DiagSeverity::Note:
+        return "note";
     }
     return "error";
 }

@@ -23,14 +23,14 @@ std::ifstream OpenForReading(const fs::path& path, const std::string& what) {
         throw CPackError(what + " " + Quote(path) + " does not exist", kExitFailure, DiagCode::InputUnreadable);
     }
     if (fs::is_directory(status)) {
-        throw CPackError(what + " " + Quote(path) + " is a folder, not a file",
-                         kExitFailure, DiagCode::InputUnreadable);
+        throw CPackError(what + " " + Quote(path) + " is a folder, not a file", kExitFailure,
+                         DiagCode::InputUnreadable);
     }
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw CPackError("cannot open " + what + " " + Quote(path) + ": " + LastSystemError(),
-                         kExitFailure, DiagCode::InputUnreadable);
+        throw CPackError("cannot open " + what + " " + Quote(path) + ": " + LastSystemError(), kExitFailure,
+                         DiagCode::InputUnreadable);
     }
     return in;
 }
@@ -41,8 +41,8 @@ uint64_t GetFileSizeOrThrow(const fs::path& path, const std::string& what) {
     std::error_code ec;
     const uintmax_t size = fs::file_size(path, ec);
     if (ec) {
-        throw CPackError("cannot read " + what + " " + Quote(path) + ": " + ec.message(),
-                         kExitFailure, DiagCode::InputUnreadable);
+        throw CPackError("cannot read " + what + " " + Quote(path) + ": " + ec.message(), kExitFailure,
+                         DiagCode::InputUnreadable);
     }
     return size;
 }
@@ -58,13 +58,13 @@ std::vector<uint8_t> ReadFileHead(const fs::path& path, uint64_t limit, const st
         data.insert(data.end(), buffer, buffer + got);
         if (got == 0 || in.eof()) break;
         if (in.fail()) {
-            throw CPackError("cannot read " + what + " " + Quote(path) + ": " + LastSystemError(),
-                             kExitFailure, DiagCode::InputUnreadable);
+            throw CPackError("cannot read " + what + " " + Quote(path) + ": " + LastSystemError(), kExitFailure,
+                             DiagCode::InputUnreadable);
         }
     }
     if (in.bad()) {
-        throw CPackError("cannot read " + what + " " + Quote(path) + ": " + LastSystemError(),
-                         kExitFailure, DiagCode::InputUnreadable);
+        throw CPackError("cannot read " + what + " " + Quote(path) + ": " + LastSystemError(), kExitFailure,
+                         DiagCode::InputUnreadable);
     }
     return data;
 }
@@ -93,8 +93,8 @@ CAtomicOutput::CAtomicOutput(const fs::path& target) : m_target(target) {
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
     if (!fs::is_directory(folder, ec)) {
-        throw CPackError("output folder " + Quote(folder) + " does not exist",
-                         kExitFailure, DiagCode::OutputUnwritable);
+        throw CPackError("output folder " + Quote(folder) + " does not exist", kExitFailure,
+                         DiagCode::OutputUnwritable);
     }
     m_temp = folder / fs::u8path("." + target.filename().u8string() + ".sfxpack-" + RandomHex(6));
     m_cleanup = std::make_unique<CCleanupPath>(m_temp, false);
@@ -103,8 +103,8 @@ CAtomicOutput::CAtomicOutput(const fs::path& target) : m_target(target) {
     if (!m_stream) {
         const std::string reason = LastSystemError();
         fs::remove(m_temp, ec);
-        throw CPackError("cannot write output " + Quote(target) + ": " + reason,
-                         kExitFailure, DiagCode::OutputUnwritable);
+        throw CPackError("cannot write output " + Quote(target) + ": " + reason, kExitFailure,
+                         DiagCode::OutputUnwritable);
     }
 }
 
@@ -120,8 +120,8 @@ void CAtomicOutput::Write(const uint8_t* data, size_t size) {
     errno = 0;
     m_stream.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     if (!m_stream) {
-        throw CPackError("cannot write output " + Quote(m_target) + ": " + LastSystemError(),
-                         kExitFailure, DiagCode::OutputUnwritable);
+        throw CPackError("cannot write output " + Quote(m_target) + ": " + LastSystemError(), kExitFailure,
+                         DiagCode::OutputUnwritable);
     }
 }
 
@@ -131,8 +131,8 @@ void CAtomicOutput::Close() {
     m_stream.close();
     m_closed = true;
     if (m_stream.fail()) {
-        throw CPackError("cannot write output " + Quote(m_target) + ": " + LastSystemError(),
-                         kExitFailure, DiagCode::OutputUnwritable);
+        throw CPackError("cannot write output " + Quote(m_target) + ": " + LastSystemError(), kExitFailure,
+                         DiagCode::OutputUnwritable);
     }
 }
 
@@ -141,8 +141,8 @@ void CAtomicOutput::Commit() {
     std::error_code ec;
     fs::rename(m_temp, m_target, ec);
     if (ec) {
-        throw CPackError("cannot write output " + Quote(m_target) + ": " + ec.message(),
-                         kExitFailure, DiagCode::OutputUnwritable);
+        throw CPackError("cannot write output " + Quote(m_target) + ": " + ec.message(), kExitFailure,
+                         DiagCode::OutputUnwritable);
     }
     m_committed = true;
     m_cleanup.reset();
@@ -161,8 +161,8 @@ CTempDir::CTempDir() {
             return;
         }
     }
-    throw CPackError("cannot create a temporary folder in " + Quote(base) + ": " + ec.message(),
-                     kExitFailure, DiagCode::OutputUnwritable);
+    throw CPackError("cannot create a temporary folder in " + Quote(base) + ": " + ec.message(), kExitFailure,
+                     DiagCode::OutputUnwritable);
 }
 
 CTempDir::~CTempDir() { RemoveTree(m_path); }

@@ -16,8 +16,7 @@ namespace sfxpack {
 std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path, const std::string& what);
 
 // Reads at most `limit` bytes from the start of the file.
-std::vector<uint8_t> ReadFileHead(const std::filesystem::path& path, uint64_t limit,
-                                  const std::string& what);
+std::vector<uint8_t> ReadFileHead(const std::filesystem::path& path, uint64_t limit, const std::string& what);
 
 uint64_t GetFileSizeOrThrow(const std::filesystem::path& path, const std::string& what);
 

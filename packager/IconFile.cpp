@@ -16,7 +16,6 @@ constexpr size_t kGroupEntry = 14;
 constexpr uint32_t kBitmapInfoHeaderSize = 40;
 const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-
 // The icon IDs a group lists (as far as its data holds them).
 std::vector<uint16_t> GroupIds(const ResourceItem& group) {
     std::vector<uint16_t> ids;
@@ -58,8 +57,8 @@ std::string ParseIcoFile(const std::vector<uint8_t>& file, std::vector<IconImage
         image.planes = Load16(e + 4);
         image.bitCount = Load16(e + 6);
         image.data.assign(file.begin() + offset, file.begin() + offset + size);
-        image.png = size >= sizeof kPngSignature &&
-                    std::memcmp(image.data.data(), kPngSignature, sizeof kPngSignature) == 0;
+        image.png =
+            size >= sizeof kPngSignature && std::memcmp(image.data.data(), kPngSignature, sizeof kPngSignature) == 0;
         if (!image.png) {
             if (size < kBitmapInfoHeaderSize || Load32(image.data.data()) != kBitmapInfoHeaderSize) {
                 return which + " is neither a PNG image nor a bitmap with a BITMAPINFOHEADER";
@@ -74,10 +73,9 @@ std::string ParseIcoFile(const std::vector<uint8_t>& file, std::vector<IconImage
     return {};
 }
 
-std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group,
-                             const std::vector<IconImage>& images) {
-    const auto found = std::find_if(items->begin(), items->end(),
-                                    [&](const ResourceItem& item) { return IsGroup(item, group); });
+std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group, const std::vector<IconImage>& images) {
+    const auto found =
+        std::find_if(items->begin(), items->end(), [&](const ResourceItem& item) { return IsGroup(item, group); });
     if (found == items->end()) return "it has no icon group " + std::to_string(group);
     const uint16_t language = found->language;
     const std::vector<uint16_t> old = GroupIds(*found);
@@ -88,11 +86,14 @@ std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group,
             for (uint16_t id : GroupIds(item)) keep.insert(id);
         }
     }
-    items->erase(std::remove_if(items->begin(), items->end(), [&](const ResourceItem& item) {
-        if (IsGroup(item, group)) return true;
-        return item.type == ResourceKey::Id(kRtIcon) && !item.name.isName &&
-               std::count(old.begin(), old.end(), item.name.id) && !keep.count(item.name.id);
-    }), items->end());
+    items->erase(std::remove_if(items->begin(), items->end(),
+                                [&](const ResourceItem& item) {
+                                    if (IsGroup(item, group)) return true;
+                                    return item.type == ResourceKey::Id(kRtIcon) && !item.name.isName &&
+                                           std::count(old.begin(), old.end(), item.name.id) &&
+                                           !keep.count(item.name.id);
+                                }),
+                 items->end());
 
     std::set<uint16_t> used;
     for (const ResourceItem& item : *items) {

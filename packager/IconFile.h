@@ -10,7 +10,7 @@
 namespace sfxpack {
 
 struct IconImage {
-    uint8_t width = 0;   // 0 means 256
+    uint8_t width = 0;  // 0 means 256
     uint8_t height = 0;
     uint8_t colorCount = 0;
     uint16_t planes = 0;
@@ -25,8 +25,7 @@ std::string ParseIcoFile(const std::vector<uint8_t>& file, std::vector<IconImage
 // Makes group `group` hold `images`: the RT_ICON items it listed go (unless
 // another group lists them too), the images become RT_ICON items with IDs
 // not in use, in the group's language. Empty on success.
-std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group,
-                             const std::vector<IconImage>& images);
+std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group, const std::vector<IconImage>& images);
 
 struct IconGroupEntry {
     int width = 0;  // 1 to 256

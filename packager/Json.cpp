@@ -11,10 +11,20 @@ size_t Utf8SequenceLength(const unsigned char* p, size_t left) {
     uint32_t min = 0;
     uint32_t point = 0;
     if (c < 0x80) return 1;
-    if (c >= 0xC2 && c <= 0xDF) { length = 2; min = 0x80; point = c & 0x1F; }
-    else if (c >= 0xE0 && c <= 0xEF) { length = 3; min = 0x800; point = c & 0x0F; }
-    else if (c >= 0xF0 && c <= 0xF4) { length = 4; min = 0x10000; point = c & 0x07; }
-    else return 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+        min = 0x80;
+        point = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        min = 0x800;
+        point = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        min = 0x10000;
+        point = c & 0x07;
+    } else
+        return 0;
     if (left < length) return 0;
     for (size_t i = 1; i < length; ++i) {
         if ((p[i] & 0xC0) != 0x80) return 0;
@@ -52,14 +62,36 @@ std::string JsonString(const std::string& text) {
     for (size_t i = 0; i < size;) {
         const unsigned char c = p[i];
         switch (c) {
-        case '"': out += "\\\""; ++i; continue;
-        case '\\': out += "\\\\"; ++i; continue;
-        case '\b': out += "\\b"; ++i; continue;
-        case '\f': out += "\\f"; ++i; continue;
-        case '\n': out += "\\n"; ++i; continue;
-        case '\r': out += "\\r"; ++i; continue;
-        case '\t': out += "\\t"; ++i; continue;
-        default: break;
+        case '"':
+            out += "\\\"";
+            ++i;
+            continue;
+        case '\\':
+            out += "\\\\";
+            ++i;
+            continue;
+        case '\b':
+            out += "\\b";
+            ++i;
+            continue;
+        case '\f':
+            out += "\\f";
+            ++i;
+            continue;
+        case '\n':
+            out += "\\n";
+            ++i;
+            continue;
+        case '\r':
+            out += "\\r";
+            ++i;
+            continue;
+        case '\t':
+            out += "\\t";
+            ++i;
+            continue;
+        default:
+            break;
         }
         if (c < 0x20 || c == 0x7F) {
             out += "\\u00";
@@ -83,11 +115,21 @@ std::string JsonString(const std::string& text) {
 
 void WriteJson(const CJson& value, std::string* out, int indent) {
     switch (value.m_kind) {
-    case CJson::Kind::Null: *out += "null"; return;
-    case CJson::Kind::Bool: *out += value.m_bool ? "true" : "false"; return;
-    case CJson::Kind::Signed: *out += std::to_string(value.m_signed); return;
-    case CJson::Kind::Unsigned: *out += std::to_string(value.m_unsigned); return;
-    case CJson::Kind::String: *out += JsonString(value.m_text); return;
+    case CJson::Kind::Null:
+        *out += "null";
+        return;
+    case CJson::Kind::Bool:
+        *out += value.m_bool ? "true" : "false";
+        return;
+    case CJson::Kind::Signed:
+        *out += std::to_string(value.m_signed);
+        return;
+    case CJson::Kind::Unsigned:
+        *out += std::to_string(value.m_unsigned);
+        return;
+    case CJson::Kind::String:
+        *out += JsonString(value.m_text);
+        return;
     case CJson::Kind::Array:
         if (value.m_items.empty()) {
             *out += "[]";

@@ -43,8 +43,8 @@ private:
     int64_t m_signed = 0;
     uint64_t m_unsigned = 0;
     std::string m_text;
-    std::vector<CJson> m_items;                             // array
-    std::vector<std::pair<std::string, CJson>> m_members;   // object
+    std::vector<CJson> m_items;                            // array
+    std::vector<std::pair<std::string, CJson>> m_members;  // object
 };
 
 // `text` as a JSON string literal with its quotes. Quote, backslash and the

@@ -199,9 +199,9 @@ std::vector<Diagnostic> GetInspectDiagnostics(const SetupFacts& facts) {
                                        "the archive cannot be opened: " + facts.archiveProblem));
     }
     if (!facts.sizeCheck.passes) {
-        found.push_back(MakeDiagnostic(
-            facts.sizeCheck.hasExpected ? DiagCode::SizeMismatch : DiagCode::SizeNoExpectedSize,
-            DiagSeverity::Warning, "size check fails: " + facts.sizeCheck.problem));
+        found.push_back(
+            MakeDiagnostic(facts.sizeCheck.hasExpected ? DiagCode::SizeMismatch : DiagCode::SizeNoExpectedSize,
+                           DiagSeverity::Warning, "size check fails: " + facts.sizeCheck.problem));
     }
     return found;
 }

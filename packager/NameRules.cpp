@@ -9,9 +9,8 @@ namespace {
 
 // Device names Windows keeps in every folder, with or without an extension.
 const char* const kDeviceNames[] = {
-    "CON",  "PRN",  "AUX",  "NUL",  "CONIN$", "CONOUT$", "COM1", "COM2", "COM3", "COM4",
-    "COM5", "COM6", "COM7", "COM8", "COM9",   "LPT1",    "LPT2", "LPT3", "LPT4", "LPT5",
-    "LPT6", "LPT7", "LPT8", "LPT9",
+    "CON",  "PRN",  "AUX",  "NUL",  "CONIN$", "CONOUT$", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6",
+    "COM7", "COM8", "COM9", "LPT1", "LPT2",   "LPT3",    "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9",
 };
 
 const char kForbiddenCharacters[] = "<>:\"|?*\\";
@@ -47,14 +46,12 @@ std::string CheckWindowsName(const std::string& name) {
         if (c < 0x20) return "the name holds the control character " + Hex(c);
         for (const char* f = kForbiddenCharacters; *f != '\0'; ++f) {
             if (c == static_cast<unsigned char>(*f)) {
-                return std::string("the name holds the character ") + *f +
-                       ", which Windows does not allow in names";
+                return std::string("the name holds the character ") + *f + ", which Windows does not allow in names";
             }
         }
     }
     if (name.back() == '.' || name.back() == ' ') {
-        return std::string("the name ends in a ") + (name.back() == '.' ? "dot" : "space") +
-               ", which Windows drops";
+        return std::string("the name ends in a ") + (name.back() == '.' ? "dot" : "space") + ", which Windows drops";
     }
     // "con.txt" and "CON .log" open the device too: compare what comes
     // before the first dot, without trailing spaces.

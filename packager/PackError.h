@@ -11,8 +11,7 @@ namespace sfxpack {
 
 class CPackError : public std::runtime_error {
 public:
-    explicit CPackError(const std::string& message, int exitCode = kExitFailure,
-                        DiagCode code = DiagCode::Failure)
+    explicit CPackError(const std::string& message, int exitCode = kExitFailure, DiagCode code = DiagCode::Failure)
         : std::runtime_error(message), m_exitCode(exitCode), m_code(code) {}
     int ExitCode() const { return m_exitCode; }
     DiagCode Code() const { return m_code; }

@@ -68,14 +68,14 @@ public:
     CScanner(const fs::path& root, std::optional<int64_t> latestSeconds) : m_latest(latestSeconds) {
         EntryFacts facts;
         if (!FollowEntry(root, &facts, &m_canonicalRoot)) {
-            throw CPackError("cannot read the folder '" + root.u8string() + "'",
-                             kExitFailure, DiagCode::FolderUnusable);
+            throw CPackError("cannot read the folder '" + root.u8string() + "'", kExitFailure,
+                             DiagCode::FolderUnusable);
         }
     }
 
     void Scan(const fs::path& dir, const std::string& prefix) {
         std::map<std::u32string, std::string> seen;  // Windows key -> first name
-        std::vector<std::string> names;  // UTF-8 on Windows, the bytes on disk elsewhere
+        std::vector<std::string> names;              // UTF-8 on Windows, the bytes on disk elsewhere
         std::string error;
         if (!ReadFolderNames(dir, &names, &error)) {
             Refuse(prefix.empty() ? dir.u8string() : prefix, "cannot read the folder: " + error);
@@ -95,8 +95,7 @@ public:
     }
 
     std::vector<PackItem> Take() {
-        std::sort(m_items.begin(), m_items.end(),
-                  [](const PackItem& a, const PackItem& b) { return a.path < b.path; });
+        std::sort(m_items.begin(), m_items.end(), [](const PackItem& a, const PackItem& b) { return a.path < b.path; });
         return std::move(m_items);
     }
 
@@ -109,12 +108,12 @@ private:
             fs::path target;
             if (!FollowEntry(full, &info, &target)) Refuse(path, "it is a symbolic link that points to nothing");
             if (!IsInside(target, m_canonicalRoot)) {
-                Refuse(path, "it is a symbolic link to " + Quote(target.u8string()) +
-                                 ", outside the folder");
+                Refuse(path, "it is a symbolic link to " + Quote(target.u8string()) + ", outside the folder");
             }
             if (info.kind != EntryKind::File) {
-                Refuse(path, "it is a symbolic link to something other than a file (links to "
-                             "folders are not packed; put the folder there)");
+                Refuse(path,
+                       "it is a symbolic link to something other than a file (links to "
+                       "folders are not packed; put the folder there)");
             }
             source = target;
         }

@@ -16,12 +16,12 @@ constexpr uint32_t kAttributeDirectory = 0x10;
 constexpr uint32_t kAttributeArchive = 0x20;
 
 struct PackItem {
-    std::string path;               // UTF-8, relative, '/' between names
-    std::filesystem::path source;   // the file whose bytes are stored
+    std::string path;              // UTF-8, relative, '/' between names
+    std::filesystem::path source;  // the file whose bytes are stored
     bool isFolder = false;
     uint64_t size = 0;
-    uint64_t fileTime = 0;          // modification time, 100 ns units since 1601
-    uint32_t attributes = 0;        // Windows attributes only, no Unix mode
+    uint64_t fileTime = 0;    // modification time, 100 ns units since 1601
+    uint32_t attributes = 0;  // Windows attributes only, no Unix mode
 };
 
 // Every file and folder under `folder` (not the folder itself), sorted by
@@ -32,7 +32,6 @@ struct PackItem {
 // outside the folder, to a folder or to nothing, and special files (FIFOs,
 // devices, sockets). A symbolic link to a file inside the folder is stored
 // as a copy of that file.
-std::vector<PackItem> ScanPackageFolder(const std::filesystem::path& folder,
-                                        std::optional<int64_t> latestSeconds);
+std::vector<PackItem> ScanPackageFolder(const std::filesystem::path& folder, std::optional<int64_t> latestSeconds);
 
 }  // namespace sfxpack

@@ -24,8 +24,8 @@ void AddFolderFiles(const fs::path& dir, const std::string& prefix, const fs::pa
     std::vector<std::string> entries;
     std::string error;
     if (!ReadFolderNames(dir, &entries, &error)) {
-        throw CPackError("cannot read folder '" + top.u8string() + "': " + error,
-                         kExitFailure, DiagCode::FolderUnusable);
+        throw CPackError("cannot read folder '" + top.u8string() + "': " + error, kExitFailure,
+                         DiagCode::FolderUnusable);
     }
     for (const std::string& entry : entries) {
         const fs::path full = dir / fs::u8path(entry);

@@ -8,11 +8,12 @@ namespace sfxpack {
 
 std::string ResolvePassword(const PasswordSources& sources, bool* warnCommandLine) {
     *warnCommandLine = false;
-    const int given = (sources.commandLine ? 1 : 0) + (sources.file ? 1 : 0) +
-                      (sources.environment ? 1 : 0);
+    const int given = (sources.commandLine ? 1 : 0) + (sources.file ? 1 : 0) + (sources.environment ? 1 : 0);
     if (given > 1) {
-        throw CPackError("the password is given more than once (--password, --password-file, "
-                         "SFXPACK_PASSWORD); give it one way", kExitFailure, DiagCode::PasswordInvalid);
+        throw CPackError(
+            "the password is given more than once (--password, --password-file, "
+            "SFXPACK_PASSWORD); give it one way",
+            kExitFailure, DiagCode::PasswordInvalid);
     }
     std::string password, from;
     if (sources.commandLine) {
@@ -37,8 +38,8 @@ std::string ResolvePassword(const PasswordSources& sources, bool* warnCommandLin
     std::wstring typed;
     if (password.find('\0') != std::string::npos ||
         !orelib::Utf8ToWide(reinterpret_cast<const uint8_t*>(password.data()), password.size(), &typed)) {
-        throw CPackError("the password from " + from + " is not UTF-8 text that can be typed",
-                         kExitFailure, DiagCode::PasswordInvalid);
+        throw CPackError("the password from " + from + " is not UTF-8 text that can be typed", kExitFailure,
+                         DiagCode::PasswordInvalid);
     }
     return password;
 }

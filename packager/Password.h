@@ -9,9 +9,9 @@
 namespace sfxpack {
 
 struct PasswordSources {
-    std::optional<std::string> commandLine;          // --password PW
-    std::optional<std::filesystem::path> file;       // --password-file F
-    std::optional<std::string> environment;          // SFXPACK_PASSWORD
+    std::optional<std::string> commandLine;     // --password PW
+    std::optional<std::filesystem::path> file;  // --password-file F
+    std::optional<std::string> environment;     // SFXPACK_PASSWORD
 };
 
 // The password, or empty for none. Throws CPackError when more than one

@@ -25,9 +25,7 @@ bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 
 }  // namespace
 
-uint32_t AlignUp(uint32_t value, uint32_t alignment) {
-    return (value + alignment - 1) & ~(alignment - 1);
-}
+uint32_t AlignUp(uint32_t value, uint32_t alignment) { return (value + alignment - 1) & ~(alignment - 1); }
 
 std::string ReadPeLayout(const std::vector<uint8_t>& image, PeLayout* layout) {
     const orelib::PeImage pe(image.data(), image.size());
@@ -96,8 +94,8 @@ void WriteSectionHeader(std::vector<uint8_t>* image, const PeSection& s) {
     Set32(image, s.headerOffset + 36, s.characteristics);
 }
 
-bool RvaToFileOffset(const std::vector<uint8_t>& image, const PeLayout& layout, uint32_t rva,
-                     uint32_t length, size_t* offset) {
+bool RvaToFileOffset(const std::vector<uint8_t>& image, const PeLayout& layout, uint32_t rva, uint32_t length,
+                     size_t* offset) {
     for (const PeSection& s : layout.sections) {
         if (rva < s.virtualAddress || rva - s.virtualAddress >= s.rawSize) continue;
         const uint32_t delta = rva - s.virtualAddress;

@@ -11,13 +11,13 @@
 namespace sfxpack {
 
 struct PeSection {
-    char name[9] = {};           // up to 8 characters, NUL-terminated here
+    char name[9] = {};  // up to 8 characters, NUL-terminated here
     uint32_t virtualSize = 0;
     uint32_t virtualAddress = 0;
     uint32_t rawSize = 0;
     uint32_t rawPointer = 0;
     uint32_t characteristics = 0;
-    size_t headerOffset = 0;     // file offset of its 40-byte header
+    size_t headerOffset = 0;  // file offset of its 40-byte header
 };
 
 struct PeDirectory {
@@ -26,13 +26,13 @@ struct PeDirectory {
 };
 
 struct PeLayout {
-    size_t fileHeader = 0;       // just past "PE\0\0"
+    size_t fileHeader = 0;  // just past "PE\0\0"
     size_t optionalHeader = 0;
     size_t sectionTable = 0;
     uint32_t fileAlignment = 0;
     uint32_t sectionAlignment = 0;
     uint32_t sizeOfHeaders = 0;
-    uint32_t symbolTable = 0;    // PointerToSymbolTable (a file offset)
+    uint32_t symbolTable = 0;  // PointerToSymbolTable (a file offset)
     uint32_t directoryCount = 0;
     std::vector<PeSection> sections;
 };
@@ -54,8 +54,8 @@ void WriteSectionHeader(std::vector<uint8_t>* image, const PeSection& section);
 
 // The file offset of `length` bytes at `rva` when one section's raw data
 // holds all of them inside the image; false otherwise.
-bool RvaToFileOffset(const std::vector<uint8_t>& image, const PeLayout& layout, uint32_t rva,
-                     uint32_t length, size_t* offset);
+bool RvaToFileOffset(const std::vector<uint8_t>& image, const PeLayout& layout, uint32_t rva, uint32_t length,
+                     size_t* offset);
 
 // Optional-header fields by offset from the optional header (PE32).
 constexpr size_t kOptSizeOfInitializedData = 8;

@@ -40,9 +40,9 @@ enum class EntryKind { File, Folder, Link, Fifo, Socket, CharDevice, BlockDevice
 struct EntryFacts {
     EntryKind kind = EntryKind::Other;
     uint64_t size = 0;
-    int64_t mtimeSeconds = 0;      // since 1970-01-01, may be negative
+    int64_t mtimeSeconds = 0;  // since 1970-01-01, may be negative
     uint32_t mtimeNanoseconds = 0;
-    bool readOnly = false;         // its owner cannot write it
+    bool readOnly = false;  // its owner cannot write it
 };
 
 // The names in folder `dir`, without "." and "..": UTF-8 on Windows, the
@@ -59,8 +59,7 @@ bool ReadEntry(const std::filesystem::path& path, EntryFacts* facts);
 
 // Facts about what `path` finally leads to, and that place as an absolute
 // path with every link resolved. False when it leads nowhere.
-bool FollowEntry(const std::filesystem::path& path, EntryFacts* facts,
-                 std::filesystem::path* finalPath);
+bool FollowEntry(const std::filesystem::path& path, EntryFacts* facts, std::filesystem::path* finalPath);
 
 struct ProcessResult {
     bool started = false;
@@ -74,8 +73,7 @@ struct ProcessResult {
 // A child still running when the user stops sfxpack is ended with it
 // (with its own children on Linux; on Windows with those it started in
 // sfxpack's job).
-ProcessResult RunProcess(const std::vector<std::string>& args,
-                         const std::filesystem::path& workDir);
+ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesystem::path& workDir);
 
 // Runs `command` through the system's shell, as RunProcess does: `/bin/sh -c`
 // on POSIX, `cmd.exe /d /s /c` (from the system folder) on Windows.

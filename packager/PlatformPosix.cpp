@@ -62,8 +62,8 @@ void GetRandomBytes(uint8_t* out, size_t size) {
         if (n > 0) done += static_cast<size_t>(n);
     }
     if (done != size) {
-        throw CPackError(std::string("cannot read /dev/urandom: ") + std::strerror(errno),
-                         kExitFailure, DiagCode::Internal);
+        throw CPackError(std::string("cannot read /dev/urandom: ") + std::strerror(errno), kExitFailure,
+                         DiagCode::Internal);
     }
 }
 
@@ -137,8 +137,7 @@ bool FollowEntry(const std::filesystem::path& path, EntryFacts* facts, std::file
     return true;
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& args,
-                         const std::filesystem::path& workDir) {
+ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesystem::path& workDir) {
     ProcessResult result;
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -190,8 +189,7 @@ ProcessResult RunProcess(const std::vector<std::string>& args,
     int childError = 0;
     const bool failed = read(failRead.Get(), &childError, sizeof childError) == sizeof childError;
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     SetCleanupChild(0);
     if (failed) {
         result.startError = std::strerror(childError);

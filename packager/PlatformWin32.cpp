@@ -59,8 +59,7 @@ fs::path GetExecutableDir() {
 }
 
 void GetRandomBytes(uint8_t* out, size_t size) {
-    const NTSTATUS status =
-        BCryptGenRandom(nullptr, out, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    const NTSTATUS status = BCryptGenRandom(nullptr, out, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
     if (!BCRYPT_SUCCESS(status)) {
         throw CPackError("the system's random source failed", kExitFailure, DiagCode::Internal);
     }
@@ -116,8 +115,8 @@ fs::path LongPathForm(const fs::path& path) {
 bool ReadFolderNames(const fs::path& dir, std::vector<std::string>* names, std::string* error) {
     // The standard library's folder iterator fails beyond MAX_PATH.
     WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileExW((dir / L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    const HANDLE find = FindFirstFileExW((dir / L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) {
         *error = SystemErrorText(GetLastError());
         return false;
@@ -174,9 +173,8 @@ void RemoveTree(const fs::path& path) {
 
 bool FollowEntry(const fs::path& path, EntryFacts* facts, fs::path* finalPath) {
     // Without FILE_FLAG_OPEN_REPARSE_POINT the open follows every link.
-    CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return false;
     std::wstring name(MAX_PATH, L'\0');

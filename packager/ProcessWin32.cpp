@@ -65,8 +65,8 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
     CHandle log(CreateFileW((std::wstring(tempDir) + logName).c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_NEW,
                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    CHandle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                              0, nullptr));
+    CHandle input(
+        CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
     if (!log.Get() || !input.Get()) {
         result.startError = SystemErrorText(GetLastError());
         return result;
@@ -78,9 +78,9 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
     startup.hStdOutput = log.Get();
     startup.hStdError = log.Get();
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), &commandLine[0], nullptr, nullptr,
-                        TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr,
-                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &process)) {
+    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                        CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, workDir.empty() ? nullptr : workDir.c_str(),
+                        &startup, &process)) {
         result.startError = SystemErrorText(GetLastError());
         return result;
     }
@@ -91,8 +91,7 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     const bool inJob = job.Get() &&
-                       SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits,
-                                               sizeof limits) &&
+                       SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
                        AssignProcessToJobObject(job.Get(), processHandle.Get());
     ResumeThread(thread.Get());
     while (WaitForSingleObject(processHandle.Get(), kStopPollMs) == WAIT_TIMEOUT) {

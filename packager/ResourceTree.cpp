@@ -80,11 +80,9 @@ private:
     uint32_t m_rva;
 };
 
-
 }  // namespace
 
-std::string ReadResources(const std::vector<uint8_t>& image, const PeLayout& layout,
-                          std::vector<ResourceItem>* items) {
+std::string ReadResources(const std::vector<uint8_t>& image, const PeLayout& layout, std::vector<ResourceItem>* items) {
     items->clear();
     const PeDirectory dir = GetDirectory(image, layout, kDirResource);
     if (dir.rva == 0) return {};
@@ -122,8 +120,7 @@ std::string ReadResources(const std::vector<uint8_t>& image, const PeLayout& lay
     return problem;
 }
 
-ResourceItem* FindResource(std::vector<ResourceItem>& items, const ResourceKey& type,
-                           const ResourceKey& name) {
+ResourceItem* FindResource(std::vector<ResourceItem>& items, const ResourceKey& type, const ResourceKey& name) {
     for (ResourceItem& item : items) {
         if (item.type == type && item.name == name) return &item;
     }
@@ -135,8 +132,14 @@ std::vector<uint8_t> BuildResourceSection(std::vector<ResourceItem> items, uint3
         return std::tie(a.type, a.name, a.language) < std::tie(b.type, b.name, b.language);
     });
     // Group into the three levels: [type][name] -> item indexes.
-    struct NameNode { ResourceKey key; std::vector<size_t> items; };
-    struct TypeNode { ResourceKey key; std::vector<NameNode> names; };
+    struct NameNode {
+        ResourceKey key;
+        std::vector<size_t> items;
+    };
+    struct TypeNode {
+        ResourceKey key;
+        std::vector<NameNode> names;
+    };
     std::vector<TypeNode> types;
     for (size_t i = 0; i < items.size(); ++i) {
         if (types.empty() || !(types.back().key == items[i].type)) types.push_back({items[i].type, {}});
@@ -182,8 +185,8 @@ std::vector<uint8_t> BuildResourceSection(std::vector<ResourceItem> items, uint3
     auto newDirectory = [&](const std::vector<ResourceKey>& keys) {
         const uint32_t at = nextDirectory;
         nextDirectory += directorySize(keys.size());
-        const auto named = static_cast<uint32_t>(std::count_if(keys.begin(), keys.end(),
-                                                                [](const ResourceKey& k) { return k.isName; }));
+        const auto named = static_cast<uint32_t>(
+            std::count_if(keys.begin(), keys.end(), [](const ResourceKey& k) { return k.isName; }));
         Set16(&out, at + 12, named);
         Set16(&out, at + 14, static_cast<uint32_t>(keys.size()) - named);
         return at;

@@ -17,9 +17,7 @@ struct ResourceKey {
 
     static ResourceKey Id(uint16_t id) { return ResourceKey{false, id, {}}; }
     static ResourceKey Name(std::u16string name) { return ResourceKey{true, 0, std::move(name)}; }
-    bool operator==(const ResourceKey& o) const {
-        return isName == o.isName && (isName ? name == o.name : id == o.id);
-    }
+    bool operator==(const ResourceKey& o) const { return isName == o.isName && (isName ? name == o.name : id == o.id); }
     // Named entries first (by their UTF-16 units), then IDs ascending: the
     // order in which Windows searches a directory.
     bool operator<(const ResourceKey& o) const {
@@ -43,15 +41,13 @@ struct ResourceItem {
 
 // Every item of the image's resource tree (exactly three levels); empty
 // problem on success.
-std::string ReadResources(const std::vector<uint8_t>& image, const PeLayout& layout,
-                          std::vector<ResourceItem>* items);
+std::string ReadResources(const std::vector<uint8_t>& image, const PeLayout& layout, std::vector<ResourceItem>* items);
 
 // The bytes of a resource section holding `items`, to be placed at
 // `sectionRva` (its data entries hold RVAs).
 std::vector<uint8_t> BuildResourceSection(std::vector<ResourceItem> items, uint32_t sectionRva);
 
 // The first item of that type and name (any language), or null.
-ResourceItem* FindResource(std::vector<ResourceItem>& items, const ResourceKey& type,
-                           const ResourceKey& name);
+ResourceItem* FindResource(std::vector<ResourceItem>& items, const ResourceKey& type, const ResourceKey& name);
 
 }  // namespace sfxpack

@@ -16,9 +16,7 @@ constexpr uint64_t kMaxResourceBytes = 256u * 1024 * 1024;
 // so that no address computed here wraps.
 constexpr uint64_t kMaxImageEnd = 0x80000000u;
 
-uint32_t SectionEnd(const PeSection& s) {
-    return s.virtualAddress + std::max(s.virtualSize, s.rawSize);
-}
+uint32_t SectionEnd(const PeSection& s) { return s.virtualAddress + std::max(s.virtualSize, s.rawSize); }
 
 // The index of the section that begins with the resource directory.
 bool FindResourceSection(const PeLayout& layout, uint32_t rva, size_t* index) {
@@ -69,9 +67,7 @@ void FixSizes(std::vector<uint8_t>* image, const PeLayout& layout, int64_t initi
     }
 }
 
-uint32_t InitializedRaw(const PeSection& s) {
-    return (s.characteristics & kScnInitializedData) ? s.rawSize : 0;
-}
+uint32_t InitializedRaw(const PeSection& s) { return (s.characteristics & kScnInitializedData) ? s.rawSize : 0; }
 
 // New section where the old one was; the relocation sections after it
 // shift by whole alignments. Bytes after the last section (if any) follow.
@@ -113,9 +109,8 @@ std::vector<uint8_t> RewriteInPlace(const std::vector<uint8_t>& image, PeLayout 
 }
 
 // A new last section; the old one stays as unused bytes.
-std::string RewriteAppended(const std::vector<uint8_t>& image, PeLayout layout,
-                            const PeSection& old, const std::vector<ResourceItem>& items,
-                            std::vector<uint8_t>* out) {
+std::string RewriteAppended(const std::vector<uint8_t>& image, PeLayout layout, const PeSection& old,
+                            const std::vector<ResourceItem>& items, std::vector<uint8_t>* out) {
     const size_t header = layout.sectionTable + kSectionHeaderSize * layout.sections.size();
     uint32_t firstRaw = layout.sizeOfHeaders;
     for (const PeSection& s : layout.sections) {

@@ -20,8 +20,7 @@ static_assert(kArchiveScanLimit == 4u << 20 && kBlockScanWindow == 20u << 20, "m
 bool IsSevenZipHeaderAt(const uint8_t* data, size_t size, size_t offset) {
     if (offset > size || size - offset < kSevenZipHeaderSize) return false;
     const uint8_t* p = data + offset;
-    return std::memcmp(p, kSevenZipSignature, sizeof kSevenZipSignature) == 0 &&
-           Crc32(p + 12, 20) == Load32(p + 8);
+    return std::memcmp(p, kSevenZipSignature, sizeof kSevenZipSignature) == 0 && Crc32(p + 12, 20) == Load32(p + 8);
 }
 
 bool FindSevenZipHeader(const uint8_t* data, size_t size, uint64_t limit, size_t* offset) {
@@ -42,8 +41,8 @@ std::string CheckLayout(uint64_t stubSize, uint64_t blockSize, uint64_t archiveS
         break;
     case orelib::LayoutProblem::ArchiveTooFar:
         return "the archive would start at offset " + std::to_string(archiveOffset) +
-               ", but the stub looks for it only in the first 4 MiB (" +
-               std::to_string(kArchiveScanLimit) + " bytes); the stub and configuration are too large";
+               ", but the stub looks for it only in the first 4 MiB (" + std::to_string(kArchiveScanLimit) +
+               " bytes); the stub and configuration are too large";
     case orelib::LayoutProblem::BlockOutsideWindow:
         return "the configuration block would end at offset " + std::to_string(archiveOffset) +
                ", too close to the end of the file or beyond 20 MiB for the stub to find it";
@@ -54,9 +53,12 @@ std::string CheckLayout(uint64_t stubSize, uint64_t blockSize, uint64_t archiveS
 std::string CheckStub(const std::vector<uint8_t>& stub, size_t* sizeResourceOffset) {
     const orelib::PeImage image(stub.data(), stub.size());
     switch (image.CheckHeaders()) {
-    case orelib::PeHeaderCheck::NotMz: return "not a Windows executable (no MZ header)";
-    case orelib::PeHeaderCheck::BadPeSignature: return "not a Windows executable (no PE signature)";
-    case orelib::PeHeaderCheck::Ok: break;
+    case orelib::PeHeaderCheck::NotMz:
+        return "not a Windows executable (no MZ header)";
+    case orelib::PeHeaderCheck::BadPeSignature:
+        return "not a Windows executable (no PE signature)";
+    case orelib::PeHeaderCheck::Ok:
+        break;
     }
     orelib::PeCertificateEntry cert;
     if (!image.GetCertificateEntry(&cert)) return "unreadable PE optional header";
@@ -103,8 +105,8 @@ SizeCheck CheckSetupSize(const uint8_t* head, size_t headSize, uint64_t actualSi
     if (const char* fixed = orelib::FixedSizeProblemText(size.problem)) {
         check.problem = fixed;
     } else if (!check.passes) {
-        check.problem = "expected file size " + std::to_string(size.expected) + ", actual " +
-                        std::to_string(actualSize);
+        check.problem =
+            "expected file size " + std::to_string(size.expected) + ", actual " + std::to_string(actualSize);
     }
     return check;
 }

@@ -46,7 +46,7 @@ struct SizeCheck {
     bool fromCertificate = false;  // expected size taken from the certificate table
     bool hasExpected = false;
     uint64_t expected = 0;
-    std::string problem;           // why it fails; empty when it passes
+    std::string problem;  // why it fails; empty when it passes
 };
 SizeCheck CheckSetupSize(const uint8_t* head, size_t headSize, uint64_t actualSize);
 

@@ -29,17 +29,17 @@ struct SetupFacts {
     std::vector<uint8_t> text;      // decrypted
     bool textValid = false;         // UTF-8, as the stub requires
 
-    bool archiveFound = false;      // within the first 4 MiB
+    bool archiveFound = false;  // within the first 4 MiB
     uint64_t archiveOffset = 0;
-    bool archiveOpened = false;     // the archive library could read its headers
-    std::string archiveProblem;     // why not
+    bool archiveOpened = false;  // the archive library could read its headers
+    std::string archiveProblem;  // why not
     ArchiveInfo archive;
 
     bool hasCertificate = false;
     uint32_t certificateOffset = 0;
     uint32_t certificateSize = 0;
 
-    bool hasRecordedSize = false;   // an 8-byte _KTV_VERIFY resource
+    bool hasRecordedSize = false;  // an 8-byte _KTV_VERIFY resource
     uint64_t recordedSize = 0;
     uint64_t recordedSizeOffset = 0;
 

@@ -29,8 +29,7 @@ CSha256::CSha256() { std::memcpy(m_state, kInitialState, sizeof m_state); }
 void CSha256::Compress(const uint8_t block[64]) {
     uint32_t w[64];
     for (int i = 0; i < 16; ++i) {
-        w[i] = (static_cast<uint32_t>(block[4 * i]) << 24) |
-               (static_cast<uint32_t>(block[4 * i + 1]) << 16) |
+        w[i] = (static_cast<uint32_t>(block[4 * i]) << 24) | (static_cast<uint32_t>(block[4 * i + 1]) << 16) |
                (static_cast<uint32_t>(block[4 * i + 2]) << 8) | block[4 * i + 3];
     }
     for (int i = 16; i < 64; ++i) {
@@ -41,8 +40,8 @@ void CSha256::Compress(const uint8_t block[64]) {
     uint32_t a = m_state[0], b = m_state[1], c = m_state[2], d = m_state[3];
     uint32_t e = m_state[4], f = m_state[5], g = m_state[6], h = m_state[7];
     for (int i = 0; i < 64; ++i) {
-        const uint32_t t1 = h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) +
-                            kRoundConstants[i] + w[i];
+        const uint32_t t1 =
+            h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRoundConstants[i] + w[i];
         const uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
         h = g;
         g = f;

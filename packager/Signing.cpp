@@ -41,14 +41,17 @@ std::string Tail(const std::string& output) {
 ProcessResult RunSigner(const SigningOptions& options, const fs::path& in, const fs::path& out) {
     if (!options.UsesOsslsigncode()) {
         const ProcessResult run = RunShellCommand(ExpandSignCommand(options.command, in.u8string(), out.u8string()));
-        if (!run.started) throw CPackError("signing: the shell for --sign-command could not be started: " + run.startError, kExitFailure, DiagCode::SignFailed);
+        if (!run.started)
+            throw CPackError("signing: the shell for --sign-command could not be started: " + run.startError,
+                             kExitFailure, DiagCode::SignFailed);
         return run;
     }
     const ProcessResult run = RunProcess(OsslsigncodeSignArgs(options, in, out), fs::path());
     if (!run.started) {
-        throw CPackError("signing: osslsigncode could not be started (" + run.startError +
-                         ", kExitFailure, DiagCode::SignFailed); install it (Debian: apt install osslsigncode) and put it on PATH, "
-                         "or sign with --sign-command");
+        throw CPackError(
+            "signing: osslsigncode could not be started (" + run.startError +
+            ", kExitFailure, DiagCode::SignFailed); install it (Debian: apt install osslsigncode) and put it on PATH, "
+            "or sign with --sign-command");
     }
     return run;
 }
@@ -80,27 +83,31 @@ std::string SignSetupFile(const SigningOptions& options, const fs::path& unsigne
     const ProcessResult run = RunSigner(options, unsignedFile, signedFile);
     ThrowIfStopRequested();
     if (run.exitCode != 0) {
-        throw CPackError("signing: " + signer + " failed (exit " + std::to_string(run.exitCode) + ")" +
-                         Tail(run.output), kExitFailure, DiagCode::SignFailed);
+        throw CPackError(
+            "signing: " + signer + " failed (exit " + std::to_string(run.exitCode) + ")" + Tail(run.output),
+            kExitFailure, DiagCode::SignFailed);
     }
     std::error_code ec;
     if (!fs::exists(signedFile, ec) || fs::file_size(signedFile, ec) == 0) {
-        throw CPackError("signing: " + signer + " wrote no signed file (expected at " + Quote(signedFile) + ")", kExitFailure, DiagCode::SignFailed);
+        throw CPackError("signing: " + signer + " wrote no signed file (expected at " + Quote(signedFile) + ")",
+                         kExitFailure, DiagCode::SignFailed);
     }
 
     // The signer may add a signature and nothing else.
     const std::vector<uint8_t> head = ReadFileHead(signedFile, kHeaderWindow, "signed file");
     SignedLayout layout;
     if (!ReadSignedLayout(head.data(), head.size(), &layout)) {
-        throw CPackError("signing: the file " + signer + " wrote is not signed (it has no certificate table)", kExitFailure, DiagCode::SignFailed);
+        throw CPackError("signing: the file " + signer + " wrote is not signed (it has no certificate table)",
+                         kExitFailure, DiagCode::SignFailed);
     }
     std::ifstream unsignedIn(unsignedFile, std::ios::binary), signedIn(signedFile, std::ios::binary);
     const std::string change =
         CompareSignedWithUnsigned(unsignedIn, GetFileSizeOrThrow(unsignedFile, "setup file"), signedIn,
                                   GetFileSizeOrThrow(signedFile, "signed file"), layout);
     if (!change.empty()) {
-        throw CPackError("signing: the file " + signer + " wrote is not the setup file with a signature added: " +
-                         change, kExitFailure, DiagCode::SignFailed);
+        throw CPackError(
+            "signing: the file " + signer + " wrote is not the setup file with a signature added: " + change,
+            kExitFailure, DiagCode::SignFailed);
     }
 
     // The signature must cover exactly this file. osslsigncode checks the
@@ -114,10 +121,12 @@ std::string SignSetupFile(const SigningOptions& options, const fs::path& unsigne
     if (verify.exitCode == 0) return "signed; osslsigncode verify: signature and certificate chain verified";
     const VerifyReport report = ReadVerifyReport(verify.output);
     if (!report.digestMatches) {
-        throw CPackError("signing: osslsigncode verify: the signature does not match the file" + Tail(verify.output), kExitFailure, DiagCode::SignFailed);
+        throw CPackError("signing: osslsigncode verify: the signature does not match the file" + Tail(verify.output),
+                         kExitFailure, DiagCode::SignFailed);
     }
     return "signed; osslsigncode verify: the signed digest matches the file; the certificate chain is not "
-           "trusted on this machine (" + (report.chainError.empty() ? std::string("no reason given") : report.chainError) +
+           "trusted on this machine (" +
+           (report.chainError.empty() ? std::string("no reason given") : report.chainError) +
            "), check it with osslsigncode verify -CAfile";
 }
 

@@ -42,8 +42,8 @@ bool InRange(uint64_t at, uint64_t start, uint64_t size) { return at >= start &&
 
 std::string CheckSigningOptions(const SigningOptions& options) {
     const bool hasKey = !options.pkcs12.empty() || !options.cert.empty() || !options.key.empty();
-    const bool hasToolOption = options.passwordFile || !options.timestampUrl.empty() ||
-                               !options.description.empty() || !options.url.empty();
+    const bool hasToolOption =
+        options.passwordFile || !options.timestampUrl.empty() || !options.description.empty() || !options.url.empty();
     if (!options.command.empty()) {
         if (hasKey || hasToolOption) {
             return "--sign-command signs by itself; it takes no other --sign-... option";
@@ -87,8 +87,10 @@ std::string QuoteForShell(const std::string& path) {
 #else
     std::string quoted = "'";
     for (char c : path) {
-        if (c == '\'') quoted += "'\\''";
-        else quoted += c;
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
     }
     return quoted + "'";
 #endif
@@ -135,8 +137,8 @@ VerifyReport ReadVerifyReport(const std::string& output) {
 bool ReadSignedLayout(const uint8_t* head, size_t headSize, SignedLayout* layout) {
     const orelib::PeImage image(head, headSize);
     orelib::PeCertificateEntry cert;
-    if (image.CheckHeaders() != orelib::PeHeaderCheck::Ok || !image.GetCertificateEntry(&cert) ||
-        cert.offset == 0 || cert.size == 0) {
+    if (image.CheckHeaders() != orelib::PeHeaderCheck::Ok || !image.GetCertificateEntry(&cert) || cert.offset == 0 ||
+        cert.size == 0) {
         return false;
     }
     const uint64_t pe = Load32(head + 0x3C);
@@ -174,8 +176,8 @@ std::string CompareSignedWithUnsigned(std::istream& unsignedFile, uint64_t unsig
                 InRange(at, layout.certificateEntryOffset, 8)) {
                 continue;
             }
-            return "byte " + std::to_string(at) + (at < unsignedSize ? " of the setup file was changed" :
-                                                                       " of the padding is not zero");
+            return "byte " + std::to_string(at) +
+                   (at < unsignedSize ? " of the setup file was changed" : " of the padding is not zero");
         }
     }
     return std::string();

@@ -13,16 +13,16 @@ namespace sfxpack {
 
 struct SigningOptions {
     // osslsigncode with a PKCS#12 file, or with a certificate and a key file.
-    std::filesystem::path pkcs12;        // --sign-pkcs12
-    std::filesystem::path cert;          // --sign-cert
-    std::filesystem::path key;           // --sign-key
+    std::filesystem::path pkcs12;                       // --sign-pkcs12
+    std::filesystem::path cert;                         // --sign-cert
+    std::filesystem::path key;                          // --sign-key
     std::optional<std::filesystem::path> passwordFile;  // --sign-password-file
-    std::string timestampUrl;            // --sign-timestamp (RFC 3161)
-    std::string description;             // --sign-description
-    std::string url;                     // --sign-url
+    std::string timestampUrl;                           // --sign-timestamp (RFC 3161)
+    std::string description;                            // --sign-description
+    std::string url;                                    // --sign-url
     // Or a command of the vendor's own, run through the shell, with {in}
     // and {out} standing for the unsigned and the signed file.
-    std::string command;                 // --sign-command
+    std::string command;  // --sign-command
 
     bool Enabled() const { return !pkcs12.empty() || !cert.empty() || !key.empty() || !command.empty(); }
     bool UsesOsslsigncode() const { return Enabled() && command.empty(); }

@@ -32,7 +32,7 @@ struct VerifyFacts {
     ArchiveExamination archive;
     bool blockChecked = false;  // not with --size-only
     orelib::ConfigBlockStatus blockStatus = orelib::ConfigBlockStatus::NotFound;
-    std::string configText;  // when the block decodes
+    std::string configText;               // when the block decodes
     std::vector<Diagnostic> diagnostics;  // every problem and warning, in order
 };
 

@@ -7,9 +7,8 @@
 
 namespace sfxpack {
 
-const char* const kVersionInfoKeys[7] = {"ProductName",    "CompanyName",    "FileDescription",
-                                         "FileVersion",    "ProductVersion", "LegalCopyright",
-                                         "OriginalFilename"};
+const char* const kVersionInfoKeys[7] = {"ProductName",    "CompanyName",    "FileDescription", "FileVersion",
+                                         "ProductVersion", "LegalCopyright", "OriginalFilename"};
 
 bool IsVersionInfoKey(const std::string& key) {
     for (const char* known : kVersionInfoKeys) {
@@ -22,9 +21,9 @@ namespace {
 
 constexpr uint32_t kFixedSignature = 0xFEEF04BD;
 constexpr size_t kFixedSize = 52;
-constexpr size_t kFixedFileVersion = 8;     // MS then LS
+constexpr size_t kFixedFileVersion = 8;  // MS then LS
 constexpr size_t kFixedProductVersion = 16;
-constexpr int kMaxDepth = 4;                // root, StringFileInfo, table, string
+constexpr int kMaxDepth = 4;  // root, StringFileInfo, table, string
 constexpr uint16_t kTypeText = 1;
 
 // One node of the tree: wLength, wValueLength, wType, key, value, children,
@@ -111,8 +110,8 @@ std::string FromUtf16(const std::u16string& text) {
         uint32_t cp = text[i];
         // A 32-bit wchar_t holds the code point of a pair; a 16-bit one (Windows)
         // keeps the pair, which ToUtf8 joins.
-        if (sizeof(wchar_t) == 4 && cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() &&
-            text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        if (sizeof(wchar_t) == 4 && cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
         }
         wide += static_cast<wchar_t>(cp);
@@ -173,8 +172,10 @@ bool ParseVersionNumber(const std::string& text, std::array<uint16_t, 4>* parts)
             if (value > 0xFFFF) return false;
         }
         (*parts)[i] = static_cast<uint16_t>(value);
-        if (p + 1 < text.size() && text[p] == '.' && std::isdigit(static_cast<unsigned char>(text[p + 1]))) ++p;
-        else break;
+        if (p + 1 < text.size() && text[p] == '.' && std::isdigit(static_cast<unsigned char>(text[p + 1])))
+            ++p;
+        else
+            break;
     }
     return true;
 }

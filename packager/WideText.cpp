@@ -11,8 +11,8 @@ std::string ToUtf8(const std::wstring& text) {
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t c = static_cast<uint32_t>(text[i]);
         // Where wchar_t is 16 bits wide a pair stands for one code point.
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
-            static_cast<uint32_t>(text[i + 1]) >= 0xDC00 && static_cast<uint32_t>(text[i + 1]) <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && static_cast<uint32_t>(text[i + 1]) >= 0xDC00 &&
+            static_cast<uint32_t>(text[i + 1]) <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32_t>(text[++i]) - 0xDC00);
         } else if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
             c = 0xFFFD;

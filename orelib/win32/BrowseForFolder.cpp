@@ -21,13 +21,11 @@ struct CoTaskMemDeleter {
 
 // BFFM_INITIALIZED: preselect the initial folder passed as the callback's data.
 int CALLBACK PreselectFolder(HWND window, UINT message, LPARAM, LPARAM data) {
-    if (message == BFFM_INITIALIZED && data != 0)
-        SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
+    if (message == BFFM_INITIALIZED && data != 0) SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
     return 0;
 }
 
-std::wstring BrowseWithLegacyDialog(HWND owner, const std::wstring& initialFolder,
-                                    const std::wstring& legacyTitle) {
+std::wstring BrowseWithLegacyDialog(HWND owner, const std::wstring& initialFolder, const std::wstring& legacyTitle) {
     wchar_t displayName[MAX_PATH] = {};
     BROWSEINFOW info{};
     info.hwndOwner = owner;
@@ -44,12 +42,11 @@ std::wstring BrowseWithLegacyDialog(HWND owner, const std::wstring& initialFolde
     return path;
 }
 
-HRESULT BrowseWithFileDialog(HWND owner, const std::wstring& initialFolder,
-                             const std::wstring& title, std::wstring* chosen) {
+HRESULT BrowseWithFileDialog(HWND owner, const std::wstring& initialFolder, const std::wstring& title,
+                             std::wstring* chosen) {
     CComPtr<IFileOpenDialog> dialog;
-    HRESULT hr = CoCreateInstance(CLSID_FileOpenDialog, nullptr,
-                                  CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IFileOpenDialog,
-                                  dialog.ReceiveVoid());
+    HRESULT hr = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                  IID_IFileOpenDialog, dialog.ReceiveVoid());
     if (FAILED(hr)) return hr;
 
     FILEOPENDIALOGOPTIONS options = 0;
@@ -65,8 +62,7 @@ HRESULT BrowseWithFileDialog(HWND owner, const std::wstring& initialFolder,
     // A start folder that cannot be parsed (a drive gone meanwhile) only
     // loses the preselection.
     CComPtr<IShellItem> start;
-    if (SUCCEEDED(CallSHCreateItemFromParsingName(initialFolder.c_str(), nullptr, IID_IShellItem,
-                                                  start.ReceiveVoid())))
+    if (SUCCEEDED(CallSHCreateItemFromParsingName(initialFolder.c_str(), nullptr, IID_IShellItem, start.ReceiveVoid())))
         dialog->SetFolder(start.Get());
 
     hr = dialog->Show(owner);  // HRESULT_FROM_WIN32(ERROR_CANCELLED) when cancelled
@@ -86,8 +82,8 @@ HRESULT BrowseWithFileDialog(HWND owner, const std::wstring& initialFolder,
 
 }  // namespace
 
-std::wstring BrowseForFolder(HWND owner, const std::wstring& initialFolder,
-                             const std::wstring& title, const std::wstring& legacyTitle) {
+std::wstring BrowseForFolder(HWND owner, const std::wstring& initialFolder, const std::wstring& title,
+                             const std::wstring& legacyTitle) {
     std::wstring chosen;
     if (GetOsVersionNumber() < kWindowsVistaVersion)
         chosen = BrowseWithLegacyDialog(owner, initialFolder, legacyTitle);

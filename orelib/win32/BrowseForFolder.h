@@ -11,7 +11,7 @@ namespace orelib {
 // browser before (with `legacyTitle` as its text). Returns the folder with a
 // trailing backslash, or "" when the user cancels or the choice has no
 // file-system path.
-std::wstring BrowseForFolder(HWND owner, const std::wstring& initialFolder,
-                             const std::wstring& title, const std::wstring& legacyTitle);
+std::wstring BrowseForFolder(HWND owner, const std::wstring& initialFolder, const std::wstring& title,
+                             const std::wstring& legacyTitle);
 
 }  // namespace orelib

@@ -52,11 +52,10 @@ bool DeleteEntry(HANDLE parent, const CEntry& entry) {
     // The listing may be old: what is opened decides, not what was listed.
     const bool mayBeFolder = IsPlainFolderAttributes(entry.attributes);
     CHandle child;
-    HRESULT hr = OpenRelative(parent, entry.name,
-                              DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES |
-                                  (mayBeFolder ? FILE_LIST_DIRECTORY : 0),
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, 0, nullptr,
-                              &child);
+    HRESULT hr =
+        OpenRelative(parent, entry.name,
+                     DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | (mayBeFolder ? FILE_LIST_DIRECTORY : 0),
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, 0, nullptr, &child);
     if (FAILED(hr)) return false;
     DWORD attributes = 0;
     if (!GetHandleAttributes(child.Get(), &attributes)) return false;

@@ -33,15 +33,13 @@ BOOL CallSetProcessMitigationPolicy(int policy, void* buffer, size_t size) {
     return fn ? fn(policy, buffer, size) : FALSE;
 }
 
-BOOL CallChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
-                                     CHANGEFILTERSTRUCT* info) {
+BOOL CallChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action, CHANGEFILTERSTRUCT* info) {
     using Fn = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
     const auto fn = LookupFunction<Fn>(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
     return fn ? fn(window, message, action, info) : FALSE;
 }
 
-HRESULT CallSHCreateItemFromParsingName(const wchar_t* path, IBindCtx* bindContext,
-                                        REFIID iid, void** item) {
+HRESULT CallSHCreateItemFromParsingName(const wchar_t* path, IBindCtx* bindContext, REFIID iid, void** item) {
     using Fn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
     CModule shell(LoadSystemLibrary(L"shell32.dll"));
     const auto fn = LookupFunction<Fn>(shell.Get(), "SHCreateItemFromParsingName");

@@ -16,8 +16,7 @@ HMODULE LoadSystemLibrary(const wchar_t* name);
 // the module is null or lacks it.
 template <typename Function>
 Function LookupFunction(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                  : nullptr;
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
 // kernel32 IsWow64Process; FALSE when missing.
@@ -28,13 +27,11 @@ BOOL CallIsWow64Process(HANDLE process, BOOL* isWow64);
 BOOL CallSetProcessMitigationPolicy(int policy, void* buffer, size_t size);
 
 // user32 ChangeWindowMessageFilterEx; FALSE when missing.
-BOOL CallChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
-                                     CHANGEFILTERSTRUCT* info);
+BOOL CallChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action, CHANGEFILTERSTRUCT* info);
 
 // shell32 SHCreateItemFromParsingName; when missing, the HRESULT form of the
 // last error.
-HRESULT CallSHCreateItemFromParsingName(const wchar_t* path, IBindCtx* bindContext,
-                                        REFIID iid, void** item);
+HRESULT CallSHCreateItemFromParsingName(const wchar_t* path, IBindCtx* bindContext, REFIID iid, void** item);
 
 // mlang Rfc1766ToLcidW; when missing, S_FALSE with *lcid untouched.
 HRESULT CallRfc1766ToLcidW(LCID* lcid, const wchar_t* languageTag);

@@ -10,8 +10,8 @@ namespace orelib {
 
 std::wstring GetSystemErrorText(uint32_t code) {
     wchar_t buffer[1024];
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, buffer, 1024, nullptr);
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                        buffer, 1024, nullptr);
     std::wstring text(buffer, length);
     TrimRight(text);
     return text;

@@ -9,13 +9,12 @@
 namespace orelib {
 
 namespace {
-constexpr uint64_t kMaxResourceWindow = 100u * 1024 * 1024;  // resources lie far below this
+constexpr uint64_t kMaxResourceWindow = 100u * 1024 * 1024;       // resources lie far below this
 constexpr HRESULT kNotMzFile = static_cast<HRESULT>(0x80070714);  // ERROR_RESOURCE_DATA_NOT_FOUND
 constexpr uint16_t kRtRcdata = 10;
 }  // namespace
 
-HRESULT ReadFileResource(HANDLE peFile, const wchar_t* resourceName, std::vector<uint8_t>* out,
-                         uint32_t* size) {
+HRESULT ReadFileResource(HANDLE peFile, const wchar_t* resourceName, std::vector<uint8_t>* out, uint32_t* size) {
     out->clear();
     *size = 0;
     if (IS_INTRESOURCE(resourceName)) return E_INVALIDARG;  // only named resources are read
@@ -31,8 +30,7 @@ HRESULT ReadFileResource(HANDLE peFile, const wchar_t* resourceName, std::vector
     size_t offset = 0;
     uint32_t dataSize = 0;
     if (!PeImage(view.Data(), view.Size())
-             .FindNamedResource(kRtRcdata, std::u16string(name.begin(), name.end()), &offset,
-                                &dataSize)) {
+             .FindNamedResource(kRtRcdata, std::u16string(name.begin(), name.end()), &offset, &dataSize)) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return HresultFromWin32(ERROR_RESOURCE_NAME_NOT_FOUND);
     }

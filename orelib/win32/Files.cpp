@@ -61,8 +61,7 @@ std::wstring GetCurrentDir() {
     return buffer;
 }
 
-HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD share,
-                          DWORD disposition) {
+HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD share, DWORD disposition) {
     *out = INVALID_HANDLE_VALUE;
     const HRESULT kSharingViolation = HresultFromWin32(ERROR_SHARING_VIOLATION);
     HRESULT hr = kSharingViolation;
@@ -70,8 +69,7 @@ HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD 
         // Another process (a scanner, the browser that just saved the file) may
         // hold it briefly; the wait comes before every attempt but the last.
         if (attempt < kOpenAttempts) Sleep(kOpenRetryDelayMs);
-        HANDLE file = CreateFileW(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+        HANDLE file = CreateFileW(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             *out = file;
             return S_OK;

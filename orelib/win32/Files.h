@@ -18,7 +18,6 @@ int64_t GetFileSize64(const wchar_t* path);  // -1 when the call fails
 std::wstring GetModulePath(HMODULE module);  // null: the program's own file
 std::wstring GetCurrentDir();
 
-HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD share,
-                          DWORD disposition);
+HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD share, DWORD disposition);
 
 }  // namespace orelib

@@ -30,7 +30,8 @@ const DLGTEMPLATE* CFontOccManager::PreCreateDialog(framework::COccDialogInfo* i
 
     DialogFont font;
     font.pointSize = static_cast<uint16_t>(PointSizeFromHeight(metrics.lfMessageFont.lfHeight, ScreenDpiY()));
-    for (const wchar_t* p = metrics.lfMessageFont.lfFaceName; *p; ++p) font.faceName.push_back(static_cast<char16_t>(*p));
+    for (const wchar_t* p = metrics.lfMessageFont.lfFaceName; *p; ++p)
+        font.faceName.push_back(static_cast<char16_t>(*p));
     if (font.pointSize == 0 || font.faceName.empty()) return result;
 
     auto copy = SetDialogFont(reinterpret_cast<const uint8_t*>(result), info->m_templateSize, font);

@@ -62,9 +62,7 @@ std::vector<std::wstring> Components(const std::wstring& rest) {
 
 // A level that is not a real folder: a link, or (under Wine, where a Unix
 // symbolic link opened as itself reports no attributes at all) nothing.
-bool IsLinkAttributes(DWORD attributes) {
-    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || attributes == 0;
-}
+bool IsLinkAttributes(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || attributes == 0; }
 
 }  // namespace
 
@@ -76,7 +74,8 @@ HRESULT OpenLinkFreeFolder(const std::wstring& path, bool createMissing, CHandle
     std::wstring walked = full.substr(0, rootLength);
     std::wstring rootPath = walked;
     AddBackslash(rootPath);
-    CHandle current(CreateFileW(rootPath.c_str(), FILE_TRAVERSE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+    CHandle current(CreateFileW(rootPath.c_str(),
+                                FILE_TRAVERSE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!current) return FailureFromLastError();
@@ -94,8 +93,7 @@ HRESULT OpenLinkFreeFolder(const std::wstring& path, bool createMissing, CHandle
         HRESULT hr = OpenRelative(current.Get(), parts[i], access, share, kFileOpen, 0, nullptr, &next);
         if (hr == HresultFromWin32(ERROR_FILE_NOT_FOUND) || hr == HresultFromWin32(ERROR_PATH_NOT_FOUND)) {
             if (!createMissing) return S_OK;  // nothing further exists, so nothing further is a link
-            hr = OpenRelative(current.Get(), parts[i], access, share, kFileCreate, kFileDirectoryFile, nullptr,
-                              &next);
+            hr = OpenRelative(current.Get(), parts[i], access, share, kFileCreate, kFileDirectoryFile, nullptr, &next);
         }
         if (FAILED(hr)) return hr;
         // Both what the level's folder lists and what was opened must be a

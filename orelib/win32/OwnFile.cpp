@@ -20,8 +20,7 @@ const uint8_t* LoadedHeaders(HMODULE image, size_t* size, size_t* imageBaseOffse
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     if (dos->e_magic != IMAGE_DOS_SIGNATURE) return nullptr;
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
-    if (nt->Signature != IMAGE_NT_SIGNATURE ||
-        nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
+    if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
         return nullptr;
     }
     *size = nt->OptionalHeader.SizeOfHeaders;
@@ -44,8 +43,7 @@ HRESULT COwnFile::Open(const std::wstring& path) {
     m_file.Reset();
     m_path = path;
     // Read sharing only: no writer, and no rename or delete while it is held.
-    return OpenFileWithRetry(m_file.Receive(), path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                             OPEN_EXISTING);
+    return OpenFileWithRetry(m_file.Receive(), path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
 }
 
 HRESULT COwnFile::CheckMatchesImage(HMODULE image) const {

@@ -9,8 +9,7 @@ namespace {
 // Protected DACL, inherited by files (OI) and folders (CI) below:
 //   Administrators (BA), SYSTEM (SY): full control (FA)
 //   OWNER RIGHTS (S-1-3-4): read and execute (FILE_GENERIC_READ | FILE_GENERIC_EXECUTE)
-#define PRIVATE_FOLDER_DACL \
-    L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;S-1-3-4)"
+#define PRIVATE_FOLDER_DACL L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;S-1-3-4)"
 // The same, owned by Administrators: an unelevated token of the same user is
 // then not the owner either.
 constexpr wchar_t kOwnedByAdministrators[] = L"O:BA" PRIVATE_FOLDER_DACL;
@@ -24,8 +23,7 @@ const wchar_t* PrivateFolderSddl(bool ownedByAdministrators) {
 }
 
 CSecurityDescriptor::CSecurityDescriptor(const wchar_t* sddl) {
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &m_descriptor,
-                                                              nullptr)) {
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &m_descriptor, nullptr)) {
         m_descriptor = nullptr;
     }
 }

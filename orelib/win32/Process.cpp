@@ -10,8 +10,8 @@ namespace orelib {
 
 namespace {
 
-bool StartWithCreateProcess(const CLaunchPlan& plan, const wchar_t* directory,
-                            int showCommand, PROCESS_INFORMATION* out) {
+bool StartWithCreateProcess(const CLaunchPlan& plan, const wchar_t* directory, int showCommand,
+                            PROCESS_INFORMATION* out) {
     std::wstring commandLine = plan.commandLine;  // the call may write into it
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -31,9 +31,8 @@ bool StartWithCreateProcess(const CLaunchPlan& plan, const wchar_t* directory,
     return true;
 }
 
-bool StartWithShell(HWND owner, const CLaunchPlan& plan, const wchar_t* file,
-                    const wchar_t* parameters, const wchar_t* directory, int showCommand,
-                    PROCESS_INFORMATION* out) {
+bool StartWithShell(HWND owner, const CLaunchPlan& plan, const wchar_t* file, const wchar_t* parameters,
+                    const wchar_t* directory, int showCommand, PROCESS_INFORMATION* out) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_FLAG_NO_UI | (out ? SEE_MASK_NOCLOSEPROCESS : 0);
@@ -63,15 +62,12 @@ OSVERSIONINFOEXW QueryOsVersion() {
 
 }  // namespace
 
-bool LaunchProcess(HWND owner, const wchar_t* file, const wchar_t* parameters,
-                   PROCESS_INFORMATION* out, const wchar_t* workingDirectory, int showCommand,
-                   uint32_t flags) {
-    const CLaunchPlan plan =
-        MakeLaunchPlan(file, parameters, workingDirectory, flags, GetOsVersionNumber());
+bool LaunchProcess(HWND owner, const wchar_t* file, const wchar_t* parameters, PROCESS_INFORMATION* out,
+                   const wchar_t* workingDirectory, int showCommand, uint32_t flags) {
+    const CLaunchPlan plan = MakeLaunchPlan(file, parameters, workingDirectory, flags, GetOsVersionNumber());
     const wchar_t* directory = plan.workingDirectory.empty() ? nullptr : plan.workingDirectory.c_str();
-    return plan.useCreateProcess
-               ? StartWithCreateProcess(plan, directory, showCommand, out)
-               : StartWithShell(owner, plan, file, parameters, directory, showCommand, out);
+    return plan.useCreateProcess ? StartWithCreateProcess(plan, directory, showCommand, out)
+                                 : StartWithShell(owner, plan, file, parameters, directory, showCommand, out);
 }
 
 const OSVERSIONINFOEXW& GetOsVersion() {

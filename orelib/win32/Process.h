@@ -16,9 +16,8 @@ namespace orelib {
 // its own folder. When out is given it receives the handles, which the caller
 // then owns; the shell fills only the process handle, which can be null when
 // no new process was started. False on failure, with the last error set.
-bool LaunchProcess(HWND owner, const wchar_t* file, const wchar_t* parameters,
-                   PROCESS_INFORMATION* out, const wchar_t* workingDirectory, int showCommand,
-                   uint32_t flags);
+bool LaunchProcess(HWND owner, const wchar_t* file, const wchar_t* parameters, PROCESS_INFORMATION* out,
+                   const wchar_t* workingDirectory, int showCommand, uint32_t flags);
 
 // The system's version record, read once and then kept for the whole run.
 const OSVERSIONINFOEXW& GetOsVersion();

@@ -10,11 +10,11 @@ namespace orelib {
 namespace {
 
 // Only the few ntdll entries this file needs; ntdll is in every process.
-using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
-                                        PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
+                                        ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
 using RtlNtStatusToDosErrorFn = ULONG(NTAPI*)(NTSTATUS);
-using NtQueryDirectoryFileFn = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
-                                                ULONG, BOOLEAN, PUNICODE_STRING, BOOLEAN);
+using NtQueryDirectoryFileFn = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG,
+                                                BOOLEAN, PUNICODE_STRING, BOOLEAN);
 
 constexpr ULONG kFileDirectoryInformation = 1;
 
@@ -48,9 +48,8 @@ constexpr ULONG kFileOpenReparsePoint = 0x00200000;
 
 }  // namespace
 
-HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share,
-                     ULONG disposition, ULONG options, PSECURITY_DESCRIPTOR descriptor,
-                     CHandle* out) {
+HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
+                     ULONG options, PSECURITY_DESCRIPTOR descriptor, CHandle* out) {
     out->Reset();
     const auto create = LookupFunction<NtCreateFileFn>(Ntdll(), "NtCreateFile");
     if (!create) return HresultFromWin32(ERROR_PROC_NOT_FOUND);
@@ -66,10 +65,8 @@ HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access
     IO_STATUS_BLOCK status{};
     HANDLE handle = nullptr;
     const NTSTATUS result =
-        create(&handle, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share,
-               disposition,
-               options | kFileOpenReparsePoint | kFileSynchronousIoNonAlert | kFileOpenForBackupIntent,
-               nullptr, 0);
+        create(&handle, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share, disposition,
+               options | kFileOpenReparsePoint | kFileSynchronousIoNonAlert | kFileOpenForBackupIntent, nullptr, 0);
     if (result < 0) return HresultFromNtStatus(result);
     out->Reset(handle);
     return S_OK;

@@ -20,9 +20,8 @@ constexpr HRESULT kFolderIsLink = static_cast<HRESULT>(0x8007112Bu);
 // ones (FILE_DIRECTORY_FILE, FILE_NON_DIRECTORY_FILE). `descriptor` only
 // matters when the call creates. NT failures come back as HRESULTs of their
 // Win32 codes.
-HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share,
-                     ULONG disposition, ULONG options, PSECURITY_DESCRIPTOR descriptor,
-                     CHandle* out);
+HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
+                     ULONG options, PSECURITY_DESCRIPTOR descriptor, CHandle* out);
 
 // The handle's attributes (FILE_ATTRIBUTE_*); false when they cannot be read.
 bool GetHandleAttributes(HANDLE handle, DWORD* attributes);

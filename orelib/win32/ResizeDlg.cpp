@@ -61,10 +61,16 @@ void CResizeDlg::Relayout(const RECT& client) {
         bool top = entry.anchors & kAnchorTop, bottom = entry.anchors & kAnchorBottom;
         if (right) r.right += dx;
         if (right && !left) r.left += dx;
-        if (!left && !right) { r.left += dx / 2; r.right += dx / 2; }
+        if (!left && !right) {
+            r.left += dx / 2;
+            r.right += dx / 2;
+        }
         if (bottom) r.bottom += dy;
         if (bottom && !top) r.top += dy;
-        if (!top && !bottom) { r.top += dy / 2; r.bottom += dy / 2; }
+        if (!top && !bottom) {
+            r.top += dy / 2;
+            r.bottom += dy / 2;
+        }
         if (positions) {
             positions = DeferWindowPos(positions, entry.control, nullptr, r.left, r.top, r.right - r.left,
                                        r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);

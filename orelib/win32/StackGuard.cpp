@@ -7,10 +7,10 @@
 namespace {
 
 // Not in this toolchain's headers.
-constexpr DWORD kFastFailAvailable = 23;                   // PF_FASTFAIL_AVAILABLE
-constexpr unsigned kFastFailStackCookieCheck = 2;          // FAST_FAIL_STACK_COOKIE_CHECK_FAILURE
-constexpr unsigned kFastFailRangeCheck = 8;                // FAST_FAIL_RANGE_CHECK_FAILURE
-constexpr UINT kStatusStackBufferOverrun = 0xC0000409;    // STATUS_STACK_BUFFER_OVERRUN
+constexpr DWORD kFastFailAvailable = 23;                // PF_FASTFAIL_AVAILABLE
+constexpr unsigned kFastFailStackCookieCheck = 2;       // FAST_FAIL_STACK_COOKIE_CHECK_FAILURE
+constexpr unsigned kFastFailRangeCheck = 8;             // FAST_FAIL_RANGE_CHECK_FAILURE
+constexpr UINT kStatusStackBufferOverrun = 0xC0000409;  // STATUS_STACK_BUFFER_OVERRUN
 
 // A corrupted stack may hold forged handlers and return addresses: no
 // exception is raised and nothing of the process runs any more. Windows 8
@@ -42,8 +42,7 @@ uintptr_t StackGuardValue() { return __stack_chk_guard; }
 
 __attribute__((no_stack_protector)) void SeedStackGuard() {
     uintptr_t seed = 0;
-    if (FillSecureRandom(reinterpret_cast<unsigned char*>(&seed), sizeof seed) && seed != 0)
-        __stack_chk_guard = seed;
+    if (FillSecureRandom(reinterpret_cast<unsigned char*>(&seed), sizeof seed) && seed != 0) __stack_chk_guard = seed;
 }
 
 }  // namespace orelib

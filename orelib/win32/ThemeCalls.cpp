@@ -16,8 +16,7 @@ using CloseThemeDataFn = decltype(&CloseThemeData);
 
 }  // namespace
 
-bool DrawThemedPart(HWND window, const wchar_t* classList, HDC dc, int part, int state,
-                    const RECT& rect) {
+bool DrawThemedPart(HWND window, const wchar_t* classList, HDC dc, int part, int state, const RECT& rect) {
     CModule uxtheme(LoadSystemLibrary(L"uxtheme.dll"));
     if (!uxtheme) return false;
     const auto openTheme = LookupFunction<OpenThemeDataFn>(uxtheme.Get(), "OpenThemeData");

@@ -10,7 +10,6 @@ namespace orelib {
 // Draws `part`/`state` of the theme class `classList` for `window` into `rect`.
 // False when no visual style is active or uxtheme cannot be used; the caller
 // then draws the classic look.
-bool DrawThemedPart(HWND window, const wchar_t* classList, HDC dc, int part, int state,
-                    const RECT& rect);
+bool DrawThemedPart(HWND window, const wchar_t* classList, HDC dc, int part, int state, const RECT& rect);
 
 }  // namespace orelib

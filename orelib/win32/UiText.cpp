@@ -15,8 +15,7 @@ constexpr UINT kStringsPerBlock = 16;
 // Entry `id` of the string table in `language`; "" when missing or empty.
 std::wstring LoadTableString(uint32_t id, WORD language) {
     HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC info = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / kStringsPerBlock + 1),
-                                 language);
+    HRSRC info = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / kStringsPerBlock + 1), language);
     if (!info) return std::wstring();
     HGLOBAL loaded = LoadResource(module, info);
     const auto* words = static_cast<const WCHAR*>(loaded ? LockResource(loaded) : nullptr);

@@ -16,8 +16,7 @@ bool CMfcWorkerThread::IsRunning() const {
     return m_thread && WaitForSingleObject(m_thread->m_hThread, 0) == WAIT_TIMEOUT;
 }
 
-bool CMfcWorkerThread::Start(uint32_t createFlags, uint32_t stackSize,
-                             SECURITY_ATTRIBUTES* security) {
+bool CMfcWorkerThread::Start(uint32_t createFlags, uint32_t stackSize, SECURITY_ATTRIBUTES* security) {
     if (IsRunning()) return false;
     delete m_thread;
     m_thread = nullptr;
@@ -36,9 +35,7 @@ bool CMfcWorkerThread::Start(uint32_t createFlags, uint32_t stackSize,
     return m_thread != nullptr;
 }
 
-UINT __cdecl CMfcWorkerThread::ThreadEntry(LPVOID self) {
-    return static_cast<CMfcWorkerThread*>(self)->Run();
-}
+UINT __cdecl CMfcWorkerThread::ThreadEntry(LPVOID self) { return static_cast<CMfcWorkerThread*>(self)->Run(); }
 
 void CMfcWorkerThread::RequestStop(bool wait) {
     m_stopRequested.exchange(true);
@@ -58,8 +55,7 @@ uint32_t CMfcWorkerThread::WaitForEnd() {
     // The worker may be blocked sending to a window of this thread: deliver
     // sent messages while waiting. PM_NOREMOVE leaves posted ones queued.
     DWORD result;
-    while ((result = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE)) ==
-           WAIT_OBJECT_0 + 1) {
+    while ((result = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE)) == WAIT_OBJECT_0 + 1) {
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     }

@@ -25,8 +25,7 @@ public:
     // Starts Run on a new thread. False while a previous thread still runs,
     // or when no thread can be created. CREATE_SUSPENDED in createFlags
     // leaves the new thread suspended.
-    bool Start(uint32_t createFlags = 0, uint32_t stackSize = 0,
-               SECURITY_ATTRIBUTES* security = nullptr);
+    bool Start(uint32_t createFlags = 0, uint32_t stackSize = 0, SECURITY_ATTRIBUTES* security = nullptr);
 
     // Sets the stop flag; with wait, then waits for the thread to end.
     virtual void RequestStop(bool wait);

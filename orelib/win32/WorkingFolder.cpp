@@ -15,15 +15,15 @@ namespace orelib {
 
 namespace {
 
-constexpr ULONG kFileOpen = 1;            // FILE_OPEN
-constexpr ULONG kFileCreate = 2;          // FILE_CREATE
-constexpr ULONG kFileDirectoryFile = 1;   // FILE_DIRECTORY_FILE
+constexpr ULONG kFileOpen = 1;           // FILE_OPEN
+constexpr ULONG kFileCreate = 2;         // FILE_CREATE
+constexpr ULONG kFileDirectoryFile = 1;  // FILE_DIRECTORY_FILE
 
 // What the holder needs: list and fill the folder, read its owner. Not
 // DELETE: every other opener (a process with the folder as its current
 // directory, Wine's folder listing) would then have to share delete.
-constexpr ACCESS_MASK kHolderAccess = READ_CONTROL | FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY |
-                                      FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+constexpr ACCESS_MASK kHolderAccess =
+    READ_CONTROL | FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 // Reading and writing stay possible, delete is not shared: the folder and
 // every folder above it can then be neither renamed nor removed.
 constexpr ULONG kHolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -62,8 +62,8 @@ std::vector<BYTE> TokenUserSid() {
 bool OwnerIs(HANDLE handle, bool administrators) {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                        nullptr, &descriptor) != ERROR_SUCCESS) {
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                        &descriptor) != ERROR_SUCCESS) {
         return false;
     }
     bool matches = false;
@@ -71,8 +71,7 @@ bool OwnerIs(HANDLE handle, bool administrators) {
         if (administrators) {
             BYTE sid[SECURITY_MAX_SID_SIZE];
             DWORD size = sizeof(sid);
-            matches = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
-                      EqualSid(owner, sid);
+            matches = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) && EqualSid(owner, sid);
         } else {
             std::vector<BYTE> user = TokenUserSid();
             matches = !user.empty() && EqualSid(owner, user.data());
@@ -99,11 +98,11 @@ HRESULT CWorkingFolder::Create(const std::wstring& parentPath, bool parentIsUser
     // "temp\" would name what a link "temp" points to, not the link.
     std::wstring parent = parentPath;
     while (parent.size() > 3 && (parent.back() == L'\\' || parent.back() == L'/')) parent.pop_back();
-    CHandle parentFolder(CreateFileW(parent.c_str(), FILE_LIST_DIRECTORY | FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE |
-                                                         FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS | (parentIsUsers ? FILE_FLAG_OPEN_REPARSE_POINT : 0),
-                                     nullptr));
+    CHandle parentFolder(
+        CreateFileW(parent.c_str(),
+                    FILE_LIST_DIRECTORY | FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | (parentIsUsers ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr));
     if (!parentFolder) return FailureFromLastError();
     DWORD attributes = 0;
     if (!GetHandleAttributes(parentFolder.Get(), &attributes)) return FailureFromLastError();
@@ -126,16 +125,16 @@ HRESULT CWorkingFolder::Create(const std::wstring& parentPath, bool parentIsUser
         const std::wstring name = nextName();
         if (name.empty()) return E_FAIL;
         CHandle folder;
-        HRESULT hr = OpenRelative(parentFolder.Get(), name, kHolderAccess, kHolderShare, kFileCreate,
-                                  kFileDirectoryFile,
-                                  (administrators ? ownedByAdministrators : ownedByCreator).Get(), &folder);
+        HRESULT hr =
+            OpenRelative(parentFolder.Get(), name, kHolderAccess, kHolderShare, kFileCreate, kFileDirectoryFile,
+                         (administrators ? ownedByAdministrators : ownedByCreator).Get(), &folder);
         if (hr == HresultFromWin32(ERROR_INVALID_OWNER) && administrators) {
             // Only a token that holds Administrators as a possible owner (an
             // elevated one) may name it; any other keeps itself as the owner,
             // whose implicit rights the OWNER RIGHTS entry limits.
             administrators = false;
-            hr = OpenRelative(parentFolder.Get(), name, kHolderAccess, kHolderShare, kFileCreate,
-                              kFileDirectoryFile, ownedByCreator.Get(), &folder);
+            hr = OpenRelative(parentFolder.Get(), name, kHolderAccess, kHolderShare, kFileCreate, kFileDirectoryFile,
+                              ownedByCreator.Get(), &folder);
         }
         if (IsTakenName(hr)) continue;  // never someone else's folder
         if (FAILED(hr)) return hr;
@@ -182,10 +181,9 @@ bool CWorkingFolder::Delete() {
     DWORD listed = 0;
     DWORD attributes = 0;
     if (known &&
-        SUCCEEDED(OpenRelative(m_parent.Get(), m_name, DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES |
-                                                           FILE_WRITE_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen, 0, nullptr,
-                               &folder)) &&
+        SUCCEEDED(OpenRelative(
+            m_parent.Get(), m_name, DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen, 0, nullptr, &folder)) &&
         reopened.Read(folder.Get()) && reopened == held && GetHandleAttributes(folder.Get(), &attributes) &&
         IsPlainFolderAttributes(attributes) && GetListedAttributes(m_parent.Get(), m_name, &listed) &&
         IsPlainFolderAttributes(listed)) {

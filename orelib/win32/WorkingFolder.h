@@ -13,8 +13,8 @@
 namespace orelib {
 
 // Refusals of CWorkingFolder::Create besides kFolderIsLink and the system's own errors.
-constexpr HRESULT kFolderWrongOwner = static_cast<HRESULT>(0x8007051Bu); // ERROR_INVALID_OWNER
-constexpr HRESULT kFolderNoAcls = static_cast<HRESULT>(0x80070032u);     // ERROR_NOT_SUPPORTED
+constexpr HRESULT kFolderWrongOwner = static_cast<HRESULT>(0x8007051Bu);  // ERROR_INVALID_OWNER
+constexpr HRESULT kFolderNoAcls = static_cast<HRESULT>(0x80070032u);      // ERROR_NOT_SUPPORTED
 
 // Used by one thread at a time: start-up and the dialog on the UI thread, a
 // worker while the dialog waits for its report.
@@ -36,8 +36,7 @@ public:
     // on a volume that keeps ACLs; a folder that fails is deleted again.
     // `parentIsUsers`: the parent is the user's own TEMP, refused when it is
     // a link. A folder held before is deleted first.
-    HRESULT Create(const std::wstring& parent, bool parentIsUsers, const NameSource& nextName,
-                   int maxTries);
+    HRESULT Create(const std::wstring& parent, bool parentIsUsers, const NameSource& nextName, int maxTries);
 
     bool IsHeld() const { return m_handle.IsValid(); }
     // Where the folder is, links resolved at creation; "" when none is held.

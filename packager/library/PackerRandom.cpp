@@ -24,8 +24,7 @@ uint64_t g_counter = 0;
 
 void SystemRandom(Byte* data, size_t size) {
 #ifdef _WIN32
-    if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, data, static_cast<ULONG>(size),
-                                        BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+    if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, data, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
         throw std::runtime_error("the system's random source failed");
     }
 #else

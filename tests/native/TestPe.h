@@ -49,13 +49,13 @@ inline Image Build(uint16_t type, const std::u16string& name, const std::vector<
     b[1] = 'Z';
     Put32(b, 0x3C, kPeOffset);
     Put32(b, kPeOffset, 0x00004550);
-    Put16(b, kPeOffset + 4, 0x14C);        // i386
-    Put16(b, kPeOffset + 6, 1);            // one section
-    Put16(b, kPeOffset + 20, 0xE0);        // optional header size
-    Put16(b, kPeOffset + 22, 0x0102);      // executable, 32-bit
-    Put16(b, kOptionalHeader, 0x10B);      // PE32
-    Put16(b, kOptionalHeader + 68, 2);     // GUI subsystem
-    Put32(b, kOptionalHeader + 92, 16);    // data directories
+    Put16(b, kPeOffset + 4, 0x14C);      // i386
+    Put16(b, kPeOffset + 6, 1);          // one section
+    Put16(b, kPeOffset + 20, 0xE0);      // optional header size
+    Put16(b, kPeOffset + 22, 0x0102);    // executable, 32-bit
+    Put16(b, kOptionalHeader, 0x10B);    // PE32
+    Put16(b, kOptionalHeader + 68, 2);   // GUI subsystem
+    Put32(b, kOptionalHeader + 92, 16);  // data directories
     Put32(b, kOptionalHeader + 96 + 16, kRsrcRva);
     Put32(b, kOptionalHeader + 96 + 20, static_cast<uint32_t>(rsrcSize));
 
@@ -89,8 +89,6 @@ inline Image Build(uint16_t type, const std::u16string& name, const std::vector<
 }
 
 // A stand-in for the stub: an 8-byte RT_RCDATA resource "_KTV_VERIFY".
-inline Image BuildStub() {
-    return Build(10, u"_KTV_VERIFY", std::vector<uint8_t>(8, 0));
-}
+inline Image BuildStub() { return Build(10, u"_KTV_VERIFY", std::vector<uint8_t>(8, 0)); }
 
 }  // namespace testpe

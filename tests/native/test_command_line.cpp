@@ -14,8 +14,7 @@ TEST(QuoteArgument, LeavesPlainTextAlone) {
 
 TEST(QuoteArgument, EmptyBlanksAndQuotes) {
     EXPECT_EQ(QuoteArgument(L""), L"\"\"");
-    EXPECT_EQ(QuoteArgument(L"D:\\Work Files\\inst\\product\\pkg.msi"),
-              L"\"D:\\Work Files\\inst\\product\\pkg.msi\"");
+    EXPECT_EQ(QuoteArgument(L"D:\\Work Files\\inst\\product\\pkg.msi"), L"\"D:\\Work Files\\inst\\product\\pkg.msi\"");
     EXPECT_EQ(QuoteArgument(L"a\tb"), L"\"a\tb\"");
     EXPECT_EQ(QuoteArgument(L"a\nb"), L"\"a\nb\"");
     EXPECT_EQ(QuoteArgument(L"say\"hi"), L"say\\\"hi");
@@ -82,18 +81,15 @@ TEST(LaunchPlan, Verbs) {
 
 TEST(LaunchPlan, WorkingDirectoryRule) {
     EXPECT_EQ(MakeLaunchPlan(L"C:\\t\\setup.exe", nullptr, nullptr, 0, 0x60000).workingDirectory, L"C:\\t\\");
-    EXPECT_EQ(MakeLaunchPlan(L"\\\\srv\\s\\a.exe", nullptr, nullptr, 1, 0x60000).workingDirectory,
-              L"\\\\srv\\s\\");
+    EXPECT_EQ(MakeLaunchPlan(L"\\\\srv\\s\\a.exe", nullptr, nullptr, 1, 0x60000).workingDirectory, L"\\\\srv\\s\\");
     EXPECT_EQ(MakeLaunchPlan(L"setup.exe", nullptr, nullptr, 0, 0x60000).workingDirectory, L"");
     EXPECT_EQ(MakeLaunchPlan(L"sub\\setup.exe", nullptr, nullptr, 1, 0x60000).workingDirectory, L"");
     EXPECT_EQ(MakeLaunchPlan(L"C:\\t\\setup.exe", nullptr, L"D:\\w", 0, 0x60000).workingDirectory, L"D:\\w");
 }
 
 TEST(LaunchPlan, CreateProcessCommandLine) {
-    EXPECT_EQ(MakeLaunchPlan(L"C:\\t\\setup.exe", L"/S", nullptr, 1, 0x60000).commandLine,
-              L"\"C:\\t\\setup.exe\" /S");
-    EXPECT_EQ(MakeLaunchPlan(L"C:\\t\\setup.exe", nullptr, nullptr, 1, 0x60000).commandLine,
-              L"\"C:\\t\\setup.exe\"");
+    EXPECT_EQ(MakeLaunchPlan(L"C:\\t\\setup.exe", L"/S", nullptr, 1, 0x60000).commandLine, L"\"C:\\t\\setup.exe\" /S");
+    EXPECT_EQ(MakeLaunchPlan(L"C:\\t\\setup.exe", nullptr, nullptr, 1, 0x60000).commandLine, L"\"C:\\t\\setup.exe\"");
 }
 
 TEST(CommandLine, RemoveOwnSwitchesKeepsEverythingElseAsTyped) {

@@ -158,8 +158,7 @@ TEST(ConfigBlock, InvalidUtf8IsReportedNotThrown) {
     const uint8_t bad[] = {'a', '=', 0xC0, 0x80};  // overlong
     const Bytes sealed = EncryptAes128Cbc(bad, sizeof bad, key, kIv);
     std::wstring text;
-    EXPECT_EQ(Decode(Join({StartMarker(), sealed, EndMarker(), Filler(6)}), &text),
-              ConfigBlockStatus::InvalidText);
+    EXPECT_EQ(Decode(Join({StartMarker(), sealed, EndMarker(), Filler(6)}), &text), ConfigBlockStatus::InvalidText);
     EXPECT_TRUE(text.empty());
 
     std::wstring direct = L"stale";

@@ -67,8 +67,7 @@ TEST(Cultures, CandidatesInOrder) {
     // A fallback equal to the culture itself is not repeated.
     EXPECT_EQ(BuildCultureCandidates(L"zh-tw"),
               (Names{L"zh-tw", L"zh-Hant", L"zh", L"en-II", L"en-GB", L"en-US", L"en"}));
-    EXPECT_EQ(BuildCultureCandidates(L"ja-JP"),
-              (Names{L"ja-JP", L"ja", L"en-II", L"en-GB", L"en-US", L"en"}));
+    EXPECT_EQ(BuildCultureCandidates(L"ja-JP"), (Names{L"ja-JP", L"ja", L"en-II", L"en-GB", L"en-US", L"en"}));
     // The language part is added lower-cased.
     EXPECT_EQ(BuildCultureCandidates(L"FR-ca")[2], L"fr");
 }
@@ -144,8 +143,8 @@ TEST(Cultures, CollectOfferedLanguagesAndTheDefault) {
 TEST(Cultures, CollectFallsBackToTheFirstSection) {
     orelib::CultureNameMap names;
     std::wstring chosen;
-    ASSERT_TRUE(orelib::CollectCultures(ParseIni(L"[LANG_it-IT]\na=1\n[LANG_fr-FR]\na=1\n"), L"ja-JP",
-                                        &names, &chosen));
+    ASSERT_TRUE(
+        orelib::CollectCultures(ParseIni(L"[LANG_it-IT]\na=1\n[LANG_fr-FR]\na=1\n"), L"ja-JP", &names, &chosen));
     EXPECT_EQ(chosen, L"it-IT");
     // A culture outside the names table is offered with an empty name.
     names.clear();
@@ -158,8 +157,7 @@ TEST(Cultures, CollectWithoutLanguageSectionsSetsNothing) {
     orelib::CultureNameMap names;
     std::wstring chosen = L"unchanged";
     // A header without keys makes no section.
-    EXPECT_FALSE(orelib::CollectCultures(
-        ParseIni(L"[main]\nCulture=fr-FR\n[LANGUAGE]\na=1\n[LANG_de-DE]\n"), L"fr-FR",
+    EXPECT_FALSE(orelib::CollectCultures(ParseIni(L"[main]\nCulture=fr-FR\n[LANGUAGE]\na=1\n[LANG_de-DE]\n"), L"fr-FR",
                                          &names, &chosen));
     EXPECT_FALSE(orelib::CollectCultures(ParseIni(L""), L"fr-FR", &names, &chosen));
     EXPECT_TRUE(names.empty());

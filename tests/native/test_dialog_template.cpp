@@ -43,12 +43,15 @@ std::vector<uint8_t> ExtendedTemplate(const std::u16string& title, uint16_t poin
     w.Dword(0x00040000);  // WS_EX_APPWINDOW
     w.Dword(kStyle);
     w.Word(1);  // items
-    w.Word(0); w.Word(0); w.Word(235); w.Word(62);
+    w.Word(0);
+    w.Word(0);
+    w.Word(235);
+    w.Word(62);
     w.Word(0);  // no menu
     w.Word(0);  // default class
     w.String(title);
     w.Word(points);
-    w.Word(400);  // weight
+    w.Word(400);           // weight
     w.bytes.push_back(0);  // italic
     w.bytes.push_back(1);  // charset
     w.String(face);
@@ -57,9 +60,13 @@ std::vector<uint8_t> ExtendedTemplate(const std::u16string& title, uint16_t poin
     w.Dword(0);           // help ID
     w.Dword(0);           // ex style
     w.Dword(0x50010000);  // child, visible, tabstop
-    w.Word(178); w.Word(41); w.Word(50); w.Word(14);
-    w.Dword(2);           // ID
-    w.Word(0xFFFF); w.Word(0x0080);  // Button
+    w.Word(178);
+    w.Word(41);
+    w.Word(50);
+    w.Word(14);
+    w.Dword(2);  // ID
+    w.Word(0xFFFF);
+    w.Word(0x0080);  // Button
     w.String(u"Cancel");
     w.Word(0);  // no creation data
     items->assign(w.bytes.begin() + itemsStart, w.bytes.end());
@@ -72,8 +79,12 @@ std::vector<uint8_t> ClassicTemplate(bool withFont, std::vector<uint8_t>* items)
     w.Dword(withFont ? kStyle : kStyleNoFont);
     w.Dword(0);
     w.Word(1);
-    w.Word(0); w.Word(0); w.Word(100); w.Word(50);
-    w.Word(0xFFFF); w.Word(7);  // menu by ordinal
+    w.Word(0);
+    w.Word(0);
+    w.Word(100);
+    w.Word(50);
+    w.Word(0xFFFF);
+    w.Word(7);  // menu by ordinal
     w.String(u"MyClass");
     w.String(u"T");
     if (withFont) {
@@ -84,9 +95,13 @@ std::vector<uint8_t> ClassicTemplate(bool withFont, std::vector<uint8_t>* items)
     size_t itemsStart = w.bytes.size();
     w.Dword(0x50000000);
     w.Dword(0);
-    w.Word(1); w.Word(2); w.Word(3); w.Word(4);
+    w.Word(1);
+    w.Word(2);
+    w.Word(3);
+    w.Word(4);
     w.Word(1005);
-    w.Word(0xFFFF); w.Word(0x0082);  // Static
+    w.Word(0xFFFF);
+    w.Word(0x0082);  // Static
     w.String(u"x");
     w.Word(0);
     items->assign(w.bytes.begin() + itemsStart, w.bytes.end());
@@ -100,7 +115,7 @@ std::vector<uint8_t> Tail(const std::vector<uint8_t>& bytes, size_t count) {
 TEST(DialogTemplate, PointSizeFromFontHeight) {
     EXPECT_EQ(orelib::PointSizeFromHeight(-12, 96), 9);
     EXPECT_EQ(orelib::PointSizeFromHeight(12, 96), 9);
-    EXPECT_EQ(orelib::PointSizeFromHeight(-11, 96), 8);   // 8.25
+    EXPECT_EQ(orelib::PointSizeFromHeight(-11, 96), 8);  // 8.25
     EXPECT_EQ(orelib::PointSizeFromHeight(-15, 120), 9);
     EXPECT_EQ(orelib::PointSizeFromHeight(-18, 144), 9);
     EXPECT_EQ(orelib::PointSizeFromHeight(-16, 120), 10);  // 9.6

@@ -17,14 +17,13 @@ DriveSpace Drive(const wchar_t* root, uint32_t type, uint64_t freeBytes, bool kn
     return drive;
 }
 
-constexpr uint32_t kUnknown = 0, kNoRoot = 1, kRemovable = 2, kFixed = 3, kRemote = 4,
-                   kCdRom = 5, kRamDisk = 6;
+constexpr uint32_t kUnknown = 0, kNoRoot = 1, kRemovable = 2, kFixed = 3, kRemote = 4, kCdRom = 5, kRamDisk = 6;
 
 }  // namespace
 
 TEST(DriveChoice, MostFreeLocalDriveWins) {
-    EXPECT_EQ(PickDriveWithMostFreeSpace({Drive(L"C:\\", kFixed, 10), Drive(L"D:\\", kFixed, 30),
-                                          Drive(L"E:\\", kFixed, 20)}),
+    EXPECT_EQ(PickDriveWithMostFreeSpace(
+                  {Drive(L"C:\\", kFixed, 10), Drive(L"D:\\", kFixed, 30), Drive(L"E:\\", kFixed, 20)}),
               1);
     // RAM disks, unknown and no-root types all count.
     EXPECT_EQ(PickDriveWithMostFreeSpace({Drive(L"C:\\", kFixed, 10), Drive(L"R:\\", kRamDisk, 11)}), 1);
@@ -33,15 +32,14 @@ TEST(DriveChoice, MostFreeLocalDriveWins) {
 }
 
 TEST(DriveChoice, TieGoesToTheFirstListed) {
-    EXPECT_EQ(PickDriveWithMostFreeSpace({Drive(L"C:\\", kFixed, 5), Drive(L"D:\\", kFixed, 50),
-                                          Drive(L"E:\\", kFixed, 50)}),
-              1);
+    EXPECT_EQ(
+        PickDriveWithMostFreeSpace({Drive(L"C:\\", kFixed, 5), Drive(L"D:\\", kFixed, 50), Drive(L"E:\\", kFixed, 50)}),
+        1);
 }
 
 TEST(DriveChoice, RemovableNetworkAndOpticalNeverQualify) {
-    const std::vector<DriveSpace> drives = {
-        Drive(L"A:\\", kRemovable, 1000), Drive(L"C:\\", kFixed, 1),
-        Drive(L"M:\\", kRemote, 1000), Drive(L"Z:\\", kCdRom, 1000)};
+    const std::vector<DriveSpace> drives = {Drive(L"A:\\", kRemovable, 1000), Drive(L"C:\\", kFixed, 1),
+                                            Drive(L"M:\\", kRemote, 1000), Drive(L"Z:\\", kCdRom, 1000)};
     EXPECT_EQ(PickDriveWithMostFreeSpace(drives), 1);
     EXPECT_EQ(PickDriveWithMostFreeSpace({Drive(L"M:\\", kRemote, 1000), Drive(L"A:\\", kRemovable, 9)}), -1);
 }
@@ -52,9 +50,8 @@ TEST(DriveChoice, UnreadableOrFullDrivesGiveNoChoice) {
     // A failed space query is skipped even if a stale value were present.
     EXPECT_EQ(PickDriveWithMostFreeSpace({Drive(L"C:\\", kFixed, 99, false), Drive(L"D:\\", kFixed, 1)}), 1);
     // Counts above 4 GiB compare as 64-bit values.
-    EXPECT_EQ(PickDriveWithMostFreeSpace({Drive(L"C:\\", kFixed, 0x100000000ull),
-                                          Drive(L"D:\\", kFixed, 0xFFFFFFFFull)}),
-              0);
+    EXPECT_EQ(
+        PickDriveWithMostFreeSpace({Drive(L"C:\\", kFixed, 0x100000000ull), Drive(L"D:\\", kFixed, 0xFFFFFFFFull)}), 0);
 }
 
 TEST(DriveChoice, SplitsTheSystemsDriveList) {

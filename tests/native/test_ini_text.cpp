@@ -76,8 +76,7 @@ TEST(IniText, LastAssignmentWins) {
 }
 
 TEST(IniText, HeaderForms) {
-    const CIniText ini = Parsed(
-        L"junk [ first ] tail ]\nk=1\n]bad[\nk2=2\nplain words\n[]\nk3=3\n[unclosed\nk4=4\n");
+    const CIniText ini = Parsed(L"junk [ first ] tail ]\nk=1\n]bad[\nk2=2\nplain words\n[]\nk3=3\n[unclosed\nk4=4\n");
     // First "[" to last "]", trimmed; a "]" before the "[" is no header.
     EXPECT_EQ(ini.GetString(L"first ] tail", L"k", L"-"), L"1");
     EXPECT_EQ(ini.GetString(L"first ] tail", L"k2", L"-"), L"2");

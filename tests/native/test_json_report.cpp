@@ -28,12 +28,18 @@ TEST(JsonString, EscapesWhatJsonRequiresAndKeepsUtf8) {
         {"\x01\x1f\x7f", "\"\\u0001\\u001f\\u007f\""},
         {"Grüße 日本語 😀", "\"Grüße 日本語 😀\""},
         // Bytes that are not UTF-8 become U+FFFD, one each.
-        {"a\xff" "b", "\"a\xEF\xBF\xBD" "b\""},
-        {"\xC3", "\"\xEF\xBF\xBD\""},                            // truncated sequence
-        {"\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},            // overlong '/'
-        {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},  // encoded surrogate
+        {"a\xff"
+         "b",
+         "\"a\xEF\xBF\xBD"
+         "b\""},
+        {"\xC3", "\"\xEF\xBF\xBD\""},                                                  // truncated sequence
+        {"\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},                                  // overlong '/'
+        {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},                  // encoded surrogate
         {"\xF4\x90\x80\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},  // above U+10FFFF
-        {"\x80" "é", "\"\xEF\xBF\xBD" "é\""},                    // stray continuation byte
+        {"\x80"
+         "é",
+         "\"\xEF\xBF\xBD"
+         "é\""},  // stray continuation byte
     };
     for (const auto& c : cases) EXPECT_EQ(JsonString(c.text), c.json) << c.text;
 }

@@ -18,8 +18,8 @@ using testpe::Put32;
 
 const std::vector<uint8_t> kData = {1, 2, 3, 4, 5, 6, 7, 8};
 
-bool Find(const std::vector<uint8_t>& bytes, size_t length, const std::u16string& name,
-          size_t* offset, uint32_t* size, uint16_t type = 10) {
+bool Find(const std::vector<uint8_t>& bytes, size_t length, const std::u16string& name, size_t* offset, uint32_t* size,
+          uint16_t type = 10) {
     return PeImage(bytes.data(), length).FindNamedResource(type, name, offset, size);
 }
 
@@ -45,8 +45,7 @@ TEST(PeImageHeaders, RejectsMissingOrDamagedSignatures) {
     EXPECT_EQ(PeHeaderCheck::BadPeSignature, PeImage(b.data(), 2).CheckHeaders());
     EXPECT_EQ(PeHeaderCheck::BadPeSignature, PeImage(b.data(), 0x3F).CheckHeaders());
     // The signature cut in the middle.
-    EXPECT_EQ(PeHeaderCheck::BadPeSignature,
-              PeImage(b.data(), testpe::kPeOffset + 3).CheckHeaders());
+    EXPECT_EQ(PeHeaderCheck::BadPeSignature, PeImage(b.data(), testpe::kPeOffset + 3).CheckHeaders());
 
     auto notMz = img.bytes;
     notMz[1] = 'X';
@@ -59,13 +58,11 @@ TEST(PeImageHeaders, RejectsMissingOrDamagedSignatures) {
 
 TEST(PeImageHeaders, HeaderOffsetBeyondTheViewIsRejectedWithoutReadingThere) {
     auto img = testpe::Build(10, u"X", kData);
-    for (uint32_t lfanew : {static_cast<uint32_t>(img.bytes.size()),
-                            static_cast<uint32_t>(img.bytes.size() - 3), 0x7FFFFFFFu,
-                            0xFFFFFFFCu, 0xFFFFFFFFu}) {
+    for (uint32_t lfanew : {static_cast<uint32_t>(img.bytes.size()), static_cast<uint32_t>(img.bytes.size() - 3),
+                            0x7FFFFFFFu, 0xFFFFFFFCu, 0xFFFFFFFFu}) {
         auto b = img.bytes;
         Put32(b, 0x3C, lfanew);
-        EXPECT_EQ(PeHeaderCheck::BadPeSignature, PeImage(b.data(), b.size()).CheckHeaders())
-            << lfanew;
+        EXPECT_EQ(PeHeaderCheck::BadPeSignature, PeImage(b.data(), b.size()).CheckHeaders()) << lfanew;
         EXPECT_FALSE(Find(b)) << lfanew;
         PeCertificateEntry cert;
         EXPECT_FALSE(PeImage(b.data(), b.size()).GetCertificateEntry(&cert)) << lfanew;
@@ -79,8 +76,7 @@ TEST(PeImageResource, FindsNamedResourceAndItsFileOffset) {
     ASSERT_TRUE(Find(img.bytes, img.bytes.size(), u"_KTV_VERIFY", &offset, &size));
     EXPECT_EQ(img.data, offset);
     EXPECT_EQ(8u, size);
-    EXPECT_EQ(kData, std::vector<uint8_t>(img.bytes.begin() + offset,
-                                          img.bytes.begin() + offset + size));
+    EXPECT_EQ(kData, std::vector<uint8_t>(img.bytes.begin() + offset, img.bytes.begin() + offset + size));
 }
 
 TEST(PeImageResource, NamesCompareWithoutCaseButOtherwiseExactly) {
@@ -129,16 +125,15 @@ TEST(PeImageResource, ResourceDirectoryOutsideEverySectionIsNotFound) {
 
 TEST(PeImageResource, DataOutsideTheSectionOrTheFileIsNotFound) {
     const auto good = testpe::Build(10, u"_KTV_VERIFY", kData);
-    const uint32_t sectionEnd = testpe::kRsrcRva + static_cast<uint32_t>(good.bytes.size() -
-                                                                          testpe::kRsrcFileOffset);
+    const uint32_t sectionEnd = testpe::kRsrcRva + static_cast<uint32_t>(good.bytes.size() - testpe::kRsrcFileOffset);
     struct Case {
         uint32_t rva, size;
     } cases[] = {
-        {0x500, 8},                   // below the section
-        {sectionEnd - 4, 8},          // runs past the section's end
-        {sectionEnd, 8},              // just past it
+        {0x500, 8},                       // below the section
+        {sectionEnd - 4, 8},              // runs past the section's end
+        {sectionEnd, 8},                  // just past it
         {testpe::kRsrcRva, 0xFFFFFFFFu},  // a size that would wrap
-        {0xFFFFFFFCu, 8},             // an RVA that would wrap
+        {0xFFFFFFFCu, 8},                 // an RVA that would wrap
     };
     for (const Case& c : cases) {
         auto img = good;
@@ -158,42 +153,40 @@ TEST(PeImageResource, SectionWhoseFileDataLiesBeyondTheFileIsNotRead) {
 
 TEST(PeImageResource, LoopsAndWrongEntryKindsEndTheWalk) {
     const auto good = testpe::Build(10, u"_KTV_VERIFY", kData);
-    const auto rel = [&](size_t fileOffset) {
-        return static_cast<uint32_t>(fileOffset - testpe::kRsrcFileOffset);
-    };
-    {   // The type entry points back at the root.
+    const auto rel = [&](size_t fileOffset) { return static_cast<uint32_t>(fileOffset - testpe::kRsrcFileOffset); };
+    {  // The type entry points back at the root.
         auto img = good;
         Put32(img.bytes, img.rootDir + 20, 0x80000000u | rel(img.rootDir));
         EXPECT_FALSE(Find(img.bytes));
     }
-    {   // The name entry points back at its own directory.
+    {  // The name entry points back at its own directory.
         auto img = good;
         Put32(img.bytes, img.nameDir + 20, 0x80000000u | rel(img.nameDir));
         EXPECT_FALSE(Find(img.bytes));
     }
-    {   // The language entry names a directory instead of data.
+    {  // The language entry names a directory instead of data.
         auto img = good;
         Put32(img.bytes, img.langDir + 20, 0x80000000u | rel(img.langDir));
         EXPECT_FALSE(Find(img.bytes));
     }
-    {   // The type entry names data instead of a directory.
+    {  // The type entry names data instead of a directory.
         auto img = good;
         Put32(img.bytes, img.rootDir + 20, rel(img.dataEntry));
         EXPECT_FALSE(Find(img.bytes));
     }
-    {   // A name that claims more characters than the section holds.
+    {  // A name that claims more characters than the section holds.
         auto img = good;
         Put16(img.bytes, img.nameString, 0xFFFF);
         EXPECT_FALSE(Find(img.bytes));
     }
-    {   // Entry counts far beyond the section, and no entry that matches.
+    {  // Entry counts far beyond the section, and no entry that matches.
         auto img = good;
         Put32(img.bytes, img.rootDir + 16, 3);
         Put16(img.bytes, img.rootDir + 12, 0xFFFF);
         Put16(img.bytes, img.rootDir + 14, 0xFFFF);
         EXPECT_FALSE(Find(img.bytes));
     }
-    {   // Subdirectory offsets with the high bit stripped off point far away.
+    {  // Subdirectory offsets with the high bit stripped off point far away.
         auto img = good;
         Put32(img.bytes, img.rootDir + 20, 0xFFFFFFFFu);
         EXPECT_FALSE(Find(img.bytes));
@@ -207,7 +200,7 @@ TEST(PeImageResource, UnknownOptionalHeaderOrTooManySectionsIsHandled) {
         Put16(b, testpe::kOptionalHeader, 0x107);  // ROM image
         EXPECT_FALSE(Find(b));
     }
-    {   // Section count beyond the file: the real section is first, so it is found;
+    {  // Section count beyond the file: the real section is first, so it is found;
         // a lookup that needs later sections stops at the end of the view.
         auto b = img.bytes;
         Put16(b, testpe::kPeOffset + 6, 0xFFFF);
@@ -215,7 +208,7 @@ TEST(PeImageResource, UnknownOptionalHeaderOrTooManySectionsIsHandled) {
         Put32(b, img.dataEntry, 0x9000);
         EXPECT_FALSE(Find(b));
     }
-    {   // Fewer data directories than the resource entry needs.
+    {  // Fewer data directories than the resource entry needs.
         auto b = img.bytes;
         Put32(b, testpe::kOptionalHeader + 92, 2);
         EXPECT_FALSE(Find(b));

@@ -22,9 +22,9 @@ TEST(PercentFormat, HostileFormatsStayLiteral) {
     EXPECT_EQ(FormatOneNumber(L"%s%s%s%n", 7), L"%s%s%s%n");
     EXPECT_EQ(FormatOneNumber(L"%x %p %ls %d", 3), L"%x %p %ls 3");
     EXPECT_EQ(FormatOneNumber(L"%5d|%-d|%ld", 3), L"%5d|%-d|%ld");
-    EXPECT_EQ(FormatOneNumber(L"100%", 3), L"100%");       // trailing lone percent
+    EXPECT_EQ(FormatOneNumber(L"100%", 3), L"100%");  // trailing lone percent
     EXPECT_EQ(FormatOneNumber(L"%", 3), L"%");
-    EXPECT_EQ(FormatOneNumber(L"%%d", 3), L"%d");          // escaped percent, then a plain d
+    EXPECT_EQ(FormatOneNumber(L"%%d", 3), L"%d");  // escaped percent, then a plain d
     EXPECT_EQ(FormatOneNumber(L"%%%d", 3), L"%3");
     EXPECT_EQ(FormatOneNumber(L"%D", 3), L"%D");
     std::wstring longText(5000, L'%');

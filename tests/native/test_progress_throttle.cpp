@@ -11,14 +11,11 @@ TEST(ProgressThrottle, SendsChangesAtMostOncePerIntervalAndAlwaysTheEnd) {
         uint64_t time;
         bool sent;
     } steps[] = {
-        {0, 1000, true},     // the first value goes at once
-        {5, 1010, false},    // too soon
-        {9, 1099, false},
-        {9, 1100, true},     // the interval has passed
-        {9, 1300, false},    // unchanged: never again
-        {10, 1300, true},
-        {400, 1350, false},
-        {1000, 1360, true},  // the end always goes
+        {0, 1000, true},                                              // the first value goes at once
+        {5, 1010, false},                                             // too soon
+        {9, 1099, false},    {9, 1100, true},                         // the interval has passed
+        {9, 1300, false},                                             // unchanged: never again
+        {10, 1300, true},    {400, 1350, false}, {1000, 1360, true},  // the end always goes
         {1000, 1500, false},
     };
     orelib::CProgressThrottle throttle(100);

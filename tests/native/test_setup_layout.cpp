@@ -54,9 +54,8 @@ TEST(SetupSizeRule, EachFaultClass) {
     const Bytes shortResource = testpe::Build(10, u"_KTV_VERIFY", Bytes(4, 0)).bytes;
     const Bytes signedWhole = Signed(WithSize(stub.bytes, stub.data, 12345), 0x10000, 0x1234);
 
-    constexpr SizeProblem kOk = SizeProblem::None, kNotExe = SizeProblem::NotExe,
-                          kBadPe = SizeProblem::BadPeSignature, kNoResource = SizeProblem::NoSizeResource,
-                          kMismatch = SizeProblem::SizeMismatch;
+    constexpr SizeProblem kOk = SizeProblem::None, kNotExe = SizeProblem::NotExe, kBadPe = SizeProblem::BadPeSignature,
+                          kNoResource = SizeProblem::NoSizeResource, kMismatch = SizeProblem::SizeMismatch;
     constexpr SizeSource kCert = SizeSource::Certificate, kRes = SizeSource::Resource;
     const uint64_t big = 0x0102030405060708ull;
     const Bytes wraps = Signed(stub.bytes, 0xFFFFFF00u, 0x200);
@@ -83,8 +82,7 @@ TEST(SetupSizeRule, EachFaultClass) {
         {"unsigned, all 64 bits", WithSize(stub.bytes, stub.data, big), big, kOk, kRes, big, true},
         {"signed, whole: the resource is not read", signedWhole, 0x11234, kOk, kCert, 0x11234, false},
         {"signed, bytes appended", signedWhole, 0x11235, kMismatch, kCert, 0x11234, false},
-        {"signed, no size resource", Signed(noResource, 0x10000, 0x1234), 0x11234, kOk, kCert, 0x11234,
-         false},
+        {"signed, no size resource", Signed(noResource, 0x10000, 0x1234), 0x11234, kOk, kCert, 0x11234, false},
         {"signed, offset + size wraps in 32 bits", wraps, 0x100, kOk, kCert, 0x100, false},
         {"signed, no 33rd bit", wraps, 0x100000100ull, kMismatch, kCert, 0x100, false},
     };
@@ -99,8 +97,7 @@ TEST(SetupSizeRule, EachFaultClass) {
             bytes->assign(c.head.begin() + offset, c.head.begin() + offset + length);
             return true;
         };
-        const orelib::SetupSize rule =
-            orelib::CheckSetupFileSize(c.head.data(), c.head.size(), fromHead, c.actual);
+        const orelib::SetupSize rule = orelib::CheckSetupFileSize(c.head.data(), c.head.size(), fromHead, c.actual);
         EXPECT_EQ(rule.problem, c.problem);
         EXPECT_EQ(reads, c.readsResource ? 1 : 0);
         const bool valued = c.problem == SizeProblem::None || c.problem == SizeProblem::SizeMismatch;

@@ -133,8 +133,7 @@ TEST_F(ArchiveFixture, ReadsMethodsItemsAndEncryptionOfArchivesByBothWriters) {
         EXPECT_TRUE(Has(info.paths, "empty"));
         EXPECT_EQ(64u * 1024 + 30000 + fs::file_size(m_package / "readme.txt"), info.unpackedSize);
         EXPECT_EQ(fs::file_size(c.archive), info.physicalSize);
-        EXPECT_EQ(c.stubCanOpen, sfxpack::CheckArchiveForStub(info).empty())
-            << sfxpack::CheckArchiveForStub(info);
+        EXPECT_EQ(c.stubCanOpen, sfxpack::CheckArchiveForStub(info).empty()) << sfxpack::CheckArchiveForStub(info);
         if (!c.stubCanOpen) {
             EXPECT_NE(std::string::npos, ErrorOf([&] { reader.TestAll(); }).find("cannot decode"));
         } else if (c.dataEncrypted) {
@@ -174,16 +173,17 @@ TEST_F(ArchiveFixture, DamagedTruncatedMisplacedAndHeaderEncryptedArchivesAreRef
         SCOPED_TRACE(c.name);
         WriteFile(path, c.bytes);
         std::unique_ptr<sfxpack::CArchiveReader> reader;
-        const std::string opened =
-            ErrorOf([&] { reader = std::make_unique<sfxpack::CArchiveReader>(path, c.offset); });
+        const std::string opened = ErrorOf([&] { reader = std::make_unique<sfxpack::CArchiveReader>(path, c.offset); });
         if (*c.openError != '\0') {
             EXPECT_NE(std::string::npos, opened.find(c.openError)) << opened;
             continue;
         }
         ASSERT_EQ("", opened);
         const std::string tested = ErrorOf([&] { reader->TestAll(); });
-        if (c.testError == nullptr) EXPECT_EQ("", tested);
-        else EXPECT_NE(std::string::npos, tested.find(c.testError)) << tested;
+        if (c.testError == nullptr)
+            EXPECT_EQ("", tested);
+        else
+            EXPECT_NE(std::string::npos, tested.find(c.testError)) << tested;
     }
 
     // Encrypted headers: seen without the password, refused for the stub;

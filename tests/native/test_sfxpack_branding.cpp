@@ -80,9 +80,22 @@ Bytes Ico(const std::vector<std::pair<Bytes, uint16_t>>& images) {  // image, en
     Bytes b = {0, 0, 1, 0, static_cast<uint8_t>(images.size()), 0};
     size_t offset = 6 + 16 * images.size();
     for (const auto& image : images) {
-        const Bytes entry = {16, 16, 0, 0, 1, 0, static_cast<uint8_t>(image.second), 0,
-                             static_cast<uint8_t>(image.first.size()), static_cast<uint8_t>(image.first.size() >> 8), 0, 0,
-                             static_cast<uint8_t>(offset), static_cast<uint8_t>(offset >> 8), 0, 0};
+        const Bytes entry = {16,
+                             16,
+                             0,
+                             0,
+                             1,
+                             0,
+                             static_cast<uint8_t>(image.second),
+                             0,
+                             static_cast<uint8_t>(image.first.size()),
+                             static_cast<uint8_t>(image.first.size() >> 8),
+                             0,
+                             0,
+                             static_cast<uint8_t>(offset),
+                             static_cast<uint8_t>(offset >> 8),
+                             0,
+                             0};
         b.insert(b.end(), entry.begin(), entry.end());
         offset += image.first.size();
     }
@@ -224,7 +237,8 @@ TEST(ResourceWriter, RefusesImagesItCannotRewrite) {
         {"signed", testpe::kOptionalHeader + 96 + 32, 0x400, "signed"},
         {"PE32+", testpe::kOptionalHeader, 0x20B, "not a 32-bit"},
         {"no resource directory", testpe::kOptionalHeader + 96 + 16, 0, "no section that begins with its resources"},
-        {"resources inside a section", testpe::kOptionalHeader + 96 + 16, testpe::kRsrcRva + 8, "no section that begins"},
+        {"resources inside a section", testpe::kOptionalHeader + 96 + 16, testpe::kRsrcRva + 8,
+         "no section that begins"},
         {"section data over the headers", testpe::kSectionTable + 20, 0x100, "overlap each other or the headers"},
         {"file data of two sections overlapping", testpe::kSectionTable + 40 + 20, testpe::kRsrcFileOffset,
          "overlap each other", true},
@@ -253,8 +267,20 @@ TEST(IconFile, RefusesWhatIsNotAnIconFile) {
         {"no images", {0, 0, 1, 0, 0, 0}, "holds no image"},
         {"directory cut", Bytes(good.begin(), good.begin() + 30), "directory runs past its end"},
         {"image cut", Bytes(good.begin(), good.end() - 1), "image 2 of the icon file lies outside"},
-        {"image inside the directory", [&] { Bytes b = good; b[6 + 12] = 10; return b; }(), "image 1 of the icon file lies outside"},
-        {"empty image", [&] { Bytes b = good; b[6 + 8] = 0; return b; }(), "image 1 of the icon file lies outside"},
+        {"image inside the directory",
+         [&] {
+             Bytes b = good;
+             b[6 + 12] = 10;
+             return b;
+         }(),
+         "image 1 of the icon file lies outside"},
+        {"empty image",
+         [&] {
+             Bytes b = good;
+             b[6 + 8] = 0;
+             return b;
+         }(),
+         "image 1 of the icon file lies outside"},
         {"neither PNG nor bitmap", Ico({{Bytes(50, 7), 0}}), "neither a PNG image nor a bitmap"},
     };
     for (const Case& c : cases) {
@@ -335,7 +361,7 @@ TEST(VersionResource, SetsStringsAndTheFixedNumbers) {
         {"ProductVersion", "65535.0.0.65535", {1, 0, 0, 0}, {65535, 0, 0, 65535}, false},
         {"FileVersion", "1.65536", {}, {}, true},
         {"ProductName", "Acme \xC3\x9C \xF0\x9F\x98\x80", {1, 0, 0, 0}, {1, 0, 0, 0}, false},  // replaced
-        {"CompanyName", "", {1, 0, 0, 0}, {1, 0, 0, 0}, false},                                 // added
+        {"CompanyName", "", {1, 0, 0, 0}, {1, 0, 0, 0}, false},                                // added
     };
     const Bytes original = VersionInfo();
     for (const Case& c : cases) {

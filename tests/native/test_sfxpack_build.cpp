@@ -43,9 +43,7 @@ void WriteFile(const fs::path& path, const Bytes& data) {
     out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
 }
 
-void WriteText(const fs::path& path, const std::string& text) {
-    WriteFile(path, Bytes(text.begin(), text.end()));
-}
+void WriteText(const fs::path& path, const std::string& text) { WriteFile(path, Bytes(text.begin(), text.end())); }
 
 Bytes ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -73,8 +71,10 @@ private:
 #ifdef _WIN32
         _putenv_s(name, value ? value : "");  // "" removes it
 #else
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
 #endif
     }
 
@@ -108,8 +108,8 @@ protected:
 
     RunResult Build(std::vector<std::string> extra = {}) {
         fs::create_directories(Out().parent_path());
-        std::vector<std::string> args{"build", "--config", Config().string(), "--stub",
-                                      Stub().string(), "-o", Out().string()};
+        std::vector<std::string> args{"build",         "--config", Config().string(), "--stub",
+                                      Stub().string(), "-o",       Out().string()};
         if (extra.empty()) extra = {"--dir", Package().string()};
         args.insert(args.end(), extra.begin(), extra.end());
         return Sfxpack(args);
@@ -160,8 +160,7 @@ TEST_F(SfxpackBuild, FinishedFileIsStubThenBlockThenArchive) {
     uint8_t key[16];
     orelib::GetConfigKey(key);
     Bytes plain;
-    orelib::DecryptAes128Cbc(&plain, file.data() + stub.size() + 18,
-                             static_cast<uint32_t>(blockSize - 33), key, 16);
+    orelib::DecryptAes128Cbc(&plain, file.data() + stub.size() + 18, static_cast<uint32_t>(blockSize - 33), key, 16);
     EXPECT_EQ(config, std::string(plain.begin(), plain.end()));
 
     // Then the archive, packed from the folder.
@@ -227,8 +226,8 @@ TEST_F(SfxpackBuild, EmptyConfigurationGivesBlockThatDecryptsToNothing) {
 }
 
 TEST_F(SfxpackBuild, BadInputFailsWithOneLineAndNoOutput) {
-    ExpectFailure(Sfxpack({"build", "--config", (m_dir / "none.ini").string(), "--stub",
-                           Stub().string(), "--dir", Package().string(), "-o", Out().string()}),
+    ExpectFailure(Sfxpack({"build", "--config", (m_dir / "none.ini").string(), "--stub", Stub().string(), "--dir",
+                           Package().string(), "-o", Out().string()}),
                   "does not exist");
     ExpectFailure(Build({"--dir", (m_dir / "nowhere").string()}), "does not exist");
     ExpectFailure(Build({"--dir", Config().string()}), "is not a folder");
@@ -248,9 +247,8 @@ TEST_F(SfxpackBuild, UnusableStubsAreRefused) {
     ExpectFailure(Build(), "no _KTV_VERIFY");
     WriteFile(Stub(), testpe::Build(10, u"_KTV_VERIFY", Bytes(4, 0)).bytes);
     ExpectFailure(Build(), "4 bytes, not 8");
-    ExpectFailure(Sfxpack({"build", "--config", Config().string(), "--stub",
-                           (m_dir / "missing.exe").string(), "--dir", Package().string(), "-o",
-                           Out().string()}),
+    ExpectFailure(Sfxpack({"build", "--config", Config().string(), "--stub", (m_dir / "missing.exe").string(), "--dir",
+                           Package().string(), "-o", Out().string()}),
                   "does not exist");
 }
 
@@ -263,9 +261,8 @@ TEST_F(SfxpackBuild, ArchiveBeyondFourMiBIsRefused) {
 }
 
 TEST_F(SfxpackBuild, UnwritableOutputLeavesNothingAndKeepsAnOldFile) {
-    const RunResult noFolder = Sfxpack({"build", "--config", Config().string(), "--stub", Stub().string(),
-                                  "--dir", Package().string(), "-o",
-                                  (m_dir / "no" / "such" / "x.exe").string()});
+    const RunResult noFolder = Sfxpack({"build", "--config", Config().string(), "--stub", Stub().string(), "--dir",
+                                        Package().string(), "-o", (m_dir / "no" / "such" / "x.exe").string()});
     EXPECT_EQ(1, noFolder.code);
     EXPECT_NE(std::string::npos, noFolder.err.find("does not exist"));
 
@@ -281,17 +278,17 @@ TEST_F(SfxpackBuild, UnwritableOutputLeavesNothingAndKeepsAnOldFile) {
     EXPECT_EQ(1, Build().code);
     const Bytes kept = ReadFile(Out());
     EXPECT_EQ("previous", std::string(kept.begin(), kept.end()));
-    EXPECT_EQ(1u, static_cast<size_t>(std::distance(fs::directory_iterator(Out().parent_path()),
-                                                    fs::directory_iterator())));
+    EXPECT_EQ(
+        1u, static_cast<size_t>(std::distance(fs::directory_iterator(Out().parent_path()), fs::directory_iterator())));
 }
 
 TEST_F(SfxpackBuild, UsageErrorsExitWithTwo) {
     EXPECT_EQ(2, Sfxpack({}).code);
     EXPECT_EQ(2, Sfxpack({"frobnicate"}).code);
-    EXPECT_EQ(2, Sfxpack({"build", "--dir", "x", "-o", "y"}).code);                       // no config
-    EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "-o", "y"}).code);                    // no input
+    EXPECT_EQ(2, Sfxpack({"build", "--dir", "x", "-o", "y"}).code);     // no config
+    EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "-o", "y"}).code);  // no input
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x", "--archive", "a", "-o", "y"}).code);
-    EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x"}).code);                 // no output
+    EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--dir", "x"}).code);  // no output
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--archive", "a", "--password", "p", "-o", "y"}).code);
     EXPECT_EQ(2, Sfxpack({"build", "--config", "c", "--archive", "a", "--password-file", "p", "-o", "y"}).code);
     for (const char* bad : {"", "-5", "1e9", "12x", " 7", "99999999999999999999"}) {
@@ -330,7 +327,7 @@ TEST_F(SfxpackBuild, DamageFoundOnReadBackFailsTheBuildAndLeavesNothing) {
         const char* needle;
         std::function<void(Bytes*)> damage;
     } kCases[] = {
-        {"does not read back", [&](Bytes* f) { (*f)[stub + 18 + 16] ^= 1; }},     // block ciphertext
+        {"does not read back", [&](Bytes* f) { (*f)[stub + 18 + 16] ^= 1; }},  // block ciphertext
         {"would not find the archive", [&](Bytes* f) { (*f)[stub + 18 + 16 + 64 + 15 + 12] ^= 1; }},
         {"size check", [&](Bytes* f) { f->push_back(0); }},
     };
@@ -522,9 +519,8 @@ TEST_F(SfxpackBuild, PasswordBuildsRepeatButNeverShareAnIvAcrossContents) {
         return Bytes(archive.begin() + at + 32, archive.begin() + at + 48);
     };
     auto build = [&](const char* name) {
-        const RunResult run = Build({"--dir", (m_dir / name).string(), "--password-file",
-                                     (m_dir / "pw.txt").string(), "--mtime", "1000000000",
-                                     "--allow-missing-setup"});
+        const RunResult run = Build({"--dir", (m_dir / name).string(), "--password-file", (m_dir / "pw.txt").string(),
+                                     "--mtime", "1000000000", "--allow-missing-setup"});
         EXPECT_EQ(0, run.code) << run.err;
         return ReadFile(Out());
     };
@@ -538,11 +534,10 @@ TEST_F(SfxpackBuild, PasswordBuildsRepeatButNeverShareAnIvAcrossContents) {
     settings.password = "secret";
     settings.ivSeed = std::array<uint8_t, 16>{1, 2, 3};
     for (const char* name : {"one", "two"}) {
-        sfxpack::WriteArchive(sfxpack::ScanPackageFolder(m_dir / name, 1000000000),
-                              m_dir / (std::string(name) + ".7z"), settings);
+        sfxpack::WriteArchive(sfxpack::ScanPackageFolder(m_dir / name, 1000000000), m_dir / (std::string(name) + ".7z"),
+                              settings);
     }
-    EXPECT_EQ(firstCipherBlock(ReadFile(m_dir / "one.7z"), 0),
-              firstCipherBlock(ReadFile(m_dir / "two.7z"), 0));
+    EXPECT_EQ(firstCipherBlock(ReadFile(m_dir / "one.7z"), 0), firstCipherBlock(ReadFile(m_dir / "two.7z"), 0));
 }
 
 // Names outside ASCII, in the package and in the output's name, and package
@@ -550,7 +545,9 @@ TEST_F(SfxpackBuild, PasswordBuildsRepeatButNeverShareAnIvAcrossContents) {
 // packager works in UTF-8 and hands Windows wide \\?\ paths.
 TEST_F(SfxpackBuild, NonAsciiNamesAndPathsBeyondMaxPathPackUnchanged) {
     const std::string level = "Ordner-\xC3\xA4\xE2\x82\xAC-" + std::string(90, 'd');  // "Ordner-ä€-ddd..."
-    const std::string file = "Gr\xC3\xBC\xC3\x9F""e \xE6\x97\xA5\xE6\x9C\xAC.txt";      // "Grüße 日本.txt"
+    const std::string file =
+        "Gr\xC3\xBC\xC3\x9F"
+        "e \xE6\x97\xA5\xE6\x9C\xAC.txt";  // "Grüße 日本.txt"
     fs::path dir = sfxpack::LongPathForm(Package());
     std::string stored;
     for (int i = 0; i < 3; ++i) {
@@ -569,8 +566,8 @@ TEST_F(SfxpackBuild, NonAsciiNamesAndPathsBeyondMaxPathPackUnchanged) {
 
     const fs::path out = Out().parent_path() / fs::u8path("Setup-\xC3\xBC.exe");  // "Setup-ü.exe"
     fs::create_directories(out.parent_path());
-    const RunResult run = Sfxpack({"build", "--config", Config().u8string(), "--stub", Stub().u8string(),
-                                   "--dir", Package().u8string(), "-o", out.u8string()});
+    const RunResult run = Sfxpack({"build", "--config", Config().u8string(), "--stub", Stub().u8string(), "--dir",
+                                   Package().u8string(), "-o", out.u8string()});
     ASSERT_EQ(0, run.code) << run.err;
     EXPECT_TRUE(fs::exists(out));
     EXPECT_EQ(0, Sfxpack({"verify", out.u8string()}).code);
@@ -584,8 +581,8 @@ TEST_F(SfxpackBuild, LinksLeavingThePackageAreRefused) {
         GTEST_SKIP() << "Wine follows Unix symbolic links and reports no reparse points";
     }
     const auto link = [&](const char* name, const fs::path& target, bool folder) {
-        const DWORD flags = (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) |
-                            0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+        const DWORD flags =
+            (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
         return CreateSymbolicLinkW((Package() / name).c_str(), target.c_str(), flags) != 0;
     };
     if (!link("inside.txt", Package() / "sub" / "data.txt", false)) {

@@ -51,8 +51,7 @@ TEST(Sha256, PublishedVectors) {
     EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", Sha("abc"));
     EXPECT_EQ("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1",
               Sha("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"));
-    EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0",
-              Sha(std::string(1000000, 'a')));
+    EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0", Sha(std::string(1000000, 'a')));
 }
 
 TEST(Sha256, PiecewiseUpdatesEqualOneUpdate) {

@@ -15,7 +15,7 @@ TEST(WindowsNames, RefusesWhatWindowsCannotHoldAndAcceptsTheRest) {
         {".hidden", ""},
         {"Grüße ünter.txt", ""},
         {"日本語.txt", ""},
-        {"console.txt", ""},     // only the exact device names
+        {"console.txt", ""},  // only the exact device names
         {"COM10", ""},
         {"LPT0.log", ""},
         {"a.b.c", ""},
@@ -42,9 +42,9 @@ TEST(WindowsNames, RefusesWhatWindowsCannotHoldAndAcceptsTheRest) {
         {"trailing.", "ends in a dot"},
         {"trailing ", "ends in a space"},
         {"..", "ends in a dot"},
-        {"\xC3\x28", "not valid UTF-8"},          // broken sequence
-        {"\xC0\xAF", "not valid UTF-8"},          // overlong '/'
-        {"\xED\xA0\x80", "not valid UTF-8"},      // encoded surrogate
+        {"\xC3\x28", "not valid UTF-8"},      // broken sequence
+        {"\xC0\xAF", "not valid UTF-8"},      // overlong '/'
+        {"\xED\xA0\x80", "not valid UTF-8"},  // encoded surrogate
         {"latin1-\xE9t\xE9", "not valid UTF-8"},
     };
     for (const auto& c : cases) {
@@ -63,20 +63,16 @@ TEST(WindowsNames, NamesThatDifferOnlyInCaseAreOneFile) {
         const char* b;
         bool same;
     } cases[] = {
-        {"README.txt", "Readme.txt", true},
-        {"setup.EXE", "SETUP.exe", true},
-        {"Grüße", "GRÜSSE", false},   // one to one: no ß -> SS
-        {"grüße", "GRÜßE", true},
-        {"Ärger", "ärger", true},
+        {"README.txt", "Readme.txt", true}, {"setup.EXE", "SETUP.exe", true},
+        {"Grüße", "GRÜSSE", false},  // one to one: no ß -> SS
+        {"grüße", "GRÜßE", true},           {"Ärger", "ärger", true},
         {"ΣΟΦΊΑ", "σοφία", true},    // Greek
         {"Привет", "пРИВЕТ", true},  // Cyrillic
-        {"ａｂｃ", "ＡＢＣ", true},     // full-width Latin
-        {"a.txt", "a.txt ", false},
-        {"file1", "file2", false},
+        {"ａｂｃ", "ＡＢＣ", true},  // full-width Latin
+        {"a.txt", "a.txt ", false},         {"file1", "file2", false},
         {"e\xCC\x81", "\xC3\xA9", false},  // no normalisation: decomposed and composed differ
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.same, sfxpack::WindowsNameKey(c.a) == sfxpack::WindowsNameKey(c.b))
-            << c.a << " / " << c.b;
+        EXPECT_EQ(c.same, sfxpack::WindowsNameKey(c.a) == sfxpack::WindowsNameKey(c.b)) << c.a << " / " << c.b;
     }
 }

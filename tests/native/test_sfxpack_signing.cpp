@@ -32,8 +32,9 @@ TEST(SfxpackSigning, OptionsThatDoNotGoTogetherAreUsageErrors) {
         const char* needle;  // nullptr: accepted (the build then fails on the missing inputs)
     } cases[] = {
         {{"--sign-pkcs12", "a.p12"}, nullptr},
-        {{"--sign-pkcs12", "a.p12", "--sign-password-file", "pw", "--sign-timestamp", "http://ts",
-          "--sign-description", "Acme", "--sign-url", "https://acme.example"}, nullptr},
+        {{"--sign-pkcs12", "a.p12", "--sign-password-file", "pw", "--sign-timestamp", "http://ts", "--sign-description",
+          "Acme", "--sign-url", "https://acme.example"},
+         nullptr},
         {{"--sign-cert", "c.pem", "--sign-key", "k.pem"}, nullptr},
         {{"--sign-command", "sign {in} {out}"}, nullptr},
         {{"--sign-pkcs12", "a.p12", "--sign-cert", "c.pem", "--sign-key", "k.pem"}, "not both"},
@@ -87,8 +88,7 @@ TEST(SfxpackSigning, OsslsigncodeGetsThePasswordAsAFileNeverOnItsCommandLine) {
 // The shell gets exactly the two paths back, whatever they hold.
 TEST(SfxpackSigning, SignCommandPathsReachTheShellUnchanged) {
     for (const std::string path : {"plain.exe", "with blank/it's $HOME `x` \"q\" \\ *.exe", "-dash;&|>"}) {
-        const std::string command =
-            sfxpack::ExpandSignCommand("printf '%s\\n' {in} {out}", path, path + ".signed");
+        const std::string command = sfxpack::ExpandSignCommand("printf '%s\\n' {in} {out}", path, path + ".signed");
         const sfxpack::ProcessResult run = sfxpack::RunShellCommand(command);
         ASSERT_TRUE(run.started) << run.startError;
         EXPECT_EQ(0, run.exitCode);
@@ -109,8 +109,7 @@ TEST(SfxpackSigning, VerifyReportTrustsOnlyMatchingDigests) {
         bool matches;
         const char* chainError;
     } cases[] = {
-        {same + "\tError: self-signed certificate\nSignature verification: failed\n", true,
-         "self-signed certificate"},
+        {same + "\tError: self-signed certificate\nSignature verification: failed\n", true, "self-signed certificate"},
         {"Current message digest    : CE7C01 \nCalculated message digest : 43C3D9     MISMATCH!!!\n", false, ""},
         {same + "Current PE checksum   : 0007A5F1\nCalculated PE checksum: 0007A5F2     MISMATCH!!!\n", false, ""},
         {"Calculated message digest : CE7C01\n", false, ""},  // nothing signed to compare with
@@ -158,8 +157,8 @@ TEST(SfxpackSigning, SignedFileMayOnlyAddASignature) {
     for (const auto& c : cases) {
         layout.certificateOffset = c.tableOffset;
         std::istringstream unsignedIn(original), signedIn(c.signedFile);
-        const std::string problem = sfxpack::CompareSignedWithUnsigned(unsignedIn, original.size(), signedIn,
-                                                                       c.signedFile.size(), layout);
+        const std::string problem =
+            sfxpack::CompareSignedWithUnsigned(unsignedIn, original.size(), signedIn, c.signedFile.size(), layout);
         if (!c.needle) {
             EXPECT_EQ("", problem);
         } else {

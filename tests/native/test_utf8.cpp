@@ -40,9 +40,11 @@ TEST(Utf8, DecodesEveryLengthAndTheRangeEnds) {
     ASSERT_TRUE(Decode("\xf0\x90\x80\x80\xf4\x8f\xbf\xbf", &out));
     EXPECT_EQ(out, Wide({0x10000, 0x10FFFF}));
     // Text as a configuration carries it: accents, Greek, CJK, an emoji.
-    ASSERT_TRUE(Decode("\xc4\x8c" "e\xc5\xa1tina \xce\x95 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80", &out));
-    EXPECT_EQ(out, Wide({0x10C, 'e', 0x161, 't', 'i', 'n', 'a', ' ', 0x395, ' ', 0x65E5, 0x672C, ' ',
-                         0x1F600}));
+    ASSERT_TRUE(
+        Decode("\xc4\x8c"
+               "e\xc5\xa1tina \xce\x95 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80",
+               &out));
+    EXPECT_EQ(out, Wide({0x10C, 'e', 0x161, 't', 'i', 'n', 'a', ' ', 0x395, ' ', 0x65E5, 0x672C, ' ', 0x1F600}));
 }
 
 TEST(Utf8, KeepsAByteOrderMark) {
@@ -53,23 +55,24 @@ TEST(Utf8, KeepsAByteOrderMark) {
 
 TEST(Utf8, RejectsMalformedInput) {
     const char* bad[] = {
-        "\x80",                  // stray continuation byte
-        "a\xbf",                 //
-        "\xc0\x80",              // overlong NUL
-        "\xc1\xbf",              // overlong 0x7F
-        "\xe0\x9f\xbf",          // overlong 0x7FF
-        "\xf0\x8f\xbf\xbf",      // overlong 0xFFFF
-        "\xed\xa0\x80",          // surrogate D800
-        "\xed\xbf\xbf",          // surrogate DFFF
-        "\xf4\x90\x80\x80",      // 0x110000
-        "\xf5\x80\x80\x80",      // lead byte past the range
-        "\xff",                  //
-        "\xfe",                  //
-        "\xc2",                  // truncated 2-byte
-        "\xe2\x82",              // truncated 3-byte
-        "\xf0\x9f\x98",          // truncated 4-byte
-        "\xc2" "a",              // continuation expected
-        "\xe2\x28\xa1",          //
+        "\x80",              // stray continuation byte
+        "a\xbf",             //
+        "\xc0\x80",          // overlong NUL
+        "\xc1\xbf",          // overlong 0x7F
+        "\xe0\x9f\xbf",      // overlong 0x7FF
+        "\xf0\x8f\xbf\xbf",  // overlong 0xFFFF
+        "\xed\xa0\x80",      // surrogate D800
+        "\xed\xbf\xbf",      // surrogate DFFF
+        "\xf4\x90\x80\x80",  // 0x110000
+        "\xf5\x80\x80\x80",  // lead byte past the range
+        "\xff",              //
+        "\xfe",              //
+        "\xc2",              // truncated 2-byte
+        "\xe2\x82",          // truncated 3-byte
+        "\xf0\x9f\x98",      // truncated 4-byte
+        "\xc2"
+        "a",                       // continuation expected
+        "\xe2\x28\xa1",            //
         "ok\xf0\x9f\x98\x80\xe2",  // good text, then truncated
     };
     for (const char* bytes : bad) {

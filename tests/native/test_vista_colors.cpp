@@ -88,8 +88,7 @@ TEST(VistaColors, EqualColoursGoDarkerInLightAndLighterInDarkThemes) {
     EXPECT_NEAR(out.s, in.s, 0.01);
     EXPECT_NEAR(out.v, in.v - 0.08, 0.005);
     // Clamped at the ends of the range.
-    EXPECT_EQ(orelib::ComputeSeparatorColor(MakeColorRef(0, 0, 0), MakeColorRef(0, 0, 0)),
-              MakeColorRef(22, 22, 22));
+    EXPECT_EQ(orelib::ComputeSeparatorColor(MakeColorRef(0, 0, 0), MakeColorRef(0, 0, 0)), MakeColorRef(22, 22, 22));
     EXPECT_EQ(orelib::ComputeSeparatorColor(MakeColorRef(250, 250, 250), MakeColorRef(255, 255, 255)),
               MakeColorRef(229, 229, 229));
 }

@@ -21,8 +21,7 @@ TEST(WorkingFolderParent, ElevatedRunsNeverUseTheUsersTemp) {
         {false, L"C:\\Windows", false, L"C:\\Users\\u\\AppData\\Local\\Temp\\"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(orelib::ChooseWorkingFolderParent(c.elevated, c.windowsDir, c.systemTempExists, userTemp),
-                  c.expected)
+        EXPECT_EQ(orelib::ChooseWorkingFolderParent(c.elevated, c.windowsDir, c.systemTempExists, userTemp), c.expected)
             << c.elevated << " " << testing::PrintToString(std::wstring(c.windowsDir)) << " " << c.systemTempExists;
     }
 }

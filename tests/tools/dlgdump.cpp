@@ -19,23 +19,24 @@
 namespace {
 
 void Write(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], n,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
-              &written, nullptr);
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 // Line breaks inside a value are shown as \n and \r.
 std::wstring Escape(const std::wstring& text) {
     std::wstring out;
     for (wchar_t c : text) {
-        if (c == L'\n') out += L"\\n";
-        else if (c == L'\r') out += L"\\r";
-        else out += c;
+        if (c == L'\n')
+            out += L"\\n";
+        else if (c == L'\r')
+            out += L"\\r";
+        else
+            out += c;
     }
     return out;
 }
@@ -60,8 +61,8 @@ void DumpCombo(HWND combo, int id) {
         const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
         std::vector<wchar_t> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1);
         SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
-        Write(L"item id=" + std::to_wstring(id) + L" index=" + std::to_wstring(i) +
-              L" text=" + Escape(buffer.data()) + L"\n");
+        Write(L"item id=" + std::to_wstring(id) + L" index=" + std::to_wstring(i) + L" text=" + Escape(buffer.data()) +
+              L"\n");
     }
     Write(L"selected id=" + std::to_wstring(id) + L" index=" +
           std::to_wstring(SendMessageW(combo, CB_GETCURSEL, 0, 0)) + L"\n");
@@ -72,8 +73,7 @@ void DumpDialog(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const int id = GetDlgCtrlID(child);
         const std::wstring cls = ClassOf(child);
-        Write(L"control id=" + std::to_wstring(id) + L" class=" + cls + L" text=" +
-              Escape(TextOf(child)) + L"\n");
+        Write(L"control id=" + std::to_wstring(id) + L" class=" + cls + L" text=" + Escape(TextOf(child)) + L"\n");
         if (lstrcmpiW(cls.c_str(), L"ComboBox") == 0) DumpCombo(child, id);
     }
     GUITHREADINFO info{};

@@ -20,8 +20,7 @@
 namespace {
 
 void Write(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
     DWORD written = 0;
@@ -34,9 +33,12 @@ std::wstring TextOf(HWND window) {
     SendMessageW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
     std::wstring text;
     for (const wchar_t* p = buffer.data(); *p; ++p) {
-        if (*p == L'\n') text += L"\\n";
-        else if (*p == L'\r') text += L"\\r";
-        else text += *p;
+        if (*p == L'\n')
+            text += L"\\n";
+        else if (*p == L'\r')
+            text += L"\\r";
+        else
+            text += *p;
     }
     return text;
 }
@@ -64,8 +66,7 @@ BOOL CALLBACK Match(HWND window, LPARAM param) {
     GetClassNameW(window, cls, 64);
     std::wstring title = TextOf(window);
     bool dialog = lstrcmpW(cls, L"#32770") == 0;
-    if ((search->prefix.empty() && dialog) ||
-        (!search->prefix.empty() && TitleMatches(*search, title))) {
+    if ((search->prefix.empty() && dialog) || (!search->prefix.empty() && TitleMatches(*search, title))) {
         search->found = window;
         return FALSE;
     }
@@ -82,8 +83,8 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM param) {
     RECT client = screen;
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&client), 2);
     Write(L"control id=" + std::to_wstring(GetDlgCtrlID(child)) + L" class=" + cls + L" client=" + Rect(client) +
-          L" screen=" + Rect(screen) + L" visible=" + (IsWindowVisible(child) ? L"1" : L"0") +
-          L" enabled=" + (IsWindowEnabled(child) ? L"1" : L"0") + L" text=" + TextOf(child) + L"\n");
+          L" screen=" + Rect(screen) + L" visible=" + (IsWindowVisible(child) ? L"1" : L"0") + L" enabled=" +
+          (IsWindowEnabled(child) ? L"1" : L"0") + L" text=" + TextOf(child) + L"\n");
     return TRUE;
 }
 
@@ -117,9 +118,8 @@ int wmain(int argc, wchar_t** argv) {
     HDC dc = GetDC(window);
     int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 0;
     if (dc) ReleaseDC(window, dc);
-    Write(L"window title=" + TextOf(window) + L" screen=" + Rect(screen) + L" client=" +
-          std::to_wstring(client.right) + L"," + std::to_wstring(client.bottom) + L" dpi=" + std::to_wstring(dpi) +
-          L"\n");
+    Write(L"window title=" + TextOf(window) + L" screen=" + Rect(screen) + L" client=" + std::to_wstring(client.right) +
+          L"," + std::to_wstring(client.bottom) + L" dpi=" + std::to_wstring(dpi) + L"\n");
     EnumChildWindows(window, PrintChild, reinterpret_cast<LPARAM>(window));
     return 0;
 }

@@ -18,14 +18,22 @@ namespace {
 
 const char* MessageName(UINT message) {
     switch (message) {
-        case WM_SFX_EXTRACT_DONE: return "done";
-        case WM_SFX_EXTRACT_CANCELLED: return "cancelled";
-        case WM_SFX_EXTRACT_FAILED: return "failed";
-        case WM_SFX_EXTRACT_ERROR: return "error";
-        case WM_SFX_ASK_OVERWRITE: return "ask-overwrite";
-        case WM_SFX_DELETING_FILES: return "deleting";
-        case WM_SFX_ASK_PASSWORD: return "ask-password";
-        default: return "other";
+    case WM_SFX_EXTRACT_DONE:
+        return "done";
+    case WM_SFX_EXTRACT_CANCELLED:
+        return "cancelled";
+    case WM_SFX_EXTRACT_FAILED:
+        return "failed";
+    case WM_SFX_EXTRACT_ERROR:
+        return "error";
+    case WM_SFX_ASK_OVERWRITE:
+        return "ask-overwrite";
+    case WM_SFX_DELETING_FILES:
+        return "deleting";
+    case WM_SFX_ASK_PASSWORD:
+        return "ask-password";
+    default:
+        return "other";
     }
 }
 
@@ -47,7 +55,8 @@ int Extract(const wchar_t* archive, const wchar_t* target, bool deleteOnFailure)
     orelib::CWorkingFolder owned;
     if (deleteOnFailure) {
         const std::wstring name = orelib::GetFileNamePart(target);
-        const HRESULT hr = owned.Create(orelib::GetFileDirPart(target), false, [name] { return name; }, 1);
+        const HRESULT hr = owned.Create(
+            orelib::GetFileDirPart(target), false, [name] { return name; }, 1);
         if (FAILED(hr)) {
             std::printf("error creating the folder 0x%08lX\n", static_cast<unsigned long>(hr));
             return 2;
@@ -56,16 +65,18 @@ int Extract(const wchar_t* archive, const wchar_t* target, bool deleteOnFailure)
     extracttest::RunExtraction(thread, dialog, archive, target, deleteOnFailure ? &owned : nullptr);
     for (UINT message : dialog.Milestones()) std::printf("message %s\n", MessageName(message));
     for (const ExtractError& error : dialog.errors) {
-        std::printf("error kind=%d code=0x%08X required=%llu path=%ls message=%ls\n",
-                    static_cast<int>(error.kind), error.code,
-                    static_cast<unsigned long long>(error.requiredBytes), error.path.c_str(),
+        std::printf("error kind=%d code=0x%08X required=%llu path=%ls message=%ls\n", static_cast<int>(error.kind),
+                    error.code, static_cast<unsigned long long>(error.requiredBytes), error.path.c_str(),
                     error.message.c_str());
     }
     std::printf("result %s\n", dialog.finalMessage ? MessageName(dialog.finalMessage) : "none");
     switch (dialog.finalMessage) {
-        case WM_SFX_EXTRACT_DONE: return 0;
-        case WM_SFX_EXTRACT_CANCELLED: return 1;
-        default: return 2;
+    case WM_SFX_EXTRACT_DONE:
+        return 0;
+    case WM_SFX_EXTRACT_CANCELLED:
+        return 1;
+    default:
+        return 2;
     }
 }
 

@@ -64,8 +64,8 @@ BOOL CALLBACK CollectButtons(HWND child, LPARAM data) {
 
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
     return out;
@@ -74,9 +74,12 @@ std::string ToUtf8(const std::wstring& text) {
 std::wstring Escape(const std::wstring& text) {
     std::wstring out;
     for (wchar_t c : text) {
-        if (c == L'\n') out += L"\\n";
-        else if (c == L'\r') out += L"\\r";
-        else out += c;
+        if (c == L'\n')
+            out += L"\\n";
+        else if (c == L'\r')
+            out += L"\\r";
+        else
+            out += c;
     }
     return out;
 }
@@ -159,8 +162,8 @@ int wmain(int argc, wchar_t** argv) {
     if (leave) return 0;
     if (button == 0) {
         button = std::find(buttons.begin(), buttons.end(), IDOK) != buttons.end() ? IDOK
-                 : buttons.empty()                                              ? IDOK
-                                                                                : buttons.front();
+                 : buttons.empty()                                                ? IDOK
+                                                                                  : buttons.front();
     }
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     return 0;

@@ -52,11 +52,10 @@ std::wstring Environment(const wchar_t* name) {
 
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
     return out;
 }
 
@@ -70,8 +69,8 @@ std::wstring FromUtf8(const std::string& text) {
 
 // "key=value" settings from probe.ini (UTF-8).
 std::wstring IniValue(const std::wstring& iniPath, const std::wstring& key) {
-    orelib::CHandle file(CreateFileW(iniPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    orelib::CHandle file(CreateFileW(iniPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {};
     std::string content(65536, '\0');
     DWORD read = 0;
@@ -94,9 +93,12 @@ std::wstring IniValue(const std::wstring& iniPath, const std::wstring& key) {
 std::wstring Escape(const std::wstring& value) {
     std::wstring out;
     for (wchar_t c : value) {
-        if (c == L'\n') out += L"\\n";
-        else if (c == L'\r') out += L"\\r";
-        else out += c;
+        if (c == L'\n')
+            out += L"\\n";
+        else if (c == L'\r')
+            out += L"\\r";
+        else
+            out += c;
     }
     return out;
 }
@@ -123,8 +125,8 @@ void ListTree(const std::wstring& root, const std::wstring& relative, std::vecto
 bool WriteReport(const std::wstring& path, const std::wstring& report) {
     const std::wstring temp = path + L".tmp";
     {
-        orelib::CHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        orelib::CHandle file(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
         const std::string bytes = ToUtf8(report);
         DWORD written = 0;

@@ -54,8 +54,8 @@ int Usage() {
 
 // A program whose manifest asks for elevation cannot be created directly by
 // an unelevated caller; the shell can start it.
-bool StartThroughShell(const std::wstring& program, const std::wstring& params,
-                       const wchar_t* cwd, orelib::CHandle* process) {
+bool StartThroughShell(const std::wstring& program, const std::wstring& params, const wchar_t* cwd,
+                       orelib::CHandle* process) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
@@ -104,16 +104,14 @@ int wmain(int argc, wchar_t** argv) {
     LARGE_INTEGER frequency, started, ended;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&started);
-    if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, cwd,
-                       &startup, &info)) {
+    if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, cwd, &startup, &info)) {
         process.Reset(info.hProcess);
         CloseHandle(info.hThread);
     } else {
         const DWORD error = GetLastError();
         // The shell takes the parameters without the program name.
         const std::wstring shellParams = params.empty() || params[0] != L' ' ? params : params.substr(1);
-        if (error != ERROR_ELEVATION_REQUIRED ||
-            !StartThroughShell(program, shellParams, cwd, &process)) {
+        if (error != ERROR_ELEVATION_REQUIRED || !StartThroughShell(program, shellParams, cwd, &process)) {
             std::fwprintf(stderr, L"runner: cannot start %ls: error %lu\n", program.c_str(),
                           error != ERROR_ELEVATION_REQUIRED ? error : GetLastError());
             return 2;
@@ -126,8 +124,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"runner: no exit code: error %lu\n", GetLastError());
         return 2;
     }
-    std::printf("exitcode=%lu (0x%08lX)\n", static_cast<unsigned long>(code),
-                static_cast<unsigned long>(code));
+    std::printf("exitcode=%lu (0x%08lX)\n", static_cast<unsigned long>(code), static_cast<unsigned long>(code));
     std::printf("elapsed_ms=%.1f\n", 1000.0 * static_cast<double>(ended.QuadPart - started.QuadPart) /
                                          static_cast<double>(frequency.QuadPart));
     PROCESS_MEMORY_COUNTERS memory = {};

@@ -43,8 +43,8 @@ public:
             RegisterClassW(&wc);
             registered = true;
         }
-        m_window = CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+        m_window =
+            CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~CDialogStandIn() { DestroyWindow(m_window); }
@@ -101,33 +101,33 @@ private:
         sequence.push_back(message);
         LRESULT reply = 0;
         switch (message) {
-            case WM_SFX_PROGRESS:
-                progress.push_back(lParam);
-                break;
-            case WM_SFX_EXTRACT_ERROR:
-                errors.push_back(*reinterpret_cast<const ExtractError*>(wParam));
-                break;
-            case WM_SFX_ASK_OVERWRITE:
-                overwriteNames.push_back(reinterpret_cast<const wchar_t*>(lParam));
-                reply = overwriteReply;
-                break;
-            case WM_SFX_ASK_PASSWORD: {
-                ++passwordRequests;
-                auto* buffer = reinterpret_cast<wchar_t*>(wParam);
-                const size_t capacity = static_cast<size_t>(lParam);
-                const size_t length = password.size() < capacity ? password.size() : capacity - 1;
-                password.copy(buffer, length);
-                buffer[length] = L'\0';
-                reply = passwordReply;
-                break;
-            }
-            case WM_SFX_EXTRACT_DONE:
-            case WM_SFX_EXTRACT_CANCELLED:
-            case WM_SFX_EXTRACT_FAILED:
-                finalMessage = message;
-                break;
-            default:
-                break;
+        case WM_SFX_PROGRESS:
+            progress.push_back(lParam);
+            break;
+        case WM_SFX_EXTRACT_ERROR:
+            errors.push_back(*reinterpret_cast<const ExtractError*>(wParam));
+            break;
+        case WM_SFX_ASK_OVERWRITE:
+            overwriteNames.push_back(reinterpret_cast<const wchar_t*>(lParam));
+            reply = overwriteReply;
+            break;
+        case WM_SFX_ASK_PASSWORD: {
+            ++passwordRequests;
+            auto* buffer = reinterpret_cast<wchar_t*>(wParam);
+            const size_t capacity = static_cast<size_t>(lParam);
+            const size_t length = password.size() < capacity ? password.size() : capacity - 1;
+            password.copy(buffer, length);
+            buffer[length] = L'\0';
+            reply = passwordReply;
+            break;
+        }
+        case WM_SFX_EXTRACT_DONE:
+        case WM_SFX_EXTRACT_CANCELLED:
+        case WM_SFX_EXTRACT_FAILED:
+            finalMessage = message;
+            break;
+        default:
+            break;
         }
         if (onMessage) onMessage(message, lParam);
         return reply;
@@ -178,8 +178,7 @@ inline bool ReadWholeFile(const std::wstring& path, std::string* bytes) {
 }
 
 // Relative paths of every file and folder under root ("\" after folders).
-inline void ListTree(const std::wstring& root, const std::wstring& relative,
-                     std::vector<std::wstring>* entries) {
+inline void ListTree(const std::wstring& root, const std::wstring& relative, std::vector<std::wstring>* entries) {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((root + relative + L"*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return;

@@ -8,5 +8,6 @@
 
 inline HRESULT MakeOwnedFolder(orelib::CWorkingFolder& owner, const std::wstring& path) {
     const std::wstring name = orelib::GetFileNamePart(path);
-    return owner.Create(orelib::GetFileDirPart(path), false, [name] { return name; }, 1);
+    return owner.Create(
+        orelib::GetFileDirPart(path), false, [name] { return name; }, 1);
 }

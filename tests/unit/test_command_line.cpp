@@ -75,8 +75,7 @@ TEST(CommandLine, LanguageOption) {
 }
 
 TEST(CommandLine, IgnoredArguments) {
-    const CommandLineOptions o =
-        Parse({L"x", L"", L"/", L"-", L"/xyz", L"/l=de-DE", L"/qq", L"q", L"/Q"});
+    const CommandLineOptions o = Parse({L"x", L"", L"/", L"-", L"/xyz", L"/l=de-DE", L"/qq", L"q", L"/Q"});
     EXPECT_FALSE(o.extractOnly);
     EXPECT_FALSE(o.languageFixed);
     EXPECT_FALSE(o.help);

@@ -30,9 +30,7 @@ std::string SetupFileWith(const std::vector<uint8_t>& block, size_t tail = 64) {
     return file;
 }
 
-std::string SetupFileWithText(const std::string& utf8) {
-    return SetupFileWith(orelib::BuildConfigBlock(utf8, kIv));
-}
+std::string SetupFileWithText(const std::string& utf8) { return SetupFileWith(orelib::BuildConfigBlock(utf8, kIv)); }
 
 HRESULT Read(const std::wstring& path, std::wstring* text) {
     *text = L"stale";
@@ -70,11 +68,9 @@ TEST(ReadConfigText, ReportsMissingAndUndecodableBlocks) {
     EXPECT_EQ(text, L"");
 
     // The end marker followed by fewer than 6 bytes of the file.
-    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"short.exe",
-                                       SetupFileWith(orelib::BuildConfigBlock("a=1", kIv), 5)));
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"short.exe", SetupFileWith(orelib::BuildConfigBlock("a=1", kIv), 5)));
     EXPECT_EQ(static_cast<uint32_t>(Read(dir / L"short.exe", &text)), 0x8007000Du);
-    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"six.exe",
-                                       SetupFileWith(orelib::BuildConfigBlock("a=1", kIv), 6)));
+    ASSERT_TRUE(CTempFolder::WriteFile(dir / L"six.exe", SetupFileWith(orelib::BuildConfigBlock("a=1", kIv), 6)));
     EXPECT_EQ(Read(dir / L"six.exe", &text), S_OK);
 
     ASSERT_TRUE(CTempFolder::WriteFile(dir / L"bad.exe", SetupFileWithText("a=\xC3\x28")));
@@ -124,7 +120,8 @@ TEST_F(Configuration, ErrorTexts) {
 TEST_F(Configuration, MainKeys) {
     ApplyConfiguration(
         L"[main]\nCulture=fr-FR\nProductName=Produkt\nShowUnzipLanguageDlg=1\n"
-        L"SfxProgressPretty=1\nSfxProgressVisible=yes\n", m_settings, m_uiText);
+        L"SfxProgressPretty=1\nSfxProgressVisible=yes\n",
+        m_settings, m_uiText);
     EXPECT_EQ(m_uiText.Culture(), L"fr-FR");
     EXPECT_EQ(m_uiText.LangId(), 1036);
     EXPECT_EQ(m_settings.m_productName, L"Produkt");
@@ -140,9 +137,9 @@ TEST_F(Configuration, Defaults) {
     EXPECT_EQ(m_uiText.Culture(), L"");
     EXPECT_EQ(m_uiText.LangId(), 9);
     EXPECT_EQ(m_settings.m_productName, L"");
-    EXPECT_TRUE(m_settings.m_showLanguageDlg);   // default 1
-    EXPECT_FALSE(m_settings.m_progressPretty);   // only 1 counts
-    EXPECT_TRUE(m_settings.m_progressVisible);   // empty: the default 1
+    EXPECT_TRUE(m_settings.m_showLanguageDlg);  // default 1
+    EXPECT_FALSE(m_settings.m_progressPretty);  // only 1 counts
+    EXPECT_TRUE(m_settings.m_progressVisible);  // empty: the default 1
 }
 
 TEST_F(Configuration, EmptyTextKeepsEverythingAtItsDefault) {
@@ -175,7 +172,8 @@ TEST_F(Configuration, LanguageSectionsOverrideThreeTexts) {
     ApplyConfiguration(
         L"[LANG_de-DE]\nProgressTitle=%d %% entpackt\nProgressText=Vorbereitung\nStartSetup=\n"
         L"[ lang_fr-fr ]\nStartSetup=D\u00e9marrage\n[LANGUAGE]\nProgressTitle=no\n"
-        L"[main]\nProgressTitle=no\n[LANG_it-IT]\nProductName=Prodotto\n", m_settings, m_uiText);
+        L"[main]\nProgressTitle=no\n[LANG_it-IT]\nProductName=Prodotto\n",
+        m_settings, m_uiText);
     // Read back in English tables, so that only an override can differ.
     m_uiText.SetLanguage(L"de-DE", 9);
     EXPECT_EQ(m_uiText.LoadUiString(IDS_PROGRESS_TITLE), L"%d %% entpackt");

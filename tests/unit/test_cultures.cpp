@@ -10,16 +10,14 @@ using orelib::GetCultureDisplayName;
 using Names = std::vector<std::wstring>;
 
 namespace {
-std::vector<unsigned> CodeUnits(const std::wstring& s) {
-    return std::vector<unsigned>(s.begin(), s.end());
-}
+std::vector<unsigned> CodeUnits(const std::wstring& s) { return std::vector<unsigned>(s.begin(), s.end()); }
 }  // namespace
 
 TEST(Cultures, DisplayNamesKeepTheirCodePoints) {
     static_assert(sizeof(wchar_t) == 2, "the stub's text is UTF-16");
     EXPECT_EQ(CodeUnits(GetCultureDisplayName(L"ru-RU")),
-              (std::vector<unsigned>{0x50, 0x443, 0x441, 0x441, 0x43A, 0x438, 0x439, 0x20, 0x28,
-                                     0x420, 0x43E, 0x441, 0x441, 0x438, 0x44F, 0x29}));
+              (std::vector<unsigned>{0x50, 0x443, 0x441, 0x441, 0x43A, 0x438, 0x439, 0x20, 0x28, 0x420, 0x43E, 0x441,
+                                     0x441, 0x438, 0x44F, 0x29}));
     EXPECT_EQ(CodeUnits(GetCultureDisplayName(L"ja-JP")),
               (std::vector<unsigned>{0x65E5, 0x672C, 0x8A9E, 0x20, 0x28, 0x65E5, 0x672C, 0x29}));
     EXPECT_EQ(CodeUnits(GetCultureDisplayName(L"zh-CN")),

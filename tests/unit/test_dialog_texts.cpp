@@ -75,7 +75,8 @@ TEST(OverwriteText, ShowsOnlyTheFileNameInQuotes) {
 TEST(OverwriteText, UsesTheSystemFileExistsText) {
     std::wstring exists = orelib::GetSystemErrorText(ERROR_FILE_EXISTS);
     ASSERT_FALSE(exists.empty());
-    std::wstring text = BuildOverwriteText(exists, L"C:\\a\\b.txt", orelib::CUiText().LoadUiString(IDS_OVERWRITE_QUESTION));
+    std::wstring text =
+        BuildOverwriteText(exists, L"C:\\a\\b.txt", orelib::CUiText().LoadUiString(IDS_OVERWRITE_QUESTION));
     EXPECT_EQ(text, exists + L"\n\n\"b.txt\"\n\nOverwrite all existing files?");
 }
 

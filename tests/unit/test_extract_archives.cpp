@@ -25,9 +25,7 @@ struct CRun {
         if (ownFolder) ASSERT_EQ(MakeOwnedFolder(owned, target), S_OK);
         RunExtraction(thread, dialog, archive, target, ownFolder ? &owned : nullptr);
     }
-    std::vector<UINT> FailedSequence() const {
-        return {WM_SFX_EXTRACT_ERROR, WM_SFX_EXTRACT_FAILED};
-    }
+    std::vector<UINT> FailedSequence() const { return {WM_SFX_EXTRACT_ERROR, WM_SFX_EXTRACT_FAILED}; }
 };
 
 class ExtractMethod : public testing::TestWithParam<const wchar_t*> {};
@@ -40,8 +38,7 @@ TEST_P(ExtractMethod, ExtractsByteIdenticalAfterAConfigurationBlock) {
     EXPECT_EQ(CompareTrees(Fixture(L"src"), run.target), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Coders, ExtractMethod,
-                         testing::Values(L"copy", L"lzma", L"lzma2", L"bcj_lzma2", L"bcj2"));
+INSTANTIATE_TEST_SUITE_P(Coders, ExtractMethod, testing::Values(L"copy", L"lzma", L"lzma2", L"bcj_lzma2", L"bcj2"));
 
 TEST(ExtractArchive, IsFoundWithinTheFirstFourMiBOnly) {
     CRun inside;
@@ -195,10 +192,16 @@ TEST(ExtractSafety, HostileItemNamesStayInsideTheTarget) {
     std::vector<std::wstring> everything;
     ListTree(temp.Path() + L"\\", L"", &everything);
     std::sort(everything.begin(), everything.end());
-    const std::vector<std::wstring> expected = {
-        L"a\\", L"a\\b\\", L"a\\b\\out\\", L"a\\b\\out\\C_\\", L"a\\b\\out\\C_\\escaped_drive.txt",
-        L"a\\b\\out\\e.txt", L"a\\b\\out\\escaped_parent.txt", L"a\\b\\out\\escaped_root.txt",
-        L"a\\b\\out\\good.txt_stream", L"a\\b\\out\\link"};
+    const std::vector<std::wstring> expected = {L"a\\",
+                                                L"a\\b\\",
+                                                L"a\\b\\out\\",
+                                                L"a\\b\\out\\C_\\",
+                                                L"a\\b\\out\\C_\\escaped_drive.txt",
+                                                L"a\\b\\out\\e.txt",
+                                                L"a\\b\\out\\escaped_parent.txt",
+                                                L"a\\b\\out\\escaped_root.txt",
+                                                L"a\\b\\out\\good.txt_stream",
+                                                L"a\\b\\out\\link"};
     EXPECT_EQ(everything, expected);
     EXPECT_FALSE(CTempFolder::Exists(L"C:\\escaped_drive.txt"));
     EXPECT_FALSE(CTempFolder::Exists(L"\\escaped_root.txt"));

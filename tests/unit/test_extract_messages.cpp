@@ -74,8 +74,7 @@ TEST(ExtractMessages, CancelDuringExtractionWithCleanUp) {
         if (message == WM_SFX_PROGRESS && lParam > 0) run.thread.RequestStop(false);
     };
     run.Extract(Fixture(L"setup_copy.exe"), true);
-    EXPECT_EQ(run.dialog.Milestones(),
-              (std::vector<UINT>{WM_SFX_DELETING_FILES, WM_SFX_EXTRACT_CANCELLED}));
+    EXPECT_EQ(run.dialog.Milestones(), (std::vector<UINT>{WM_SFX_DELETING_FILES, WM_SFX_EXTRACT_CANCELLED}));
     EXPECT_TRUE(run.dialog.errors.empty());
     EXPECT_FALSE(CTempFolder::Exists(run.target));
 }

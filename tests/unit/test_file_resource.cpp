@@ -14,8 +14,7 @@
 namespace {
 
 // Reads the resource through a handle, as the stub does of its own file.
-HRESULT ReadFileResource(const wchar_t* path, const wchar_t* name, std::vector<uint8_t>* bytes,
-                         uint32_t* size) {
+HRESULT ReadFileResource(const wchar_t* path, const wchar_t* name, std::vector<uint8_t>* bytes, uint32_t* size) {
     orelib::COwnFile file;
     const HRESULT hr = file.Open(path);
     if (FAILED(hr)) return hr;
@@ -57,8 +56,7 @@ TEST(ReadFileResource, Failures) {
 
     const std::wstring text = dir / L"text.bin";
     ASSERT_TRUE(CTempFolder::WriteFile(text, "ZM not an executable"));
-    EXPECT_EQ(static_cast<uint32_t>(ReadFileResource(text.c_str(), L"_KTV_VERIFY", &bytes, &size)),
-              0x80070714u);
+    EXPECT_EQ(static_cast<uint32_t>(ReadFileResource(text.c_str(), L"_KTV_VERIFY", &bytes, &size)), 0x80070714u);
 
     // "MZ" and nothing a resource could be read from.
     const std::wstring stub = dir / L"mz.bin";
@@ -66,8 +64,7 @@ TEST(ReadFileResource, Failures) {
     EXPECT_TRUE(FAILED(ReadFileResource(stub.c_str(), L"_KTV_VERIFY", &bytes, &size)));
     EXPECT_TRUE(bytes.empty());
 
-    EXPECT_EQ(static_cast<uint32_t>(
-                  ReadFileResource((dir / L"missing.exe").c_str(), L"_KTV_VERIFY", &bytes, &size)),
+    EXPECT_EQ(static_cast<uint32_t>(ReadFileResource((dir / L"missing.exe").c_str(), L"_KTV_VERIFY", &bytes, &size)),
               0x80070002u);
     EXPECT_EQ(ReadFileResource(self.c_str(), MAKEINTRESOURCEW(1), &bytes, &size), E_INVALIDARG);
 }

@@ -17,7 +17,7 @@ TEST(Files, HresultFromWin32) {
     EXPECT_EQ(HresultFromWin32(0), S_OK);
     EXPECT_EQ(static_cast<uint32_t>(HresultFromWin32(ERROR_FILE_NOT_FOUND)), 0x80070002u);
     EXPECT_EQ(static_cast<uint32_t>(HresultFromWin32(ERROR_SHARING_VIOLATION)), 0x80070020u);
-    EXPECT_EQ(static_cast<uint32_t>(HresultFromWin32(0x12345)), 0x80072345u);  // low 16 bits
+    EXPECT_EQ(static_cast<uint32_t>(HresultFromWin32(0x12345)), 0x80072345u);      // low 16 bits
     EXPECT_EQ(static_cast<uint32_t>(HresultFromWin32(0x80004005u)), 0x80004005u);  // already one
 
     SetLastError(ERROR_ACCESS_DENIED);
@@ -69,14 +69,13 @@ TEST(Files, OpenFileWithRetryOpensAndReportsErrors) {
     CTempFolder dir;
     ASSERT_TRUE(CTempFolder::WriteFile(dir / L"a.txt", "abc"));
     CHandle file;
-    EXPECT_EQ(OpenFileWithRetry(file.Receive(), (dir / L"a.txt").c_str(), GENERIC_READ,
-                                FILE_SHARE_READ, OPEN_EXISTING),
+    EXPECT_EQ(OpenFileWithRetry(file.Receive(), (dir / L"a.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING),
               S_OK);
     EXPECT_TRUE(file.IsValid());
 
     CHandle missing;
-    EXPECT_EQ(static_cast<uint32_t>(OpenFileWithRetry(missing.Receive(), (dir / L"none.txt").c_str(),
-                                                      GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING)),
+    EXPECT_EQ(static_cast<uint32_t>(OpenFileWithRetry(missing.Receive(), (dir / L"none.txt").c_str(), GENERIC_READ,
+                                                      FILE_SHARE_READ, OPEN_EXISTING)),
               0x80070002u);
     EXPECT_FALSE(missing.IsValid());
 }
@@ -90,8 +89,8 @@ TEST(Files, OpenFileWithRetryWaitsOutASharingViolation) {
     HANDLE exclusive = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
     CHandle file;
-    EXPECT_EQ(static_cast<uint32_t>(OpenFileWithRetry(file.Receive(), path.c_str(), GENERIC_READ,
-                                                      FILE_SHARE_READ, OPEN_EXISTING)),
+    EXPECT_EQ(static_cast<uint32_t>(
+                  OpenFileWithRetry(file.Receive(), path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING)),
               0x80070020u);
 
     // Released during the retries: a later attempt gets it.
@@ -99,8 +98,7 @@ TEST(Files, OpenFileWithRetryWaitsOutASharingViolation) {
         Sleep(400);
         CloseHandle(exclusive);
     });
-    const HRESULT hr = OpenFileWithRetry(file.Receive(), path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                         OPEN_EXISTING);
+    const HRESULT hr = OpenFileWithRetry(file.Receive(), path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     release.join();
     EXPECT_EQ(hr, S_OK);
     EXPECT_TRUE(file.IsValid());
@@ -147,8 +145,8 @@ TEST(DeleteOpenFolderTree, KeepsAFileHeldOpenAndItsFolders) {
     CTempFolder dir;
     MakeTree(dir);
     ASSERT_TRUE(CTempFolder::WriteFile(dir / L"sub\\deeper\\held.txt", "held"));
-    HANDLE held = CreateFileW((dir / L"sub\\deeper\\held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW((dir / L"sub\\deeper\\held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     {
         const orelib::CHandle folder = OpenForDeletion(dir.Path());
@@ -174,7 +172,6 @@ TEST(ErrorText, SystemTextAndCodeForm) {
     EXPECT_EQ(big.substr(big.size() - 13), L" (0x80070005)");
     EXPECT_EQ(FormatErrorText(0xFFFF).substr(FormatErrorText(0xFFFF).size() - 8), L" (65535)");
     EXPECT_EQ(FormatErrorText(0x10000).substr(FormatErrorText(0x10000).size() - 10), L" (0x10000)");
-    EXPECT_EQ(FormatErrorText(0xABCDEF01u).substr(FormatErrorText(0xABCDEF01u).size() - 13),
-              L" (0xABCDEF01)");
+    EXPECT_EQ(FormatErrorText(0xABCDEF01u).substr(FormatErrorText(0xABCDEF01u).size() - 13), L" (0xABCDEF01)");
     EXPECT_EQ(GetSystemErrorText(0x2000ABCD), L"");  // no such message
 }

@@ -93,7 +93,7 @@ TEST_F(LanguageDialog, ShowsSortedNamesAndPreselectsTheDefault) {
     CScriptedLanguageDlg dialog(m_uiText, kThreeLanguages, L"fr-FR", IDOK);
     ASSERT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.items, (std::vector<std::wstring>{L"Deutsch (Deutschland)", L"English (United States)",
-                                                      L"Fran\u00E7ais (France)"}));
+                                                       L"Fran\u00E7ais (France)"}));
     EXPECT_EQ(dialog.selection, 2);
     EXPECT_EQ(dialog.GetSelectedCulture(), L"fr-FR");
     EXPECT_FALSE(dialog.initResult);
@@ -106,8 +106,7 @@ TEST_F(LanguageDialog, TextsComeFromTheStringTable) {
         CScriptedLanguageDlg dialog(m_uiText, kThreeLanguages, L"en-US", IDOK);
         ASSERT_EQ(dialog.DoModal(), IDOK);
         EXPECT_EQ(dialog.title, L"Installation Language");
-        EXPECT_EQ(dialog.prompt,
-                  L"Please select the language that you would like to use during the installation.");
+        EXPECT_EQ(dialog.prompt, L"Please select the language that you would like to use during the installation.");
         EXPECT_EQ(dialog.okText, L"OK");
         EXPECT_EQ(dialog.cancelText, L"Cancel");
     }
@@ -167,8 +166,8 @@ TEST_F(LanguageStep, WithoutLanguageSectionsNothingChanges) {
 
 TEST_F(LanguageStep, QuietRunTakesTheDefaultWithItsProductName) {
     // No language a Wine user prefers: the first section is the default.
-    m_settings.m_config = ParseIni(
-        L"[main]\nProductName=Main\n[LANG_it-IT]\nProductName=Prodotto\n[LANG_fr-FR]\nProductName=Produit\n");
+    m_settings.m_config =
+        ParseIni(L"[main]\nProductName=Main\n[LANG_it-IT]\nProductName=Prodotto\n[LANG_fr-FR]\nProductName=Produit\n");
     m_settings.m_productName = L"Main";
     m_settings.m_quiet = true;
     m_settings.m_showLanguageDlg = true;

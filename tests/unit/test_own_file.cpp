@@ -65,17 +65,21 @@ TEST(OwnFile, HeldFileCannotBeChangedRenamedOrDeleted) {
         const char* what;
         bool (*attempt)(const std::wstring& path, const std::wstring& moved);
     } attempts[] = {
-        {"rename", [](const std::wstring& p, const std::wstring& m) { return MoveFileExW(p.c_str(), m.c_str(), 0) != 0; }},
+        {"rename",
+         [](const std::wstring& p, const std::wstring& m) { return MoveFileExW(p.c_str(), m.c_str(), 0) != 0; }},
         {"delete", [](const std::wstring& p, const std::wstring&) { return DeleteFileW(p.c_str()) != 0; }},
-        {"open for writing", [](const std::wstring& p, const std::wstring&) {
+        {"open for writing",
+         [](const std::wstring& p, const std::wstring&) {
              HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, 0, nullptr);
              if (h == INVALID_HANDLE_VALUE) return false;
              CloseHandle(h);
              return true;
          }},
-        {"replace", [](const std::wstring& p, const std::wstring& m) {
-             return CTempFolder::WriteFile(m, "other") && MoveFileExW(m.c_str(), p.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        {"replace",
+         [](const std::wstring& p, const std::wstring& m) {
+             return CTempFolder::WriteFile(m, "other") &&
+                    MoveFileExW(m.c_str(), p.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
          }},
     };
     for (const auto& a : attempts) {

@@ -49,9 +49,8 @@ struct CStoredSecurity {
         PSID owner = nullptr;
         PACL dacl = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT,
-                                  OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                                  nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+        if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                  &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
             return;
         }
         Read(descriptor, owner, dacl);
@@ -94,9 +93,7 @@ private:
 
 // Wine keeps no security descriptors of files: it answers with one made up
 // from the Unix permissions, so what was stored can be read back on Windows only.
-bool StoresFileSecurity() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
-}
+bool StoresFileSecurity() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr; }
 
 std::wstring Describe(const std::vector<CAce>& aces) {
     std::wstring text;
@@ -113,9 +110,9 @@ void ExpectPrivateEntries(const std::vector<CAce>& aces, BYTE flags) {
     ASSERT_EQ(aces.size(), 3u) << testing::PrintToString(Describe(aces));
     EXPECT_EQ(aces[0].sid, L"S-1-5-32-544");  // Administrators
     EXPECT_EQ(aces[0].mask, static_cast<DWORD>(FILE_ALL_ACCESS));
-    EXPECT_EQ(aces[1].sid, L"S-1-5-18");      // SYSTEM
+    EXPECT_EQ(aces[1].sid, L"S-1-5-18");  // SYSTEM
     EXPECT_EQ(aces[1].mask, static_cast<DWORD>(FILE_ALL_ACCESS));
-    EXPECT_EQ(aces[2].sid, L"S-1-3-4");       // OWNER RIGHTS: no write, no WRITE_DAC
+    EXPECT_EQ(aces[2].sid, L"S-1-3-4");  // OWNER RIGHTS: no write, no WRITE_DAC
     EXPECT_EQ(aces[2].mask, kReadExecute);
     for (const CAce& ace : aces) EXPECT_EQ(ace.flags, flags) << testing::PrintToString(ace.sid);
 }
@@ -133,7 +130,9 @@ struct CScriptedNames {
 // Names as given, and the user's TEMP as the parent (an unelevated run).
 class CNameSourceGuard {
 public:
-    CNameSourceGuard() { SetElevationSource([] { return false; }); }
+    CNameSourceGuard() {
+        SetElevationSource([] { return false; });
+    }
     ~CNameSourceGuard() {
         SetWorkingFolderNameSource(nullptr);
         SetElevationSource(nullptr);
@@ -165,7 +164,9 @@ TEST(PrivateFolder, DescriptorLetsOnlyAdministratorsAndSystemWrite) {
 TEST(PrivateFolder, StoredDaclReadsBackAndIsInherited) {
     CTempFolder scratch;
     orelib::CWorkingFolder owner;
-    ASSERT_EQ(owner.Create(scratch.Path(), false, [] { return std::wstring(L"private"); }, 1), S_OK);
+    ASSERT_EQ(owner.Create(
+                  scratch.Path(), false, [] { return std::wstring(L"private"); }, 1),
+              S_OK);
     const std::wstring folder = owner.Path();
     ASSERT_TRUE(CTempFolder::WriteFile(folder + L"\\setup.exe", "MZ"));
     ASSERT_TRUE(CreateDirectoryW((folder + L"\\sub").c_str(), nullptr));
@@ -204,7 +205,8 @@ TEST(PrivateFolder, TakenNamesArePassedOverUpToALimit) {
     for (const Case& c : cases) {
         orelib::CWorkingFolder owner;
         int calls = 0;
-        const HRESULT hr = owner.Create(c.parent, false, [&] { return c.names[static_cast<size_t>(calls++)]; }, 16);
+        const HRESULT hr = owner.Create(
+            c.parent, false, [&] { return c.names[static_cast<size_t>(calls++)]; }, 16);
         EXPECT_EQ(hr, c.expected) << testing::PrintToString(c.names[0]);
         EXPECT_EQ(calls, c.calls) << testing::PrintToString(c.names[0]);
         EXPECT_EQ(owner.IsHeld(), c.created != nullptr);
@@ -253,7 +255,10 @@ TEST_F(WorkingFolderCreation, EveryNameTakenEndsStartUp) {
     CreateDirectoryW(guessed.c_str(), nullptr);
 
     int calls = 0;
-    SetWorkingFolderNameSource([&] { ++calls; return std::wstring(L"ktvguessed2"); });
+    SetWorkingFolderNameSource([&] {
+        ++calls;
+        return std::wstring(L"ktvguessed2");
+    });
     EXPECT_TRUE(PrepareWorkingFolder(m_settings, m_ownedFolder).Failed());
     EXPECT_EQ(calls, 16);
     EXPECT_TRUE(m_settings.m_workingFolder.empty());
@@ -264,9 +269,8 @@ TEST(WorkingFolderMessages, CreationFailure) {
     EXPECT_EQ(CreateFolderErrorText(HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS)),
               L"Could not create a temporary folder for the installation files.\n\n" +
                   orelib::FormatErrorText(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(CreateFolderErrorText(E_FAIL),
-              L"Could not create a temporary folder for the installation files.\n\n" +
-                  orelib::FormatErrorText(0x80004005u));
+    EXPECT_EQ(CreateFolderErrorText(E_FAIL), L"Could not create a temporary folder for the installation files.\n\n" +
+                                                 orelib::FormatErrorText(0x80004005u));
     // A folder that was refused says why before the error.
     EXPECT_EQ(CreateFolderErrorText(orelib::kFolderIsLink),
               L"Could not create a temporary folder for the installation files.\n\n"

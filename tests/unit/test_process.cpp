@@ -33,14 +33,13 @@ std::vector<std::wstring> Split(const std::wstring& text) {
 
 // Starts the probe, waits for it, and returns its report split in fields.
 std::vector<std::wstring> Launch(const std::wstring& file, const std::wstring& report,
-                                 const std::wstring& moreArguments, const wchar_t* directory,
-                                 uint32_t flags, DWORD* exitCode = nullptr) {
+                                 const std::wstring& moreArguments, const wchar_t* directory, uint32_t flags,
+                                 DWORD* exitCode = nullptr) {
     std::wstring parameters;
     orelib::AppendArgument(parameters, report);
     if (!moreArguments.empty()) orelib::AppendRawArguments(parameters, moreArguments);
     PROCESS_INFORMATION info = {};
-    if (!orelib::LaunchProcess(nullptr, file.c_str(), parameters.c_str(), &info, directory, SW_HIDE,
-                               flags)) {
+    if (!orelib::LaunchProcess(nullptr, file.c_str(), parameters.c_str(), &info, directory, SW_HIDE, flags)) {
         ADD_FAILURE() << "launch failed: " << GetLastError();
         return {};
     }
@@ -94,8 +93,7 @@ TEST_P(LaunchMethod, RelativeFileInheritsTheCurrentDirectory) {
 }
 
 // 1: CreateProcessW always; 0: the shell on Windows 6.0 and later.
-INSTANTIATE_TEST_SUITE_P(Both, LaunchMethod,
-                         testing::Values(orelib::kLaunchAlwaysCreateProcess, 0u));
+INSTANTIATE_TEST_SUITE_P(Both, LaunchMethod, testing::Values(orelib::kLaunchAlwaysCreateProcess, 0u));
 
 TEST(LaunchProcess, MissingFileFailsBothWays) {
     CTempFolder temp;
@@ -109,10 +107,20 @@ TEST(LaunchProcess, MissingFileFailsBothWays) {
 }
 
 TEST(CommandLine, QuotedArgumentsRoundTripThroughTheSystemParser) {
-    const std::vector<std::wstring> samples = {
-        L"plain", L"", L"with blank", L"tab\there", L"quote\"inside", L"\"quoted\"",
-        L"trailing\\", L"blank and trailing\\", L"blank and two\\\\", L"C:\\Program Files\\x\\",
-        L"back\\\"quote", L"back\\\\\"quote with blank", L"\\\\server\\share", L"line\r\nbreak"};
+    const std::vector<std::wstring> samples = {L"plain",
+                                               L"",
+                                               L"with blank",
+                                               L"tab\there",
+                                               L"quote\"inside",
+                                               L"\"quoted\"",
+                                               L"trailing\\",
+                                               L"blank and trailing\\",
+                                               L"blank and two\\\\",
+                                               L"C:\\Program Files\\x\\",
+                                               L"back\\\"quote",
+                                               L"back\\\\\"quote with blank",
+                                               L"\\\\server\\share",
+                                               L"line\r\nbreak"};
     std::wstring line = L"\"C:\\dl dir\\setup.exe\"";
     for (const auto& sample : samples) orelib::AppendArgument(line, sample);
     int count = 0;

@@ -101,7 +101,8 @@ TEST_F(SelfExtractingDlgTest, HiddenDialogStartsAtOnceWithTheRunsParameters) {
     ASSERT_EQ(m_ownFile.OpenRunningImage(), S_OK);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = true;
-    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);  // quiet mode keeps it hidden
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                        m_settings.m_extractOnly ? nullptr : &m_ownedFolder);  // quiet mode keeps it hidden
     bool visible = true;
     dialog.m_onStart = [&](CScriptedDlg& d) {
         visible = IsWindowVisible(d.m_hWnd) != FALSE;
@@ -317,8 +318,9 @@ TEST_F(SelfExtractingDlgTest, OverwriteRepliesByMode) {
         m_settings.m_extractOnly = c.extractOnly;
         SetQuiet(c.quiet);
         m_settings.m_progressPretty = false;
-    m_settings.m_progressVisible = false;
-    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+        m_settings.m_progressVisible = false;
+        CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                            m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
         LRESULT reply = 99;
         dialog.m_onStart = [&](CScriptedDlg& d) {
             reply = d.Send(WM_SFX_ASK_OVERWRITE, 0, reinterpret_cast<LPARAM>(L"C:\\x\\file.txt"));
@@ -334,8 +336,9 @@ TEST_F(SelfExtractingDlgTest, OverwritePromptInExtractOnlyMode) {
     SetQuiet(false);
     for (int button : {IDOK, IDCANCEL, 0 /* Enter */}) {
         m_settings.m_progressPretty = false;
-    m_settings.m_progressVisible = false;
-    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+        m_settings.m_progressVisible = false;
+        CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                            m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
         LRESULT reply = 99;
         std::wstring message, caption, overwriteText, cancelText;
         HWND owner = nullptr, self = nullptr;
@@ -373,7 +376,8 @@ TEST_F(SelfExtractingDlgTest, OverwritePromptInExtractOnlyMode) {
 TEST_F(SelfExtractingDlgTest, PasswordPromptInQuietModeFillsTheBuffer) {
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = true;
-    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);  // quiet: the dialog is hidden
+    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                        m_settings.m_extractOnly ? nullptr : &m_ownedFolder);  // quiet: the dialog is hidden
     LRESULT reply = 99;
     wchar_t buffer[1024];
     wcscpy(buffer, L"old");
@@ -649,8 +653,9 @@ TEST_F(SelfExtractingDlgTest, ExtractionWorkerThatCannotStartEndsTheRun) {
         m_settings.m_workingFolder = m_ownedFolder.Path();
         SetQuiet(c.quiet);
         m_settings.m_progressPretty = false;
-    m_settings.m_progressVisible = c.visible;
-    CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+        m_settings.m_progressVisible = c.visible;
+        CScriptedDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                            m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
         dialog.m_startSucceeds = false;
         std::wstring text;
         CHelperThread user([&] {

@@ -36,8 +36,7 @@ TEST(SetupCommand, InstallerPackageUnderProductStartsMsiexec) {
 }
 
 TEST(SetupCommand, ExecutableGetsSetupParamsThenOwnArguments) {
-    const std::wstring path =
-        ResolveSetupPath(kFolder, L"setup.exe", [](const std::wstring&) { return true; });
+    const std::wstring path = ResolveSetupPath(kFolder, L"setup.exe", [](const std::wstring&) { return true; });
     EXPECT_EQ(path, L"D:\\Work Files\\inst\\setup.exe");
 
     const SetupCommand command = BuildSetupCommand(path, kSystemDir, L"/qb", L"/silent");
@@ -46,15 +45,13 @@ TEST(SetupCommand, ExecutableGetsSetupParamsThenOwnArguments) {
 
     // The self-extractor's own switches go on as typed, each part once.
     EXPECT_EQ(BuildSetupCommand(path, kSystemDir, L"", L"/q").parameters, L"/q");
-    EXPECT_EQ(BuildSetupCommand(path, kSystemDir, L"", L"/l de-DE  /q \"a b\"").parameters,
-              L"/l de-DE  /q \"a b\"");
+    EXPECT_EQ(BuildSetupCommand(path, kSystemDir, L"", L"/l de-DE  /q \"a b\"").parameters, L"/l de-DE  /q \"a b\"");
     EXPECT_EQ(BuildSetupCommand(path, kSystemDir, L"", L"").parameters, L"");
     EXPECT_EQ(BuildSetupCommand(path, kSystemDir, L"/a \"x y\"", L"").parameters, L"/a \"x y\"");
 }
 
 TEST(SetupCommand, MsiexecArgumentsInOrder) {
-    const SetupCommand command =
-        BuildSetupCommand(L"C:\\t\\Setup.MSI", L"C:\\Windows\\system32\\", L"/qn X=1", L"/q");
+    const SetupCommand command = BuildSetupCommand(L"C:\\t\\Setup.MSI", L"C:\\Windows\\system32\\", L"/qn X=1", L"/q");
     EXPECT_EQ(command.file, L"C:\\Windows\\system32\\msiexec.exe");
     // No blanks in the path: no quotes.
     EXPECT_EQ(command.parameters, L"/i C:\\t\\Setup.MSI /qn X=1 /q");
@@ -63,10 +60,8 @@ TEST(SetupCommand, MsiexecArgumentsInOrder) {
     // behind, while an executable gets the arguments as typed.
     EXPECT_EQ(BuildSetupCommand(L"C:\\t\\Setup.MSI", L"C:\\W", L"", L"/l de-DE /q").parameters,
               L"/i C:\\t\\Setup.MSI /q");
-    EXPECT_EQ(BuildSetupCommand(L"C:\\t\\Setup.MSI", L"C:\\W", L"", L"/l de-DE").parameters,
-              L"/i C:\\t\\Setup.MSI");
-    EXPECT_EQ(BuildSetupCommand(L"C:\\t\\setup.exe", L"C:\\W", L"", L"/l de-DE /q").parameters,
-              L"/l de-DE /q");
+    EXPECT_EQ(BuildSetupCommand(L"C:\\t\\Setup.MSI", L"C:\\W", L"", L"/l de-DE").parameters, L"/i C:\\t\\Setup.MSI");
+    EXPECT_EQ(BuildSetupCommand(L"C:\\t\\setup.exe", L"C:\\W", L"", L"/l de-DE /q").parameters, L"/l de-DE /q");
 }
 
 TEST(SetupCommand, ExtensionRules) {

@@ -88,7 +88,8 @@ TEST_F(SetupDialogTest, JobComesFromTheConfiguration) {
     Configure(L"[main]\nSetupShow=0\nSetupParams=/qb \"a b\"\n");
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = true;
-    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                           m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     EXPECT_EQ(dialog.DoModal(), IDOK);
 
     ASSERT_EQ(dialog.m_jobs.size(), 1u);
@@ -111,7 +112,8 @@ TEST_F(SetupDialogTest, InstallerPackageUnderProductGoesToMsiexec) {
     Configure(L"[main]\nSetupFileName=Pkg.MSI\nSetupParams=/qn\n");
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = true;
-    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                           m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.DoModal();
 
     ASSERT_EQ(dialog.m_jobs.size(), 1u);
@@ -128,7 +130,8 @@ TEST_F(SetupDialogTest, AFolderWithTheSetupNameIsNoFile) {
     m_settings.m_workingFolder = folder.Path();
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = true;
-    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                           m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.DoModal();
     ASSERT_EQ(dialog.m_jobs.size(), 1u);
     EXPECT_EQ(dialog.m_jobs[0].setupFile, folder / L"product\\setup.exe");
@@ -138,11 +141,13 @@ TEST_F(SetupDialogTest, AFolderWithTheSetupNameIsNoFile) {
 TEST_F(SetupDialogTest, InstallationLanguageSectionWins) {
     m_settings.m_workingFolder = L"C:\\nowhere\\ktv00000000";
     m_uiText.SetLanguage(L"de-DE", m_uiText.LangId());
-    Configure(L"[main]\nSetupParams=/main\nSetupShow=3\n[LANG_de-DE]\nSetupParams=/de\nSetupShow=\n"
-              L"SetupFileName=de.exe\n");
+    Configure(
+        L"[main]\nSetupParams=/main\nSetupShow=3\n[LANG_de-DE]\nSetupParams=/de\nSetupShow=\n"
+        L"SetupFileName=de.exe\n");
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = true;
-    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                           m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.DoModal();
     ASSERT_EQ(dialog.m_jobs.size(), 1u);
     EXPECT_EQ(dialog.m_jobs[0].setupFile, L"C:\\nowhere\\ktv00000000\\product\\de.exe");
@@ -161,7 +166,7 @@ TEST_F(SetupDialogTest, FinishedReportBecomesTheExitCode) {
         {1, 1, 1},
         {3010, 1, 3010},
         {0xFFFFFFFF, 1, 0xFFFFFFFF},
-        {1223, 1, 1223},          // a program that itself returned 1223
+        {1223, 1, 1223},             // a program that itself returned 1223
         {ERROR_CANCELLED, 0, 1602},  // the user declined the start
         {0, 0, 0},
         {ERROR_FILE_NOT_FOUND, 0, 0x20001005},  // quiet: no message, the code only
@@ -169,8 +174,9 @@ TEST_F(SetupDialogTest, FinishedReportBecomesTheExitCode) {
     };
     for (const Case& c : cases) {
         m_settings.m_progressPretty = false;
-    m_settings.m_progressVisible = true;
-    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+        m_settings.m_progressVisible = true;
+        CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                               m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
         dialog.m_onSetup = [&](CSetupScriptDlg& d) {
             d.PostMessage(WM_SFX_SETUP_STARTED);
             d.PostMessage(WM_SFX_SETUP_FINISHED, c.value, c.ran);
@@ -184,7 +190,8 @@ TEST_F(SetupDialogTest, StartedHidesTheDialog) {
     SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = true;
-    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                           m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     bool visibleBefore = false, visibleAfter = true;
     dialog.m_onSetup = [&](CSetupScriptDlg& d) {
         visibleBefore = IsWindowVisible(d.m_hWnd) != FALSE;
@@ -202,7 +209,8 @@ TEST_F(SetupDialogTest, StartErrorShowsTheSystemTextAndTheFile) {
     SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
-    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                           m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.m_errorFile = L"C:\\Work Files\\inst\\product\\missing.exe";
     dialog.m_onSetup = [](CSetupScriptDlg& d) { d.PostMessage(WM_SFX_SETUP_FINISHED, ERROR_FILE_NOT_FOUND, 0); };
     std::wstring text;
@@ -232,7 +240,8 @@ TEST_F(SetupDialogTest, NoWorkerThreadEndsTheRunInsteadOfWaiting) {
     SetQuiet(false);
     m_settings.m_progressPretty = false;
     m_settings.m_progressVisible = false;
-    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                           m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
     dialog.m_startSucceeds = false;
     dialog.m_startError = ERROR_NOT_ENOUGH_MEMORY;
     std::wstring text;
@@ -251,8 +260,8 @@ TEST_F(SetupDialogTest, NoWorkerThreadEndsTheRunInsteadOfWaiting) {
 }
 
 TEST_F(SetupDialogTest, NamesThatLeaveTheWorkingFolderAreNeverStarted) {
-    for (const wchar_t* name : {L"..\\x.exe", L"product\\..\\..\\x.exe", L"C:\\Windows\\x.exe",
-                                L"\\x.exe", L"setup.exe:stream", L"sub\\...\\x.exe"}) {
+    for (const wchar_t* name : {L"..\\x.exe", L"product\\..\\..\\x.exe", L"C:\\Windows\\x.exe", L"\\x.exe",
+                                L"setup.exe:stream", L"sub\\...\\x.exe"}) {
         CTempFolder scratch;
         ASSERT_EQ(MakeOwnedFolder(m_ownedFolder, scratch / L"ktvoutside"), S_OK);
         const std::wstring owned = m_ownedFolder.Path();
@@ -260,8 +269,9 @@ TEST_F(SetupDialogTest, NamesThatLeaveTheWorkingFolderAreNeverStarted) {
         m_settings.m_quiet = true;  // no message box to answer
         Configure(std::wstring(L"[main]\nSetupFileName=") + name + L"\n");
         m_settings.m_progressPretty = false;
-    m_settings.m_progressVisible = true;
-    CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile, m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
+        m_settings.m_progressVisible = true;
+        CSetupScriptDlg dialog(nullptr, m_settings, m_uiText, m_ownFile,
+                               m_settings.m_extractOnly ? nullptr : &m_ownedFolder);
         EXPECT_EQ(dialog.DoModal(), IDOK);
         EXPECT_TRUE(dialog.m_jobs.empty()) << "started: " << testing::PrintToString(std::wstring(name));
         EXPECT_EQ(dialog.m_exitCode, 0x20001005u);

@@ -38,17 +38,18 @@ TEST_F(SetupFileCheck, SizeMessageInEnglish) {
               L"download it again.\n\nExpected file size: 5000000\nActual file size: 4999999.");
     EXPECT_EQ(SizeMismatchText(0, -1, m_uiText),
               m_uiText.LoadUiString(IDS_CORRUPTED) + L"\n\nExpected file size: 0\nActual file size: -1.");
-    EXPECT_EQ(SizeMismatchText(8589934592LL, 8589934593LL, m_uiText),
-              m_uiText.LoadUiString(IDS_CORRUPTED) +
-                  L"\n\nExpected file size: 8589934592\nActual file size: 8589934593.");
+    EXPECT_EQ(
+        SizeMismatchText(8589934592LL, 8589934593LL, m_uiText),
+        m_uiText.LoadUiString(IDS_CORRUPTED) + L"\n\nExpected file size: 8589934592\nActual file size: 8589934593.");
 }
 
 TEST_F(SetupFileCheck, SizeMessageInTheInstallationLanguage) {
     m_uiText.SetCulture(L"de-DE");
     const std::wstring text = SizeMismatchText(5000000, 4999999, m_uiText);
     const std::wstring corrupted = m_uiText.LoadUiString(IDS_CORRUPTED);
-    EXPECT_NE(corrupted, L"The setup file is corrupted. If you downloaded this file from the internet, "
-                         L"please download it again.");
+    EXPECT_NE(corrupted,
+              L"The setup file is corrupted. If you downloaded this file from the internet, "
+              L"please download it again.");
     ASSERT_EQ(text.compare(0, corrupted.size() + 2, corrupted + L"\n\n"), 0);
     const size_t expectedAt = text.find(L"5000000");
     ASSERT_NE(expectedAt, std::wstring::npos);

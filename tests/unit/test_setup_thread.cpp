@@ -25,7 +25,9 @@ struct Posted {
 // A message-only window on the test thread that collects what the worker posts.
 class CReceiver {
 public:
-    CReceiver() { m_window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr); }
+    CReceiver() {
+        m_window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    }
     ~CReceiver() { DestroyWindow(m_window); }
     HWND Window() const { return m_window; }
 
@@ -63,8 +65,7 @@ void FillWorkingFolder(const CTempFolder& scratch, orelib::CWorkingFolder& owned
 std::wstring Cmd() { return orelib::CombinePath(orelib::GetSystemDir(), L"cmd.exe"); }
 
 // A hidden cmd.exe run with `commandLine`, reporting to `receiver`.
-SetupJob CmdJob(const CReceiver& receiver, orelib::CWorkingFolder* workingFolder,
-                const wchar_t* commandLine) {
+SetupJob CmdJob(const CReceiver& receiver, orelib::CWorkingFolder* workingFolder, const wchar_t* commandLine) {
     SetupJob job;
     job.notifyWindow = receiver.Window();
     job.workingFolder = workingFolder;

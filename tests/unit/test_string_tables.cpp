@@ -19,10 +19,10 @@ namespace {
 
 const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL);  // 9
 
-const LANGID kLanguages[] = {1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1036, 1038,
-                             1040, 1041, 1042, 1043, 1044, 1045, 1046, 1049, 1053, 1055,
-                             1060, 2052, 2057, 2070, 3084, 4105, 21514,
-                             MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+const LANGID kLanguages[] = {1028, 1029, 1030, 1031, 1032, 1033,  1034,
+                             1035, 1036, 1038, 1040, 1041, 1042,  1043,
+                             1044, 1045, 1046, 1049, 1053, 1055,  1060,
+                             2052, 2057, 2070, 3084, 4105, 21514, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
                              3082};  // es-ES under the ID the locale table gives it
 
 // Copies of the English table: the same texts, letter for letter.
@@ -40,8 +40,7 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR
 // back to other languages on its own, so existence is asked this way.
 std::vector<LANGID> BlockLanguages(UINT id) {
     std::vector<LANGID> languages;
-    EnumResourceLanguagesW(GetModuleHandleW(nullptr), RT_STRING,
-                           MAKEINTRESOURCEW(id / 16 + 1), CollectLanguage,
+    EnumResourceLanguagesW(GetModuleHandleW(nullptr), RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), CollectLanguage,
                            reinterpret_cast<LONG_PTR>(&languages));
     return languages;
 }
@@ -49,8 +48,7 @@ std::vector<LANGID> BlockLanguages(UINT id) {
 // Entry `id` of the string table in exactly `language`; "" when missing.
 std::wstring LoadExact(UINT id, LANGID language) {
     const HMODULE module = GetModuleHandleW(nullptr);
-    const HRSRC info = FindResourceExW(module, RT_STRING,
-                                       MAKEINTRESOURCEW(id / 16 + 1), language);
+    const HRSRC info = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language);
     if (!info) return std::wstring();
     const HGLOBAL loaded = LoadResource(module, info);
     const auto* p = static_cast<const WCHAR*>(LockResource(loaded));
@@ -64,9 +62,7 @@ std::wstring LoadExact(UINT id, LANGID language) {
 struct Conversions {
     std::vector<std::wstring> arguments;  // in order, e.g. "%I64d", "%s"
     int percentSigns = 0;                 // "%%"
-    bool operator==(const Conversions& o) const {
-        return arguments == o.arguments && percentSigns == o.percentSigns;
-    }
+    bool operator==(const Conversions& o) const { return arguments == o.arguments && percentSigns == o.percentSigns; }
 };
 
 std::wstring Describe(const Conversions& c) {
@@ -86,8 +82,10 @@ Conversions ParseConversions(const std::wstring& format) {
             continue;
         }
         while (i < format.size() && wcschr(L"-+ #0123456789.*hlLqjztwI", format[i])) ++i;
-        if (i < format.size()) result.arguments.push_back(format.substr(start, i - start + 1));
-        else result.arguments.push_back(L"<dangling %>");
+        if (i < format.size())
+            result.arguments.push_back(format.substr(start, i - start + 1));
+        else
+            result.arguments.push_back(L"<dangling %>");
     }
     return result;
 }
@@ -116,12 +114,10 @@ TEST(StringTables, EveryLanguageHasEveryText) {
         const std::vector<LANGID> present = BlockLanguages(id);
         ASSERT_FALSE(LoadExact(id, kEnglish).empty()) << "English text " << id;
         for (LANGID language : kLanguages) {
-            const bool blockPresent =
-                std::find(present.begin(), present.end(), language) != present.end();
+            const bool blockPresent = std::find(present.begin(), present.end(), language) != present.end();
             EXPECT_TRUE(blockPresent) << "string " << id << " in language " << language;
             if (blockPresent) {
-                EXPECT_FALSE(LoadExact(id, language).empty())
-                    << "string " << id << " in language " << language;
+                EXPECT_FALSE(LoadExact(id, language).empty()) << "string " << id << " in language " << language;
             }
         }
     }
@@ -134,9 +130,8 @@ TEST(StringTables, ConversionsMatchTheEnglishText) {
             const std::wstring text = LoadExact(id, language);
             const Conversions translated = ParseConversions(text);
             EXPECT_TRUE(translated == english)
-                << "string " << id << " in language " << language << ": \"" << Narrow(text)
-                << "\" has " << Narrow(Describe(translated)) << ", English has "
-                << Narrow(Describe(english));
+                << "string " << id << " in language " << language << ": \"" << Narrow(text) << "\" has "
+                << Narrow(Describe(translated)) << ", English has " << Narrow(Describe(english));
         }
     }
 }
@@ -165,8 +160,7 @@ TEST(StringTables, FormattedTextsAreSane) {
         EXPECT_NE(done.find(L"100"), std::wstring::npos) << where << ": " << Narrow(done);
         EXPECT_LT(done.size(), 60u) << where;
         // The size message: two lines, both numbers.
-        const std::wstring sizes =
-            Format(LoadExact(IDS_SIZE_MISMATCH, language), 5000000LL, 4999999LL);
+        const std::wstring sizes = Format(LoadExact(IDS_SIZE_MISMATCH, language), 5000000LL, 4999999LL);
         EXPECT_NE(sizes.find(L"5000000"), std::wstring::npos) << where;
         EXPECT_NE(sizes.find(L"4999999"), std::wstring::npos) << where;
         EXPECT_NE(sizes.find(L'\n'), std::wstring::npos) << where;
@@ -199,12 +193,11 @@ TEST(StringTables, EveryCultureFindsItsOwnTable) {
         const wchar_t* culture;
         LANGID language;
     } kCultures[] = {
-        {L"zh-TW", 1028}, {L"cs-CZ", 1029}, {L"da-DK", 1030}, {L"de-DE", 1031}, {L"el-GR", 1032},
-        {L"en-US", 1033}, {L"es-ES", 1034}, {L"fi-FI", 1035}, {L"fr-FR", 1036}, {L"hu-HU", 1038},
-        {L"it-IT", 1040}, {L"ja-JP", 1041}, {L"ko-KR", 1042}, {L"nl-NL", 1043}, {L"nb-NO", 1044},
-        {L"pl-PL", 1045}, {L"pt-BR", 1046}, {L"ru-RU", 1049}, {L"sv-SE", 1053}, {L"tr-TR", 1055},
-        {L"sl-SI", 1060}, {L"zh-CN", 2052}, {L"en-GB", 2057}, {L"pt-PT", 2070}, {L"fr-CA", 3084},
-        {L"en-CA", 4105}, {L"es-US", 21514},
+        {L"zh-TW", 1028}, {L"cs-CZ", 1029}, {L"da-DK", 1030},  {L"de-DE", 1031}, {L"el-GR", 1032}, {L"en-US", 1033},
+        {L"es-ES", 1034}, {L"fi-FI", 1035}, {L"fr-FR", 1036},  {L"hu-HU", 1038}, {L"it-IT", 1040}, {L"ja-JP", 1041},
+        {L"ko-KR", 1042}, {L"nl-NL", 1043}, {L"nb-NO", 1044},  {L"pl-PL", 1045}, {L"pt-BR", 1046}, {L"ru-RU", 1049},
+        {L"sv-SE", 1053}, {L"tr-TR", 1055}, {L"sl-SI", 1060},  {L"zh-CN", 2052}, {L"en-GB", 2057}, {L"pt-PT", 2070},
+        {L"fr-CA", 3084}, {L"en-CA", 4105}, {L"es-US", 21514},
     };
     for (const auto& entry : kCultures) {
         orelib::CUiText uiText;

@@ -33,8 +33,8 @@ TEST(WorkingFolder, NamesHaveTheFixedForm) {
         names.insert(name);
         characters.insert(name.begin() + 3, name.end());
     }
-    EXPECT_EQ(names.size(), 200u);       // every call draws a new name
-    EXPECT_GT(characters.size(), 30u);   // digits and letters both drawn
+    EXPECT_EQ(names.size(), 200u);      // every call draws a new name
+    EXPECT_GT(characters.size(), 30u);  // digits and letters both drawn
 }
 
 TEST(WorkingFolder, ExtractOnlyPathRules) {
@@ -47,8 +47,7 @@ TEST(WorkingFolder, ExtractOnlyPathRules) {
     EXPECT_EQ(ExtractOnlyFolder(L"/q", cwd, L"D:\\dl\\setup.exe"), L"C:\\work\\/q");
     EXPECT_EQ(ExtractOnlyFolder(L"E:out", cwd, L"D:\\dl\\setup.exe"), L"E:out");
     EXPECT_EQ(ExtractOnlyFolder(L"E:\\out\\", cwd, L"D:\\dl\\setup.exe"), L"E:\\out\\");
-    EXPECT_EQ(ExtractOnlyFolder(L"\\\\server\\share\\out", cwd, L"D:\\dl\\setup.exe"),
-              L"\\\\server\\share\\out");
+    EXPECT_EQ(ExtractOnlyFolder(L"\\\\server\\share\\out", cwd, L"D:\\dl\\setup.exe"), L"\\\\server\\share\\out");
 }
 
 TEST(WorkingFolder, TempPathMessage) {
