@@ -99,7 +99,14 @@ rm "$T/out/setup.exe"
 
 # Failures: exit 1 from sfxpack, an error naming the step, nothing left.
 # flip.py IN OUT: IN with one byte of the archive inverted.
-printf 'import sys\nd = bytearray(open(sys.argv[1], "rb").read())\nd[780000] ^= 0xFF\nopen(sys.argv[2], "wb").write(d)\n' >"$T/flip.py"
+# The byte is one of the first packed bytes after the archive's 32-byte
+# signature header, the same offset in the unsigned and the signed file.
+cat >"$T/flip.py" <<'PY'
+import sys
+d = bytearray(open(sys.argv[1], "rb").read())
+d[d.rfind(b"7z\xbc\xaf\x27\x1c") + 48] ^= 0xFF
+open(sys.argv[2], "wb").write(d)
+PY
 while IFS='|' read -r what command needle; do
   rc=0
   build "$T/out/setup.exe" --sign-command "$command" 2>"$T/err" || rc=$?
