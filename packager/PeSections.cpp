@@ -97,8 +97,11 @@ void WriteSectionHeader(std::vector<uint8_t>* image, const PeSection& s) {
 bool RvaToFileOffset(const std::vector<uint8_t>& image, const PeLayout& layout, uint32_t rva, uint32_t length,
                      size_t* offset) {
     for (const PeSection& s : layout.sections) {
-        if (rva < s.virtualAddress || rva - s.virtualAddress >= s.rawSize) continue;
+        if (rva < s.virtualAddress) continue;
         const uint32_t delta = rva - s.virtualAddress;
+        // An empty range may begin where the section's data ends (a resource
+        // of no bytes laid out last).
+        if (delta > s.rawSize || (delta == s.rawSize && length != 0)) continue;
         if (length > s.rawSize - delta || !Has(image, uint64_t{s.rawPointer} + delta, length)) return false;
         *offset = size_t{s.rawPointer} + delta;
         return true;
