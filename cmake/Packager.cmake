@@ -21,6 +21,8 @@ if(WIN32)
   # A console program with a wide entry point (wmain), every library inside:
   # it depends on system DLLs only, like the stub.
   target_link_options(sfxpack PRIVATE -municode -static -s)
+  # Its manifest: run as the caller, long paths where the system allows them.
+  target_sources(sfxpack PRIVATE packager/sfxpack.rc)
   # The portable core is built with the stub's stack protector; the packager
   # takes the guard and its checks from the compiler's own library.
   target_link_libraries(sfxpack_core PUBLIC kernel32 ssp)

@@ -122,20 +122,23 @@ fs::path ResolveStub(const fs::path& given) {
 namespace {
 
 void CheckFolder(const fs::path& folder) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(folder, ec);
-    if (!fs::exists(status)) {
+    // Through the platform's own calls on the long form: the standard
+    // library's folder functions fail on Windows beyond MAX_PATH.
+    const fs::path full = LongPathForm(folder);
+    EntryFacts facts;
+    fs::path resolved;
+    if (!FollowEntry(full, &facts, &resolved)) {
         throw CPackError("folder " + Quote(folder) + " does not exist", kExitFailure, DiagCode::FolderUnusable);
     }
-    if (!fs::is_directory(status)) {
+    if (facts.kind != EntryKind::Folder) {
         throw CPackError(Quote(folder) + " is not a folder", kExitFailure, DiagCode::FolderUnusable);
     }
-    fs::directory_iterator it(folder, ec);
-    if (ec) {
-        throw CPackError("cannot read folder " + Quote(folder) + ": " + ec.message(), kExitFailure,
-                         DiagCode::FolderUnusable);
+    std::vector<std::string> names;
+    std::string error;
+    if (!ReadFolderNames(full, &names, &error)) {
+        throw CPackError("cannot read folder " + Quote(folder) + ": " + error, kExitFailure, DiagCode::FolderUnusable);
     }
-    if (it == fs::directory_iterator()) {
+    if (names.empty()) {
         throw CPackError("folder " + Quote(folder) + " is empty; there is nothing to install", kExitFailure,
                          DiagCode::FolderUnusable);
     }

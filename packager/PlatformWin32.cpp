@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <bcrypt.h>
+#include <winternl.h>
 
 #include "packager/PackError.h"
 #include "packager/WideText.h"
@@ -171,23 +172,54 @@ void RemoveTree(const fs::path& path) {
     if (!RemoveDirectoryW(full.c_str())) DeleteFileW(full.c_str());
 }
 
+namespace {
+
+// Wine reads the name into a MAX_PATH buffer and answers ERROR_MORE_DATA
+// whatever the caller's buffer; its object manager holds the full name in
+// the DOS-device form \??\C:\..., which is the \\?\ form for Win32 calls.
+bool ObjectNameAsLongPath(HANDLE file, std::wstring* name) {
+    // Looked up, not imported: ntdll stays out of the import table.
+    using QueryObject = NTSTATUS(NTAPI*)(HANDLE, OBJECT_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<QueryObject>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+    std::vector<uint8_t> buffer(sizeof(OBJECT_NAME_INFORMATION) + 65536 * sizeof(wchar_t));
+    ULONG length = 0;
+    if (query == nullptr ||
+        !NT_SUCCESS(query(file, ObjectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length))) {
+        return false;
+    }
+    const UNICODE_STRING& text = reinterpret_cast<const OBJECT_NAME_INFORMATION*>(buffer.data())->Name;
+    const std::wstring found(text.Buffer, text.Length / sizeof(wchar_t));
+    if (found.rfind(LR"(\??\)", 0) != 0) return false;
+    *name = LR"(\\?\)" + found.substr(4);
+    return true;
+}
+
+bool FinalPathOf(HANDLE file, std::wstring* name) {
+    std::wstring text(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(file, &text[0], static_cast<DWORD>(text.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return GetLastError() == ERROR_MORE_DATA && ObjectNameAsLongPath(file, name);
+        if (length < text.size()) {
+            text.resize(length);
+            *name = text;
+            return true;
+        }
+        text.resize(length);  // too small: `length` is the size it needs
+    }
+}
+
+}  // namespace
+
 bool FollowEntry(const fs::path& path, EntryFacts* facts, fs::path* finalPath) {
     // Without FILE_FLAG_OPEN_REPARSE_POINT the open follows every link.
     CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return false;
-    std::wstring name(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetFinalPathNameByHandleW(file.Get(), &name[0], static_cast<DWORD>(name.size()),
-                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0) return false;
-        if (length < name.size()) {
-            name.resize(length);
-            break;
-        }
-        name.resize(length);
-    }
+    std::wstring name;
+    if (!FinalPathOf(file.Get(), &name)) return false;
     EntryFacts result;
     result.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
     result.size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;

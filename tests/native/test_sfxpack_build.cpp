@@ -573,6 +573,44 @@ TEST_F(SfxpackBuild, NonAsciiNamesAndPathsBeyondMaxPathPackUnchanged) {
     EXPECT_EQ(0, Sfxpack({"verify", out.u8string()}).code);
 }
 
+// Every path on the command line may itself lie beyond MAX_PATH: the
+// package folder, the configuration, the stub and the output, and what
+// inspect and verify read.
+TEST_F(SfxpackBuild, CommandLinePathsBeyondMaxPathWork) {
+#ifdef _WIN32
+    DWORD enabled = 0, size = sizeof enabled;
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr &&
+        (RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\FileSystem", L"LongPathsEnabled",
+                      RRF_RT_REG_DWORD, nullptr, &enabled, &size) != ERROR_SUCCESS ||
+         enabled == 0)) {
+        GTEST_SKIP() << "Windows opens plain paths beyond MAX_PATH only with the LongPathsEnabled policy";
+    }
+#endif
+    fs::path deep = m_dir;
+    for (int i = 0; i < 3; ++i) deep /= fs::u8path("Tief-\xC3\xA4-" + std::string(90, 'd'));  // "Tief-ä-ddd..."
+    ASSERT_GT(deep.u8string().size(), 260u);
+    // The test's own files go through the long form, which works everywhere.
+    const fs::path deepLong = sfxpack::LongPathForm(deep);
+    fs::create_directories(deepLong / "package" / "sub");
+    fs::create_directories(deepLong / "out");
+    fs::copy_file(Config(), deepLong / "config.ini");
+    fs::copy_file(Stub(), deepLong / "stub.exe");
+    for (const fs::path& name : {fs::path("probe.exe"), fs::path("sub") / "data.txt"}) {
+        fs::copy_file(Package() / name, deepLong / "package" / name);
+    }
+
+    const CEnv epoch("SOURCE_DATE_EPOCH", "1000000000");  // copies have new times
+    const std::string out = (deep / "out" / "setup.exe").u8string();
+    const RunResult build =
+        Sfxpack({"build", "--config", (deep / "config.ini").u8string(), "--stub", (deep / "stub.exe").u8string(),
+                 "--dir", (deep / "package").u8string(), "-o", out});
+    ASSERT_EQ(0, build.code) << build.err;
+    ASSERT_EQ(0, Build().code);
+    EXPECT_EQ(ReadFile(Out()), ReadFile(deepLong / "out" / "setup.exe")) << "the same inputs elsewhere differ";
+    EXPECT_EQ(0, Sfxpack({"verify", out}).code);
+    EXPECT_EQ(0, Sfxpack({"inspect", out}).code);
+}
+
 #ifdef _WIN32
 // Symbolic links in the package folder: one to a file inside is packed as
 // that file; one leading outside, to a folder or to nothing is refused.
