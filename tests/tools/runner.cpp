@@ -8,8 +8,10 @@
 // TEXT exactly as given (with --raw, include any leading blank yourself:
 // --raw " /q  \"a b\"" reaches the program as those characters).
 // Output on stdout: "exitcode=<unsigned decimal> (0x%08X)", then for the
-// benchmarks "elapsed_ms=<from the start to the end of the program>" and
-// "peak_working_set=<bytes>"; runner itself exits 0, or 2 when the program
+// benchmarks "elapsed_ms=<from the start to the end of the program>",
+// "started_qpc=<the performance counter just before the start>",
+// "qpc_frequency=<its ticks per second>" and "peak_working_set=<bytes>";
+// runner itself exits 0, or 2 when the program
 // could not be started (reason on stderr).
 #include <windows.h>
 #include <psapi.h>
@@ -127,6 +129,8 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("exitcode=%lu (0x%08lX)\n", static_cast<unsigned long>(code), static_cast<unsigned long>(code));
     std::printf("elapsed_ms=%.1f\n", 1000.0 * static_cast<double>(ended.QuadPart - started.QuadPart) /
                                          static_cast<double>(frequency.QuadPart));
+    std::printf("started_qpc=%lld\nqpc_frequency=%lld\n", static_cast<long long>(started.QuadPart),
+                static_cast<long long>(frequency.QuadPart));
     PROCESS_MEMORY_COUNTERS memory = {};
     memory.cb = sizeof memory;
     // Wine answers 0 for a process other than the caller: nothing is printed then.
