@@ -67,7 +67,7 @@ done
 # test probe, with its symbols and test hooks, is 800 KB) and two texts.
 mkdir -p "$WORK/small"
 rm -f "$WORK/small/"*
-i686-w64-mingw32-gcc-posix -Os -s -o "$WORK/small/setup.exe" "$ROOT/bench/tiny-setup.c"
+i686-w64-mingw32-gcc-posix -Os -s -mwindows -o "$WORK/small/setup.exe" "$ROOT/bench/tiny-setup.c"
 printf 'a few bytes\n' >"$WORK/small/readme.txt"
 head -c 20000 "$ROOT/README.md" >"$WORK/small/notes.txt"
 "$DIST/sfxpack" build --stub "$DIST/sfxstub.exe" --config "$WORK/config.ini" \

@@ -1,6 +1,7 @@
-/* The small package's setup program for bench/run.sh: a minimal program that
-   records when it started (the performance counter, which every process
-   shares) in the file BENCH_SETUP_STARTED names, then exits with 0. */
+/* The small package's setup program for bench/run.sh: a minimal GUI program
+   (as setup programs are, so that no console is made for it) that records
+   when it started (the performance counter, which every process shares) in
+   the file BENCH_SETUP_STARTED names, then exits with 0. */
 #include <windows.h>
 
 int main(void) {
