@@ -15,8 +15,7 @@ const wchar_t* const kEnglishUnits[4] = {L"KB", L"MB", L"GB", L"TB"};
 // The number with a "." point whatever the locale, then " " and the unit. The
 // unit is appended as text, so a translated unit with "%" in it is harmless.
 std::wstring FormatNumber(double value, int decimals, const std::wstring& unit) {
-    const std::string number = FixedText(value, decimals);
-    return std::wstring(number.begin(), number.end()) + L" " + unit;  // ASCII digits widen as they are
+    return FixedText(value, decimals) + L" " + unit;
 }
 
 }  // namespace

@@ -90,8 +90,9 @@ public:
         uint64_t remainder = 0;
         for (int i = m_count - 1; i >= 0; --i) {
             const uint64_t part = (remainder << 32) | m_words[i];
-            m_words[i] = static_cast<uint32_t>(part / divisor);
-            remainder = part % divisor;
+            const uint32_t quotient = static_cast<uint32_t>(part / divisor);
+            m_words[i] = quotient;
+            remainder = part - static_cast<uint64_t>(quotient) * divisor;  // no 64-bit remainder call
         }
         Trim();
         return static_cast<uint32_t>(remainder);
@@ -106,20 +107,6 @@ private:
     int m_count = 0;
 };
 
-// Decimal digits of a big number, most significant first; "" for zero.
-std::string Digits(CBigNumber number) {
-    std::string reversed;
-    while (!number.IsZero()) {
-        uint32_t group = number.Divide(1000000000);
-        // A group has 9 digits unless it is the leading one.
-        for (int i = 0; i < 9 && (group != 0 || !number.IsZero()); ++i) {
-            reversed += static_cast<char>('0' + group % 10);
-            group /= 10;
-        }
-    }
-    return std::string(reversed.rbegin(), reversed.rend());
-}
-
 }  // namespace
 
 std::wstring DecimalText(int64_t value) {
@@ -128,8 +115,9 @@ std::wstring DecimalText(int64_t value) {
     wchar_t buffer[24];
     wchar_t* start = buffer + 24;
     do {
-        *--start = static_cast<wchar_t>(L'0' + magnitude % 10);
-        magnitude /= 10;
+        const uint64_t rest = magnitude / 10;
+        *--start = static_cast<wchar_t>(L'0' + (magnitude - rest * 10));
+        magnitude = rest;
     } while (magnitude != 0);
     if (value < 0) *--start = L'-';
     return std::wstring(start, buffer + 24);
@@ -145,7 +133,7 @@ std::wstring HexText(uint64_t value, int minDigits) {
     return text;
 }
 
-std::string FixedText(double value, int decimals) {
+std::wstring FixedText(double value, int decimals) {
     if (decimals < 0) decimals = 0;
     if (decimals > 20) decimals = 20;
 
@@ -154,8 +142,10 @@ std::string FixedText(double value, int decimals) {
     const bool negative = (bits >> 63) != 0;
     const int exponentField = static_cast<int>((bits >> 52) & 0x7FF);
     uint64_t mantissa = bits & ((1ull << 52) - 1);
-    std::string text = negative ? "-" : "";
-    if (exponentField == 0x7FF) return text + (mantissa != 0 ? "nan" : "inf");
+    if (exponentField == 0x7FF) {
+        const std::wstring name = mantissa != 0 ? L"nan" : L"inf";
+        return negative ? L"-" + name : name;
+    }
 
     // value = mantissa * 2^exponent exactly.
     int exponent = -1074;
@@ -177,11 +167,28 @@ std::string FixedText(double value, int decimals) {
         if (half && (beyondHalf || scaled.IsOdd())) scaled.Add(1);
     }
 
-    std::string digits = Digits(scaled);
-    if (digits.size() < static_cast<size_t>(decimals) + 1) digits.insert(0, decimals + 1 - digits.size(), '0');
-    text += digits.substr(0, digits.size() - decimals);
-    if (decimals > 0) text += "." + digits.substr(digits.size() - decimals);
-    return text;
+    // Written backwards from the end in groups of nine digits, the point
+    // after the first `decimals`: at most 329 digits (the largest double
+    // times 10^20) rounded up to whole groups, the point and the sign.
+    wchar_t buffer[340];
+    wchar_t* const end = buffer + 340;
+    wchar_t* start = end;
+    int written = 0;
+    while (!scaled.IsZero() || written <= decimals) {
+        uint32_t group = scaled.Divide(1000000000);
+        for (int i = 0; i < 9; ++i, ++written) {
+            if (written == decimals && decimals > 0) *--start = L'.';
+            *--start = static_cast<wchar_t>(L'0' + group % 10);
+            group /= 10;
+        }
+    }
+    // One digit stays before the point.
+    while (*start == L'0' && written > decimals + 1) {
+        ++start;
+        --written;
+    }
+    if (negative) *--start = L'-';
+    return std::wstring(start, end);
 }
 
 }  // namespace orelib

@@ -19,6 +19,6 @@ std::wstring HexText(uint64_t value, int minDigits);
 // with a "." point. 1.25 gives "1.2" at one place; 0.15, a little below a
 // tie in binary, gives "0.1". Infinity and NaN give "inf" and "nan", signed
 // as the value is.
-std::string FixedText(double value, int decimals);
+std::wstring FixedText(double value, int decimals);
 
 }  // namespace orelib

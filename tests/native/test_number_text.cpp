@@ -53,19 +53,20 @@ TEST(NumberText, FixedAgreesWithPrintf) {
     int mismatches = 0;
     for (int decimals : {0, 1, 2, 3, 7, 20}) {
         for (double v : values) {
-            static char expected[1200];
-            std::snprintf(expected, sizeof expected, "%.*f", decimals, v);
-            const std::string text = FixedText(v, decimals);
+            static char printed[1200];
+            const int length = std::snprintf(printed, sizeof printed, "%.*f", decimals, v);
+            const std::wstring expected(printed, printed + length);
+            const std::wstring text = FixedText(v, decimals);
             if (text != expected && ++mismatches <= 10) {
-                ADD_FAILURE() << "%." << decimals << "f of " << std::hexfloat << v << ": " << text << " instead of "
-                              << expected;
+                ADD_FAILURE() << "%." << decimals << "f of " << std::hexfloat << v << ": " << testing::PrintToString(text)
+                              << " instead of " << testing::PrintToString(expected);
             }
         }
     }
     EXPECT_EQ(mismatches, 0);
-    EXPECT_EQ(FixedText(HUGE_VAL, 2), "inf");
-    EXPECT_EQ(FixedText(-HUGE_VAL, 1), "-inf");
-    EXPECT_EQ(FixedText(std::numeric_limits<double>::quiet_NaN(), 1), "nan");
+    EXPECT_EQ(FixedText(HUGE_VAL, 2), L"inf");
+    EXPECT_EQ(FixedText(-HUGE_VAL, 1), L"-inf");
+    EXPECT_EQ(FixedText(std::numeric_limits<double>::quiet_NaN(), 1), L"nan");
 }
 
 TEST(NumberText, IntegersAgreeWithPrintf) {
