@@ -58,8 +58,8 @@ TEST(NumberText, FixedAgreesWithPrintf) {
             const std::wstring expected(printed, printed + length);
             const std::wstring text = FixedText(v, decimals);
             if (text != expected && ++mismatches <= 10) {
-                ADD_FAILURE() << "%." << decimals << "f of " << std::hexfloat << v << ": " << testing::PrintToString(text)
-                              << " instead of " << testing::PrintToString(expected);
+                ADD_FAILURE() << "%." << decimals << "f of " << std::hexfloat << v << ": "
+                              << testing::PrintToString(text) << " instead of " << testing::PrintToString(expected);
             }
         }
     }
@@ -70,14 +70,18 @@ TEST(NumberText, FixedAgreesWithPrintf) {
 }
 
 TEST(NumberText, IntegersAgreeWithPrintf) {
-    std::vector<int64_t> values = {0, std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max(),
-                                   std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
+    std::vector<int64_t> values = {0,
+                                   std::numeric_limits<int64_t>::min(),
+                                   std::numeric_limits<int64_t>::max(),
+                                   std::numeric_limits<int32_t>::min(),
+                                   std::numeric_limits<int32_t>::max(),
                                    static_cast<int64_t>(0xFFFFFFFFu)};
-    for (int64_t p = 1; p <= std::numeric_limits<int64_t>::max() / 10; p *= 10) {
+    for (int64_t p = 1;; p *= 10) {  // up to 10^18
         for (int64_t v : {p - 1, p, p + 1}) {
             values.push_back(v);
             values.push_back(-v);
         }
+        if (p > std::numeric_limits<int64_t>::max() / 10) break;
     }
     std::mt19937_64 random(42);
     for (int i = 0; i < 20000; ++i) values.push_back(static_cast<int64_t>(random() >> (i % 64)));

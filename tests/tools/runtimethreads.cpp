@@ -141,8 +141,7 @@ int wmain() {
     try {
         Retried();
         return 100;
-    } catch (const Thrown&) {
-    }
+    } catch (const Thrown&) {}
     if (Retried() != 7 || Retried() != 7 || g_attempts != 2) return 101;
 
     // The second wave starts after the first one's threads have ended and
