@@ -11,7 +11,8 @@ namespace orelib {
 // "-42", "0", "4294967295".
 std::wstring DecimalText(int64_t value);
 
-// Upper-case hex digits, zero-padded to at least `minDigits`: "FF", "0000FFFF".
+// Upper-case hex digits, zero-padded to at least `minDigits` (1 to 16):
+// "FF", "0000FFFF".
 std::wstring HexText(uint64_t value, int minDigits);
 
 // As printf's "%.*f": rounded to `decimals` places (0 to 20; others are
