@@ -3,6 +3,7 @@
 #include <iterator>
 #include <vector>
 
+#include "orelib/NumberText.h"
 #include "orelib/SetupLayout.h"
 #include "orelib/StringFormat.h"
 #include "orelib/win32/FileResource.h"
@@ -11,7 +12,7 @@
 #include "resources/resource.h"
 
 std::wstring SetupFileReadErrorText(HRESULT hr, const orelib::CUiText& uiText) {
-    return uiText.LoadUiString(IDS_CANNOT_READ) + L" (" + std::to_wstring(static_cast<int32_t>(hr)) + L")";
+    return uiText.LoadUiString(IDS_CANNOT_READ) + L" (" + orelib::DecimalText(static_cast<int32_t>(hr)) + L")";
 }
 
 std::wstring SizeMismatchText(int64_t expected, int64_t actual, const orelib::CUiText& uiText) {
@@ -19,7 +20,7 @@ std::wstring SizeMismatchText(int64_t expected, int64_t actual, const orelib::CU
            // Filled in by a fixed rule: no translation can make a formatter
            // read what is not there.
            orelib::FormatWithValues(uiText.LoadUiString(IDS_SIZE_MISMATCH), L"%I64d",
-                                    {std::to_wstring(expected), std::to_wstring(actual)});
+                                    {orelib::DecimalText(expected), orelib::DecimalText(actual)});
 }
 
 StepResult CheckSetupFileSize(HANDLE file, const orelib::CUiText& uiText) {

@@ -26,7 +26,7 @@ target_compile_options(sevenzip PRIVATE -fstack-protector -D_FORTIFY_SOURCE=2)
 # Everything of the stub but its entry point, so that the tests link the same code.
 file(GLOB SFX_CORE_SOURCES CONFIGURE_DEPENDS
      orelib/win32/*.cpp framework/*.cpp app/*.cpp extract/*.cpp dialog/*.cpp)
-list(FILTER SFX_CORE_SOURCES EXCLUDE REGEX "/(framework/WinMain|framework/LoadConfig|framework/RuntimeThrows|framework/PosixThreads|app/TheApp|app/ProtectProcess)\\.cpp$")
+list(FILTER SFX_CORE_SOURCES EXCLUDE REGEX "/(framework/WinMain|framework/LoadConfig|framework/Runtime[A-Za-z]+|framework/PosixThreads|app/TheApp|app/ProtectProcess)\\.cpp$")
 add_library(sfxcore STATIC ${SFX_CORE_SOURCES})
 target_include_directories(sfxcore PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(sfxcore PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS}
@@ -38,7 +38,8 @@ target_link_libraries(sfxcore PUBLIC orelib_core ${SFX_ARCHIVE_LIBRARY} ssp
 # would otherwise take from libraries many times their size. Object files,
 # not an archive: they must be in the link before the libraries that call
 # them are searched.
-add_library(sfxruntime OBJECT framework/RuntimeThrows.cpp framework/PosixThreads.cpp)
+add_library(sfxruntime OBJECT framework/RuntimeThrows.cpp framework/RuntimeStatics.cpp
+            framework/RuntimeExceptionState.cpp framework/PosixThreads.cpp)
 target_compile_options(sfxruntime PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS} -Wall -Wextra)
 
 set(SFX_RESOURCES ${CMAKE_SOURCE_DIR}/resources/sfxstub.rc)

@@ -1,7 +1,8 @@
 // The few POSIX thread calls that the C++ run-time and the unwinder make
-// (locks around frame registration, the exception emergency pool and
-// function-local statics; per-thread exception state), served by Win32
-// primitives. Linked ahead of the libraries, these definitions keep the
+// (locks around frame registration and the exception emergency pool), served
+// by Win32 primitives. Function-local statics and the per-thread exception
+// state have Win32 versions of their own (RuntimeStatics.cpp,
+// RuntimeExceptionState.cpp). Linked ahead of the libraries, these definitions keep the
 // static link from bringing in the POSIX thread library (31 KB), which the
 // stub never uses itself: its threads are Win32 threads.
 //

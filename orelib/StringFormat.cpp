@@ -1,5 +1,7 @@
 #include "orelib/StringFormat.h"
 
+#include "orelib/NumberText.h"
+
 namespace orelib {
 
 std::wstring FormatWithValues(const std::wstring& format, const std::wstring& placeholder,
@@ -26,7 +28,7 @@ std::wstring FormatOneString(const std::wstring& format, const std::wstring& val
 }
 
 std::wstring FormatOneNumber(const std::wstring& format, int value) {
-    return FormatWithValues(format, L"%d", {std::to_wstring(value)});
+    return FormatWithValues(format, L"%d", {DecimalText(value)});
 }
 
 }  // namespace orelib

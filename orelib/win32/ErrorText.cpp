@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <cwchar>
-
+#include "orelib/NumberText.h"
 #include "orelib/Text.h"
 
 namespace orelib {
@@ -18,13 +17,9 @@ std::wstring GetSystemErrorText(uint32_t code) {
 }
 
 std::wstring FormatErrorText(uint32_t code) {
-    wchar_t number[24];
-    if (code > 0xFFFF) {
-        std::swprintf(number, 24, L" (0x%X)", code);
-    } else {
-        std::swprintf(number, 24, L" (%d)", static_cast<int>(code));
-    }
-    return GetSystemErrorText(code) + number;
+    // Codes above 0xFFFF are HRESULTs, read in hex; smaller ones are Win32 error numbers.
+    const std::wstring number = code > 0xFFFF ? L"0x" + HexText(code, 1) : DecimalText(code);
+    return GetSystemErrorText(code) + L" (" + number + L")";
 }
 
 }  // namespace orelib

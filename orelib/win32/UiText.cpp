@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "orelib/NumberText.h"
 #include "orelib/win32/DynamicCalls.h"
 
 namespace orelib {
@@ -50,7 +51,7 @@ std::wstring CUiText::LoadUiString(uint32_t id) const {
     }
     std::wstring text = LoadTableString(id, m_langId);
     if (text.empty()) text = LoadTableString(id, kEnglishNeutral);
-    if (text.empty()) text = L"[StrID:" + std::to_wstring(id) + L"]";
+    if (text.empty()) text = L"[StrID:" + DecimalText(id) + L"]";
     return text;
 }
 

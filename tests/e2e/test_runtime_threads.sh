@@ -2,7 +2,9 @@
 # The stub's static link takes the C++ run-time's thread calls from our own
 # Win32 primitives, not from the POSIX thread library, and they hold up:
 # exceptions on eight threads at once, a function-local static reached by all
-# of them together, and a second wave of threads after the first has ended.
+# of them together, a static whose initialiser throws, two threads rethrowing
+# while both are in their handlers, and a second wave of threads after the
+# first has ended.
 source "$(dirname "$0")/lib.sh"
 
 grep -q 'libwinpthread' "$SFX_DIST/sfxstub.map" &&

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,63 @@ TEST(ByteSize, EnglishTable) {
         EXPECT_EQ(FormatByteSize(c.bytes, english), c.text) << c.bytes;
         EXPECT_EQ(FormatByteSize(c.bytes, {}), c.text) << "built-in names, " << c.bytes;
     }
+}
+
+TEST(ByteSize, AgreesWithPrintf) {
+    // What printf makes of the same double: "%.1f" below a gigabyte, "%.2f"
+    // from there, rounding ties on the exact binary value to even (1280 bytes
+    // are 1.25 KB: "1.2 KB").
+    const auto printed = [](uint64_t bytes) {
+        const double value = static_cast<double>(bytes);
+        struct Unit {
+            uint64_t limit;
+            double divisor;
+            const char* format;
+        };
+        static const Unit kUnits[] = {{1ull << 20, 1024.0, "%.1f KB"},
+                                      {1ull << 30, 1048576.0, "%.1f MB"},
+                                      {1ull << 40, 1073741824.0, "%.2f GB"},
+                                      {~0ull, 1099511627776.0, "%.2f TB"}};
+        char text[64] = "0 KB";
+        if (value * (1.0 / 1024) >= 0.1) {
+            const Unit* unit = kUnits;
+            while (unit->limit != ~0ull && bytes >= unit->limit) ++unit;
+            std::snprintf(text, sizeof text, unit->format, value / unit->divisor);
+        }
+        return std::wstring(text, text + std::char_traits<char>::length(text));
+    };
+
+    // Every 1/1024 step of each unit up to 1024 of it (every byte below a
+    // megabyte), the bytes around each unit's boundary, powers of two with
+    // their neighbours up to 2^64, and random counts.
+    std::vector<uint64_t> counts;
+    for (int shift = 0; shift <= 30; shift += 10) {
+        for (uint64_t i = 0; i <= (1u << 20); ++i) counts.push_back(i << shift);
+    }
+    for (int shift = 20; shift <= 40; shift += 10) {
+        for (uint64_t i = 0; i < 4096; ++i) {
+            counts.push_back((1ull << shift) - 1 - i);
+            counts.push_back((1ull << shift) + i);
+        }
+    }
+    for (int bit = 0; bit < 64; ++bit) {
+        for (uint64_t delta = 0; delta < 3; ++delta) {
+            counts.push_back((1ull << bit) + delta);
+            counts.push_back((1ull << bit) - 1 - delta);
+        }
+    }
+    counts.push_back(~0ull);
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 100000; ++i) counts.push_back(random() >> (i % 64));
+
+    int mismatches = 0;
+    for (uint64_t bytes : counts) {
+        const std::wstring expected = printed(bytes);
+        if (FormatByteSize(bytes, {}) != expected && ++mismatches <= 10) {
+            ADD_FAILURE() << bytes << " bytes: not " << testing::PrintToString(expected);
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(ByteSize, HugeCountsStayPositive) {
