@@ -109,10 +109,19 @@ started_timed() {
     END {printf "%s %.1f\n", v["elapsed_ms"], 1000 * (mark - v["started_qpc"]) / v["qpc_frequency"]}' "$out"
 }
 
+# The CPU seconds (user + system) a command and its children take.
+cpu_seconds() {
+  (
+    "$@" >/dev/null 2>&1 </dev/null || true
+    times >"$WORK/times.out"  # a builtin in this shell: a pipe would count a fresh one's children
+    sed -n 2p "$WORK/times.out"
+  ) | awk '{n = 0; for (i = 1; i <= 2; i++) {split($i, p, /[ms]/); n += p[1] * 60 + p[2]}; printf "%.2f\n", n}'
+}
+
 # median and spread (min-max) of the numbers on stdin
 stats() { sort -n | awk '{v[NR]=$1} END {m=(NR%2)?v[(NR+1)/2]:(v[NR/2]+v[NR/2+1])/2; printf "%.0f %.0f %.0f\n", m, v[1], v[NR]}'; }
 
-declare -A MED LO HI PEAK
+declare -A MED LO HI PEAK CPU
 for level in 5 9; do
   part extract || break
   : >"$WORK/stub.times"; : >"$WORK/ref.times"; : >"$WORK/stub.peaks"
@@ -127,6 +136,16 @@ for level in 5 9; do
   read -r MED[stub$level] LO[stub$level] HI[stub$level] < <(stats <"$WORK/stub.times")
   read -r MED[ref$level] LO[ref$level] HI[ref$level] < <(stats <"$WORK/ref.times")
   PEAK[$level]="$(sort -n "$WORK/stub.peaks" | tail -n 1)"
+  # CPU time (user + system) of each process, started by wine directly so
+  # that the shell can count it: three alternating runs, median.
+  : >"$WORK/stub.cpu"; : >"$WORK/ref.cpu"
+  for _ in 1 2 3; do
+    rm -rf "$WORK/out-stub" "$WORK/out-ref"
+    cpu_seconds wine "$WORK/mx$level-setup.exe" /q /x "$(win "$WORK")\out-stub" >>"$WORK/stub.cpu"
+    cpu_seconds wine "$REF" x -y -bd "-o$(win "$WORK")\out-ref" "$(win "$WORK/mx$level.7z")" >>"$WORK/ref.cpu"
+  done
+  CPU[stub$level]="$(sort -n "$WORK/stub.cpu" | sed -n 2p)"
+  CPU[ref$level]="$(sort -n "$WORK/ref.cpu" | sed -n 2p)"
 done
 rm -rf "$WORK/out-stub" "$WORK/out-ref"
 
@@ -157,13 +176,14 @@ if part extract; then
   echo "extraction of a ${BENCH_MB} MB mixed package (/q /x), $RUNS alternating runs, ms: median (min-max)"
   # The stub waits 250 ms before it first opens its own file (a scanner may
   # still hold a fresh download): the second ratio leaves that wait out.
-  printf '  %-14s %-22s %-22s %6s %10s %14s\n' archive stub reference ratio "w/o wait" "stub peak RSS"
+  printf '  %-14s %-22s %-22s %6s %10s %14s %12s\n' archive stub reference ratio "w/o wait" "stub peak RSS" "CPU s stub/ref"
   for level in 5 9; do
     ratio="$(awk -v a="${MED[stub$level]}" -v b="${MED[ref$level]}" 'BEGIN {printf "%.2f", a / b}')"
     net="$(awk -v a="${MED[stub$level]}" -v b="${MED[ref$level]}" 'BEGIN {printf "%.2f", (a - 250) / b}')"
-    printf '  %-14s %-22s %-22s %6s %10s %11s KiB\n' "7zz -mx$level" \
+    printf '  %-14s %-22s %-22s %6s %10s %11s KiB %14s\n' "7zz -mx$level" \
       "${MED[stub$level]} (${LO[stub$level]}-${HI[stub$level]})" \
-      "${MED[ref$level]} (${LO[ref$level]}-${HI[ref$level]})" "$ratio" "$net" "${PEAK[$level]}"
+      "${MED[ref$level]} (${LO[ref$level]}-${HI[ref$level]})" "$ratio" "$net" "${PEAK[$level]}" \
+      "${CPU[stub$level]}/${CPU[ref$level]}"
   done
 fi
 if part startup; then
