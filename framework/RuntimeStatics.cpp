@@ -12,6 +12,9 @@
 
 namespace {
 
+// The 32-bit stub's guard has room for both; a wider INIT_ONCE would not fit.
+static_assert(sizeof(__cxxabiv1::__guard) >= 4 + sizeof(INIT_ONCE), "the INIT_ONCE must fit in the guard");
+
 INIT_ONCE* OnceOf(__cxxabiv1::__guard* guard) {
     return reinterpret_cast<INIT_ONCE*>(reinterpret_cast<char*>(guard) + 4);
 }
