@@ -11,6 +11,7 @@
 #include "app/CommandLineOptions.h"
 #include "app/Configuration.h"
 #include "app/Languages.h"
+#include "app/OwnFileOpen.h"
 #include "app/SetupFileCheck.h"
 #include "app/WorkingFolder.h"
 #include "dialog/ExitCodes.h"
@@ -82,7 +83,12 @@ int CApp::DoMessageBox(const wchar_t* prompt, UINT type, UINT helpContext) {
 
 StepResult CApp::ParseCommandLine() { return ApplyCommandLine(GetProcessArguments(), m_settings, m_uiText); }
 
-StepResult CApp::ReadConfiguration() { return ::ReadConfiguration(m_ownFile, m_settings, m_uiText); }
+StepResult CApp::ReadConfiguration() {
+    // The own file is opened once, before anything is read of it, and held
+    // until the run ends.
+    const HRESULT opened = FinishOwnFileOpen(&m_ownFile);
+    return ::ReadConfiguration(opened, m_ownFile, m_settings, m_uiText);
+}
 
 StepResult CApp::SelectLanguage() { return ::SelectLanguage(m_settings, m_uiText); }
 

@@ -60,10 +60,9 @@ void ApplyConfiguration(const std::wstring& text, CRunSettings& settings, orelib
     }
 }
 
-StepResult ReadConfiguration(orelib::COwnFile& ownFile, CRunSettings& settings, orelib::CUiText& uiText) {
-    // The own file is opened once, before anything is read of it, and held
-    // until the run ends.
-    HRESULT hr = ownFile.OpenRunningImage();
+StepResult ReadConfiguration(HRESULT opened, const orelib::COwnFile& ownFile, CRunSettings& settings,
+                             orelib::CUiText& uiText) {
+    HRESULT hr = opened;
     std::wstring text;
     if (SUCCEEDED(hr)) hr = orelib::ReadConfigText(ownFile.Get(), text);
     if (FAILED(hr)) {

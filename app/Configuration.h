@@ -18,6 +18,7 @@ std::wstring ConfigurationErrorText(HRESULT hr, const std::wstring& exePath, con
 // culture, product name, progress options and the per-language text overrides.
 void ApplyConfiguration(const std::wstring& text, CRunSettings& settings, orelib::CUiText& uiText);
 
-// Opens the program's own file into `ownFile` (held from here to the end of
-// the run), reads its block and applies it.
-StepResult ReadConfiguration(orelib::COwnFile& ownFile, CRunSettings& settings, orelib::CUiText& uiText);
+// Reads the block out of the program's own file, held open from here to the
+// end of the run, and applies it; `opened` is the result of opening it.
+StepResult ReadConfiguration(HRESULT opened, const orelib::COwnFile& ownFile, CRunSettings& settings,
+                             orelib::CUiText& uiText);

@@ -1,10 +1,12 @@
 // The process protections the stub applies before anything else runs: the
 // mitigation policies, a DLL search restricted to the system folder, the
 // stack protector's guard and the system libraries loaded by full path.
+// The own file's open starts among them, to wait while the rest starts.
 #include <windows.h>
 
 #include <initializer_list>
 
+#include "app/OwnFileOpen.h"
 #include "orelib/win32/DynamicCalls.h"
 #include "orelib/win32/ProcessMitigations.h"
 #include "orelib/win32/StackGuard.h"
@@ -41,6 +43,9 @@ __attribute__((constructor(101), no_stack_protector)) void ProtectProcess() {
     RestrictDllSearchToSystemFolder();
     // The generator's DLL (cryptbase) loads only after the restriction.
     orelib::SeedStackGuard();
+    // After the guard is seeded (the thread's frames check it), before the
+    // slow part of start-up: the open's wait runs beside it.
+    StartOwnFileOpen();
     PreloadSystemLibraries();
 }
 

@@ -34,6 +34,10 @@ const uint8_t* LoadedHeaders(HMODULE image, size_t* size, size_t* imageBaseOffse
 HRESULT COwnFile::OpenRunningImage() {
     const std::wstring path = GetModulePath(nullptr);
     if (path.empty()) return FailureFromLastError();
+    return OpenRunningImage(path);
+}
+
+HRESULT COwnFile::OpenRunningImage(const std::wstring& path) {
     const HRESULT hr = Open(path);
     if (FAILED(hr)) return hr;
     return CheckMatchesImage(GetModuleHandleW(nullptr));

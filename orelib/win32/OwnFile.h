@@ -21,10 +21,14 @@ public:
     COwnFile() = default;
     COwnFile(const COwnFile&) = delete;
     COwnFile& operator=(const COwnFile&) = delete;
+    COwnFile(COwnFile&&) noexcept = default;
+    COwnFile& operator=(COwnFile&&) noexcept = default;
 
     // Opens the running program's file and checks that it is the image the
     // system loaded (kOwnFileReplaced otherwise).
     HRESULT OpenRunningImage();
+    // The same with the program's path found beforehand (GetModulePath).
+    HRESULT OpenRunningImage(const std::wstring& path);
     // Opens `path` for reading with read sharing only: from then on nobody can
     // write, rename or delete it until the owner closes it. A file held
     // briefly by someone else (a scanner) is tried again.

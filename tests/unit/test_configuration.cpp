@@ -191,5 +191,7 @@ TEST_F(Configuration, LanguageSectionsOverrideThreeTexts) {
 
 TEST_F(Configuration, ReadingAFileWithoutABlockFails) {
     // The test program carries no block, like a stub with nothing appended.
-    EXPECT_TRUE(ReadConfiguration(m_ownFile, m_settings, m_uiText).Failed());
+    const HRESULT opened = m_ownFile.OpenRunningImage();
+    ASSERT_EQ(S_OK, opened);
+    EXPECT_TRUE(ReadConfiguration(opened, m_ownFile, m_settings, m_uiText).Failed());
 }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "app/OwnFileOpen.h"
+#include "orelib/win32/Files.h"
 #include "orelib/win32/OwnFile.h"
 #include "tests/unit/PeFileCopy.h"
 #include "tests/unit/TempFolder.h"
@@ -51,6 +53,24 @@ TEST(OwnFile, OnlyTheLoadedImageItselfMatches) {
     COwnFile file;
     ASSERT_EQ(file.Open(text), S_OK);
     EXPECT_EQ(file.CheckMatchesImage(GetModuleHandleW(nullptr)), orelib::kOwnFileReplaced);
+}
+
+// Opened on its own thread from the start of the process or when the run
+// asks for it, the run gets the same file, held the same way.
+TEST(OwnFile, OpenStartedEarlyHandsOverTheHeldFile) {
+    for (bool early : {true, false}) {
+        if (early) StartOwnFileOpen();
+        COwnFile file;
+        EXPECT_EQ(FinishOwnFileOpen(&file), S_OK) << early;
+        ASSERT_TRUE(file.IsOpen()) << early;
+        EXPECT_EQ(file.Path(), orelib::GetModulePath(nullptr)) << early;
+        EXPECT_EQ(file.Size(), static_cast<int64_t>(OwnImage().size())) << early;
+        // Still held with read sharing only: nobody can open it to write.
+        const HANDLE writer = CreateFileW(file.Path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << early;
+        if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    }
 }
 
 TEST(OwnFile, HeldFileCannotBeChangedRenamedOrDeleted) {
