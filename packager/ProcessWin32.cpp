@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "orelib/CommandLine.h"
 #include "packager/Files.h"
 #include "packager/Platform.h"
 #include "packager/SignalCleanup.h"
@@ -17,25 +18,6 @@ namespace sfxpack {
 namespace {
 
 constexpr DWORD kStopPollMs = 200;
-
-// One argument as the C run-time's parser splits the command line: quoted
-// when it holds a blank or a quote, with the backslashes before a quote doubled.
-std::wstring QuoteArgument(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
-    std::wstring quoted = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(2 * backslashes, L'\\');
-    return quoted + L"\"";
-}
 
 // A bare program name is looked up in PATH only: CreateProcessW would try
 // sfxpack's own folder and the current one first, where anyone may have
@@ -125,7 +107,7 @@ ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesy
             return result;
         }
         if (commandLine.empty()) program = FindInPath(wide);
-        commandLine += (commandLine.empty() ? L"" : L" ") + QuoteArgument(wide);
+        orelib::AppendArgument(commandLine, wide);
     }
     if (program.empty()) {
         result.startError = "not found in PATH";

@@ -21,6 +21,7 @@
 #include <cwchar>
 #include <string>
 
+#include "orelib/CommandLine.h"
 #include "orelib/win32/Handle.h"
 
 #ifndef ERROR_ELEVATION_REQUIRED
@@ -28,26 +29,6 @@
 #endif
 
 namespace {
-
-// Quotes one argument so that CommandLineToArgvW and the C runtime give it back unchanged.
-std::wstring QuoteForRuntime(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
-    std::wstring quoted = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        // Backslashes before a quote are doubled, and the quote escaped.
-        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(2 * backslashes, L'\\');  // they precede the closing quote
-    quoted += L'"';
-    return quoted;
-}
 
 int Usage() {
     std::fwprintf(stderr, L"usage: runner.exe [--cwd DIR] [--raw TEXT] PROGRAM [ARGS...]\n");
@@ -92,8 +73,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring program = argv[i];
     std::wstring params;
     for (++i; i < argc; ++i) {
-        if (!params.empty()) params += L' ';
-        params += QuoteForRuntime(argv[i]);
+        orelib::AppendArgument(params, argv[i]);
     }
     if (!params.empty()) params.insert(0, L" ");
     params += raw;
