@@ -5,7 +5,8 @@
 # shipped), start-up overhead and peak memory, under Wine. Run after
 # ./build.sh build; prints one table. RUNS (default 5) alternating runs each;
 # BENCH_MB (default 50) the size of the large package's folder; PARTS
-# (default "extract startup") which timings to take.
+# (default "extract startup") which timings to take; ARCHIVES (default
+# "mx5 mx9 mx5c mx9c") which large packages to extract.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -45,8 +46,17 @@ if [ ! -f "$REF" ]; then
     { echo "bench: building the reference failed, see $WORK/ref-build.log" >&2; exit 1; }
 fi
 
-# --- Packages: a large mixed folder as LZMA2 at -mx5 and -mx9 (multi-threaded
-# compression, so several LZMA2 chunks), and a small one for start-up.
+# --- Packages: a large mixed folder as LZMA2 at -mx5 and -mx9 with
+# multi-threaded compression, and a small one for start-up. Whatever the
+# thread count, 7zz cuts LZMA2 into chunks of four times the dictionary (128
+# MiB at -mx5), so its default archives of this folder hold one chunk and
+# decode on one thread; the "c" archives set 8 MiB chunks, which the
+# decoders of both extractors share out among threads.
+ARCHIVES="${ARCHIVES:-mx5 mx9 mx5c mx9c}"
+switches() { case "$1" in mx5) echo "-m0=lzma2 -mx5" ;; mx9) echo "-m0=lzma2 -mx9" ;;
+  mx5c) echo "-m0=lzma2:c=8m -mx5" ;; mx9c) echo "-m0=lzma2:c=8m -mx9" ;; esac; }
+label() { case "$1" in mx5) echo "7zz -mx5" ;; mx9) echo "7zz -mx9" ;;
+  mx5c) echo "-mx5, 8 MiB chunks" ;; mx9c) echo "-mx9, 8 MiB chunks" ;; esac; }
 MIXED="$WORK/mixed-$BENCH_MB"
 if [ ! -f "$MIXED.done" ]; then
   rm -rf "$MIXED"
@@ -55,13 +65,14 @@ if [ ! -f "$MIXED.done" ]; then
   touch "$MIXED.done"
 fi
 printf '[main]\r\nSetupFileName=setup.exe\r\n' >"$WORK/config.ini"
-for level in 5 9; do
-  if [ ! -f "$WORK/mx$level.7z" ] || [ "$MIXED.done" -nt "$WORK/mx$level.7z" ]; then
-    rm -f "$WORK/mx$level.7z"
-    (cd "$MIXED" && 7zz a -t7z -m0=lzma2 -mx"$level" -mmt=on -bd -y "$WORK/mx$level.7z" . >/dev/null)
+for a in $ARCHIVES; do
+  if [ ! -f "$WORK/$a.7z" ] || [ "$MIXED.done" -nt "$WORK/$a.7z" ]; then
+    rm -f "$WORK/$a.7z"
+    # shellcheck disable=SC2046  # the switches are words
+    (cd "$MIXED" && 7zz a -t7z $(switches "$a") -mmt=on -bd -y "$WORK/$a.7z" . >/dev/null)
   fi
   "$DIST/sfxpack" build --stub "$DIST/sfxstub.exe" --config "$WORK/config.ini" \
-    --archive "$WORK/mx$level.7z" -o "$WORK/mx$level-setup.exe" >/dev/null 2>&1
+    --archive "$WORK/$a.7z" -o "$WORK/$a-setup.exe" >/dev/null 2>&1
 done
 # The small package holds a few small files: a minimal setup program (the
 # test probe, with its symbols and test hooks, is 800 KB) and two texts.
@@ -122,30 +133,30 @@ cpu_seconds() {
 stats() { sort -n | awk '{v[NR]=$1} END {m=(NR%2)?v[(NR+1)/2]:(v[NR/2]+v[NR/2+1])/2; printf "%.0f %.0f %.0f\n", m, v[1], v[NR]}'; }
 
 declare -A MED LO HI PEAK CPU
-for level in 5 9; do
+for a in $ARCHIVES; do
   part extract || break
   : >"$WORK/stub.times"; : >"$WORK/ref.times"; : >"$WORK/stub.peaks"
   for _ in $(seq "$RUNS"); do
     rm -rf "$WORK/out-stub" "$WORK/out-ref"
-    read -r ms peak < <(timed "mx$level-setup" "$(win "$WORK/mx$level-setup.exe")" /q /x "$(win "$WORK")\\out-stub")
+    read -r ms peak < <(timed "$a-setup" "$(win "$WORK/$a-setup.exe")" /q /x "$(win "$WORK")\\out-stub")
     echo "$ms" >>"$WORK/stub.times"; echo "$peak" >>"$WORK/stub.peaks"
-    read -r ms _ < <(timed 7zr.exe "$(win "$REF")" x -y -bd "-o$(win "$WORK")\\out-ref" "$(win "$WORK/mx$level.7z")")
+    read -r ms _ < <(timed 7zr.exe "$(win "$REF")" x -y -bd "-o$(win "$WORK")\\out-ref" "$(win "$WORK/$a.7z")")
     echo "$ms" >>"$WORK/ref.times"
   done
   diff -r "$WORK/out-stub" "$WORK/out-ref" >/dev/null || { echo "bench: the stub and the reference extracted different files" >&2; exit 1; }
-  read -r MED[stub$level] LO[stub$level] HI[stub$level] < <(stats <"$WORK/stub.times")
-  read -r MED[ref$level] LO[ref$level] HI[ref$level] < <(stats <"$WORK/ref.times")
-  PEAK[$level]="$(sort -n "$WORK/stub.peaks" | tail -n 1)"
+  read -r MED[stub$a] LO[stub$a] HI[stub$a] < <(stats <"$WORK/stub.times")
+  read -r MED[ref$a] LO[ref$a] HI[ref$a] < <(stats <"$WORK/ref.times")
+  PEAK[$a]="$(sort -n "$WORK/stub.peaks" | tail -n 1)"
   # CPU time (user + system) of each process, started by wine directly so
   # that the shell can count it: three alternating runs, median.
   : >"$WORK/stub.cpu"; : >"$WORK/ref.cpu"
   for _ in 1 2 3; do
     rm -rf "$WORK/out-stub" "$WORK/out-ref"
-    cpu_seconds wine "$WORK/mx$level-setup.exe" /q /x "$(win "$WORK")\out-stub" >>"$WORK/stub.cpu"
-    cpu_seconds wine "$REF" x -y -bd "-o$(win "$WORK")\out-ref" "$(win "$WORK/mx$level.7z")" >>"$WORK/ref.cpu"
+    cpu_seconds wine "$WORK/$a-setup.exe" /q /x "$(win "$WORK")\out-stub" >>"$WORK/stub.cpu"
+    cpu_seconds wine "$REF" x -y -bd "-o$(win "$WORK")\out-ref" "$(win "$WORK/$a.7z")" >>"$WORK/ref.cpu"
   done
-  CPU[stub$level]="$(sort -n "$WORK/stub.cpu" | sed -n 2p)"
-  CPU[ref$level]="$(sort -n "$WORK/ref.cpu" | sed -n 2p)"
+  CPU[stub$a]="$(sort -n "$WORK/stub.cpu" | sed -n 2p)"
+  CPU[ref$a]="$(sort -n "$WORK/ref.cpu" | sed -n 2p)"
 done
 rm -rf "$WORK/out-stub" "$WORK/out-ref"
 
@@ -176,14 +187,14 @@ if part extract; then
   echo "extraction of a ${BENCH_MB} MB mixed package (/q /x), $RUNS alternating runs, ms: median (min-max)"
   # The stub waits 250 ms before it first opens its own file (a scanner may
   # still hold a fresh download): the second ratio leaves that wait out.
-  printf '  %-14s %-22s %-22s %6s %10s %14s %12s\n' archive stub reference ratio "w/o wait" "stub peak RSS" "CPU s stub/ref"
-  for level in 5 9; do
-    ratio="$(awk -v a="${MED[stub$level]}" -v b="${MED[ref$level]}" 'BEGIN {printf "%.2f", a / b}')"
-    net="$(awk -v a="${MED[stub$level]}" -v b="${MED[ref$level]}" 'BEGIN {printf "%.2f", (a - 250) / b}')"
-    printf '  %-14s %-22s %-22s %6s %10s %11s KiB %14s\n' "7zz -mx$level" \
-      "${MED[stub$level]} (${LO[stub$level]}-${HI[stub$level]})" \
-      "${MED[ref$level]} (${LO[ref$level]}-${HI[ref$level]})" "$ratio" "$net" "${PEAK[$level]}" \
-      "${CPU[stub$level]}/${CPU[ref$level]}"
+  printf '  %-20s %-22s %-22s %6s %10s %14s %12s\n' archive stub reference ratio "w/o wait" "stub peak RSS" "CPU s stub/ref"
+  for a in $ARCHIVES; do
+    ratio="$(awk -v a="${MED[stub$a]}" -v b="${MED[ref$a]}" 'BEGIN {printf "%.2f", a / b}')"
+    net="$(awk -v a="${MED[stub$a]}" -v b="${MED[ref$a]}" 'BEGIN {printf "%.2f", (a - 250) / b}')"
+    printf '  %-20s %-22s %-22s %6s %10s %11s KiB %14s\n' "$(label "$a")" \
+      "${MED[stub$a]} (${LO[stub$a]}-${HI[stub$a]})" \
+      "${MED[ref$a]} (${LO[ref$a]}-${HI[ref$a]})" "$ratio" "$net" "${PEAK[$a]}" \
+      "${CPU[stub$a]}/${CPU[ref$a]}"
   done
 fi
 if part startup; then

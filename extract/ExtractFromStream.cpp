@@ -1,6 +1,7 @@
 #include "extract/ExtractFromStream.h"
 
 #include "CPP/7zip/UI/Common/ArchiveExtractCallback.h"
+#include "extract/PipelinedExtract.h"
 
 HRESULT ExtractFromStream(CCodecs* codecs, const CObjectVector<COpenType>& types, const CIntVector& excludedFormats,
                           IInStream* stream, const UString& name, const CExtractOptions& options,
@@ -43,7 +44,7 @@ HRESULT ExtractFromStream(CCodecs* codecs, const CObjectVector<COpenType>& types
     // Progress counts from 0 again: the open may have reported some.
     const UInt64 zero = 0;
     RINOK(ec->SetCompleted(&zero))
-    HRESULT result = archive->Extract(nullptr, static_cast<UInt32>(static_cast<Int32>(-1)), 0, ec);
+    HRESULT result = ExtractPipelined(archive, ec);
     const HRESULT closed = closer.Close();
     if (result == S_OK) result = closed;
     result = extractCallback->ExtractResult(result);
