@@ -68,6 +68,41 @@ target_link_libraries(sfxstub PRIVATE sfxruntime sfxcore)
 set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub)
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# The stub waits 250 ms before it first opens its own file. The system
+# libraries of its dialogs load during that wait when they are imported on
+# first call rather than loaded before the program starts: the stub links
+# delay-load libraries of its own (scripts/make_delay_lib.py) under their
+# usual names. Their loads go through the restricted DLL search that the
+# start-up sets before anything calls them.
+set(SFX_DELAYED_DLLS user32 gdi32 shell32 ole32 oleaut32)
+find_program(SFX_NM NAMES i686-w64-mingw32-nm REQUIRED)
+find_program(SFX_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+set(SFX_DELAY_DIR ${CMAKE_CURRENT_BINARY_DIR}/delayload)
+set(SFX_DELAY_LIBS)
+foreach(dll ${SFX_DELAYED_DLLS})
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=lib${dll}.a
+                  OUTPUT_VARIABLE implib OUTPUT_STRIP_TRAILING_WHITESPACE)
+  add_custom_command(OUTPUT ${SFX_DELAY_DIR}/lib${dll}.a
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${SFX_DELAY_DIR}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/make_delay_lib.py
+            ${SFX_NM} ${SFX_DLLTOOL} ${implib} ${dll}.dll ${SFX_DELAY_DIR}/lib${dll}.a
+    DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_delay_lib.py ${implib}
+    VERBATIM)
+  list(APPEND SFX_DELAY_LIBS ${SFX_DELAY_DIR}/lib${dll}.a)
+endforeach()
+add_custom_target(sfx_delay_libs DEPENDS ${SFX_DELAY_LIBS})
+add_dependencies(sfxstub sfx_delay_libs)
+target_link_directories(sfxstub BEFORE PRIVATE ${SFX_DELAY_DIR})
+# Calls into those DLLs go to each function's own thunk, not through its
+# address slot: the linker drops the thunk of an import that it sees reached
+# through the slot only, and the slot would then hold 0. The system headers
+# declare the functions without dllimport when they think they are building
+# the DLL itself; the other programs that link these objects reach the usual
+# import libraries' thunks the same way.
+foreach(target sevenzip orelib_core sfxcore sfxruntime sfxstub)
+  target_compile_definitions(${target} PRIVATE _USER32_ _GDI32_ _SHELL32_ _OLE32_ _OLEAUT32_)
+endforeach()
+
 # Every C++ function of the stub with its unwind entry in a section of its
 # own, so that the link can drop both when nothing calls the function
 # (scripts/compile_split.py); the header each such entry brings is shared
@@ -78,7 +113,7 @@ set_target_properties(sevenzip orelib_core sfxcore sfxruntime sfxstub PROPERTIES
 # dropped like any unused code (scripts/link_stub.py).
 set_target_properties(sfxstub PROPERTIES
   RULE_LAUNCH_LINK "${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/link_stub.py"
-  LINK_DEPENDS ${CMAKE_SOURCE_DIR}/scripts/link_stub.py)
+  LINK_DEPENDS "${CMAKE_SOURCE_DIR}/scripts/link_stub.py;${SFX_DELAY_LIBS}")
 # Identical resource data (the English texts under five language IDs, the
 # Spanish ones under two) is stored once: scripts/share_resource_data.py;
 # so is each distinct unwind header: scripts/share_unwind_headers.py.
