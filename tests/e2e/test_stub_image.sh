@@ -34,6 +34,13 @@ grep -aq 'SystemFunction036' "$STUB" || fail "the stub does not look up SystemFu
 # policies are looked up (Windows 8 and later have them).
 grep -Eq '[[:space:]]HeapSetInformation$' <<<"$headers" || fail "the stub does not import HeapSetInformation"
 grep -aq 'SetProcessMitigationPolicy' "$STUB" || fail "the stub does not look up SetProcessMitigationPolicy"
+# The dialogs' DLLs are imported on first call, so that the loader maps them
+# while the own file's open waits, not before the stub starts: none of them in
+# the import table, each of them named in the image by its delay-load entry.
+for dll in user32 gdi32 shell32 ole32 oleaut32; do
+  ! grep -qx "$dll.dll" <<<"$dlls" || fail "$dll.dll is in the import table, not loaded on first call"
+  grep -aq "$dll\.dll" "$STUB" || fail "no delay-load entry names $dll.dll"
+done
 
 # The load configuration and the guard, read with the link map beside the stub.
 MAP="$SFX_DIST/sfxstub.map"
