@@ -13,6 +13,9 @@
 
 namespace {
 
+// What Extract takes for its item count to mean every item of the archive.
+constexpr UInt32 kAllItems = static_cast<UInt32>(static_cast<Int32>(-1));
+
 enum class Op : unsigned char { kGetStream, kPrepare, kWrite, kResult, kCompleted, kMessage, kTotal, kPassword };
 
 // One call of the handler on its callback, queued for the calling thread.
@@ -376,7 +379,7 @@ unsigned __stdcall DecodeThread(void* param) {
     CDecodeJob& job = *static_cast<CDecodeJob*>(param);
     // The handler turns whatever is thrown inside it into E_OUTOFMEMORY.
     try {
-        job.result = job.archive->Extract(nullptr, static_cast<UInt32>(static_cast<Int32>(-1)), 0, job.callback);
+        job.result = job.archive->Extract(nullptr, kAllItems, 0, job.callback);
     } catch (...) {
         job.result = E_OUTOFMEMORY;
     }
@@ -395,7 +398,7 @@ HRESULT ExtractPipelined(IInArchive* archive, IArchiveExtractCallback* callback,
 
     CDecodeJob job{archive, proxy, &pipe};
     orelib::CHandle thread(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &DecodeThread, &job, 0, nullptr)));
-    if (!thread) return archive->Extract(nullptr, static_cast<UInt32>(static_cast<Int32>(-1)), 0, callback);
+    if (!thread) return archive->Extract(nullptr, kAllItems, 0, callback);
 
     HRESULT failure = S_OK;
     while (CCall* call = pipe.Take()) {
