@@ -34,8 +34,10 @@ public:
     static bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 private:
-    // Independent of the code under test: plain recursion with the raw API.
-    static void RemoveTree(const std::wstring& folder) {
+    // Independent of the code under test: plain recursion with the raw API,
+    // through \\?\ names so that paths longer than MAX_PATH go too.
+    static void RemoveTree(const std::wstring& path) {
+        const std::wstring folder = path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
         WIN32_FIND_DATAW entry;
         HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
         if (find != INVALID_HANDLE_VALUE) {

@@ -144,6 +144,47 @@ TEST_F(ExtractOverwrite, OtherRepliesKeepEachExistingFile) {
     EXPECT_EQ(Content(L"file3.txt"), "secret file 3\n");
 }
 
+// Before each new file the extraction first asks the system whether the name
+// is surely absent, and only then makes the file without looking further:
+// every kind of name already there must still reach the question and keep
+// its content.
+TEST(ExtractExistingName, EveryKindIsAskedAbout) {
+    struct Row {
+        const char* what;
+        std::wstring target;  // under the scratch folder
+        const wchar_t* existing;
+        DWORD attributes;
+    };
+    const Row rows[] = {
+        {"the same name", L"out", L"readme.txt", FILE_ATTRIBUTE_NORMAL},
+        {"another case", L"out", L"README.TXT", FILE_ATTRIBUTE_NORMAL},
+        {"another case, not ASCII", L"out", L"GR\u00DC\u00DFE.TXT", FILE_ATTRIBUTE_NORMAL},
+        {"read-only, in a subfolder", L"out", L"folder with spaces\\nested\\deep.txt", FILE_ATTRIBUTE_READONLY},
+        {"longer than MAX_PATH", L"out\\" + std::wstring(240, L'x'), L"readme.txt", FILE_ATTRIBUTE_NORMAL},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        CTempFolder temp;
+        const std::wstring target = temp / row.target;
+        const std::wstring existing = L"\\\\?\\" + target + L"\\" + row.existing;
+        const std::wstring deepest = L"\\\\?\\" + target + L"\\folder with spaces\\nested";
+        for (size_t at = temp.Path().size() + 4; at != std::wstring::npos; at = deepest.find(L'\\', at + 1))
+            CreateDirectoryW(deepest.substr(0, at).c_str(), nullptr);
+        ASSERT_TRUE(CreateDirectoryW(deepest.c_str(), nullptr));
+        ASSERT_TRUE(CTempFolder::WriteFile(existing, "old"));
+        ASSERT_TRUE(SetFileAttributesW(existing.c_str(), row.attributes));
+        CDialogStandIn dialog;
+        dialog.overwriteReply = kOverwriteNotAsked;
+        CExtractThread thread;
+        RunExtraction(thread, dialog, Fixture(L"setup_copy.exe"), target);
+        EXPECT_EQ(dialog.finalMessage, WM_SFX_EXTRACT_DONE);
+        EXPECT_EQ(dialog.overwriteNames.size(), 1u);
+        std::string content;
+        EXPECT_TRUE(ReadWholeFile(existing, &content));
+        EXPECT_EQ(content, "old");
+    }
+}
+
 TEST_F(ExtractOverwrite, CancelEndsTheRun) {
     m_run.dialog.password = L"Pa55 wörd";
     m_run.dialog.overwriteReply = kOverwriteCancel;
