@@ -124,7 +124,7 @@ set(SEVENZIP_SOURCES
   ${SFX_7Z}/CPP/7zip/Crypto/MyAes.cpp
 
   # UI/Common: codec registry, wildcard selection, opening, extraction driver
-  # (the extract callback is a copy with one change, below)
+  # (the extract callback is the copy with one change, made above)
   ${SFX_EXTRACT_CALLBACK_COPY}
   ${SFX_7Z}/CPP/7zip/UI/Common/ArchiveOpenCallback.cpp
   ${SFX_7Z}/CPP/7zip/UI/Common/DefaultName.cpp
