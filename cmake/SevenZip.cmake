@@ -19,33 +19,7 @@
 
 set(SFX_7Z ${SFX_DEPS_DIR})
 
-# The extract callback, compiled from a copy that asks NameIsSurelyAbsent
-# (extract/library/AbsentName.h) before the check it makes ahead of every new
-# file, and takes its own path only when that is not true. Configuring fails
-# if the library's text has changed, rather than building the callback
-# without the change.
-set(SFX_EXTRACT_CALLBACK ${SFX_7Z}/CPP/7zip/UI/Common/ArchiveExtractCallback.cpp)
-set(SFX_EXTRACT_CALLBACK_COPY ${CMAKE_BINARY_DIR}/sevenzip/ArchiveExtractCallback.cpp)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SFX_EXTRACT_CALLBACK})
-file(READ ${SFX_EXTRACT_CALLBACK} sfx_callback_text)
-set(sfx_check "  if (fileInfo.Find(fullProcessedPath))\n")
-string(FIND "${sfx_callback_text}" "${sfx_check}" sfx_first)
-string(FIND "${sfx_callback_text}" "${sfx_check}" sfx_last REVERSE)
-if(sfx_first EQUAL -1 OR NOT sfx_first EQUAL sfx_last)
-  message(FATAL_ERROR "${SFX_EXTRACT_CALLBACK}: the existence check before a new file "
-    "is not there exactly once; the copy with the quick answer cannot be made")
-endif()
-string(REPLACE "${sfx_check}"
-  "  if (!NameIsSurelyAbsent(fullProcessedPath) && fileInfo.Find(fullProcessedPath))\n"
-  sfx_callback_text "${sfx_callback_text}")
-string(REPLACE "#include \"ArchiveExtractCallback.h\"\n"
-  "#include \"ArchiveExtractCallback.h\"\n#include \"extract/library/AbsentName.h\"\n"
-  sfx_callback_text "${sfx_callback_text}")
-file(WRITE ${CMAKE_BINARY_DIR}/sevenzip/ArchiveExtractCallback.cpp.new "${sfx_callback_text}")
-configure_file(${CMAKE_BINARY_DIR}/sevenzip/ArchiveExtractCallback.cpp.new ${SFX_EXTRACT_CALLBACK_COPY} COPYONLY)
-# Its relative includes name the library's folders, from the original's.
-set_source_files_properties(${SFX_EXTRACT_CALLBACK_COPY} PROPERTIES
-  COMPILE_OPTIONS "-iquote${SFX_7Z}/CPP/7zip/UI/Common")
+include(${CMAKE_CURRENT_LIST_DIR}/ExtractCallbackCopy.cmake)
 
 set(SEVENZIP_SOURCES
   # C: checksums, ciphers, decoders, branch filters, allocation, CPU features
@@ -124,7 +98,7 @@ set(SEVENZIP_SOURCES
   ${SFX_7Z}/CPP/7zip/Crypto/MyAes.cpp
 
   # UI/Common: codec registry, wildcard selection, opening, extraction driver
-  # (the extract callback is the copy with one change, made above)
+  # (the extract callback is the copy made by ExtractCallbackCopy.cmake)
   ${SFX_EXTRACT_CALLBACK_COPY}
   ${SFX_7Z}/CPP/7zip/UI/Common/ArchiveOpenCallback.cpp
   ${SFX_7Z}/CPP/7zip/UI/Common/DefaultName.cpp
@@ -134,7 +108,7 @@ set(SEVENZIP_SOURCES
 
   # Ours: the definitions of the interface IDs its headers declare, and the
   # registrations (below)
-  ${CMAKE_SOURCE_DIR}/extract/library/AbsentName.cpp
+  ${CMAKE_SOURCE_DIR}/extract/library/CallbackShortcuts.cpp
   ${CMAKE_SOURCE_DIR}/extract/library/SevenZipGuids.cpp
   ${CMAKE_SOURCE_DIR}/extract/library/SevenZipRegistry.cpp
 )

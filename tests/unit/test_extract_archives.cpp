@@ -160,6 +160,28 @@ TEST(ExtractTarget, ExistingFolderIsUsed) {
     EXPECT_EQ(CompareTrees(Fixture(L"src"), run.target), "");
 }
 
+// Each file gets the attributes and the modification time the archive
+// stores for it.
+TEST(ExtractTarget, StoredAttributesAndTimesAreKept) {
+    CRun run;
+    run.Extract(Fixture(L"setup_attributes.exe"));
+    EXPECT_EQ(run.dialog.finalMessage, WM_SFX_EXTRACT_DONE);
+    EXPECT_TRUE(run.dialog.errors.empty());
+    const struct {
+        const wchar_t* name;
+        bool readOnly;
+    } files[] = {{L"readonly.txt", true}, {L"writable.txt", false}};
+    for (const auto& file : files) {
+        SCOPED_TRACE(Narrow(file.name));
+        WIN32_FILE_ATTRIBUTE_DATA made = {}, stored = {};
+        ASSERT_TRUE(GetFileAttributesExW((run.target + L"\\" + file.name).c_str(), GetFileExInfoStandard, &made));
+        ASSERT_TRUE(GetFileAttributesExW(Fixture(std::wstring(L"attributes\\") + file.name).c_str(),
+                                         GetFileExInfoStandard, &stored));
+        EXPECT_EQ((made.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0, file.readOnly);
+        EXPECT_EQ(CompareFileTime(&made.ftLastWriteTime, &stored.ftLastWriteTime), 0);
+    }
+}
+
 TEST(ExtractTarget, FileInTheWayFailsWithItsPath) {
     CRun run;
     ASSERT_TRUE(CTempFolder::WriteFile(run.target, "not a folder"));
