@@ -106,8 +106,8 @@ set(SEVENZIP_SOURCES
   ${SFX_7Z}/CPP/7zip/UI/Common/LoadCodecs.cpp
   ${SFX_7Z}/CPP/7zip/UI/Common/OpenArchive.cpp
 
-  # Ours: the definitions of the interface IDs its headers declare, and the
-  # registrations (below)
+  # Ours: the shortcuts of the extract callback's copy, the definitions of
+  # the interface IDs its headers declare, and the registrations (below)
   ${CMAKE_SOURCE_DIR}/extract/library/CallbackShortcuts.cpp
   ${CMAKE_SOURCE_DIR}/extract/library/SevenZipGuids.cpp
   ${CMAKE_SOURCE_DIR}/extract/library/SevenZipRegistry.cpp

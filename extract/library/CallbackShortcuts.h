@@ -1,8 +1,8 @@
 #pragma once
 // Two shortcuts the stub's copy of the library's extract callback takes
 // around each new file, for file system calls that cost a trip through the
-// whole folder or a second open of the file (under Wine each costs about as
-// much as making the file). Each answers only the case it is sure of; for
+// whole folder or a second open of the file (under Wine each costs as much
+// as making the file, or more). Each answers only the case it is sure of; for
 // anything else the callback goes its own way, as before.
 #include <windows.h>
 

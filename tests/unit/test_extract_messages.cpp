@@ -145,7 +145,7 @@ TEST_F(ExtractOverwrite, OtherRepliesKeepEachExistingFile) {
 }
 
 // Before each new file the extraction first asks the system whether the name
-// is surely absent, and only then makes the file without looking further:
+// is surely absent, and when it is, makes the file without looking further:
 // every kind of name already there must still reach the question and keep
 // its content.
 TEST(ExtractExistingName, EveryKindIsAskedAbout) {
