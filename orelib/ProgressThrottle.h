@@ -2,14 +2,15 @@
 // Which progress values are worth a message to the dialog. The extraction
 // reports progress far more often than anyone can see, and each message
 // waits for the UI thread: only a changed value goes, at most one per
-// interval, except the first and the finished one, which always go.
+// interval (by default a quarter second: four a second), except the first
+// and the finished one, which always go.
 #include <cstdint>
 
 namespace orelib {
 
 class CProgressThrottle {
 public:
-    explicit CProgressThrottle(uint64_t intervalMs = 100) : m_intervalMs(intervalMs) {}
+    explicit CProgressThrottle(uint64_t intervalMs = 250) : m_intervalMs(intervalMs) {}
 
     // `perMille` is 0..1000; `nowMs` a monotonic clock in milliseconds.
     bool ShouldSend(uint32_t perMille, uint64_t nowMs);
