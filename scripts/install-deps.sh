@@ -26,6 +26,26 @@ need_install() {
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
+# A mirror in the middle of a sync serves an index whose size does not match
+# its Release file; apt-get update then fails for that index alone. It is
+# over within minutes, so a few tries with a pause ride it out.
+apt_update() {
+  local try log
+  log="$(mktemp)"
+  for try in 1 2 3 4 5; do
+    if as_root apt-get update -q >"$log" 2>&1 && ! grep -q '^E:' "$log"; then
+      rm -f "$log"
+      return 0
+    fi
+    echo "apt-get update failed (try $try of 5):" >&2
+    grep -E '^(E|W):' "$log" >&2 || tail -n 5 "$log" >&2
+    [ "$try" -lt 5 ] && sleep $((try * 20))
+  done
+  rm -f "$log"
+  echo "apt-get update kept failing for the index named above (a mirror in sync, or no network); nothing was installed. Run the same command again later." >&2
+  return 100
+}
+
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   as_root dpkg --add-architecture i386
   NEED_UPDATE=1
@@ -45,8 +65,27 @@ fi
 
 if need_install || [ -n "${NEED_UPDATE:-}" ]; then
   export DEBIAN_FRONTEND=noninteractive
-  as_root apt-get update -q
+  apt_update
   as_root apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
+fi
+
+# Wine's 32-bit loader needs a kernel that runs 32-bit x86 programs. Where
+# the kernel does not (it answers "Exec format error"), the user-mode
+# emulator runs them instead, registered for 32-bit x86 programs until the
+# next boot. Everything under Wine is then several times slower.
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  if ! command -v qemu-i386-static >/dev/null; then
+    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends qemu-user-static
+  fi
+  BINFMT=/proc/sys/fs/binfmt_misc
+  [ -e "$BINFMT/register" ] || as_root mount -t binfmt_misc binfmt_misc "$BINFMT"
+  if [ ! -e "$BINFMT/qemu-i386" ]; then
+    # ELF, 32-bit, little-endian, executable or shared object, machine 3 (i386)
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
+      as_root tee "$BINFMT/register" >/dev/null
+  fi
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1 || { echo "this machine cannot run 32-bit x86 programs, so Wine cannot run" >&2; exit 1; }
+  echo "32-bit programs run through qemu-i386-static on this machine"
 fi
 
 # The archive library: Debian's source package, unpacked into the build folder.
