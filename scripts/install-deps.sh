@@ -69,25 +69,6 @@ if need_install || [ -n "${NEED_UPDATE:-}" ]; then
   as_root apt-get install -y -q --no-install-recommends "${PACKAGES[@]}"
 fi
 
-# Wine's 32-bit loader needs a kernel that runs 32-bit x86 programs. Where
-# the kernel does not (it answers "Exec format error"), the user-mode
-# emulator runs them instead, registered for 32-bit x86 programs until the
-# next boot. Everything under Wine is then several times slower.
-if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-  if ! command -v qemu-i386-static >/dev/null; then
-    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends qemu-user-static
-  fi
-  BINFMT=/proc/sys/fs/binfmt_misc
-  [ -e "$BINFMT/register" ] || as_root mount -t binfmt_misc binfmt_misc "$BINFMT"
-  if [ ! -e "$BINFMT/qemu-i386" ]; then
-    # ELF, 32-bit, little-endian, executable or shared object, machine 3 (i386)
-    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
-      as_root tee "$BINFMT/register" >/dev/null
-  fi
-  /lib/ld-linux.so.2 --version >/dev/null 2>&1 || { echo "this machine cannot run 32-bit x86 programs, so Wine cannot run" >&2; exit 1; }
-  echo "32-bit programs run through qemu-i386-static on this machine"
-fi
-
 # The archive library: Debian's source package, unpacked into the build folder.
 # Only its library parts are kept; its own programs are deleted right away.
 LIB="$SRC_DIR/7zip"
