@@ -18,6 +18,7 @@
 #include "dialog/SelfExtractingDlg.h"
 #include "orelib/win32/CommonControls.h"
 #include "orelib/win32/FontOccManager.h"
+#include "orelib/win32/WindowStation.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ BOOL CApp::InitInstance() {
     // Every dialog from here on is created in the system's message font.
     framework::AfxEnableControlContainer(std::make_unique<orelib::CFontOccManager>());
 
+    m_settings.m_nobodyToAsk = !orelib::IsWindowStationVisible();
     for (const StartupStep& step : kStartupSteps) {
         const StepResult result = (this->*step.run)();
         if (!result.Failed()) continue;

@@ -59,12 +59,12 @@ StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings&
         settings.m_extractOnly = true;
         settings.m_workingFolder = options.extractFolder;
     }
-    if (options.quiet) settings.m_quiet = true;
+    if (options.quiet || settings.m_nobodyToAsk) settings.m_quiet = true;
     // Unknown cultures are ignored by SetCulture, but the language stays fixed.
     for (const std::wstring& culture : options.cultures) uiText.SetCulture(culture);
     if (options.languageFixed) settings.m_languageFixed = true;
     if (options.help) {
-        ShowCommandLineHelp(uiText);
+        if (!settings.m_nobodyToAsk) ShowCommandLineHelp(uiText);
         return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));
     }
     return StepResult::Ok();

@@ -8,7 +8,10 @@
 
 struct CRunSettings {
     bool m_extractOnly = false;    // /x
-    bool m_quiet = false;          // /q
+    bool m_quiet = false;          // /q, or nobody to ask
+    // The window station is not visible: nobody can answer a prompt, so the
+    // run is quiet and a prompt it cannot do without ends it as cancelled.
+    bool m_nobodyToAsk = false;
     bool m_languageFixed = false;  // /l with a value
     // The folder given after /x, as typed; then the folder the run extracts
     // into (made absolute with /x, the run's own folder without).

@@ -249,6 +249,7 @@ LRESULT CSelfExtractingDlg::OnAskOverwrite(const wchar_t* fileName) {
 }
 
 LRESULT CSelfExtractingDlg::OnAskPassword(wchar_t* buffer, LPARAM capacity) {
+    if (m_settings.m_nobodyToAsk) return IDCANCEL;  // a prompt nobody can see would wait for ever
     CEnterPasswordDlg prompt(this);
     INT_PTR result = prompt.DoModal();
     if (result == IDOK && !CopyPassword(prompt.m_password, buffer, capacity > 0 ? static_cast<size_t>(capacity) : 0)) {

@@ -10,12 +10,15 @@
 #                     a file it builds must then pass sfxpack verify
 #   run_setup EXE [ARGS...]      runs EXE under Wine through runner.exe and
 #                     sets RUN_EXIT to its full 32-bit exit code (decimal)
+#   run_setup_hidden EXE [ARGS...]   run_setup on a window station of its
+#                     own that is not visible (nobody could answer a window)
 #   run_setup_raw EXE TEXT       the same, with TEXT appended verbatim to the
 #                     command line (include the leading blank)
 #   wine_temp_dir     Wine's %TEMP% as a Unix path
 #   wine_working_parent   where the stub makes its working folder under Wine,
-#                     which reports every process as elevated: the Windows
-#                     folder's SystemTemp where it exists, else its Temp
+#                     which reports every process as elevated (not SYSTEM):
+#                     the machine's TMP, which Wine sets to the Windows
+#                     folder's Temp
 #   assert_no_working_folder_left   no ktv* folder appeared there during
 #                     the last run_setup
 #   expect_exit CODE  compares RUN_EXIT with CODE (decimal or 0x hex)
@@ -98,11 +101,7 @@ wine_working_parent() {
   windows="$(winepath -u 'C:\windows' 2>/dev/null)"
   windows="${windows%/}"
   [ -n "$windows" ] || fail "cannot find Wine's Windows folder"
-  if [ -d "$windows/SystemTemp" ]; then
-    printf '%s\n' "$windows/SystemTemp"
-  else
-    printf '%s\n' "$windows/temp"
-  fi
+  printf '%s\n' "$windows/temp"
 }
 
 _working_folders() {
@@ -137,6 +136,13 @@ run_setup() {
   shift
   _RUN_ARGS=("$@")
   _run_through_runner "$exe"
+}
+
+run_setup_hidden() {
+  local exe="$1"
+  shift
+  _RUN_ARGS=("$@")
+  _run_through_runner "$exe" --hidden-station
 }
 
 run_setup_raw() {

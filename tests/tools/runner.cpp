@@ -1,8 +1,11 @@
 // runner.exe: starts a program, waits for it, and prints its full 32-bit exit
 // code, which Wine cuts to 8 bits on the way to the Unix side.
 //
-//   runner.exe [--cwd DIR] [--raw TEXT] PROGRAM [ARGS...]
+//   runner.exe [--cwd DIR] [--raw TEXT] [--hidden-station] PROGRAM [ARGS...]
 //
+// With --hidden-station the program runs on a window station of its own that
+// is not visible, as a service's or a deployment tool's SYSTEM process does:
+// nobody could see or answer a window of it.
 // The command line given to PROGRAM is PROGRAM in double quotes, then each
 // ARG after one blank, quoted where the C runtime's parsing needs it, then
 // TEXT exactly as given (with --raw, include any leading blank yourself:
@@ -31,7 +34,7 @@
 namespace {
 
 int Usage() {
-    std::fwprintf(stderr, L"usage: runner.exe [--cwd DIR] [--raw TEXT] PROGRAM [ARGS...]\n");
+    std::fwprintf(stderr, L"usage: runner.exe [--cwd DIR] [--raw TEXT] [--hidden-station] PROGRAM [ARGS...]\n");
     return 2;
 }
 
@@ -52,11 +55,35 @@ bool StartThroughShell(const std::wstring& program, const std::wstring& params, 
     return true;
 }
 
+// A new window station without WSF_VISIBLE and its desktop, for the child;
+// the runner itself stays where it is.
+struct CHiddenStation {
+    HWINSTA station = nullptr;
+    HDESK desktop = nullptr;
+    std::wstring name;
+    bool Create() {
+        name = L"sfxhidden" + std::to_wstring(GetCurrentProcessId());
+        station = CreateWindowStationW(name.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
+        if (!station) return false;
+        HWINSTA own = GetProcessWindowStation();
+        if (!SetProcessWindowStation(station)) return false;
+        desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        SetProcessWindowStation(own);
+        name += L"\\Default";
+        return desktop != nullptr;
+    }
+    ~CHiddenStation() {
+        if (desktop) CloseDesktop(desktop);
+        if (station) CloseWindowStation(station);
+    }
+};
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const wchar_t* cwd = nullptr;
     std::wstring raw;
+    bool hidden = false;
     int i = 1;
     for (; i < argc; ++i) {
         const std::wstring option = argv[i];
@@ -64,6 +91,8 @@ int wmain(int argc, wchar_t** argv) {
             cwd = argv[++i];
         } else if (option == L"--raw" && i + 1 < argc) {
             raw = argv[++i];
+        } else if (option == L"--hidden-station") {
+            hidden = true;
         } else {
             break;
         }
@@ -81,6 +110,14 @@ int wmain(int argc, wchar_t** argv) {
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    CHiddenStation station;
+    if (hidden) {
+        if (!station.Create()) {
+            std::fwprintf(stderr, L"runner: cannot make a hidden window station: error %lu\n", GetLastError());
+            return 2;
+        }
+        startup.lpDesktop = &station.name[0];
+    }
     PROCESS_INFORMATION info = {};
     orelib::CHandle process;
     LARGE_INTEGER frequency, started, ended;
