@@ -2,6 +2,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/WorkingFolder.h"
 #include "dialog/NewWorkingFolder.h"
@@ -10,6 +11,7 @@
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/LinkFreeFolder.h"
+#include "orelib/win32/ProcessToken.h"
 #include "orelib/win32/TempFolders.h"
 
 namespace {
@@ -21,22 +23,13 @@ ElevationSource& Elevation() {
 
 void SetElevationSource(ElevationSource source) { Elevation() = std::move(source); }
 
-HRESULT FindWorkingFolderParent(std::wstring* parent, bool* usersTemp) {
+HRESULT FindWorkingFolderParents(std::vector<orelib::CParentCandidate>* parents) {
     const bool elevated = Elevation() ? Elevation()() : orelib::IsProcessElevated();
-    *usersTemp = !elevated;
-    std::wstring userTemp;
-    std::wstring windowsDir;
-    bool systemTempExists = false;
-    if (elevated) {
-        windowsDir = orelib::GetSystemWindowsDir();
-        if (windowsDir.empty()) return orelib::FailureFromLastError();
-        systemTempExists = orelib::FolderExists(orelib::CombinePath(windowsDir, L"SystemTemp"));
-    } else {
-        userTemp = orelib::GetUserTempDir();
-        if (userTemp.empty()) return orelib::FailureFromLastError();
-    }
-    *parent = orelib::ChooseWorkingFolderParent(elevated, windowsDir, systemTempExists, userTemp);
-    return S_OK;
+    orelib::CTempFolderFacts facts;
+    const HRESULT hr = orelib::ReadTempFolderFacts(elevated, &facts);
+    if (FAILED(hr)) return hr;
+    *parents = orelib::WorkingFolderParents(facts);
+    return parents->empty() ? orelib::HresultFromWin32(ERROR_PATH_NOT_FOUND) : S_OK;
 }
 
 std::wstring ExtractOnlyFolder(const std::wstring& given, const std::wstring& currentDir,
@@ -70,15 +63,19 @@ StepResult PrepareWorkingFolder(CRunSettings& settings, orelib::CWorkingFolder& 
         return StepResult::Ok();
     }
 
-    std::wstring parent;
-    bool usersTemp = false;
-    HRESULT hr = FindWorkingFolderParent(&parent, &usersTemp);
+    std::vector<orelib::CParentCandidate> parents;
+    HRESULT hr = FindWorkingFolderParents(&parents);
     if (FAILED(hr)) return StepResult::Fail(hr, TempPathErrorText(ErrorCodeOf(hr)));
     // Created here, not by the extraction, so that a folder of the same name
     // that someone else prepared is never used; held by its owner until the
-    // run deletes it.
-    hr = CreateWorkingFolder(owner, parent, usersTemp);
-    if (FAILED(hr)) return StepResult::Fail(hr, CreateFolderErrorText(hr));
+    // run deletes it. A place that refuses moves on to the next.
+    std::vector<CFolderAttempt> attempts;
+    for (const orelib::CParentCandidate& parent : parents) {
+        hr = CreateWorkingFolder(owner, parent.path, parent.usersOwn);
+        if (SUCCEEDED(hr)) break;
+        attempts.push_back({parent.path, hr});
+    }
+    if (FAILED(hr)) return StepResult::Fail(hr, CreateFolderErrorText(attempts));
     settings.m_workingFolder = owner.Path();
     return StepResult::Ok();
 }

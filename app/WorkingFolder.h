@@ -5,15 +5,17 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/StepResult.h"
 #include "dialog/RunSettings.h"
+#include "orelib/WorkingFolderParent.h"
 #include "orelib/win32/WorkingFolder.h"
 
-// Where the working folder goes: the system's temporary folder when the run
-// is elevated, the user's TEMP only when it is not (then *usersTemp is true).
-// The HRESULT of the failing call when there is none.
-HRESULT FindWorkingFolderParent(std::wstring* parent, bool* usersTemp);
+// Where the working folder may go, in the order to try: the system's
+// temporary folders when the run is elevated, the user's TEMP only when it is
+// not. The HRESULT of the failing call when there is none.
+HRESULT FindWorkingFolderParents(std::vector<orelib::CParentCandidate>* parents);
 
 // Whether the run counts as elevated; an empty source asks the token. For
 // tests of the unelevated path (Wine reports every process as elevated).

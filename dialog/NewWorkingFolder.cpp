@@ -20,10 +20,10 @@ WorkingFolderNameSource& NameSource() {
 
 // Why a folder that could be made was not used.
 const wchar_t* RefusalReason(HRESULT hr) {
-    if (hr == orelib::kFolderIsLink) return L"The temporary folder is a link to another place.\n\n";
-    if (hr == orelib::kFolderWrongOwner) return L"The new folder is not owned by the Administrators.\n\n";
-    if (hr == orelib::kFolderNoAcls) return L"The drive of the temporary folder keeps no access rights.\n\n";
-    return L"";
+    if (hr == orelib::kFolderIsLink) return L"The temporary folder is a link to another place.";
+    if (hr == orelib::kFolderWrongOwner) return L"The new folder is not owned by the one who made it.";
+    if (hr == orelib::kFolderNoAcls) return L"The drive of the temporary folder keeps no access rights.";
+    return nullptr;
 }
 }  // namespace
 
@@ -44,6 +44,18 @@ HRESULT CreateWorkingFolder(orelib::CWorkingFolder& owner, const std::wstring& p
 }
 
 std::wstring CreateFolderErrorText(HRESULT hr) {
-    return std::wstring(L"Could not create a temporary folder for the installation files.\n\n") + RefusalReason(hr) +
-           orelib::FormatErrorText(ErrorCodeOf(hr));
+    std::wstring text = L"Could not create a temporary folder for the installation files.\n\n";
+    if (const wchar_t* reason = RefusalReason(hr)) text += std::wstring(reason) + L"\n\n";
+    return text + orelib::FormatErrorText(ErrorCodeOf(hr));
+}
+
+std::wstring CreateFolderErrorText(const std::vector<CFolderAttempt>& attempts) {
+    if (attempts.size() == 1) return CreateFolderErrorText(attempts[0].result);
+    std::wstring text = L"Could not create a temporary folder for the installation files in any of these places:\n";
+    for (const CFolderAttempt& attempt : attempts) {
+        text += L"\n" + attempt.parent + L"\n";
+        if (const wchar_t* reason = RefusalReason(attempt.result)) text += std::wstring(reason) + L" ";
+        text += orelib::FormatErrorText(ErrorCodeOf(attempt.result)) + L"\n";
+    }
+    return text;
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "orelib/win32/WorkingFolder.h"
 
@@ -24,6 +25,14 @@ void SetWorkingFolderNameSource(WorkingFolderNameSource source);
 // The failure message when no working folder could be created: a fixed
 // English text, the reason for a folder that was refused, and the error.
 std::wstring CreateFolderErrorText(HRESULT hr);
+
+// One place a working folder could not be made in, and why.
+struct CFolderAttempt {
+    std::wstring parent;
+    HRESULT result;
+};
+// The failure message when every place refused: each place with its reason.
+std::wstring CreateFolderErrorText(const std::vector<CFolderAttempt>& attempts);
 
 // Win32 codes print as "(183)", other HRESULTs in hexadecimal.
 uint32_t ErrorCodeOf(HRESULT hr);

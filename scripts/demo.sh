@@ -25,10 +25,11 @@ echo "== packing demo/package with demo/config.ini"
 REPORT="$WORK/report.txt"
 export SFX_PROBE_REPORT="$(winepath -w "$REPORT")"
 # The stub runs elevated (Wine reports every process so) and then makes its
-# working folder in the Windows folder's SystemTemp or Temp, never in %TEMP%.
+# working folder in the machine's TMP, which Wine sets to the Windows
+# folder's Temp, never in %TEMP%.
 WINDOWS_DIR="$(winepath -u 'C:\windows' 2>/dev/null)"
 WINDOWS_DIR="${WINDOWS_DIR%/}"
-if [ -d "$WINDOWS_DIR/SystemTemp" ]; then TEMP_DIR="$WINDOWS_DIR/SystemTemp"; else TEMP_DIR="$WINDOWS_DIR/temp"; fi
+TEMP_DIR="$WINDOWS_DIR/temp"
 before="$(ls -d "$TEMP_DIR"/ktv* 2>/dev/null | sort || true)"
 
 echo

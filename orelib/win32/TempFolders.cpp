@@ -1,21 +1,18 @@
 #include "orelib/win32/TempFolders.h"
 
-#include <windows.h>
-
-#include "orelib/win32/Handle.h"
+#include "orelib/win32/Files.h"
+#include "orelib/win32/ProcessToken.h"
 
 namespace orelib {
 
-bool IsProcessElevated() {
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-    const CHandle token(raw);
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    return GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
-           elevation.TokenIsElevated != 0;
-}
+namespace {
 
+// The machine-wide variables, which only administrators can change. Not
+// redirected for 32-bit processes on 64-bit Windows.
+constexpr wchar_t kMachineEnvironment[] = L"System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+
+// The user's temporary folder (GetTempPathW, read whole however long); ""
+// with the last error set on failure.
 std::wstring GetUserTempDir() {
     std::wstring temp(MAX_PATH + 1, L'\0');
     DWORD length = GetTempPathW(static_cast<DWORD>(temp.size()), &temp[0]);
@@ -29,6 +26,8 @@ std::wstring GetUserTempDir() {
     return temp;
 }
 
+// The shared Windows folder from the system (GetSystemWindowsDirectoryW),
+// never from the environment; "" on failure.
 std::wstring GetSystemWindowsDir() {
     std::wstring folder(MAX_PATH + 1, L'\0');
     UINT length = GetSystemWindowsDirectoryW(&folder[0], static_cast<UINT>(folder.size()));
@@ -41,9 +40,40 @@ std::wstring GetSystemWindowsDir() {
     return folder;
 }
 
-bool FolderExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+// A string value of the machine's environment as stored, %NAME% unexpanded;
+// "" when it is missing or not a string.
+std::wstring ReadMachineVariable(const wchar_t* name) {
+    DWORD bytes = 0;
+    constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kMachineEnvironment, name, kFlags, nullptr, nullptr, &bytes) !=
+            ERROR_SUCCESS ||
+        bytes < sizeof(wchar_t)) {
+        return std::wstring();
+    }
+    std::wstring value(bytes / sizeof(wchar_t), L'\0');
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kMachineEnvironment, name, kFlags, nullptr, &value[0], &bytes) !=
+        ERROR_SUCCESS) {
+        return std::wstring();
+    }
+    value.resize(bytes / sizeof(wchar_t));
+    while (!value.empty() && value.back() == L'\0') value.pop_back();
+    return value;
+}
+
+}  // namespace
+
+HRESULT ReadTempFolderFacts(bool elevated, CTempFolderFacts* facts) {
+    *facts = CTempFolderFacts();
+    facts->elevated = elevated;
+    if (!elevated) {
+        facts->userTemp = GetUserTempDir();
+        return facts->userTemp.empty() ? FailureFromLastError() : S_OK;
+    }
+    facts->isSystem = IsProcessSystem();
+    facts->windowsDir = GetSystemWindowsDir();
+    facts->machineTmp = ReadMachineVariable(L"TMP");
+    facts->machineTemp = ReadMachineVariable(L"TEMP");
+    return S_OK;
 }
 
 }  // namespace orelib

@@ -1,22 +1,16 @@
 #pragma once
 // The system facts behind the choice of the working folder's parent.
+#include <windows.h>
+
 #include <string>
+
+#include "orelib/WorkingFolderParent.h"
 
 namespace orelib {
 
-// The process token is elevated (TokenElevation). Wine reports every
-// process as elevated.
-bool IsProcessElevated();
-
-// The user's temporary folder (GetTempPathW, read whole however long);
-// "" with the last error set on failure.
-std::wstring GetUserTempDir();
-
-// The shared Windows folder from the system (GetSystemWindowsDirectoryW),
-// never from the environment; "" on failure.
-std::wstring GetSystemWindowsDir();
-
-// True when `path` names an existing folder.
-bool FolderExists(const std::wstring& path);
+// Reads what CTempFolderFacts holds: for an elevated run the Windows folder
+// and the machine's TMP and TEMP (HKLM, as stored), for an unelevated one
+// the user's TEMP. Fails only when an unelevated run cannot read its TEMP.
+HRESULT ReadTempFolderFacts(bool elevated, CTempFolderFacts* facts);
 
 }  // namespace orelib

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Disk full in a normal run. The Windows folder's SystemTemp, where an
-# elevated run makes its working folder (Wine reports every process as
-# elevated), lies on a 2 MiB drive (a tmpfs mounted for the test, given a
-# Wine drive letter and linked in as SystemTemp for the test's duration) and
-# the package unpacks to more than that. Visible: the size message (OK only, no icon) and the folder
+# Disk full in a normal run. The machine's TMP, where an elevated run makes
+# its working folder first (Wine reports every process as elevated), names a
+# folder on a 2 MiB drive (a tmpfs mounted for the test, given a Wine drive
+# letter, and set as TMP in HKLM for the test's duration) and the package
+# unpacks to more than that. Visible: the size message (OK only, no icon) and the folder
 # browser appear; choosing a folder on a larger drive extracts there under a
 # new random name and the run succeeds; refusing ends with 0x20001004. The
 # first folder is gone either way. Quiet: the same failure ends with
@@ -24,18 +24,17 @@ for l in t u v w x y; do
   fi
 done
 [ -n "$letter" ] || { umount "$small"; fail "no free Wine drive letter"; }
-system_temp="$(winepath -u 'C:\windows' 2>/dev/null)"
-system_temp="${system_temp%/}/SystemTemp"
-[ ! -e "$system_temp" ] || { umount "$small"; fail "$system_temp exists already"; }
+MACHINE_ENV='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
 cleanup() {
-  rm -f "$system_temp"
+  wine reg add "$MACHINE_ENV" /v TMP /t REG_EXPAND_SZ /d '%SystemRoot%\temp' /f >/dev/null 2>&1 || true
   rm -f "$WINEPREFIX/dosdevices/$letter:"
   umount "$small" 2>/dev/null || true
 }
 trap cleanup EXIT
 ln -s "$small" "$WINEPREFIX/dosdevices/$letter:"
 mkdir -p "$small/tmp" "$T/big"
-ln -s "$small/tmp" "$system_temp"
+wine reg add "$MACHINE_ENV" /v TMP /t REG_EXPAND_SZ /d "$letter:\\tmp" /f >/dev/null 2>&1 ||
+  fail "cannot set the machine's TMP"
 
 mkdir -p "$T/pkg"
 cp "$PROBE" "$T/pkg/setup.exe"

@@ -60,15 +60,14 @@ protected:
     void TearDown() override { SetElevationSource(nullptr); }
 };
 
-// Elevated: the system's temporary folder, never the user's TEMP (which is
-// not even read); unelevated: the user's TEMP. One folder per run: a second
+// Elevated: the machine's temporary folder (%SystemRoot%\Temp as set up),
+// never the user's TEMP (which is not even read) nor SystemTemp, which only
+// SYSTEM may use; unelevated: the user's TEMP. One folder per run: a second
 // start-up deletes the first one.
 TEST_F(WorkingFolderStep, NormalModeUsesANewNameUnderTheRunsTemp) {
     wchar_t windows[MAX_PATH + 1];
     ASSERT_GT(GetSystemWindowsDirectoryW(windows, MAX_PATH), 0u);
-    const std::wstring systemTemp = orelib::CombinePath(windows, L"SystemTemp");
-    const std::wstring elevatedParent =
-        orelib::WithBackslash(CTempFolder::Exists(systemTemp) ? systemTemp : orelib::CombinePath(windows, L"Temp"));
+    const std::wstring elevatedParent = orelib::WithBackslash(orelib::CombinePath(windows, L"Temp"));
     wchar_t temp[MAX_PATH + 1];
     ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
     for (bool elevated : {true, false}) {
