@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "orelib/LinkLevel.h"
 #include "orelib/Path.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/RelativeOpen.h"
@@ -60,10 +61,6 @@ std::vector<std::wstring> Components(const std::wstring& rest) {
     return parts;
 }
 
-// A level that is not a real folder: a link, or (under Wine, where a Unix
-// symbolic link opened as itself reports no attributes at all) nothing.
-bool IsLinkAttributes(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || attributes == 0; }
-
 }  // namespace
 
 HRESULT OpenLinkFreeFolder(const std::wstring& path, bool createMissing, CHandle* held, std::wstring* link) {
@@ -100,9 +97,11 @@ HRESULT OpenLinkFreeFolder(const std::wstring& path, bool createMissing, CHandle
         // real folder: the listing shows a link that the system followed.
         DWORD listed = 0;
         DWORD attributes = 0;
-        if (!GetListedAttributes(current.Get(), parts[i], &listed) || !GetHandleAttributes(next.Get(), &attributes))
+        DWORD tag = 0;
+        if (!GetListedAttributes(current.Get(), parts[i], &listed) ||
+            !GetHandleAttributes(next.Get(), &attributes, &tag))
             return FailureFromLastError();
-        if (IsLinkAttributes(attributes) || (listed & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (IsLinkLevel(attributes, tag, listed)) {
             *link = walked;
             return kFolderIsLink;
         }

@@ -72,10 +72,11 @@ HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access
     return S_OK;
 }
 
-bool GetHandleAttributes(HANDLE handle, DWORD* attributes) {
+bool GetHandleAttributes(HANDLE handle, DWORD* attributes, DWORD* tag) {
     FILE_ATTRIBUTE_TAG_INFO info{};
     if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof(info))) return false;
     *attributes = info.FileAttributes;
+    if (tag) *tag = (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? info.ReparseTag : 0;
     return true;
 }
 
@@ -117,7 +118,5 @@ std::wstring GetFinalPath(HANDLE handle) {
     if (buffer.compare(0, 4, L"\\\\?\\") == 0) return buffer.substr(4);
     return buffer;
 }
-
-bool RunsOnWine() { return GetProcAddress(Ntdll(), "wine_get_version") != nullptr; }
 
 }  // namespace orelib

@@ -23,8 +23,9 @@ constexpr HRESULT kFolderIsLink = static_cast<HRESULT>(0x8007112Bu);
 HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
                      ULONG options, PSECURITY_DESCRIPTOR descriptor, CHandle* out);
 
-// The handle's attributes (FILE_ATTRIBUTE_*); false when they cannot be read.
-bool GetHandleAttributes(HANDLE handle, DWORD* attributes);
+// The handle's attributes (FILE_ATTRIBUTE_*) and, with `tag`, its reparse
+// tag (0 for none); false when they cannot be read.
+bool GetHandleAttributes(HANDLE handle, DWORD* attributes, DWORD* tag = nullptr);
 
 // The attributes of the entry `name` as its folder `folder` (opened with
 // FILE_LIST_DIRECTORY) lists it: a link shows as a reparse point there
@@ -39,9 +40,5 @@ bool IsPlainFolderAttributes(DWORD attributes);
 // The path the handle's object has now (links resolved), in its plain form:
 // "C:\..." or "\\server\share\...", without the "\\?\" prefix; "" on failure.
 std::wstring GetFinalPath(HANDLE handle);
-
-// True when this process runs on Wine, which lacks some of what Windows
-// reports about files (volume flags); the callers say what they skip.
-bool RunsOnWine();
 
 }  // namespace orelib

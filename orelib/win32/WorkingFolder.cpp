@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "orelib/Path.h"
 #include "orelib/win32/DeleteOpenFolder.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/PrivateFolder.h"
+#include "orelib/win32/ProcessToken.h"
 #include "orelib/win32/RelativeOpen.h"
 
 namespace orelib {
@@ -46,20 +48,11 @@ bool IsTakenName(HRESULT hr) {
     return hr == HresultFromWin32(ERROR_ALREADY_EXISTS) || hr == HresultFromWin32(ERROR_FILE_EXISTS);
 }
 
-// The SID of the token's user; empty on failure.
-std::vector<BYTE> TokenUserSid() {
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
-    const CHandle token(raw);
-    DWORD size = 0;
-    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) return {};
-    const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
-    return std::vector<BYTE>(static_cast<BYTE*>(sid), static_cast<BYTE*>(sid) + GetLengthSid(sid));
-}
-
-bool OwnerIs(HANDLE handle, bool administrators) {
+// The owner the folder got must be this process: the owner the token gives
+// new objects (Administrators for an elevated administrator by default, the
+// user under the "object creator" policy, or SYSTEM), or the token's user.
+// Anyone else means the descriptor asked for did not take.
+bool OwnedByThisProcess(HANDLE handle) {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
@@ -67,15 +60,9 @@ bool OwnerIs(HANDLE handle, bool administrators) {
         return false;
     }
     bool matches = false;
-    if (owner) {
-        if (administrators) {
-            BYTE sid[SECURITY_MAX_SID_SIZE];
-            DWORD size = sizeof(sid);
-            matches = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) && EqualSid(owner, sid);
-        } else {
-            std::vector<BYTE> user = TokenUserSid();
-            matches = !user.empty() && EqualSid(owner, user.data());
-        }
+    for (TOKEN_INFORMATION_CLASS which : {TokenOwner, TokenUser}) {
+        const std::vector<BYTE> sid = ProcessTokenSid(which);
+        if (owner && !sid.empty() && EqualSid(owner, const_cast<BYTE*>(sid.data()))) matches = true;
     }
     LocalFree(descriptor);
     return matches;
@@ -83,11 +70,8 @@ bool OwnerIs(HANDLE handle, bool administrators) {
 
 bool VolumeKeepsAcls(HANDLE handle) {
     DWORD flags = 0;
-    if (!GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) return false;
-    if (flags & FILE_PERSISTENT_ACLS) return true;
-    // Wine reports no volume flags at all (and keeps security descriptors of
-    // its own); every real Windows volume reports some.
-    return flags == 0 && RunsOnWine();
+    return GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+           (flags & FILE_PERSISTENT_ACLS) != 0;
 }
 
 }  // namespace
@@ -117,35 +101,32 @@ HRESULT CWorkingFolder::Create(const std::wstring& parentPath, bool parentIsUser
         }
     }
 
-    const CSecurityDescriptor ownedByAdministrators(PrivateFolderSddl(true));
-    const CSecurityDescriptor ownedByCreator(PrivateFolderSddl(false));
-    if (!ownedByAdministrators.Get() || !ownedByCreator.Get()) return FailureFromLastError();
-    bool administrators = true;
+    // The user's own TEMP holds an unelevated run's folder, which its user
+    // must be able to fill and empty.
+    const CSecurityDescriptor security(PrivateFolderSddl(parentIsUsers ? SidText(ProcessTokenSid(TokenUser)) : L""));
+    if (!security.Get()) return FailureFromLastError();
     for (int attempt = 0; attempt < maxTries; ++attempt) {
         const std::wstring name = nextName();
         if (name.empty()) return E_FAIL;
         CHandle folder;
-        HRESULT hr =
-            OpenRelative(parentFolder.Get(), name, kHolderAccess, kHolderShare, kFileCreate, kFileDirectoryFile,
-                         (administrators ? ownedByAdministrators : ownedByCreator).Get(), &folder);
-        if (hr == HresultFromWin32(ERROR_INVALID_OWNER) && administrators) {
-            // Only a token that holds Administrators as a possible owner (an
-            // elevated one) may name it; any other keeps itself as the owner,
-            // whose implicit rights the OWNER RIGHTS entry limits.
-            administrators = false;
-            hr = OpenRelative(parentFolder.Get(), name, kHolderAccess, kHolderShare, kFileCreate, kFileDirectoryFile,
-                              ownedByCreator.Get(), &folder);
-        }
+        HRESULT hr = OpenRelative(parentFolder.Get(), name, kHolderAccess, kHolderShare, kFileCreate,
+                                  kFileDirectoryFile, security.Get(), &folder);
         if (IsTakenName(hr)) continue;  // never someone else's folder
         if (FAILED(hr)) return hr;
 
         m_parent = std::move(parentFolder);
         m_handle = std::move(folder);
         m_name = name;
-        hr = CheckCreated(administrators);
+        hr = CheckCreated();
         if (SUCCEEDED(hr)) {
             m_path = GetFinalPath(m_handle.Get());
-            if (m_path.empty()) hr = FailureFromLastError();
+            // Volumes the mount manager does not know (some RAM disks and
+            // encrypted volumes) have no final path: the parent's, or the
+            // parent as given, with the name that was just created in it.
+            if (m_path.empty()) {
+                const std::wstring parentFinal = GetFinalPath(m_parent.Get());
+                m_path = CombinePath(parentFinal.empty() ? parent : parentFinal, name);
+            }
         }
         if (FAILED(hr)) Delete();  // ours, just made: gone again
         return hr;
@@ -153,14 +134,11 @@ HRESULT CWorkingFolder::Create(const std::wstring& parentPath, bool parentIsUser
     return HresultFromWin32(ERROR_ALREADY_EXISTS);
 }
 
-HRESULT CWorkingFolder::CheckCreated(bool ownedByAdministrators) const {
+HRESULT CWorkingFolder::CheckCreated() const {
     DWORD attributes = 0;
     if (!GetHandleAttributes(m_handle.Get(), &attributes)) return FailureFromLastError();
     if (!IsPlainFolderAttributes(attributes)) return kFolderIsLink;
-    // Wine keeps no security descriptors of files: it answers with an owner
-    // made up from the Unix file's owner, never the one the folder was
-    // created with. The check is skipped there alone.
-    if (!RunsOnWine() && !OwnerIs(m_handle.Get(), ownedByAdministrators)) return kFolderWrongOwner;
+    if (!OwnedByThisProcess(m_handle.Get())) return kFolderWrongOwner;
     if (!VolumeKeepsAcls(m_handle.Get())) return kFolderNoAcls;
     return S_OK;
 }

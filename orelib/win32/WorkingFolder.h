@@ -32,10 +32,11 @@ public:
     // from `nextName`, at most `maxTries` names) with the private security
     // descriptor, held without delete sharing so that nobody can rename or
     // remove it or a folder above it. Then checked through the handle: a
-    // plain folder, owned by Administrators (by the user when not elevated),
-    // on a volume that keeps ACLs; a folder that fails is deleted again.
-    // `parentIsUsers`: the parent is the user's own TEMP, refused when it is
-    // a link. A folder held before is deleted first.
+    // plain folder, owned by this process, on a volume that keeps ACLs; a
+    // folder that fails is deleted again. `parentIsUsers`: the parent is the
+    // user's own TEMP (an unelevated run), refused when it is a link, and the
+    // user may change what is in the folder. A folder held before is deleted
+    // first.
     HRESULT Create(const std::wstring& parent, bool parentIsUsers, const NameSource& nextName, int maxTries);
 
     bool IsHeld() const { return m_handle.IsValid(); }
@@ -49,7 +50,7 @@ public:
     bool Delete();
 
 private:
-    HRESULT CheckCreated(bool ownedByAdministrators) const;
+    HRESULT CheckCreated() const;
 
     CHandle m_parent;  // the folder it was made in, for its final removal
     CHandle m_handle;  // the folder itself, without delete sharing

@@ -13,8 +13,10 @@
 #include "orelib/Path.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/PrivateFolder.h"
+#include "orelib/win32/ProcessToken.h"
 #include "orelib/win32/SecureRandom.h"
 #include "orelib/win32/WorkingFolder.h"
+#include "tests/unit/DirectoryLink.h"
 #include "tests/unit/RunFixture.h"
 #include "tests/unit/TempFolder.h"
 
@@ -55,21 +57,6 @@ struct CStoredSecurity {
         }
         Read(descriptor, owner, dacl);
         LocalFree(descriptor);
-    }
-    // As written in SDDL.
-    static CStoredSecurity FromSddl(const wchar_t* sddl) {
-        CStoredSecurity result;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
-            return result;
-        PSID owner = nullptr;
-        BOOL defaulted = FALSE, present = FALSE;
-        PACL dacl = nullptr;
-        GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
-        GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
-        result.Read(descriptor, owner, present ? dacl : nullptr);
-        LocalFree(descriptor);
-        return result;
     }
 
 private:
@@ -117,6 +104,48 @@ void ExpectPrivateEntries(const std::vector<CAce>& aces, BYTE flags) {
     for (const CAce& ace : aces) EXPECT_EQ(ace.flags, flags) << testing::PrintToString(ace.sid);
 }
 
+// This process's token for AccessCheck, as it is and with Administrators
+// deny-only: what the same user's unelevated programs hold.
+class CAccessTokens {
+public:
+    CAccessTokens() {
+        HANDLE own = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &own)) return;
+        const orelib::CHandle process(own);
+        BYTE administrators[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof(administrators);
+        if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) return;
+        SID_AND_ATTRIBUTES denyOnly{administrators, 0};
+        orelib::CHandle restricted;
+        if (!CreateRestrictedToken(process.Get(), 0, 1, &denyOnly, 0, nullptr, 0, nullptr, restricted.Receive()))
+            return;
+        DuplicateToken(process.Get(), SecurityImpersonation, m_elevated.Receive());
+        DuplicateToken(restricted.Get(), SecurityImpersonation, m_unelevated.Receive());
+    }
+    bool Ready() const { return m_elevated.IsValid() && m_unelevated.IsValid(); }
+
+    // MAXIMUM_ALLOWED of a file object with `sddl`; 0 when nothing is granted.
+    DWORD Granted(bool unelevated, const std::wstring& sddl) const {
+        const orelib::CSecurityDescriptor descriptor(sddl);
+        if (!descriptor.Get()) return 0;
+        GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+        PRIVILEGE_SET privileges{};
+        DWORD privilegesSize = sizeof(privileges);
+        DWORD granted = 0;
+        BOOL status = FALSE;
+        if (!AccessCheck(descriptor.Get(), (unelevated ? m_unelevated : m_elevated).Get(), MAXIMUM_ALLOWED,
+                         &mapping, &privileges, &privilegesSize, &granted, &status) ||
+            !status) {
+            return 0;
+        }
+        return granted;
+    }
+
+private:
+    orelib::CHandle m_elevated;
+    orelib::CHandle m_unelevated;
+};
+
 // Names from a list, then from the real generator; counts the calls.
 struct CScriptedNames {
     std::vector<std::wstring> names;
@@ -151,13 +180,44 @@ TEST(SecureRandom, FillsBuffersOfAnySize) {
     EXPECT_LT(zeros, 1000u);  // about 390 expected; an unfilled buffer has 100000
 }
 
-TEST(PrivateFolder, DescriptorLetsOnlyAdministratorsAndSystemWrite) {
-    for (bool administrators : {true, false}) {
-        const CStoredSecurity security = CStoredSecurity::FromSddl(orelib::PrivateFolderSddl(administrators));
-        ASSERT_TRUE(security.read);
-        EXPECT_TRUE(security.control & SE_DACL_PROTECTED);  // nothing from the user's temp folder
-        ExpectPrivateEntries(security.aces, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
-        EXPECT_EQ(security.owner, administrators ? L"S-1-5-32-544" : L"");
+// What Windows grants from the working folder's descriptor, computed by
+// AccessCheck against this process's token as it is (elevated, with
+// Administrators) and as the same user's unelevated programs have it
+// (Administrators deny-only). Nothing of the elevated run's folder may be
+// changed unelevated, whoever the policy makes its owner; the unelevated
+// run's folder lets its user extract into it and delete it.
+TEST(PrivateFolder, DescriptorGrantsEachTokenWhatItNeedsAndNoMore) {
+    constexpr DWORD kChanges = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
+                               FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
+    constexpr DWORD kExtractAndDelete = FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE |
+                                        FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE | SYNCHRONIZE;
+    CAccessTokens tokens;
+    ASSERT_TRUE(tokens.Ready());
+    const std::wstring user = orelib::SidText(orelib::ProcessTokenSid(TokenUser));
+    ASSERT_FALSE(user.empty());
+    struct Case {
+        const char* what;
+        std::wstring owner;
+        std::wstring creator;  // PrivateFolderSddl's argument
+        bool unelevated;       // the token asking
+        DWORD mustHave;
+        DWORD mustLack;
+        bool ownerRightsMatter;  // Wine gives an owner WRITE_DAC whatever OWNER RIGHTS says
+    };
+    const Case cases[] = {
+        {"elevated folder, owned by Administrators, unelevated token", L"BA", L"", true, 0, kChanges, false},
+        {"elevated folder, owned by the user (object creator policy), unelevated token", user, L"", true, 0, kChanges,
+         true},
+        {"elevated folder, elevated token", L"BA", L"", false, FILE_ALL_ACCESS, 0, false},
+        {"unelevated folder, its user", user, user, true, kExtractAndDelete, 0, false},
+        {"unelevated folder, its user may not change the rights", user, user, true, 0, WRITE_DAC | WRITE_OWNER, true},
+    };
+    for (const Case& c : cases) {
+        if (c.ownerRightsMatter && testlink::RunsOnWine()) continue;  // shown on Windows only
+        const DWORD granted =
+            tokens.Granted(c.unelevated, L"O:" + c.owner + L"G:SY" + orelib::PrivateFolderSddl(c.creator));
+        EXPECT_EQ(granted & c.mustHave, c.mustHave) << c.what << std::hex << " granted 0x" << granted;
+        EXPECT_EQ(granted & c.mustLack, 0u) << c.what << std::hex << " granted 0x" << granted;
     }
 }
 
@@ -176,7 +236,7 @@ TEST(PrivateFolder, StoredDaclReadsBackAndIsInherited) {
     ASSERT_TRUE(security.read);
     EXPECT_TRUE(security.control & SE_DACL_PROTECTED) << security.control;
     ExpectPrivateEntries(security.aces, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
-    EXPECT_EQ(security.owner, L"S-1-5-32-544");  // the test runs elevated
+    EXPECT_EQ(security.owner, orelib::SidText(orelib::ProcessTokenSid(TokenOwner)));  // the system's default
     // What extraction writes below inherits the same entries.
     ExpectPrivateEntries(CStoredSecurity(folder + L"\\setup.exe").aces, INHERITED_ACE);
     ExpectPrivateEntries(CStoredSecurity(folder + L"\\sub").aces,
