@@ -10,12 +10,15 @@ namespace orelib {
 // Deletes everything below `folder` (opened with FILE_LIST_DIRECTORY), making
 // read-only entries writable first, and, with `removeItself`, marks the
 // folder itself for deletion (the handle then needs DELETE access; the folder
-// goes when its last handle is closed). Goes on after an entry that cannot
-// be deleted; false when anything stayed.
+// goes when its last handle is closed). A sharing violation or a folder not
+// yet empty is tried again for about two seconds. Goes on after an entry that
+// cannot be deleted; false when anything stayed.
 bool DeleteOpenFolderTree(HANDLE folder, bool removeItself);
 
-// Marks the object of `handle` (opened with DELETE access) for deletion when
-// its last handle is closed.
+// Deletes the object of `handle` (opened with DELETE access): with POSIX
+// semantics where the system has them (its name goes at once, even while
+// others hold it open with delete sharing), else marked for deletion when its
+// last handle is closed.
 bool DeleteByHandle(HANDLE handle);
 
 }  // namespace orelib

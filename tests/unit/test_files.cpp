@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -159,6 +160,60 @@ TEST(DeleteOpenFolderTree, KeepsAFileHeldOpenAndItsFolders) {
     EXPECT_FALSE(CTempFolder::Exists(dir / L"sub\\a.txt"));
     EXPECT_FALSE(CTempFolder::Exists(dir / L"top.txt"));
     EXPECT_FALSE(CTempFolder::Exists(dir / L"ro.txt"));
+}
+
+// Deletes with POSIX semantics (Windows 10 1809 and later on NTFS): a probe
+// file in `folder` tells.
+bool DeletesPosix(const CTempFolder& folder) {
+    const std::wstring probe = folder / L"posix-probe";
+    if (!CTempFolder::WriteFile(probe, "x")) return false;
+    const orelib::CHandle file(CreateFileW(probe.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+    DWORD flags = 0x1 | 0x2;  // FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS
+    const bool posix = SetFileInformationByHandle(file.Get(), static_cast<FILE_INFO_BY_HANDLE_CLASS>(21), &flags,
+                                                  sizeof(flags)) != FALSE;
+    if (!posix) DeleteFileW(probe.c_str());
+    return posix;
+}
+
+// A scanner holds a file it saw written, sharing delete, as scanners do:
+// let go within the retry, the folder goes everywhere; held throughout, it
+// goes where the system deletes with POSIX semantics.
+TEST(DeleteOpenFolderTree, AFileAScannerHoldsDoesNotKeepTheFolder) {
+    struct Case {
+        const char* what;
+        DWORD holdMs;  // INFINITE: until after the delete
+    };
+    const Case cases[] = {{"held for 300 ms", 300}, {"held throughout", INFINITE}};
+    for (const Case& c : cases) {
+        CTempFolder parent;
+        const std::wstring dir = parent / L"tree";
+        ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+        ASSERT_TRUE(CTempFolder::WriteFile(dir + L"\\setup.exe", "MZ"));
+        if (c.holdMs == INFINITE && !DeletesPosix(parent)) {
+            std::printf("[ SKIPPED  ] %s: this system has no POSIX delete (Wine; Windows before 10 1809)\n", c.what);
+            continue;
+        }
+        HANDLE held = CreateFileW((dir + L"\\setup.exe").c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        std::thread scanner;
+        if (c.holdMs != INFINITE) scanner = std::thread([held, &c] {
+            Sleep(c.holdMs);
+            CloseHandle(held);
+        });
+        {
+            const orelib::CHandle folder = OpenForDeletion(dir);
+            EXPECT_TRUE(orelib::DeleteOpenFolderTree(folder.Get(), true)) << c.what;
+        }
+        EXPECT_FALSE(CTempFolder::Exists(dir)) << c.what;
+        if (scanner.joinable()) {
+            scanner.join();
+        } else {
+            CloseHandle(held);
+        }
+    }
 }
 
 TEST(ErrorText, SystemTextAndCodeForm) {
