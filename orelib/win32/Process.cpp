@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "orelib/CommandLine.h"
+#include "orelib/win32/ComInit.h"
 #include "orelib/win32/DynamicCalls.h"
 #include "orelib/win32/Handle.h"
 
@@ -43,6 +44,8 @@ bool StartWithShell(HWND owner, const CLaunchPlan& plan, const wchar_t* file, co
     info.lpDirectory = directory;
     info.nShow = showCommand;
     if (out) *out = PROCESS_INFORMATION{};
+    // The shell may run the file through COM objects of its handlers.
+    const CComInit com;
     if (!ShellExecuteExW(&info)) return false;
     if (out) out->hProcess = info.hProcess;
     return true;

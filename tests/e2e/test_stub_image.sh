@@ -2,7 +2,7 @@
 # The built stub is a 32-bit GUI PE32 image for i386 that imports from system
 # DLLs only, carries an 8-byte _KTV_VERIFY resource that the packager finds,
 # and asks for administrator rights in its manifest. It is hardened: Windows
-# 7 (6.1) subsystem, ASLR, DEP, a load configuration that restricts its
+# 7 (6.1) subsystem, ASLR with base relocations, DEP, a load configuration that restricts its
 # imports to the system folder, the stack protector in our code and in the
 # archive reader, and no static import of the random generator.
 source "$(dirname "$0")/lib.sh"
@@ -27,6 +27,11 @@ done
 for flag in DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE; do
   grep -Eq "^[[:space:]]+$flag\$" <<<"$headers" || fail "DllCharacteristics lack $flag"
 done
+# ASLR moves only an image that can be relocated: without base relocations
+# Windows loads it at its preferred base whatever DYNAMIC_BASE says (Wine
+# always loads there, so only this check notices).
+grep -Eq '^Entry 5 [0-9a-f]{8} 0*[1-9a-f][0-9a-f]* Base Relocation Directory' <<<"$headers" ||
+  fail "the image has no base relocations: ASLR cannot move it"
 # advapi32 forwards it to cryptbase, which is no KnownDLL: looked up at run time.
 ! grep -q 'SystemFunction036' <<<"$headers" || fail "the stub imports SystemFunction036"
 grep -aq 'SystemFunction036' "$STUB" || fail "the stub does not look up SystemFunction036"
