@@ -95,13 +95,18 @@ const wchar_t* SkipProgramName(const wchar_t* commandLine) {
     if (!commandLine) return L"";
     const wchar_t* end = commandLine + std::wcslen(commandLine);
     if (commandLine == end) return end;
+    // As the runtime splits it: a quoted name ends at its closing quote,
+    // whatever follows ("setup.exe"/q is the switch /q); an unquoted one at
+    // the first blank or tab. One blank or tab after the name separates.
+    const wchar_t* after = nullptr;
     if (commandLine[0] == L'"') {
         const wchar_t* closing = std::wcschr(commandLine + 1, L'"');
-        if (!closing || closing[1] == L'\0') return end;
-        return closing + 2;
+        if (!closing) return end;
+        after = closing + 1;
+    } else {
+        after = commandLine + 1 + std::wcscspn(commandLine + 1, L" \t");
     }
-    const wchar_t* blank = std::wcschr(commandLine + 1, L' ');
-    return blank ? blank + 1 : end;
+    return *after == L' ' || *after == L'\t' ? after + 1 : after;
 }
 
 std::wstring RemoveOwnSwitches(const std::wstring& arguments) {

@@ -19,10 +19,10 @@ void AppendArgument(std::wstring& line, const std::wstring& text);
 void AppendRawArguments(std::wstring& line, const std::wstring& text);
 
 // The part of a process command line after the program name, as a pointer
-// into it (to its terminating NUL when there is none). A quoted program name
-// ends at the next quote, and the character after it (normally the blank) is
-// skipped too; an unquoted one ends at the first blank after its first
-// character. Null or empty lines give "".
+// into it (to its terminating NUL when there is none), split where the
+// runtime's parser splits it: a quoted program name ends at the next quote,
+// an unquoted one at the first blank or tab after its first character. One
+// blank or tab right after the name is skipped too. Null or empty lines give "".
 const wchar_t* SkipProgramName(const wchar_t* commandLine);
 
 // The arguments text without the self-extractor's own switches "/l <culture>",

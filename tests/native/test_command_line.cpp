@@ -55,6 +55,29 @@ TEST(SkipProgramName, QuotedAndUnquotedNames) {
     EXPECT_STREQ(SkipProgramName(L"\"C:\\setup.exe /x"), L"");
 }
 
+// The runtime ends a quoted program name at its quote whatever follows, and
+// an unquoted one at a tab too: what follows is the own arguments, so that
+// the switches the stub read are the ones it removes from what it passes on.
+TEST(SkipProgramName, EndsWhereTheRuntimeEndsArgvZero) {
+    struct Case {
+        const wchar_t* line;
+        const wchar_t* rest;
+        const wchar_t* passedOn;  // the rest without the own switches
+    };
+    const Case cases[] = {
+        {L"\"C:\\dl\\setup.exe\"/l de-DE /q", L"/l de-DE /q", L"/q"},
+        {L"\"C:\\dl\\setup.exe\"/x", L"/x", L""},
+        {L"\"setup.exe\"\t/l de-DE", L"/l de-DE", L""},
+        {L"setup.exe\t/l de-DE /q", L"/l de-DE /q", L"/q"},
+        {L"\"a\"b /q", L"b /q", L"b /q"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_STREQ(SkipProgramName(c.line), c.rest) << testing::PrintToString(std::wstring(c.line));
+        EXPECT_EQ(RemoveOwnSwitches(SkipProgramName(c.line)), c.passedOn)
+            << testing::PrintToString(std::wstring(c.line));
+    }
+}
+
 TEST(SkipProgramName, PointsIntoTheLine) {
     const wchar_t* line = L"setup.exe /x";
     EXPECT_EQ(SkipProgramName(line), line + 10);
