@@ -6,6 +6,7 @@
 #include "orelib/LaunchPlan.h"
 #include "orelib/NoCaseLess.h"
 #include "orelib/Path.h"
+#include "orelib/SetupFileName.h"
 
 SetupSettings ReadSetupSettings(const orelib::CIniText& config, const std::wstring& culture) {
     const std::wstring language = orelib::LanguageSectionName(culture);
@@ -36,8 +37,7 @@ std::wstring GetExtension(const std::wstring& fileName) {
 }
 
 bool IsInstallerPackage(const std::wstring& fileName) {
-    const std::wstring extension = GetExtension(fileName);
-    return orelib::EqualsNoCase(extension, L".msi") || orelib::EqualsNoCase(extension, L".ms_");
+    return orelib::ClassifySetupFile(fileName) == orelib::CSetupKind::InstallerPackage;
 }
 
 uint32_t GetSetupLaunchFlags(const std::wstring& fileToStart) {
@@ -55,16 +55,28 @@ std::wstring ResolveSetupPath(const std::wstring& workingFolder, const std::wstr
 SetupCommand BuildSetupCommand(const std::wstring& setupPath, const std::wstring& systemDir,
                                const std::wstring& setupParams, const std::wstring& ownArguments) {
     SetupCommand command;
-    const bool installerPackage = IsInstallerPackage(setupPath);
+    const orelib::CSetupKind kind = orelib::ClassifySetupFile(setupPath);
+    const bool installerPackage = kind == orelib::CSetupKind::InstallerPackage;
+    const bool commandScript = kind == orelib::CSetupKind::CommandScript;
+    std::wstring arguments;  // for the setup file itself
+    if (commandScript) arguments = orelib::QuoteArgument(setupPath);
+    if (!setupParams.empty()) orelib::AppendRawArguments(arguments, setupParams);
+    const std::wstring passedOn = installerPackage ? orelib::RemoveOwnSwitches(ownArguments) : ownArguments;
+    if (!passedOn.empty()) orelib::AppendRawArguments(arguments, passedOn);
+
     if (installerPackage) {
         orelib::AppendArgument(command.parameters, L"/i");
         orelib::AppendArgument(command.parameters, setupPath);
+        if (!arguments.empty()) orelib::AppendRawArguments(command.parameters, arguments);
         command.file = orelib::CombinePath(systemDir, L"msiexec.exe");
+    } else if (commandScript) {
+        // /d: no AutoRun command from the user's registry; /s /c: the outer
+        // quotes go, the rest is run as it stands.
+        command.parameters = L"/d /s /c \"" + arguments + L"\"";
+        command.file = orelib::CombinePath(systemDir, L"cmd.exe");
     } else {
+        command.parameters = arguments;
         command.file = setupPath;
     }
-    if (!setupParams.empty()) orelib::AppendRawArguments(command.parameters, setupParams);
-    const std::wstring passedOn = installerPackage ? orelib::RemoveOwnSwitches(ownArguments) : ownArguments;
-    if (!passedOn.empty()) orelib::AppendRawArguments(command.parameters, passedOn);
     return command;
 }

@@ -47,7 +47,8 @@ struct SetupCommand {
 };
 
 // msiexec.exe from the system folder with "/i <package>" for an installer
-// package, else the setup file itself; then SetupParams and the
+// package; the system's cmd.exe with "/d /s /c" and the quoted script for a
+// .bat or .cmd; else the setup file itself. Then SetupParams and the
 // self-extractor's own arguments, each as typed. msiexec does not get the
 // self-extractor's "/l <culture>", "/x" and "/?": to it "/l" means a log file.
 SetupCommand BuildSetupCommand(const std::wstring& setupPath, const std::wstring& systemDir,

@@ -9,9 +9,14 @@
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/WorkingFolder.h"
 #include "orelib/win32/Process.h"
+#include "orelib/win32/ProcessToken.h"
 #include "resources/resource.h"
 
 namespace {
+
+// An elevated run does not start a setup program through the shell. In its
+// HRESULT form, which no failed start reports (those are Win32 codes).
+const uint32_t kSetupTypeRefused = static_cast<uint32_t>(HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
 
 // A file, not a folder, is there.
 bool IsExistingFile(const std::wstring& path) {
@@ -32,10 +37,18 @@ void CSelfExtractingDlg::StartSetupProgram() {
     EnableWindow(GetDlgItem(IDCANCEL), FALSE);
 
     const SetupSettings settings = ReadSetupSettings(m_settings.m_config, m_uiText.Culture());
-    const std::wstring& fileName = ChooseSetupFileName(settings, orelib::IsWow64());
-    if (!orelib::IsSafeSetupFileName(fileName)) {
+    const std::wstring& configured = ChooseSetupFileName(settings, orelib::IsWow64());
+    if (!orelib::IsSafeSetupFileName(configured)) {
         // A name that could lead out of the working folder is never started.
-        EndWithLaunchError(ERROR_BAD_PATHNAME, fileName);
+        EndWithLaunchError(ERROR_BAD_PATHNAME, configured);
+        return;
+    }
+    // What is started is what Windows would open, and its kind decides how.
+    const std::wstring fileName = orelib::NameAsOpened(configured);
+    if (orelib::ClassifySetupFile(fileName) == orelib::CSetupKind::Other && orelib::IsProcessElevated()) {
+        // The shell would pick the program through file associations that
+        // the user's own registry can override.
+        EndWithLaunchError(kSetupTypeRefused, fileName);
         return;
     }
     const std::wstring setupPath = ResolveSetupPath(m_workingFolder, fileName, IsExistingFile);
@@ -84,6 +97,9 @@ LRESULT CSelfExtractingDlg::OnSetupFinished(uint32_t value, bool ran) {
 // The system's text for the code, a blank line and the file that was to be
 // started. Not brought to the foreground: the dialog may be hidden by now.
 void CSelfExtractingDlg::ShowLaunchError(uint32_t code, const std::wstring& file) {
-    const std::wstring text = orelib::FormatErrorText(code) + L"\n\n" + file;
+    const std::wstring text =
+        code == kSetupTypeRefused
+            ? L"With administrator rights only .exe, .msi, .bat and .cmd setup programs are started:\n\n" + file
+            : orelib::FormatErrorText(code) + L"\n\n" + file;
     framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONERROR);
 }

@@ -13,8 +13,22 @@ namespace orelib {
 // which the system would resolve to another folder.
 bool IsSafeSetupFileName(const std::wstring& name);
 
-// True when the stub starts this file through the shell's file associations:
-// anything but an ".exe" or a Windows Installer package (".msi", ".ms_").
+// The name as Windows opens it: every component without its trailing dots
+// and blanks ("setup.exe." opens "setup.exe").
+std::wstring NameAsOpened(const std::wstring& name);
+
+// What kind of file a setup program is, by the name as Windows opens it.
+enum class CSetupKind {
+    Program,           // ".exe": started by its full path
+    InstallerPackage,  // ".msi", ".ms_": msiexec from the system folder
+    CommandScript,     // ".bat", ".cmd": the system's cmd.exe, without AutoRun
+    Other,             // through the shell's file associations, which the
+                       // user's registry may override: never when elevated
+};
+CSetupKind ClassifySetupFile(const std::wstring& name);
+
+// True when the stub starts this file through the shell's file associations
+// (CSetupKind::Other), and so refuses to when it runs elevated.
 bool IsShellStartedSetupFile(const std::wstring& name);
 
 }  // namespace orelib

@@ -263,8 +263,9 @@ private:
             if (orelib::IsShellStartedSetupFile(name)) {
                 Add(DiagCode::SetupNotExeOrMsi, Severity::Warning, use.line,
                     where +
-                        " is neither an .exe nor an .msi: the stub starts it through the "
-                        "file associations of the user's system");
+                        " is neither an .exe, an .msi, a .bat nor a .cmd: the stub would start it "
+                        "through the file associations of the user's system, and refuses to when it "
+                        "runs with administrator rights, as the stub's manifest asks");
             }
         }
     }

@@ -26,14 +26,33 @@ TEST(SetupFileName, OnlyNamesInsideTheFolderAreSafe) {
     for (const auto& c : cases) EXPECT_EQ(IsSafeSetupFileName(c.name), c.safe) << c.name;
 }
 
-TEST(SetupFileName, OnlyExecutablesAndInstallerPackagesAvoidTheShell) {
+// The kind decides how the stub starts the file, and whether an elevated run
+// starts it at all; it is read off the name Windows will really open.
+TEST(SetupFileName, KindIsReadOffTheNameWindowsOpens) {
+    using orelib::CSetupKind;
     const struct {
         const wchar_t* name;
-        bool shell;
+        CSetupKind kind;
+        const wchar_t* opened;
     } cases[] = {
-        {L"setup.exe", false}, {L"SETUP.EXE", false},  {L"p\\pkg.MSI", false},
-        {L"x.ms_", false},     {L"install.bat", true}, {L"readme.txt", true},
-        {L"setup", true},      {L"v1.0\\setup", true}, {L"setup.exe.lnk", true},
+        {L"setup.exe", CSetupKind::Program, L"setup.exe"},
+        {L"SETUP.EXE", CSetupKind::Program, L"SETUP.EXE"},
+        {L"setup.exe.", CSetupKind::Program, L"setup.exe"},
+        {L"setup.exe . ", CSetupKind::Program, L"setup.exe"},
+        {L"p\\pkg.MSI", CSetupKind::InstallerPackage, L"p\\pkg.MSI"},
+        {L"p. \\x.ms_", CSetupKind::InstallerPackage, L"p\\x.ms_"},
+        {L"install.bat", CSetupKind::CommandScript, L"install.bat"},
+        {L"install.CMD..", CSetupKind::CommandScript, L"install.CMD"},
+        {L"setup.vbs", CSetupKind::Other, L"setup.vbs"},
+        {L"setup.ps1", CSetupKind::Other, L"setup.ps1"},
+        {L"readme.txt", CSetupKind::Other, L"readme.txt"},
+        {L"setup", CSetupKind::Other, L"setup"},
+        {L"v1.0\\setup", CSetupKind::Other, L"v1.0\\setup"},
+        {L"setup.exe.lnk", CSetupKind::Other, L"setup.exe.lnk"},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsShellStartedSetupFile(c.name), c.shell) << c.name;
+    for (const auto& c : cases) {
+        EXPECT_EQ(orelib::ClassifySetupFile(c.name), c.kind) << testing::PrintToString(std::wstring(c.name));
+        EXPECT_EQ(orelib::NameAsOpened(c.name), c.opened) << testing::PrintToString(std::wstring(c.name));
+        EXPECT_EQ(IsShellStartedSetupFile(c.name), c.kind == CSetupKind::Other);
+    }
 }

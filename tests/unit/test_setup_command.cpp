@@ -5,6 +5,7 @@
 
 #include "dialog/SetupCommand.h"
 #include "orelib/CommandLine.h"
+#include "orelib/Path.h"
 
 namespace {
 
@@ -84,10 +85,15 @@ TEST(SetupCommand, ExtensionRules) {
     EXPECT_EQ(GetExtension(L"setup."), L".");
     EXPECT_EQ(GetExtension(L"setup"), L"");
 
+    // A command script runs in the system's cmd.exe without AutoRun, the
+    // script quoted, its arguments as typed, the whole kept together by /s.
+    const SetupCommand batch = BuildSetupCommand(L"C:\\t t\\install.CMD", kSystemDir, L"/a \"b c\"", L"/q");
+    EXPECT_EQ(batch.file, orelib::CombinePath(kSystemDir, L"cmd.exe"));
+    EXPECT_EQ(batch.parameters, L"/d /s /c \"\"C:\\t t\\install.CMD\" /a \"b c\" /q\"");
     // Other file types are started as they are, through the shell.
-    const SetupCommand batch = BuildSetupCommand(L"C:\\t\\install.bat", kSystemDir, L"", L"/q");
-    EXPECT_EQ(batch.file, L"C:\\t\\install.bat");
-    EXPECT_EQ(batch.parameters, L"/q");
+    const SetupCommand script = BuildSetupCommand(L"C:\\t\\install.vbs", kSystemDir, L"", L"/q");
+    EXPECT_EQ(script.file, L"C:\\t\\install.vbs");
+    EXPECT_EQ(script.parameters, L"/q");
 }
 
 TEST(SetupCommand, SettingsDefaults) {
