@@ -1,5 +1,7 @@
 #include "packager/Branding.h"
 
+#include "packager/ShownText.h"
+
 #include <ostream>
 
 #include "packager/Files.h"
@@ -11,13 +13,6 @@ namespace sfxpack {
 namespace {
 
 // Text from the file, shown without the control characters it may hold.
-std::string Printable(std::string text) {
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    }
-    return text;
-}
-
 }  // namespace
 
 std::string BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>* icon,
@@ -86,7 +81,7 @@ void PrintBranding(const BrandingFacts& facts, std::ostream& out) {
     const VersionSummary& summary = facts.version;
     out << "version info:       file " << DottedVersion(summary.fileVersion) << ", product "
         << DottedVersion(summary.productVersion) << "\n";
-    for (const auto& [key, value] : summary.strings) out << "  " << Printable(key) << ": " << Printable(value) << "\n";
+    for (const auto& [key, value] : summary.strings) out << "  " << ShownText(key) << ": " << ShownText(value) << "\n";
 }
 
 }  // namespace sfxpack

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "packager/PackError.h"
+#include "packager/ShownText.h"
 #include "packager/WideText.h"
 
 namespace sfxpack {
@@ -37,7 +38,7 @@ size_t ReportConfiguration(const std::string& text, const std::string& name, con
             ++warnings;
             if (options.quiet) continue;
         }
-        log << "sfxpack: " << FormatFinding(finding, name, options.strict) << "\n";
+        log << "sfxpack: " << ShownText(FormatFinding(finding, name, options.strict)) << "\n";
     }
     if (errors != 0) {
         throw CPackError(

@@ -7,6 +7,7 @@
 #include "packager/NameRules.h"
 #include "packager/PackError.h"
 #include "packager/Platform.h"
+#include "packager/ShownText.h"
 
 namespace sfxpack {
 
@@ -17,26 +18,7 @@ namespace {
 // 100 ns intervals between 1601-01-01 and 1970-01-01.
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
 
-// A path as it can be shown on a terminal: control characters as \xNN, and
-// every non-ASCII byte too when the path is not valid UTF-8.
-std::string Printable(const std::string& path) {
-    std::wstring wide;
-    const bool utf8 = orelib::Utf8ToWide(reinterpret_cast<const uint8_t*>(path.data()), path.size(), &wide);
-    std::string out;
-    for (unsigned char c : path) {
-        if (c < 0x20 || c == 0x7F || (!utf8 && c >= 0x80)) {
-            const char digits[] = "0123456789ABCDEF";
-            out += "\\x";
-            out += digits[c >> 4];
-            out += digits[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-std::string Quote(const std::string& path) { return "'" + Printable(path) + "'"; }
+std::string Quote(const std::string& path) { return "'" + ShownText(path) + "'"; }
 
 [[noreturn]] void Refuse(const std::string& path, const std::string& why) {
     throw CPackError("cannot pack " + Quote(path) + ": " + why, kExitFailure, DiagCode::FolderUnsafeEntry);

@@ -16,6 +16,12 @@ constexpr uint32_t kDataEntrySize = 16;
 // Far beyond any real stub; bounds what a crafted tree can make us copy.
 constexpr size_t kMaxItems = 65536;
 constexpr uint64_t kMaxTotalData = 64u * 1024 * 1024;
+// Directories may share their entries: one directory of many long-named
+// entries, listed from every entry above it, is read again for each. What
+// the walk reads is bounded, not only what it keeps.
+constexpr uint64_t kMaxEntriesVisited = 1u << 18;
+constexpr uint64_t kMaxNameUnits = 1u << 20;
+constexpr char kTooLarge[] = "the resource tree is implausibly large";
 
 class CTreeReader {
 public:
@@ -23,11 +29,13 @@ public:
         : m_image(image), m_layout(layout), m_rva(rva) {}
 
     // The entries of the directory at `offset` in the section: key and target.
-    std::string Entries(uint32_t offset, std::vector<std::pair<ResourceKey, uint32_t>>* out) const {
+    std::string Entries(uint32_t offset, std::vector<std::pair<ResourceKey, uint32_t>>* out) {
         size_t at = 0;
         if (!Locate(offset, kDirectorySize, &at)) return "a resource directory lies outside the section";
         const uint32_t count = uint32_t{Get16(m_image, at + 12)} + Get16(m_image, at + 14);
         out->clear();
+        m_entriesVisited += count;
+        if (m_entriesVisited > kMaxEntriesVisited) return kTooLarge;
         for (uint32_t i = 0; i < count; ++i) {
             size_t entry = 0;
             if (!Locate(offset + kDirectorySize + kEntrySize * i, kEntrySize, &entry)) {
@@ -65,10 +73,12 @@ private:
         return offset + m_rva <= 0xFFFFFFFFu &&
                RvaToFileOffset(m_image, m_layout, static_cast<uint32_t>(m_rva + offset), length, at);
     }
-    std::string ReadName(uint32_t offset, ResourceKey* key) const {
+    std::string ReadName(uint32_t offset, ResourceKey* key) {
         size_t at = 0;
         if (!Locate(offset, 2, &at)) return "a resource name lies outside the section";
         const uint16_t length = Get16(m_image, at);
+        m_nameUnits += length;
+        if (m_nameUnits > kMaxNameUnits) return kTooLarge;
         if (!Locate(offset, 2 + 2u * length, &at)) return "a resource name lies outside the section";
         key->isName = true;
         for (uint16_t i = 0; i < length; ++i) key->name += static_cast<char16_t>(Get16(m_image, at + 2 + 2 * i));
@@ -78,6 +88,8 @@ private:
     const std::vector<uint8_t>& m_image;
     const PeLayout& m_layout;
     uint32_t m_rva;
+    uint64_t m_entriesVisited = 0;
+    uint64_t m_nameUnits = 0;
 };
 
 }  // namespace
@@ -86,7 +98,7 @@ std::string ReadResources(const std::vector<uint8_t>& image, const PeLayout& lay
     items->clear();
     const PeDirectory dir = GetDirectory(image, layout, kDirResource);
     if (dir.rva == 0) return {};
-    const CTreeReader reader(image, layout, dir.rva);
+    CTreeReader reader(image, layout, dir.rva);
     uint64_t total = 0;
     std::vector<std::pair<ResourceKey, uint32_t>> types, names, languages;
     std::string problem = reader.Entries(0, &types);
@@ -110,9 +122,7 @@ std::string ReadResources(const std::vector<uint8_t>& image, const PeLayout& lay
                 item.language = language.first.id;
                 problem = reader.Data(language.second, &item);
                 total += item.data.size();
-                if (items->size() >= kMaxItems || total > kMaxTotalData) {
-                    return "the resource tree is implausibly large";
-                }
+                if (items->size() >= kMaxItems || total > kMaxTotalData) return kTooLarge;
                 items->push_back(std::move(item));
             }
         }

@@ -6,6 +6,7 @@
 #include "orelib/ConfigBlock.h"
 #include "orelib/ConfigKey.h"
 #include "orelib/PeImage.h"
+#include "packager/ShownText.h"
 #include "orelib/Utf8.h"
 #include "packager/Files.h"
 #include "packager/PackError.h"
@@ -128,9 +129,12 @@ void PrintSetupFacts(const SetupFacts& facts, std::ostream& out) {
     } else if (facts.text.empty()) {
         out << "configuration text: (empty; every key takes its default)\n";
     } else {
-        out << "configuration text:\n";
-        out.write(reinterpret_cast<const char*>(facts.text.data()), static_cast<std::streamsize>(facts.text.size()));
-        if (facts.text.back() != '\n') out << "\n";
+        // Shown, never sent raw: an escape sequence in a hostile file could
+        // rewrite what was printed above it.
+        const std::string shown =
+            ShownText(std::string(reinterpret_cast<const char*>(facts.text.data()), facts.text.size()), true);
+        out << "configuration text:\n" << shown;
+        if (shown.back() != '\n') out << "\n";
     }
 }
 

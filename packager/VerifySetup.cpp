@@ -12,6 +12,7 @@
 #include "packager/Password.h"
 #include "packager/SetupLayout.h"
 #include "packager/SetupReport.h"
+#include "packager/ShownText.h"
 #include "packager/WideText.h"
 
 namespace sfxpack {
@@ -26,7 +27,7 @@ public:
     CProblems(const fs::path& path, std::ostream& err, std::vector<Diagnostic>* diagnostics)
         : m_name(path.string()), m_err(err), m_diagnostics(diagnostics) {}
     void Add(int exitCode, DiagCode code, const std::string& message) {
-        m_err << "sfxpack: verify: " << m_name << ": " << message << "\n";
+        m_err << "sfxpack: verify: " << ShownText(m_name) << ": " << ShownText(message) << "\n";
         Diagnostic diagnostic;
         diagnostic.code = code;
         diagnostic.message = message;

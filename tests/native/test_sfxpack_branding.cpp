@@ -255,6 +255,67 @@ TEST(ResourceWriter, RefusesImagesItCannotRewrite) {
     }
 }
 
+// Directories that share their entries: every type lists one directory of
+// `names` entries that all carry one long name, so that a walk reads
+// types x names entries and names x length characters for each type.
+Bytes SharedDirectoryBomb(uint32_t types, uint32_t names, uint16_t nameLength) {
+    const uint32_t nameDir = 16 + 8 * types, langDir = nameDir + 16 + 8 * names, dataEntry = langDir + 24,
+                   nameString = dataEntry + 16, end = nameString + 2 + 2u * nameLength;
+    testpe::Image img = testpe::Build(10, u"x", Bytes(end + 64, 0));
+    Bytes& b = img.bytes;
+    const size_t opt = testpe::kOptionalHeader;
+    testpe::Put32(b, opt + 32, kSectionAlign);
+    testpe::Put32(b, opt + 36, kFileAlign);
+    testpe::Put32(b, opt + 60, 0x200);  // SizeOfHeaders
+    const uint32_t rsrcSize = static_cast<uint32_t>(b.size() - testpe::kRsrcFileOffset);
+    testpe::Put32(b, opt + 56, testpe::kRsrcRva + ((rsrcSize + kSectionAlign - 1) & ~(kSectionAlign - 1)));
+    const size_t at = img.rootDir;
+    std::fill(b.begin() + static_cast<std::ptrdiff_t>(at), b.end(), 0);
+    testpe::Put16(b, at + 14, types);
+    for (uint32_t i = 0; i < types; ++i) {
+        testpe::Put32(b, at + 16 + 8 * i, i + 1);
+        testpe::Put32(b, at + 20 + 8 * i, 0x80000000u | nameDir);
+    }
+    testpe::Put16(b, at + nameDir + 12, names);
+    for (uint32_t i = 0; i < names; ++i) {
+        testpe::Put32(b, at + nameDir + 16 + 8 * i, 0x80000000u | nameString);
+        testpe::Put32(b, at + nameDir + 20 + 8 * i, 0x80000000u | langDir);
+    }
+    testpe::Put16(b, at + langDir + 14, 1);
+    testpe::Put32(b, at + langDir + 16, 1033);
+    testpe::Put32(b, at + langDir + 20, dataEntry);
+    testpe::Put32(b, at + dataEntry, testpe::kRsrcRva + end);
+    testpe::Put32(b, at + dataEntry + 4, 4);
+    testpe::Put16(b, at + nameString, nameLength);
+    for (uint32_t i = 0; i < nameLength; ++i) testpe::Put16(b, at + nameString + 2 + 2 * i, u'n');
+    return b;
+}
+
+// What a walk reads is bounded, not only what it keeps: trees whose shared
+// directories would make it read gigabytes end with an error at once, while
+// a large honest tree within the bounds still reads.
+TEST(ResourceTree, SharedDirectoriesCannotMakeTheWalkRunOn) {
+    struct Case {
+        const char* what;
+        uint32_t types, names;
+        uint16_t nameLength;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"a few types sharing long names", 40, 400, 30000, true},
+        {"shared, but within the bounds", 60, 1000, 8, false},
+    };
+    for (const Case& c : cases) {
+        const Bytes image = SharedDirectoryBomb(c.types, c.names, c.nameLength);
+        sfxpack::PeLayout layout;
+        ASSERT_EQ("", sfxpack::ReadPeLayout(image, &layout)) << c.what;
+        std::vector<ResourceItem> items;
+        const std::string problem = sfxpack::ReadResources(image, layout, &items);
+        EXPECT_EQ(problem, c.refused ? "the resource tree is implausibly large" : "") << c.what;
+        if (!c.refused) EXPECT_EQ(items.size(), size_t{c.types} * c.names) << c.what;
+    }
+}
+
 TEST(IconFile, RefusesWhatIsNotAnIconFile) {
     const Bytes good = Ico({{Bitmap(8), 0}, {Png(), 0}});
     struct Case {
