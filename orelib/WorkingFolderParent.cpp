@@ -37,7 +37,7 @@ private:
 
 }  // namespace
 
-bool ExpandVariables(const std::wstring& text, const VariableLookup& lookup, std::wstring* expanded) {
+bool ExpandVariables(const std::wstring& text, const std::vector<CVariable>& variables, std::wstring* expanded) {
     std::wstring out;
     size_t at = 0;
     while (at < text.size()) {
@@ -49,9 +49,13 @@ bool ExpandVariables(const std::wstring& text, const VariableLookup& lookup, std
         if (close == open + 1) {
             out += L"%%";
         } else {
-            std::wstring value;
-            if (!lookup(text.substr(open + 1, close - open - 1), &value)) return false;
-            out += value;
+            const std::wstring name = text.substr(open + 1, close - open - 1);
+            const CVariable* found = nullptr;
+            for (const CVariable& variable : variables) {
+                if (EqualsNoCase(name, variable.name)) found = &variable;
+            }
+            if (!found) return false;
+            out += found->value;
         }
         at = close + 1;
     }
@@ -68,17 +72,12 @@ std::vector<CParentCandidate> WorkingFolderParents(const CTempFolderFacts& facts
     }
     const std::wstring windowsDir = WithoutTrailingSeparators(facts.windowsDir);
     const bool haveWindows = IsAbsoluteFolder(windowsDir);
-    const VariableLookup systemVariables = [&](const std::wstring& name, std::wstring* value) {
-        if (!haveWindows) return false;
-        if (EqualsNoCase(name, L"SystemRoot") || EqualsNoCase(name, L"windir")) {
-            *value = windowsDir;
-        } else if (EqualsNoCase(name, L"SystemDrive") && windowsDir[1] == L':') {
-            *value = windowsDir.substr(0, 2);
-        } else {
-            return false;
-        }
-        return true;
-    };
+    // The system's own variables, from the system's Windows folder.
+    std::vector<CVariable> systemVariables;
+    if (haveWindows) {
+        systemVariables = {{L"SystemRoot", windowsDir}, {L"windir", windowsDir}};
+        if (windowsDir[1] == L':') systemVariables.push_back({L"SystemDrive", windowsDir.substr(0, 2)});
+    }
     if (facts.isSystem && haveWindows) list.Add(CombinePath(windowsDir, L"SystemTemp"), false);
     for (const std::wstring* machine : {&facts.machineTmp, &facts.machineTemp}) {
         std::wstring expanded;

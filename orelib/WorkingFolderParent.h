@@ -1,7 +1,6 @@
 #pragma once
 // Which folders a run's working folder may be made in, in the order they are
 // tried. Pure logic; the caller asks the system for the facts.
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,9 +34,13 @@ struct CParentCandidate {
 // an absolute path, is left out.
 std::vector<CParentCandidate> WorkingFolderParents(const CTempFolderFacts& facts);
 
-// Expands %NAME% in `text` with `lookup`; false when a name is unknown or a
-// "%" has no partner. "%%" stands for nothing and is kept as it is.
-using VariableLookup = std::function<bool(const std::wstring& name, std::wstring* value)>;
-bool ExpandVariables(const std::wstring& text, const VariableLookup& lookup, std::wstring* expanded);
+// Expands %NAME% in `text` with the values of `variables` (names compared
+// without regard to case, values not expanded again); false when a name is
+// not there or a "%" has no partner. "%%" is kept as it is.
+struct CVariable {
+    const wchar_t* name;
+    std::wstring value;
+};
+bool ExpandVariables(const std::wstring& text, const std::vector<CVariable>& variables, std::wstring* expanded);
 
 }  // namespace orelib

@@ -52,11 +52,7 @@ TEST(WorkingFolderParent, EachIdentityTriesItsOwnPlacesInOrder) {
 }
 
 TEST(WorkingFolderParent, ExpandsOnlyWhatTheLookupKnows) {
-    const orelib::VariableLookup lookup = [](const std::wstring& name, std::wstring* value) {
-        if (name != L"A") return false;
-        *value = L"x%B%";  // a value is not expanded again
-        return true;
-    };
+    const std::vector<orelib::CVariable> variables = {{L"A", L"x%B%"}};  // a value is not expanded again
     struct Case {
         const wchar_t* text;
         bool ok;
@@ -65,11 +61,11 @@ TEST(WorkingFolderParent, ExpandsOnlyWhatTheLookupKnows) {
     const Case cases[] = {
         {L"", true, L""},          {L"plain", true, L"plain"}, {L"%A%\\t", true, L"x%B%\\t"},
         {L"%A%%A%", true, L"x%B%x%B%"}, {L"%%", true, L"%%"},  {L"%B%", false, L""},
-        {L"a%A", false, L""},      {L"%A%%", false, L""},
+        {L"a%A", false, L""},      {L"%A%%", false, L""},      {L"%a%", true, L"x%B%"},
     };
     for (const Case& c : cases) {
         std::wstring out;
-        EXPECT_EQ(orelib::ExpandVariables(c.text, lookup, &out), c.ok) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(orelib::ExpandVariables(c.text, variables, &out), c.ok) << testing::PrintToString(std::wstring(c.text));
         if (c.ok) EXPECT_EQ(out, c.expected);
     }
 }
