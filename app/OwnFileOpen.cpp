@@ -30,9 +30,9 @@ COpening* g_opening = nullptr;
 DWORD WINAPI OpenOnThread(void* param) {
     auto* opening = static_cast<COpening*>(param);
     SetEvent(opening->running.Get());
-    // The path was found before, and the wait comes first: only then does the
-    // open need the loader's lock (resource lookups), which the libraries
-    // loading meanwhile on the main thread hold.
+    // The path was found before. The open is tried at once; its check of the
+    // image needs the loader's lock (resource lookups), which it shares with
+    // the libraries loading meanwhile on the main thread.
     try {
         opening->result = opening->file.OpenRunningImage(opening->path);
     } catch (const std::bad_alloc&) {

@@ -67,8 +67,10 @@ HRESULT OpenFileWithRetry(HANDLE* out, const wchar_t* name, DWORD access, DWORD 
     HRESULT hr = kSharingViolation;
     for (int attempt = 1; attempt <= kOpenAttempts && hr == kSharingViolation; ++attempt) {
         // Another process (a scanner, the browser that just saved the file) may
-        // hold it briefly; the wait comes before every attempt but the last.
-        if (attempt < kOpenAttempts) Sleep(kOpenRetryDelayMs);
+        // hold it briefly: the waits come between the attempts. The first
+        // comes at once, so that the file is held from the first instant it
+        // can be, before anyone could put another file under its name.
+        if (attempt > 1) Sleep(kOpenRetryDelayMs);
         HANDLE file = CreateFileW(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             *out = file;
