@@ -1,8 +1,11 @@
 #include "orelib/win32/OwnFile.h"
 
+#include <psapi.h>
+
 #include <cstring>
 #include <iterator>
 
+#include "orelib/ImagePath.h"
 #include "orelib/SetupLayout.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/MappedView.h"
@@ -10,6 +13,9 @@
 namespace orelib {
 
 namespace {
+
+// The longest path the system hands out.
+constexpr size_t kLongPathChars = 32768;
 
 // Resources of the stub lie far below this; the file may be much longer.
 constexpr uint64_t kImageWindow = 100u * 1024 * 1024;
@@ -29,6 +35,16 @@ const uint8_t* LoadedHeaders(HMODULE image, size_t* size, size_t* imageBaseOffse
     return base;
 }
 
+// The native name the system mapped the program's image by
+// ("\Device\HarddiskVolume3\..."); "" on failure.
+std::wstring MappedImageName() {
+    std::wstring name(kLongPathChars, L'\0');
+    const DWORD length = K32GetMappedFileNameW(GetCurrentProcess(), GetModuleHandleW(nullptr), &name[0],
+                                               static_cast<DWORD>(name.size()));
+    name.resize(length < name.size() ? length : 0);
+    return name;
+}
+
 }  // namespace
 
 HRESULT COwnFile::OpenRunningImage() {
@@ -38,7 +54,19 @@ HRESULT COwnFile::OpenRunningImage() {
 }
 
 HRESULT COwnFile::OpenRunningImage(const std::wstring& path) {
-    const HRESULT hr = Open(path);
+    HRESULT hr = Open(path);
+    if (FAILED(hr) && hr != HresultFromWin32(ERROR_SHARING_VIOLATION)) {
+        // Started from a drive letter the user mapped, which the elevated
+        // process's logon session does not have, or through a junction the
+        // redirection-trust policy does not follow: the name the image was
+        // mapped by leads to the same file. The check below holds either way.
+        const std::wstring mapped = OpenableImagePath(MappedImageName());
+        if (!mapped.empty() && SUCCEEDED(Open(mapped))) {
+            hr = S_OK;
+        } else {
+            m_path = path;
+        }
+    }
     if (FAILED(hr)) return hr;
     return CheckMatchesImage(GetModuleHandleW(nullptr));
 }
