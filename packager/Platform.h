@@ -75,6 +75,9 @@ struct ProcessResult {
 // sfxpack's job).
 ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesystem::path& workDir);
 
+// How to get osslsigncode on this system, for messages.
+extern const char kOsslsigncodeHint[];
+
 // Runs `command` through the system's shell, as RunProcess does: `/bin/sh -c`
 // on POSIX, `cmd.exe /d /s /c` (from the system folder) on Windows.
 ProcessResult RunShellCommand(const std::string& command);

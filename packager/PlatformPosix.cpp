@@ -19,6 +19,8 @@
 
 namespace sfxpack {
 
+const char kOsslsigncodeHint[] = "install it (Debian, Ubuntu: apt install osslsigncode) and put it on PATH";
+
 namespace {
 
 class CFd {

@@ -48,10 +48,9 @@ ProcessResult RunSigner(const SigningOptions& options, const fs::path& in, const
     }
     const ProcessResult run = RunProcess(OsslsigncodeSignArgs(options, in, out), fs::path());
     if (!run.started) {
-        throw CPackError(
-            "signing: osslsigncode could not be started (" + run.startError +
-            ", kExitFailure, DiagCode::SignFailed); install it (Debian: apt install osslsigncode) and put it on PATH, "
-            "or sign with --sign-command");
+        throw CPackError("signing: osslsigncode could not be started (" + run.startError + "); " +
+                             kOsslsigncodeHint + ", or sign with --sign-command",
+                         kExitFailure, DiagCode::SignFailed);
     }
     return run;
 }

@@ -75,6 +75,9 @@ std::vector<std::string> OsslsigncodeSignArgs(const SigningOptions& options, con
     if (options.passwordFile) args.insert(args.end(), {"-readpass", options.passwordFile->u8string()});
     args.insert(args.end(), {"-h", "sha256"});
     if (!options.timestampUrl.empty()) args.insert(args.end(), {"-ts", options.timestampUrl});
+    if (options.timestampUrl.empty() && options.signingTime) {
+        args.insert(args.end(), {"-time", std::to_string(*options.signingTime)});
+    }
     if (!options.description.empty()) args.insert(args.end(), {"-n", options.description});
     if (!options.url.empty()) args.insert(args.end(), {"-i", options.url});
     args.insert(args.end(), {"-in", in.u8string(), "-out", out.u8string()});

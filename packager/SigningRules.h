@@ -23,6 +23,9 @@ struct SigningOptions {
     // Or a command of the vendor's own, run through the shell, with {in}
     // and {out} standing for the unsigned and the signed file.
     std::string command;  // --sign-command
+    // The signing time when no timestamp server gives one (Unix seconds),
+    // so that the same inputs sign to the same bytes.
+    std::optional<int64_t> signingTime;
 
     bool Enabled() const { return !pkcs12.empty() || !cert.empty() || !key.empty() || !command.empty(); }
     bool UsesOsslsigncode() const { return Enabled() && command.empty(); }

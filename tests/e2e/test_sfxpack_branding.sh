@@ -10,7 +10,7 @@ list() { python3 "$SFX_SOURCE/tests/e2e/pe_resources.py" "$@"; }
 mkdir -p "$T/pkg"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'exit=3010\nreport=%s\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 # Four sizes; ImageMagick stores the 256-pixel one as PNG.
 convert -size 256x256 xc:navy -define icon:auto-resize=256,48,32,16 "$T/brand.ico" ||
   fail "convert could not make the icon"

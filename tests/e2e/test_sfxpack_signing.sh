@@ -12,7 +12,7 @@ source "$(dirname "$0")/lib.sh"
 mkdir -p "$T/pkg" "$T/out" "$T/tmp"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'exit=3010\nreport=%s\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 convert -size 32x32 xc:navy "$T/brand.ico" || fail "convert could not make the icon"
 
 # A CA and a code-signing certificate it issued.
