@@ -268,8 +268,10 @@ void CheckSizeLimit(uint64_t size, bool estimate, const BuildOptions& options, s
         problem += " (its files counted before compression; files that compress below it can be packed into a "
                    "7z archive first and built with --archive)";
     }
-    if (signing || options.allowed.count(DiagCode::SizeOver4GiB) == 0) {
-        throw CPackError(problem, kExitFailure, DiagCode::SizeOver4GiB);
+    if (signing) throw CPackError(problem, kExitFailure, DiagCode::SizeOver4GiB);
+    if (options.allowed.count(DiagCode::SizeOver4GiB) == 0) {
+        throw CPackError(problem + "; write it anyway with --allow size.over-4gib", kExitFailure,
+                         DiagCode::SizeOver4GiB);
     }
     if (estimate) Report(DiagCode::SizeOver4GiB, DiagSeverity::Warning, problem + " (allowed)", log, found);
 }
@@ -489,7 +491,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
         CSignedOutput signedOut(out.TempPath(), options.output);
         SigningOptions signing = options.signing;
         signing.signingTime = LatestFileTime(options);
-        signedNote = SignSetupFile(signing, out.TempPath(), signedOut.TempPath());
+        signedNote = SignSetupFile(signing, out.TempPath(), signedOut.TempPath(), log);
         const std::vector<uint8_t> signedHead =
             ReadFileHead(signedOut.TempPath(), archiveOffset + kSevenZipHeaderSize, "signed file");
         CheckHead(signedHead, config, static_cast<size_t>(archiveOffset));

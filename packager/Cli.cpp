@@ -38,7 +38,9 @@ const char kBuildHelp[] =
     "              [--version-info KEY=VALUE]... [--version-from FILE.exe] [--define NAME=VALUE]...\n"
     "              [--sign-pkcs12 FILE.p12 [--sign-password-file F] |\n"
     "               --sign-cert CERT.pem --sign-key KEY.pem [--sign-password-file F]]\n"
-    "              [--sign-timestamp URL] [--sign-description TEXT] [--sign-url URL]\n"
+    "              [--sign-timestamp URL]... [--sign-timestamp-attempts N]\n"
+    "              [--sign-timestamp-delay SECONDS] [--sign-timestamp-timeout SECONDS]\n"
+    "              [--sign-description TEXT] [--sign-url URL]\n"
     "              [--sign-command 'CMD {in} {out}']\n"
     "              [--strict] [--allow CODE]... [-q | -v] [--json]\n"
     "\n"
@@ -84,7 +86,14 @@ const char kBuildHelp[] =
     "  --sign-cert CERT.pem --sign-key KEY.pem  or in two files (PEM or DER)\n"
     "  --sign-password-file F the password of the PKCS#12 file or key (one line in F;\n"
     "                         handed to osslsigncode as a file, never on a command line)\n"
-    "  --sign-timestamp URL   an RFC 3161 timestamp server\n"
+    "  --sign-timestamp URL   an RFC 3161 timestamp server; give several to have them tried\n"
+    "                         in order until one answers. Each is tried up to\n"
+    "                         --sign-timestamp-attempts N times (default 3),\n"
+    "                         --sign-timestamp-delay SECONDS apart (default 10), each try\n"
+    "                         ended after --sign-timestamp-timeout SECONDS (default 60).\n"
+    "                         Without a server and with --mtime or SOURCE_DATE_EPOCH,\n"
+    "                         that time is the signing time: the same inputs sign to\n"
+    "                         the same bytes\n"
     "  --sign-description TEXT, --sign-url URL  the program name and link the signature shows\n"
     "  --sign-command 'CMD {in} {out}'  sign with a command of your own instead (HSM,\n"
     "                         signing service), run by /bin/sh -c (Windows: cmd.exe /c) with\n"
@@ -294,10 +303,32 @@ bool ParseSignOption(const std::string& name, CArgs& in, SigningOptions* signing
                     {"--sign-cert", &signing->cert, nullptr},
                     {"--sign-key", &signing->key, nullptr},
                     {"--sign-password-file", &passwordFile, nullptr},
-                    {"--sign-timestamp", nullptr, &signing->timestampUrl},
                     {"--sign-description", nullptr, &signing->description},
                     {"--sign-url", nullptr, &signing->url},
                     {"--sign-command", nullptr, &signing->command}};
+    const struct {
+        const char* name;
+        unsigned* value;
+        unsigned least;
+    } kNumbers[] = {{"--sign-timestamp-attempts", &signing->timestampAttempts, 1},
+                    {"--sign-timestamp-delay", &signing->timestampDelaySeconds, 0},
+                    {"--sign-timestamp-timeout", &signing->timestampTimeoutSeconds, 1}};
+    for (const auto& option : kNumbers) {
+        if (name != option.name) continue;
+        const std::string value = in.Value(name);
+        int64_t number = 0;
+        if (!ParseUnixSeconds(value, &number) || number < option.least || number > 3600) {
+            throw CUsageError(name + " takes a whole number from " + std::to_string(option.least) + " to 3600");
+        }
+        *option.value = static_cast<unsigned>(number);
+        return true;
+    }
+    if (name == "--sign-timestamp") {
+        const std::string value = in.Value(name);
+        if (value.empty()) throw CUsageError(name + " needs a value");
+        signing->timestampUrls.push_back(value);
+        return true;
+    }
     for (const auto& option : kOptions) {
         if (name != option.name) continue;
         const std::string value = in.Value(name);

@@ -58,8 +58,7 @@ std::string CheckSetupSizeLimit(uint64_t size, bool signing) {
         return "the setup file would be " + bytes +
                ": it cannot be signed, since Authenticode records where the signature starts in 32 bits";
     }
-    return "the setup file would be " + bytes +
-           ": the stub has never been tried on a file that large (write it anyway with --allow size.over-4gib)";
+    return "the setup file would be " + bytes + ": the stub has never been tried on a file that large";
 }
 
 std::string CheckStub(const std::vector<uint8_t>& stub, size_t* sizeResourceOffset) {
