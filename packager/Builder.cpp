@@ -264,15 +264,13 @@ void CheckSizeLimit(uint64_t size, bool estimate, const BuildOptions& options, s
     const bool signing = options.signing.Enabled();
     std::string problem = CheckSetupSizeLimit(size, signing);
     if (problem.empty()) return;
+    const bool allowed = !signing && options.allowed.count(DiagCode::SizeOver4GiB) != 0;
+    if (!signing && !allowed) problem += "; write it anyway with --allow size.over-4gib";
     if (estimate && !options.folder.empty()) {
         problem += " (its files counted before compression; files that compress below it can be packed into a "
                    "7z archive first and built with --archive)";
     }
-    if (signing) throw CPackError(problem, kExitFailure, DiagCode::SizeOver4GiB);
-    if (options.allowed.count(DiagCode::SizeOver4GiB) == 0) {
-        throw CPackError(problem + "; write it anyway with --allow size.over-4gib", kExitFailure,
-                         DiagCode::SizeOver4GiB);
-    }
+    if (!allowed) throw CPackError(problem, kExitFailure, DiagCode::SizeOver4GiB);
     if (estimate) Report(DiagCode::SizeOver4GiB, DiagSeverity::Warning, problem + " (allowed)", log, found);
 }
 
@@ -385,15 +383,23 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
 
     // Everything that can be refused is refused before the packing starts.
     progress.Show("checking the configuration");
+    // The block's size does not depend on the IV: the padded text plus markers.
+    const uint64_t blockSize =
+        orelib::kConfigStartMarkerSize + 16 + (config.size() / 16 + 1) * 16 + orelib::kConfigEndMarkerSize;
     CPackageNames package;
     std::vector<PackItem> items;
     uint64_t payloadSize = 0;  // the archive's, or the files' before compression
     if (!options.folder.empty()) {
         items = ScanGivenFolder(options);
-        package = NamesOfItems(items);
         for (const PackItem& item : items) payloadSize += item.size;
     } else {
         payloadSize = GetFileSizeOrThrow(options.archive, "archive");
+    }
+    // Before a given archive is test-decoded, which takes as long as packing.
+    CheckSizeLimit(GetFileSizeOrThrow(stubPath, "stub") + blockSize + payloadSize, true, options, log, found);
+    if (!options.folder.empty()) {
+        package = NamesOfItems(items);
+    } else {
         CheckGivenArchive(options.archive, log, found);
         package = ListArchiveFiles(options.archive);
     }
@@ -419,11 +425,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
         throw CPackError("stub " + Quote(stubPath) + " cannot be used: " + stubProblem, kExitFailure,
                          DiagCode::StubRefused);
     }
-    // The block's size does not depend on the IV: the padded text plus markers.
-    const uint64_t blockSize =
-        orelib::kConfigStartMarkerSize + 16 + (config.size() / 16 + 1) * 16 + orelib::kConfigEndMarkerSize;
     const uint64_t archiveOffset = stub.size() + blockSize;
-    CheckSizeLimit(archiveOffset + payloadSize, true, options, log, found);
     ArchiveSettings settings;
     if (!options.folder.empty()) settings = GetArchiveSettings(options, config, items, log, found);
 
