@@ -134,5 +134,11 @@ grep -qx 'sfxpack: packing data.bin (200000 bytes)' "$T/stderr" && grep -qx 'sfx
 SFXPACK_PASSWORD=pw "$SFXPACK" verify "$T/out/p.exe" | grep -q 'CRCs checked' || fail "verify did not take SFXPACK_PASSWORD"
 "$SFXPACK" "${base[@]}" --dir "$T/pkg" -o "$T/out/f.exe" --compression fast 2>/dev/null || fail "fast build"
 "$SFXPACK" inspect "$T/out/f.exe" | grep -q 'methods LZMA2' || fail "fast: not LZMA2"
+# A write that fails (here: the file size limit) names the file and the system's reason, and leaves nothing.
+head -c 3000000 /dev/urandom >"$T/pkg/more.bin"
+rc=0
+(trap '' XFSZ && ulimit -f 2000 && "$SFXPACK" "${base[@]}" --dir "$T/pkg" -o "$T/out/full.exe") 2>"$T/stderr" || rc=$?
+[ "$rc" -eq 1 ] && grep -q "error: cannot write the archive into '$T/out/.full.exe.sfxpack-[0-9a-f]*': File too large" "$T/stderr" &&
+  [ -z "$(ls -A "$T/out" | grep full)" ] || fail "write failure: exit $rc: $(cat "$T/stderr")"
 "$SFXPACK" '/?' | grep -q '^usage:' && "$SFXPACK" build '/?' | grep -q '^sfxpack build' || fail "/? is not help"
 echo "release ok"
