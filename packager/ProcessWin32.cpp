@@ -77,9 +77,10 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
                        SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
                        AssignProcessToJobObject(job.Get(), processHandle.Get());
     ResumeThread(thread.Get());
-    const ULONGLONG deadline = GetTickCount64() + 1000ull * timeoutSeconds;
+    // Unsigned differences of GetTickCount stay right across its wrap.
+    const DWORD start = GetTickCount();
     while (WaitForSingleObject(processHandle.Get(), kStopPollMs) == WAIT_TIMEOUT) {
-        result.timedOut = timeoutSeconds != 0 && GetTickCount64() >= deadline;
+        result.timedOut = timeoutSeconds != 0 && GetTickCount() - start >= 1000u * timeoutSeconds;
         if (!StopRequested() && !result.timedOut) continue;
         if (inJob) TerminateJobObject(job.Get(), 1);
         TerminateProcess(processHandle.Get(), 1);
