@@ -128,7 +128,7 @@ build "$T/out/setup.exe" --sign-pkcs12 "$T/vendor.p12" --sign-password-file "$T/
 assert_nothing_left "a wrong PKCS#12 password"
 rc=0
 PATH=/nonexistent build "$T/out/setup.exe" --sign-cert "$T/cert.pem" --sign-key "$T/key.pem" 2>"$T/err" || rc=$?
-[ "$rc" -eq 1 ] && grep -q 'osslsigncode could not be started' "$T/err" || fail "no osslsigncode: exit $rc, $(cat "$T/err")"
+[ "$rc" -eq 1 ] && grep -q 'osslsigncode cannot be started' "$T/err" || fail "no osslsigncode: exit $rc, $(cat "$T/err")"
 assert_nothing_left "a missing osslsigncode"
 
 # SIGTERM while the signing command runs: the command, what it started and
