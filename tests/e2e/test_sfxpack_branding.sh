@@ -95,7 +95,7 @@ rc=0
 grep -q "error: icon '.*cut.ico': image 1 of the icon file lies outside the file" "$T/err" || fail "unclear error: $(cat "$T/err")"
 rc=0
 "$SFXPACK" build --stub "$STUB" --config "$T/config.ini" --dir "$T/pkg" -o "$T/x.exe" \
-  --version-info Comments=hi 2>"$T/err" || rc=$?
+  --version-info Colour=hi 2>"$T/err" || rc=$?
 [ "$rc" -eq 2 ] || fail "an unknown key exited $rc"
 grep -q 'KEY one of ProductName, ' "$T/err" || fail "unclear error: $(cat "$T/err")"
 rc=0
