@@ -274,6 +274,15 @@ void CheckSizeLimit(uint64_t size, bool estimate, const BuildOptions& options, s
     if (estimate) Report(DiagCode::SizeOver4GiB, DiagSeverity::Warning, problem + " (allowed)", log, found);
 }
 
+// Throws when the stub would not find the block or the archive.
+void CheckArchiveOffset(uint64_t stubSize, uint64_t blockSize, uint64_t archiveSize) {
+    const std::string problem = CheckLayout(stubSize, blockSize, archiveSize);
+    if (problem.empty()) return;
+    // The first rule: the archive must start within the first 4 MiB.
+    const bool tooFar = stubSize + blockSize >= kArchiveScanLimit;
+    throw CPackError(problem, kExitFailure, tooFar ? DiagCode::LayoutArchiveTooFar : DiagCode::LayoutBlockTooFar);
+}
+
 // Reads the start of the finished file back the way the stub will: the block
 // must decode to our text, the archive must be found where we put it.
 void CheckHead(const std::vector<uint8_t>& head, const std::string& config, size_t archiveOffset) {
@@ -426,6 +435,9 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
                          DiagCode::StubRefused);
     }
     const uint64_t archiveOffset = stub.size() + blockSize;
+    // Whether the archive starts within the first 4 MiB is known now; the
+    // block's window depends on the packed size too and is checked then.
+    if (archiveOffset >= kArchiveScanLimit) CheckArchiveOffset(stub.size(), blockSize, 0);
     ArchiveSettings settings;
     if (!options.folder.empty()) settings = GetArchiveSettings(options, config, items, log, found);
 
@@ -446,13 +458,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
         out.Close();
     }
     CheckSizeLimit(archiveOffset + archiveSize, false, options, log, found);
-    const std::string layoutProblem = CheckLayout(stub.size(), blockSize, archiveSize);
-    if (!layoutProblem.empty()) {
-        // The first rule: the archive must start within the first 4 MiB.
-        const bool tooFar = archiveOffset >= kArchiveScanLimit;
-        throw CPackError(layoutProblem, kExitFailure,
-                         tooFar ? DiagCode::LayoutArchiveTooFar : DiagCode::LayoutBlockTooFar);
-    }
+    CheckArchiveOffset(stub.size(), blockSize, archiveSize);
 
     std::array<uint8_t, 16> iv;
     if (options.randomIv) {
