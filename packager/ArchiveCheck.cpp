@@ -30,7 +30,8 @@ ArchiveExamination ExamineArchive(const std::filesystem::path& file, uint64_t of
     const auto collisions = FindNameCollisions(info.paths);
     for (const auto& pair : collisions) {
         result.problems.push_back({DiagCode::NamesCollide, "the stub would extract '" + pair.first + "' and '" +
-                                                               pair.second + "' into one file (names differ only in case)"});
+                                                               pair.second +
+                                                               "' into one file (names differ only in case)"});
     }
     result.items = info.itemCount;
     result.unpackedSize = info.unpackedSize;

@@ -137,8 +137,9 @@ Z7_COM7F_IMF(CPlacedOutStream::Write(const void* data, UInt32 size, UInt32* proc
 }
 
 Z7_COM7F_IMF(CPlacedOutStream::Seek(Int64 offset, UInt32 origin, UInt64* newPosition)) {
-    const int64_t from = origin == STREAM_SEEK_SET ? 0 : origin == STREAM_SEEK_CUR ? static_cast<int64_t>(m_pos)
-                                                   : static_cast<int64_t>(m_end);
+    const int64_t from = origin == STREAM_SEEK_SET   ? 0
+                         : origin == STREAM_SEEK_CUR ? static_cast<int64_t>(m_pos)
+                                                     : static_cast<int64_t>(m_end);
     if (origin > STREAM_SEEK_END) return STG_E_INVALIDFUNCTION;
     if (from + offset < 0) return HRESULT_WIN32_ERROR_NEGATIVE_SEEK;
     m_pos = static_cast<uint64_t>(from + offset);
@@ -179,7 +180,8 @@ HRESULT OpenItem(UInt32 index, ISequentialInStream** stream);
 
 const std::vector<PackItem>& m_items;
 const ArchiveSettings& m_settings;
-};
+}
+;
 
 Z7_COM7F_IMF(CUpdateCallback::SetTotal(UInt64)) { return S_OK; }
 Z7_COM7F_IMF(CUpdateCallback::SetCompleted(const UInt64*)) { return StopRequested() ? E_ABORT : S_OK; }

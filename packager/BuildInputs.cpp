@@ -35,8 +35,8 @@ void CheckBuildInputs(const BuildOptions& options, const fs::path& stub) {
     if (options.signing.UsesOsslsigncode()) {
         const ProcessResult run = RunProcess({"osslsigncode", "--version"}, fs::path());
         if (!run.started) {
-            throw CPackError("signing: osslsigncode cannot be started (" + run.startError + "); " +
-                                 kOsslsigncodeHint + ", or sign with --sign-command",
+            throw CPackError("signing: osslsigncode cannot be started (" + run.startError + "); " + kOsslsigncodeHint +
+                                 ", or sign with --sign-command",
                              kExitFailure, DiagCode::SignFailed);
         }
     }

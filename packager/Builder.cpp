@@ -267,8 +267,9 @@ void CheckSizeLimit(uint64_t size, bool estimate, const BuildOptions& options, s
     const bool allowed = !signing && options.allowed.count(DiagCode::SizeOver4GiB) != 0;
     if (!signing && !allowed) problem += "; write it anyway with --allow size.over-4gib";
     if (estimate && !options.folder.empty()) {
-        problem += " (its files counted before compression; files that compress below it can be packed into a "
-                   "7z archive first and built with --archive)";
+        problem +=
+            " (its files counted before compression; files that compress below it can be packed into a "
+            "7z archive first and built with --archive)";
     }
     if (!allowed) throw CPackError(problem, kExitFailure, DiagCode::SizeOver4GiB);
     if (estimate) Report(DiagCode::SizeOver4GiB, DiagSeverity::Warning, problem + " (allowed)", log, found);
@@ -331,8 +332,8 @@ std::string ReadConfiguration(const BuildOptions& options, std::ostream& log, st
     const std::vector<uint8_t> bytes = ReadWholeFile(options.config, "configuration");
     ConfigReportOptions report;
     report.file = options.config.u8string();
-    return ExpandConfiguration(std::string(bytes.begin(), bytes.end()), Quote(options.config), options.defines,
-                               report, log, found);
+    return ExpandConfiguration(std::string(bytes.begin(), bytes.end()), Quote(options.config), options.defines, report,
+                               log, found);
 }
 
 std::vector<PackItem> ScanGivenFolder(const BuildOptions& options) {

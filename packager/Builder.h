@@ -42,9 +42,9 @@ struct BuildOptions {
     BrandingOptions branding;
     // Signs the finished file before it takes the output's name.
     SigningOptions signing;
-    bool strict = false;             // configuration warnings are errors
-    std::set<DiagCode> allowed;      // --allow: findings accepted as warnings
-    int verbosity = 1;               // 0 errors only, 1 warnings and a summary, 2 more
+    bool strict = false;         // configuration warnings are errors
+    std::set<DiagCode> allowed;  // --allow: findings accepted as warnings
+    int verbosity = 1;           // 0 errors only, 1 warnings and a summary, 2 more
     // Called with the written temporary file before it is read back; lets
     // tests damage it to prove that the read-back catches what it must.
     std::function<void(const std::filesystem::path&)> afterWrite;

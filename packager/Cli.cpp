@@ -225,7 +225,8 @@ void AddDefine(const std::string& text, Defines* defines) {
                           text + "')");
     }
     const std::string value = text.substr(eq + 1);
-    if (value.find_first_of("\r\n") != std::string::npos) throw CUsageError("--define " + name + ": the value is one line");
+    if (value.find_first_of("\r\n") != std::string::npos)
+        throw CUsageError("--define " + name + ": the value is one line");
     if (!defines->emplace(name, value).second) throw CUsageError("--define " + name + " given twice");
 }
 
@@ -284,7 +285,8 @@ void ExpandVersionInfo(const Defines& defines, BrandingOptions* branding) {
         entry.second = ExpandDefines(entry.second, defines, &problems);
         if (!problems.empty()) throw CUsageError("--version-info " + key + ": " + problems[0].message);
         std::wstring wide;
-        if (!FromUtf8(entry.second, &wide)) throw CUsageError("--version-info " + key + ": the value is not UTF-8 text");
+        if (!FromUtf8(entry.second, &wide))
+            throw CUsageError("--version-info " + key + ": the value is not UTF-8 text");
         std::string note;
         const std::string problem =
             key == "FileVersion" || key == "ProductVersion" ? CheckVersionText(key, entry.second, &note) : "";

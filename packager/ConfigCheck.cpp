@@ -199,8 +199,8 @@ private:
             }
             if (line.value.find(L';') != std::wstring::npos) {
                 Add(DiagCode::ConfigSemicolonInValue, Severity::Error, line.number,
-                    "the value of " + Q(info->name) + " holds a ';', which the stub keeps: it reads " +
-                        Q(line.value) + " (a comment is a line of its own that starts with ';')");
+                    "the value of " + Q(info->name) + " holds a ';', which the stub keeps: it reads " + Q(line.value) +
+                        " (a comment is a line of its own that starts with ';')");
                 continue;
             }
             if (info->type == ConfigKeyType::Integer && !line.value.empty()) CheckInteger(line, *info);
@@ -302,9 +302,9 @@ private:
                         std::to_string(v64.line) + ") wins; give " + Section(section) + " its own SetupFileName64");
             } else if (own64 && !own32 && !v64.text.empty()) {
                 Add(DiagCode::SetupSplitByBitness, Severity::Error, v64.line,
-                    Section(section) + " sets SetupFileName64 " + Q(v64.text) +
-                        ", but on 32-bit Windows it runs " + (v32.line ? "[main]'s" : "the default") +
-                        " SetupFileName " + Q(v32.text) + "; give " + Section(section) + " its own SetupFileName");
+                    Section(section) + " sets SetupFileName64 " + Q(v64.text) + ", but on 32-bit Windows it runs " +
+                        (v32.line ? "[main]'s" : "the default") + " SetupFileName " + Q(v32.text) + "; give " +
+                        Section(section) + " its own SetupFileName");
             }
         }
     }

@@ -22,9 +22,11 @@ bool LooksLikeUtf16(const std::string& bytes, size_t zeroAt) {
 }  // namespace
 
 std::string DescribeConfigEncoding(const std::string& bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE)
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE)
         return "is UTF-16 little-endian (with a byte-order mark)";
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE && static_cast<unsigned char>(bytes[1]) == 0xFF)
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
+        static_cast<unsigned char>(bytes[1]) == 0xFF)
         return "is UTF-16 big-endian (with a byte-order mark)";
     if (LooksLikeUtf16(bytes, 1)) return "is UTF-16 little-endian (without a byte-order mark)";
     if (LooksLikeUtf16(bytes, 0)) return "is UTF-16 big-endian (without a byte-order mark)";

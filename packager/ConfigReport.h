@@ -15,8 +15,8 @@ namespace sfxpack {
 struct ConfigReportOptions {
     bool strict = false;         // warnings count as errors
     std::set<DiagCode> allowed;  // --allow: these errors are warnings, also with `strict`
-    bool quiet = false;              // warnings are not printed
-    std::string file;                // the configuration's path in collected findings; empty for none
+    bool quiet = false;          // warnings are not printed
+    std::string file;            // the configuration's path in collected findings; empty for none
 };
 
 // `text` is the configuration as UTF-8; `name` names it in the messages.

@@ -103,8 +103,8 @@ void RefuseNameCollisions(const std::vector<std::string>& paths, const std::stri
         text += (text.empty() ? "'" : "; '") + pair.first + "' and '" + pair.second + "'";
     }
     throw CPackError(what + ": Windows would take each of these " + std::to_string(pairs.size()) +
-                         (pairs.size() == 1 ? " pair" : " pairs") + " of names for one file (they differ only in case): " +
-                         text,
+                         (pairs.size() == 1 ? " pair" : " pairs") +
+                         " of names for one file (they differ only in case): " + text,
                      kExitFailure, DiagCode::NamesCollide);
 }
 

@@ -74,7 +74,7 @@ public:
     }
 
     void Scan(const fs::path& dir, const std::string& prefix) {
-        std::vector<std::string> names;              // UTF-8 on Windows, the bytes on disk elsewhere
+        std::vector<std::string> names;  // UTF-8 on Windows, the bytes on disk elsewhere
         std::string error;
         if (!ReadFolderNames(dir, &names, &error)) {
             Refuse(prefix.empty() ? dir.u8string() : prefix, "cannot read the folder: " + error);

@@ -187,8 +187,8 @@ ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesy
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     for (;;) {
         if (timeoutSeconds != 0 && !result.timedOut) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             pollfd ready{outRead.Get(), POLLIN, 0};
             const int polled = left.count() > 0 ? poll(&ready, 1, static_cast<int>(left.count())) : 0;
             if (polled < 0 && errno == EINTR) continue;

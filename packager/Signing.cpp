@@ -49,8 +49,8 @@ ProcessResult RunSigner(const SigningOptions& options, const fs::path& in, const
     }
     const ProcessResult run = RunProcess(OsslsigncodeSignArgs(options, in, out), fs::path());
     if (!run.started) {
-        throw CPackError("signing: osslsigncode could not be started (" + run.startError + "); " +
-                             kOsslsigncodeHint + ", or sign with --sign-command",
+        throw CPackError("signing: osslsigncode could not be started (" + run.startError + "); " + kOsslsigncodeHint +
+                             ", or sign with --sign-command",
                          kExitFailure, DiagCode::SignFailed);
     }
     return run;
@@ -90,8 +90,8 @@ void AddTimestamp(const SigningOptions& options, const fs::path& signedFile, std
             if (problem.empty()) return;
             const bool again = attempt < options.timestampAttempts;
             log << "sfxpack: timestamp server " << url << ": try " << attempt << " of " << options.timestampAttempts
-                << ": " << problem << (again ? "; trying again in " + std::to_string(options.timestampDelaySeconds) + " s" : "")
-                << "\n";
+                << ": " << problem
+                << (again ? "; trying again in " + std::to_string(options.timestampDelaySeconds) + " s" : "") << "\n";
             if (!again) failures += (failures.empty() ? "" : "; ") + url + ": " + problem;
             if (again && !SleepUnlessStopped(options.timestampDelaySeconds)) ThrowIfStopRequested();
         }

@@ -24,8 +24,8 @@ struct SigningOptions {
     unsigned timestampAttempts = 3;
     unsigned timestampDelaySeconds = 10;
     unsigned timestampTimeoutSeconds = 60;
-    std::string description;                            // --sign-description
-    std::string url;                                    // --sign-url
+    std::string description;  // --sign-description
+    std::string url;          // --sign-url
     // Or a command of the vendor's own, run through the shell, with {in}
     // and {out} standing for the unsigned and the signed file.
     std::string command;  // --sign-command

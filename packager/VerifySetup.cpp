@@ -63,8 +63,9 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
         Diagnostic warning;
         warning.code = DiagCode::PasswordOnCommandLine;
         warning.severity = DiagSeverity::Warning;
-        warning.message = "a password on the command line can be seen by other users; use --password-file or "
-                          "SFXPACK_PASSWORD";
+        warning.message =
+            "a password on the command line can be seen by other users; use --password-file or "
+            "SFXPACK_PASSWORD";
         found.diagnostics.push_back(warning);
         if (!options.quiet) err << "sfxpack: warning: " << warning.message << "\n";
     }

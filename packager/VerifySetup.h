@@ -18,11 +18,11 @@
 namespace sfxpack {
 
 struct VerifyOptions {
-    bool sizeOnly = false;               // only the stub's own size check
-    PasswordSources password;            // the archive password, for encrypted items (as build takes it)
-    bool strict = false;                 // configuration warnings are problems
-    std::set<DiagCode> allowed;          // --allow: findings that are warnings
-    bool quiet = false;                  // no warnings, no summary
+    bool sizeOnly = false;       // only the stub's own size check
+    PasswordSources password;    // the archive password, for encrypted items (as build takes it)
+    bool strict = false;         // configuration warnings are problems
+    std::set<DiagCode> allowed;  // --allow: findings that are warnings
+    bool quiet = false;          // no warnings, no summary
 };
 
 // What verify found, for the --json report.

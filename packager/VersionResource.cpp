@@ -7,9 +7,9 @@
 
 namespace sfxpack {
 
-const char* const kVersionInfoKeys[12] = {
-    "ProductName",    "CompanyName",      "FileDescription", "FileVersion",     "ProductVersion", "LegalCopyright",
-    "OriginalFilename", "InternalName", "Comments",        "LegalTrademarks", "PrivateBuild",   "SpecialBuild"};
+const char* const kVersionInfoKeys[12] = {"ProductName",    "CompanyName",     "FileDescription",  "FileVersion",
+                                          "ProductVersion", "LegalCopyright",  "OriginalFilename", "InternalName",
+                                          "Comments",       "LegalTrademarks", "PrivateBuild",     "SpecialBuild"};
 
 bool IsVersionInfoKey(const std::string& key) {
     for (const char* known : kVersionInfoKeys) {

@@ -87,8 +87,9 @@ TEST(SfxpackSigning, OsslsigncodeGetsThePasswordAsAFileNeverOnItsCommandLine) {
     options.timestampUrls = {"http://ts.example"};
     const Args stamped = sfxpack::OsslsigncodeSignArgs(options, "in.exe", "out.exe");
     EXPECT_EQ(stamped.end(), std::find(stamped.begin(), stamped.end(), "-time"));
-    EXPECT_EQ((Args{"osslsigncode", "add", "-ts", "http://ts.example", "-h", "sha256", "-in", "s.exe", "-out", "t.exe"}),
-              sfxpack::OsslsigncodeTimestampArgs("http://ts.example", "s.exe", "t.exe"));
+    EXPECT_EQ(
+        (Args{"osslsigncode", "add", "-ts", "http://ts.example", "-h", "sha256", "-in", "s.exe", "-out", "t.exe"}),
+        sfxpack::OsslsigncodeTimestampArgs("http://ts.example", "s.exe", "t.exe"));
 }
 
 #ifndef _WIN32
