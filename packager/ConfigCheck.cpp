@@ -70,9 +70,13 @@ public:
     CChecker(const std::wstring& text, const ConfigCheckOptions& options) : m_options(options) {
         m_config.Parse(text, &m_lines);
         if (!text.empty() && text[0] == kByteOrderMark) {
-            Add(DiagCode::ConfigByteOrderMark, Severity::Error, 1,
-                "the configuration starts with a byte-order mark, which the stub keeps as part of its first line; "
-                "save it as UTF-8 without one");
+            // Harmless before a comment or a blank line; a header or key there is lost.
+            const std::wstring first = text.substr(1, text.find_first_of(L"\r\n") - 1);
+            const size_t start = first.find_first_not_of(L" \t");
+            const bool harmless = start == std::wstring::npos || first[start] == L';';
+            Add(DiagCode::ConfigByteOrderMark, harmless ? Severity::Warning : Severity::Error, 1,
+                "the configuration starts with a byte-order mark, which the stub keeps as part of its first line" +
+                    std::string(harmless ? "" : ", so it does not read that line") + "; save it as UTF-8 without one");
         }
     }
 

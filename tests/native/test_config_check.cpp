@@ -108,7 +108,7 @@ const Case kCases[] = {
     {"language key in main", L"[main]\nProgressTitle=x\n", {L"setup.exe"}, false, "only in [LANG_", E, 2, C},
     {"key before any section", L"ProductName=x\n[main]\n", {L"setup.exe"}, false, "before any section", E, 1, C},
     {"indented comment", L"[main]\n  ;x=1\n", {L"setup.exe"}, false, "first column", E, 2, C},
-    {"byte-order mark", L"\uFEFF; c\n[main]\nProductName=P\n", {L"setup.exe"}, false, "byte-order mark", E, 1, C},
+    {"byte-order mark", L"\uFEFF; c\n[main]\nProductName=P\n", {L"setup.exe"}, false, "byte-order mark", W, 1, C},
     {"key given twice", L"[main]\nSetupShow=1\nSetupShow=0\n", {L"setup.exe"}, false, "again on line 3", W, 2, C},
     {"semicolon in a value", L"[main]\nSetupParams=/quiet ; silent\n", {L"setup.exe"}, false, "holds a ';'", E, 2, C},
     {"empty configuration", L"; nothing\n[main]\n", {L"setup.exe"}, false, "sets no key", E, 0, C},
