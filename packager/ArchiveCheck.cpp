@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "packager/ArchiveReader.h"
+#include "packager/NameRules.h"
 #include "packager/PackError.h"
 #include "packager/PackageListing.h"
 
@@ -26,6 +27,12 @@ ArchiveExamination ExamineArchive(const std::filesystem::path& file, uint64_t of
     }
     if (info.headersEncrypted) return result;
     result.files = NamesFromPaths(info.paths);
+    const auto collisions = FindNameCollisions(info.paths);
+    for (const auto& pair : collisions) {
+        result.problems.push_back({DiagCode::NamesCollide, "the stub would extract '" + pair.first + "' and '" +
+                                                               pair.second +
+                                                               "' into one file (names differ only in case)"});
+    }
     result.items = info.itemCount;
     result.unpackedSize = info.unpackedSize;
     result.dataEncrypted = info.dataEncrypted;

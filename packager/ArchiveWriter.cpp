@@ -1,7 +1,9 @@
 #include "packager/ArchiveWriter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <thread>
@@ -84,14 +86,92 @@ Z7_COM7F_IMF(CPlainFileStream::GetSize(UInt64* size)) {
     return S_OK;
 }
 
+// The archive's bytes, written into an existing file from `base` on. The
+// first failure's system reason is kept for the message.
+Z7_CLASS_IMP_COM_1(CPlacedOutStream, IOutStream)
+Z7_IFACE_COM7_IMP(ISequentialOutStream)
+public:
+bool Open(const fs::path& path, uint64_t base) {
+    m_path = path;
+    m_base = base;
+    errno = 0;
+    m_file.open(path, std::ios::binary | std::ios::in | std::ios::out);
+    if (m_file) m_file.seekp(static_cast<std::streamoff>(base));
+    if (!m_file) Fail();
+    return static_cast<bool>(m_file);
+}
+HRESULT Close() {
+    errno = 0;
+    m_file.close();
+    if (m_file.fail()) Fail();
+    return m_error.empty() ? S_OK : E_FAIL;
+}
+uint64_t Size() const { return m_end; }
+const std::string& Error() const { return m_error; }
+
+private:
+void Fail() {
+    if (m_error.empty()) m_error = errno != 0 ? std::strerror(errno) : "write error";
+}
+
+std::fstream m_file;
+fs::path m_path;
+uint64_t m_base = 0;
+uint64_t m_pos = 0;  // from m_base
+uint64_t m_end = 0;
+std::string m_error;
+};
+
+Z7_COM7F_IMF(CPlacedOutStream::Write(const void* data, UInt32 size, UInt32* processed)) {
+    if (processed) *processed = 0;
+    errno = 0;
+    m_file.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+    if (!m_file) {
+        Fail();
+        return E_FAIL;
+    }
+    m_pos += size;
+    m_end = std::max(m_end, m_pos);
+    if (processed) *processed = size;
+    return S_OK;
+}
+
+Z7_COM7F_IMF(CPlacedOutStream::Seek(Int64 offset, UInt32 origin, UInt64* newPosition)) {
+    const int64_t from = origin == STREAM_SEEK_SET   ? 0
+                         : origin == STREAM_SEEK_CUR ? static_cast<int64_t>(m_pos)
+                                                     : static_cast<int64_t>(m_end);
+    if (origin > STREAM_SEEK_END) return STG_E_INVALIDFUNCTION;
+    if (from + offset < 0) return HRESULT_WIN32_ERROR_NEGATIVE_SEEK;
+    m_pos = static_cast<uint64_t>(from + offset);
+    m_file.seekp(static_cast<std::streamoff>(m_base + m_pos));
+    if (!m_file) {
+        Fail();
+        return E_FAIL;
+    }
+    if (newPosition) *newPosition = m_pos;
+    return S_OK;
+}
+
+Z7_COM7F_IMF(CPlacedOutStream::SetSize(UInt64 size)) {
+    m_file.flush();
+    std::error_code ec;
+    fs::resize_file(m_path, m_base + size, ec);
+    if (ec) {
+        if (m_error.empty()) m_error = ec.message();
+        return E_FAIL;
+    }
+    m_end = size;
+    return S_OK;
+}
+
 // Hands the items to the handler: names, kinds, sizes, times, attributes
 // and file streams (also for the handler's look at executables' headers),
 // and the password.
 Z7_CLASS_IMP_COM_3(CUpdateCallback, IArchiveUpdateCallback, IArchiveUpdateCallbackFile, ICryptoGetTextPassword2)
 Z7_IFACE_COM7_IMP(IProgress)
 public:
-CUpdateCallback(const std::vector<PackItem>& items, const std::string& password)
-    : m_items(items), m_password(password) {}
+CUpdateCallback(const std::vector<PackItem>& items, const ArchiveSettings& settings)
+    : m_items(items), m_settings(settings) {}
 // The first file that could not be opened, for the error message.
 std::string m_failedPath;
 
@@ -99,8 +179,9 @@ private:
 HRESULT OpenItem(UInt32 index, ISequentialInStream** stream);
 
 const std::vector<PackItem>& m_items;
-std::string m_password;
-};
+const ArchiveSettings& m_settings;
+}
+;
 
 Z7_COM7F_IMF(CUpdateCallback::SetTotal(UInt64)) { return S_OK; }
 Z7_COM7F_IMF(CUpdateCallback::SetCompleted(const UInt64*)) { return StopRequested() ? E_ABORT : S_OK; }
@@ -151,6 +232,7 @@ HRESULT CUpdateCallback::OpenItem(UInt32 index, ISequentialInStream** stream) {
     if (index >= m_items.size()) return E_INVALIDARG;
     const PackItem& item = m_items[index];
     if (item.isFolder) return S_OK;
+    if (m_settings.onFile) m_settings.onFile(item);
     CPlainFileStream* spec = new CPlainFileStream;
     CMyComPtr<ISequentialInStream> owner = spec;
     if (!spec->Open(item.source, item.size)) {
@@ -169,8 +251,8 @@ Z7_COM7F_IMF(CUpdateCallback::ReportOperation(UInt32, UInt32, UInt32)) { return 
 Z7_COM7F_IMF(CUpdateCallback::SetOperationResult(Int32)) { return S_OK; }
 
 Z7_COM7F_IMF(CUpdateCallback::CryptoGetTextPassword2(Int32* passwordIsDefined, BSTR* password)) {
-    *passwordIsDefined = m_password.empty() ? 0 : 1;
-    return StringToBstr(ToWide(m_password), password);
+    *passwordIsDefined = m_settings.password.empty() ? 0 : 1;
+    return StringToBstr(ToWide(m_settings.password), password);
 }
 
 // One handler property, as the command line's -m switches would set it.
@@ -181,7 +263,25 @@ struct Property {
 
 }  // namespace
 
-void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive, const ArchiveSettings& settings) {
+bool ParseCompression(const std::string& name, Compression* level) {
+    const struct {
+        const char* name;
+        Compression level;
+    } kLevels[] = {{"fast", Compression::Fast},
+                   {"normal", Compression::Normal},
+                   {"max", Compression::Max},
+                   {"store", Compression::Store}};
+    for (const auto& entry : kLevels) {
+        if (name == entry.name) {
+            *level = entry.level;
+            return true;
+        }
+    }
+    return false;
+}
+
+uint64_t WriteArchive(const std::vector<PackItem>& items, const fs::path& file, uint64_t offset,
+                      const ArchiveSettings& settings) {
     RequireSevenZipPackerRegistry();
     // The handler sorts items by name, ignoring case where the library was
     // built for Windows. Case-sensitive order everywhere makes the Windows
@@ -195,15 +295,18 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive, c
     if (sizeof(void*) < 8) threads = std::min(threads, 2u);
 
     // -mx=9 -m0=LZMA2 -ms=on -mhe=off -mmt=N: the library then adds BCJ2 or
-    // BCJ for files it takes for x86 executables, and groups by type.
+    // BCJ for files it takes for x86 executables, and groups by type. Store
+    // is -mx=0 without a method: the library then copies the files.
+    const UInt32 kLevels[] = {1, 5, 9, 0};
+    const bool store = settings.compression == Compression::Store;
     Property properties[] = {
-        {L"x", NWindows::NCOM::CPropVariant(static_cast<UInt32>(9))},
-        {L"0", NWindows::NCOM::CPropVariant(L"LZMA2")},
+        {L"x", NWindows::NCOM::CPropVariant(kLevels[static_cast<int>(settings.compression)])},
         {L"s", NWindows::NCOM::CPropVariant(true)},
         {L"he", NWindows::NCOM::CPropVariant(false)},
         {L"mt", NWindows::NCOM::CPropVariant(static_cast<UInt32>(threads))},
+        {L"0", NWindows::NCOM::CPropVariant(L"LZMA2")},
     };
-    const unsigned count = sizeof properties / sizeof properties[0];
+    const unsigned count = sizeof properties / sizeof properties[0] - (store ? 1 : 0);
     const wchar_t* names[count];
     PROPVARIANT values[count];
     for (unsigned i = 0; i < count; ++i) {
@@ -221,13 +324,14 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive, c
                          DiagCode::Internal);
     }
 
-    COutFileStream* outSpec = new COutFileStream;
+    CPlacedOutStream* outSpec = new CPlacedOutStream;
     CMyComPtr<IOutStream> out = outSpec;
-    if (!outSpec->Create_NEW(archive.c_str())) {
-        throw CPackError("cannot create the archive " + Quote(archive.u8string()), kExitFailure,
-                         DiagCode::OutputUnwritable);
-    }
-    CUpdateCallback* callbackSpec = new CUpdateCallback(items, settings.password);
+    const auto writeError = [&] {
+        return CPackError("cannot write the archive into " + Quote(file.u8string()) + ": " + outSpec->Error(),
+                          kExitFailure, DiagCode::OutputUnwritable);
+    };
+    if (!outSpec->Open(file, offset)) throw writeError();
+    CUpdateCallback* callbackSpec = new CUpdateCallback(items, settings);
     CMyComPtr<IArchiveUpdateCallback> callback = callbackSpec;
 
     std::unique_ptr<CArchiveIvScope> ivScope;
@@ -237,6 +341,7 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive, c
     if (hr == S_OK) hr = outSpec->Close();
     if (hr != S_OK) {
         ThrowIfStopRequested();
+        if (!outSpec->Error().empty()) throw writeError();
         if (!callbackSpec->m_failedPath.empty()) {
             throw CPackError("cannot read " + Quote(callbackSpec->m_failedPath) + " while packing", kExitFailure,
                              DiagCode::InputUnreadable);
@@ -246,6 +351,21 @@ void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive, c
         }
         throw CPackError("packing failed (error " + HresultText(hr) + ")", kExitFailure, DiagCode::PackFailed);
     }
+    return outSpec->Size();
+}
+
+void WriteArchive(const std::vector<PackItem>& items, const fs::path& archive, const ArchiveSettings& settings) {
+    std::error_code ec;
+    errno = 0;
+    std::ofstream created;
+    if (!fs::exists(archive, ec)) created.open(archive, std::ios::binary);
+    if (!created.is_open()) {
+        throw CPackError("cannot create the archive " + Quote(archive.u8string()) + ": " +
+                             (errno != 0 ? std::strerror(errno) : "it exists"),
+                         kExitFailure, DiagCode::OutputUnwritable);
+    }
+    created.close();
+    WriteArchive(items, archive, 0, settings);
 }
 
 }  // namespace sfxpack

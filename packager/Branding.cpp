@@ -35,8 +35,43 @@ std::string BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>
     return ReplaceResources(image, items);
 }
 
-void ApplyBranding(std::vector<uint8_t>* stub, const BrandingOptions& options) {
-    if (!options.Any()) return;
+VersionStrings ResolveVersionStrings(const BrandingOptions& options) {
+    VersionStrings values = options.versionInfo;
+    if (options.versionFrom.empty()) return values;
+    const BrandingFacts from = ReadBrandingFacts(ReadWholeFile(options.versionFrom, "--version-from file"));
+    if (!from.hasVersion) {
+        throw CPackError("--version-from '" + options.versionFrom.u8string() + "' has no readable version resource",
+                         kExitFailure, DiagCode::BrandingRefused);
+    }
+    // The numbers of the fixed part, not the file's FileVersion text, which may read "2, 1, 0, 0".
+    VersionStrings taken{{"FileVersion", DottedVersion(from.version.fileVersion)},
+                         {"ProductVersion", DottedVersion(from.version.productVersion)}};
+    for (const auto& entry : from.version.strings) {
+        const std::string& key = entry.first;
+        if (IsVersionInfoKey(key) && key != "FileVersion" && key != "ProductVersion" && key != "InternalName" &&
+            key != "OriginalFilename") {
+            taken.push_back(entry);
+        }
+    }
+    for (const auto& entry : taken) {
+        bool given = false;
+        for (const auto& value : values) given = given || value.first == entry.first;
+        if (!given) values.push_back(entry);
+    }
+    return values;
+}
+
+std::vector<std::string> ApplyBranding(std::vector<uint8_t>* stub, const BrandingOptions& options) {
+    std::vector<std::string> notes;
+    if (!options.Any()) return notes;
+    const VersionStrings versionInfo = ResolveVersionStrings(options);
+    for (const auto& value : versionInfo) {
+        if (value.first != "FileVersion" && value.first != "ProductVersion") continue;
+        std::string note;
+        const std::string problem = CheckVersionText(value.first, value.second, &note);
+        if (!problem.empty()) throw CPackError(problem, kExitFailure, DiagCode::BrandingRefused);
+        if (!note.empty()) notes.push_back(note);
+    }
     std::vector<IconImage> icon;
     if (!options.icon.empty()) {
         const std::string problem = ParseIcoFile(ReadWholeFile(options.icon, "icon"), &icon);
@@ -45,10 +80,11 @@ void ApplyBranding(std::vector<uint8_t>* stub, const BrandingOptions& options) {
                              DiagCode::BrandingRefused);
         }
     }
-    const std::string problem = BrandImage(stub, options.icon.empty() ? nullptr : &icon, options.versionInfo);
+    const std::string problem = BrandImage(stub, options.icon.empty() ? nullptr : &icon, versionInfo);
     if (!problem.empty()) {
         throw CPackError("cannot brand the stub: " + problem, kExitFailure, DiagCode::BrandingRefused);
     }
+    return notes;
 }
 
 std::string DottedVersion(const std::array<uint16_t, 4>& v) {

@@ -18,9 +18,10 @@ constexpr uint16_t kAppIconGroup = 128;
 constexpr uint16_t kVersionResourceId = 1;
 
 struct BrandingOptions {
-    std::filesystem::path icon;  // empty: keep the stub's
-    VersionStrings versionInfo;  // keys of kVersionInfoKeys, each at most once
-    bool Any() const { return !icon.empty() || !versionInfo.empty(); }
+    std::filesystem::path icon;         // empty: keep the stub's
+    VersionStrings versionInfo;         // keys of kVersionInfoKeys, each at most once
+    std::filesystem::path versionFrom;  // a PE file whose version fills what versionInfo leaves
+    bool Any() const { return !icon.empty() || !versionInfo.empty() || !versionFrom.empty(); }
 };
 
 // Rewrites the resources of `image`: icon group 128 from `icon` (when not
@@ -29,8 +30,15 @@ struct BrandingOptions {
 std::string BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>* icon,
                        const VersionStrings& versionInfo);
 
-// Reads the icon file and brands the stub; throws CPackError.
-void ApplyBranding(std::vector<uint8_t>* stub, const BrandingOptions& options);
+// The version strings to set: those given, then for the keys not given
+// what the versionFrom file has (its numeric versions as FileVersion and
+// ProductVersion; not its InternalName and OriginalFilename, which name it).
+// Throws CPackError when that file has no readable version resource.
+VersionStrings ResolveVersionStrings(const BrandingOptions& options);
+
+// Reads the icon file and brands the stub; throws CPackError. Returns notes
+// on version texts whose numeric version had to be taken from their start.
+std::vector<std::string> ApplyBranding(std::vector<uint8_t>* stub, const BrandingOptions& options);
 
 // What inspect shows of an image's icon and version information.
 struct BrandingFacts {

@@ -9,6 +9,7 @@
 #include "orelib/Utf8.h"
 #include "packager/ArchiveReader.h"
 #include "packager/ArchiveWriter.h"
+#include "packager/BuildInputs.h"
 #include "packager/ConfigReport.h"
 #include "packager/Files.h"
 #include "packager/PackageFolder.h"
@@ -51,14 +52,22 @@ void StreamFile(const fs::path& path, uint64_t expectedSize, Sink sink, const st
     }
 }
 
-std::string ReadConfig(const fs::path& path) {
-    const std::vector<uint8_t> bytes = ReadWholeFile(path, "configuration");
-    std::wstring wide;
-    if (!orelib::Utf8ToWide(bytes.data(), bytes.size(), &wide)) {
-        throw CPackError("configuration " + Quote(path) + " is not valid UTF-8 text", kExitFailure,
-                         DiagCode::ConfigNotUtf8);
+// Calls `sink` with the `size` bytes of the file from `offset` on.
+template <class Sink>
+void StreamFileRange(const fs::path& path, uint64_t offset, uint64_t size, Sink sink) {
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset));
+    std::vector<uint8_t> buffer(kCopyChunk);
+    for (uint64_t left = size; left != 0;) {
+        ThrowIfStopRequested();
+        const size_t want = static_cast<size_t>(left < buffer.size() ? left : buffer.size());
+        in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(want));
+        if (static_cast<size_t>(in.gcount()) != want) {
+            throw CPackError("cannot read back " + Quote(path), kExitFailure, DiagCode::OutputUnwritable);
+        }
+        sink(buffer.data(), want);
+        left -= want;
     }
-    return std::string(bytes.begin(), bytes.end());
 }
 
 // The same file, or (when one does not exist yet) the same place.
@@ -180,21 +189,6 @@ void CheckGivenArchive(const fs::path& archive, std::ostream& log, std::vector<D
     reader.TestAll();
 }
 
-// File times later than this are stored as it: --mtime, else
-// SOURCE_DATE_EPOCH, else none.
-std::optional<int64_t> LatestFileTime(const BuildOptions& options) {
-    if (options.latestTime) return options.latestTime;
-    const std::optional<std::string> epochText = GetEnvironmentText("SOURCE_DATE_EPOCH");
-    if (!epochText || epochText->empty()) return std::nullopt;
-    const char* epoch = epochText->c_str();
-    int64_t seconds = 0;
-    if (!ParseUnixSeconds(epoch, &seconds)) {
-        throw CPackError(std::string("SOURCE_DATE_EPOCH is not whole seconds since 1970: '") + epoch + "'",
-                         kExitFailure, DiagCode::MtimeInvalid);
-    }
-    return seconds;
-}
-
 // The seed of the 7zAES IVs of a password build: the configuration and
 // everything stored about each item, its bytes included, so that the same
 // inputs give the same archive and different ones different IVs.
@@ -216,15 +210,17 @@ std::array<uint8_t, 16> DeriveArchiveIvSeed(const std::string& config, const std
     return deriver.Finish();
 }
 
-void PackGivenFolder(const BuildOptions& options, const std::string& config, const fs::path& archivePath,
-                     std::ostream& log, std::vector<Diagnostic>* found) {
-    CheckFolder(options.folder);
+// The archive's settings, the password among them, before anything is packed.
+ArchiveSettings GetArchiveSettings(const BuildOptions& options, const std::string& config,
+                                   const std::vector<PackItem>& items, std::ostream& log,
+                                   std::vector<Diagnostic>* found) {
     PasswordSources sources;
     sources.commandLine = options.password;
     sources.file = options.passwordFile;
     sources.environment = GetEnvironmentText("SFXPACK_PASSWORD");
     bool warn = false;
     ArchiveSettings settings;
+    settings.compression = options.compression;
     settings.password = ResolvePassword(sources, &warn);
     if (warn) {
         Report(DiagCode::PasswordOnCommandLine, DiagSeverity::Warning,
@@ -232,14 +228,23 @@ void PackGivenFolder(const BuildOptions& options, const std::string& config, con
                "stays in shell history; use --password-file or SFXPACK_PASSWORD",
                log, found);
     }
-    const std::vector<PackItem> items = ScanPackageFolder(options.folder, LatestFileTime(options));
     if (!settings.password.empty() && !options.randomIv) {
         settings.ivSeed = DeriveArchiveIvSeed(config, items);
     }
-    WriteArchive(items, archivePath, settings);
+    if (options.verbosity > 1) {
+        settings.onFile = [&log](const PackItem& item) {
+            log << "sfxpack: packing " << item.path << " (" << item.size << " bytes)\n";
+        };
+    }
+    return settings;
+}
 
-    // Read our own archive back as the stub will see it.
-    CArchiveReader reader(archivePath, 0);
+// Packs the items into `file` from `offset` on, and reads the archive back
+// as the stub will see it.
+uint64_t PackItems(const std::vector<PackItem>& items, const fs::path& file, uint64_t offset,
+                   const ArchiveSettings& settings) {
+    const uint64_t size = WriteArchive(items, file, offset, settings);
+    CArchiveReader reader(file, offset);
     const std::string problem = CheckArchiveForStub(reader.Info());
     if (!problem.empty()) {
         throw CPackError("internal error: the packed archive: " + problem, kExitFailure, DiagCode::Internal);
@@ -249,6 +254,34 @@ void PackGivenFolder(const BuildOptions& options, const std::string& config, con
                              " items, not " + std::to_string(items.size()),
                          kExitFailure, DiagCode::Internal);
     }
+    return size;
+}
+
+// A setup file past 4 GiB is refused before packing: signed, always; else
+// unless --allow size.over-4gib. `estimate` counts files before compression.
+void CheckSizeLimit(uint64_t size, bool estimate, const BuildOptions& options, std::ostream& log,
+                    std::vector<Diagnostic>* found) {
+    const bool signing = options.signing.Enabled();
+    std::string problem = CheckSetupSizeLimit(size, signing);
+    if (problem.empty()) return;
+    const bool allowed = !signing && options.allowed.count(DiagCode::SizeOver4GiB) != 0;
+    if (!signing && !allowed) problem += "; write it anyway with --allow size.over-4gib";
+    if (estimate && !options.folder.empty()) {
+        problem +=
+            " (its files counted before compression; files that compress below it can be packed into a "
+            "7z archive first and built with --archive)";
+    }
+    if (!allowed) throw CPackError(problem, kExitFailure, DiagCode::SizeOver4GiB);
+    if (estimate) Report(DiagCode::SizeOver4GiB, DiagSeverity::Warning, problem + " (allowed)", log, found);
+}
+
+// Throws when the stub would not find the block or the archive.
+void CheckArchiveOffset(uint64_t stubSize, uint64_t blockSize, uint64_t archiveSize) {
+    const std::string problem = CheckLayout(stubSize, blockSize, archiveSize);
+    if (problem.empty()) return;
+    // The first rule: the archive must start within the first 4 MiB.
+    const bool tooFar = stubSize + blockSize >= kArchiveScanLimit;
+    throw CPackError(problem, kExitFailure, tooFar ? DiagCode::LayoutArchiveTooFar : DiagCode::LayoutBlockTooFar);
 }
 
 // Reads the start of the finished file back the way the stub will: the block
@@ -280,6 +313,32 @@ bool ParseUnixSeconds(const std::string& text, int64_t* seconds) {
     }
     *seconds = value;
     return true;
+}
+
+std::optional<int64_t> LatestFileTime(const BuildOptions& options) {
+    if (options.latestTime) return options.latestTime;
+    const std::optional<std::string> epochText = GetEnvironmentText("SOURCE_DATE_EPOCH");
+    if (!epochText || epochText->empty()) return std::nullopt;
+    const char* epoch = epochText->c_str();
+    int64_t seconds = 0;
+    if (!ParseUnixSeconds(epoch, &seconds)) {
+        throw CPackError(std::string("SOURCE_DATE_EPOCH is not whole seconds since 1970: '") + epoch + "'",
+                         kExitFailure, DiagCode::MtimeInvalid);
+    }
+    return seconds;
+}
+
+std::string ReadConfiguration(const BuildOptions& options, std::ostream& log, std::vector<Diagnostic>* found) {
+    const std::vector<uint8_t> bytes = ReadWholeFile(options.config, "configuration");
+    ConfigReportOptions report;
+    report.file = options.config.u8string();
+    return ExpandConfiguration(std::string(bytes.begin(), bytes.end()), Quote(options.config), options.defines, report,
+                               log, found);
+}
+
+std::vector<PackItem> ScanGivenFolder(const BuildOptions& options) {
+    CheckFolder(options.folder);
+    return ScanPackageFolder(options.folder, LatestFileTime(options));
 }
 
 CIvDeriver::CIvDeriver(const std::string& config) {
@@ -328,22 +387,35 @@ void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
 void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<Diagnostic>* found) {
     const fs::path stubPath = ResolveStub(options.stub);
     CheckOutputIsNoInput(options, stubPath);
-    const std::string config = ReadConfig(options.config);
+    CheckBuildInputs(options, stubPath);
+    const std::string config = ReadConfiguration(options, log, found);
     CProgressLine progress(log, options.verbosity);
 
     // Everything that can be refused is refused before the packing starts.
     progress.Show("checking the configuration");
+    // The block's size does not depend on the IV: the padded text plus markers.
+    const uint64_t blockSize =
+        orelib::kConfigStartMarkerSize + 16 + (config.size() / 16 + 1) * 16 + orelib::kConfigEndMarkerSize;
     CPackageNames package;
+    std::vector<PackItem> items;
+    uint64_t payloadSize = 0;  // the archive's, or the files' before compression
     if (!options.folder.empty()) {
-        CheckFolder(options.folder);
-        package = ListFolderFiles(options.folder);
+        items = ScanGivenFolder(options);
+        for (const PackItem& item : items) payloadSize += item.size;
+    } else {
+        payloadSize = GetFileSizeOrThrow(options.archive, "archive");
+    }
+    // Before a given archive is test-decoded, which takes as long as packing.
+    CheckSizeLimit(GetFileSizeOrThrow(stubPath, "stub") + blockSize + payloadSize, true, options, log, found);
+    if (!options.folder.empty()) {
+        package = NamesOfItems(items);
     } else {
         CheckGivenArchive(options.archive, log, found);
         package = ListArchiveFiles(options.archive);
     }
     ConfigReportOptions report;
     report.strict = options.strict;
-    report.allowMissingSetup = options.allowMissingSetup;
+    report.allowed = options.allowed;
     report.quiet = options.verbosity < 1;
     report.file = options.config.u8string();
     progress.Clear();
@@ -354,66 +426,63 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
     }
 
     std::vector<uint8_t> stub = ReadWholeFile(stubPath, "stub");
-    ApplyBranding(&stub, options.branding);
+    for (const std::string& note : ApplyBranding(&stub, options.branding)) {
+        Report(DiagCode::VersionNumberFromText, DiagSeverity::Note, note, log, found);
+    }
     size_t sizeResource = 0;
     const std::string stubProblem = CheckStub(stub, &sizeResource);
     if (!stubProblem.empty()) {
         throw CPackError("stub " + Quote(stubPath) + " cannot be used: " + stubProblem, kExitFailure,
                          DiagCode::StubRefused);
     }
-    // Opening the output first proves that its folder exists and takes files.
-    CAtomicOutput out(options.output);
+    const uint64_t archiveOffset = stub.size() + blockSize;
+    // Whether the archive starts within the first 4 MiB is known now; the
+    // block's window depends on the packed size too and is checked then.
+    if (archiveOffset >= kArchiveScanLimit) CheckArchiveOffset(stub.size(), blockSize, 0);
+    ArchiveSettings settings;
+    if (!options.folder.empty()) settings = GetArchiveSettings(options, config, items, log, found);
 
-    std::unique_ptr<CTempDir> scratch;
-    std::unique_ptr<CCleanupPath> scratchArchive;
-    fs::path archivePath = options.archive;
+    // The archive goes straight into the output's temporary file, after room
+    // for the stub and the block, which are written once the archive's
+    // size and bytes are known: one copy of the payload on disk.
+    CAtomicOutput out(options.output);
+    out.Write(std::vector<uint8_t>(archiveOffset).data(), archiveOffset);
+    uint64_t archiveSize = 0;
     if (!options.folder.empty()) {
         progress.Show("packing " + Quote(options.folder));
-        scratch = std::make_unique<CTempDir>();
-        archivePath = scratch->Path() / "package.7z";
-        scratchArchive = std::make_unique<CCleanupPath>(archivePath, false);
-        PackGivenFolder(options, config, archivePath, log, found);
+        out.Close();
+        archiveSize = PackItems(items, out.TempPath(), archiveOffset, settings);
+    } else {
+        progress.Show("writing " + Quote(options.output));
+        archiveSize = payloadSize;
+        StreamFile(options.archive, archiveSize, [&](const uint8_t* data, size_t size) { out.Write(data, size); });
+        out.Close();
     }
-    progress.Show("writing " + Quote(options.output));
-    const uint64_t archiveSize = GetFileSizeOrThrow(archivePath, "archive");
-
-    // The block's size does not depend on the IV: the padded text plus markers.
-    const uint64_t blockSize =
-        orelib::kConfigStartMarkerSize + 16 + (config.size() / 16 + 1) * 16 + orelib::kConfigEndMarkerSize;
-    const std::string layoutProblem = CheckLayout(stub.size(), blockSize, archiveSize);
-    if (!layoutProblem.empty()) {
-        // The first rule: the archive must start within the first 4 MiB.
-        const bool tooFar = stub.size() + blockSize >= kArchiveScanLimit;
-        throw CPackError(layoutProblem, kExitFailure,
-                         tooFar ? DiagCode::LayoutArchiveTooFar : DiagCode::LayoutBlockTooFar);
-    }
+    CheckSizeLimit(archiveOffset + archiveSize, false, options, log, found);
+    CheckArchiveOffset(stub.size(), blockSize, archiveSize);
 
     std::array<uint8_t, 16> iv;
     if (options.randomIv) {
         GetRandomBytes(iv.data(), iv.size());
     } else {
         CIvDeriver deriver(config);
-        StreamFile(archivePath, archiveSize,
-                   [&](const uint8_t* data, size_t size) { deriver.AddArchiveBytes(data, size); });
+        StreamFileRange(out.TempPath(), archiveOffset, archiveSize,
+                        [&](const uint8_t* data, size_t size) { deriver.AddArchiveBytes(data, size); });
         iv = deriver.Finish();
     }
     const std::vector<uint8_t> block = orelib::BuildConfigBlock(config, iv.data());
     if (block.size() != blockSize) {
         throw CPackError("internal error: unexpected block size", kExitFailure, DiagCode::Internal);
     }
-
-    const uint64_t archiveOffset = stub.size() + block.size();
     const uint64_t totalSize = archiveOffset + archiveSize;
     PatchSize(&stub, sizeResource, totalSize);
-
-    out.Write(stub.data(), stub.size());
-    out.Write(block.data(), block.size());
-    StreamFile(archivePath, archiveSize, [&](const uint8_t* data, size_t size) { out.Write(data, size); });
-    out.Close();
+    std::vector<uint8_t> head = stub;
+    head.insert(head.end(), block.begin(), block.end());
+    OverwriteAt(out.TempPath(), 0, head);
     if (options.afterWrite) options.afterWrite(out.TempPath());
 
     // Read the result back before it takes the output's name.
-    const std::vector<uint8_t> head = ReadFileHead(out.TempPath(), archiveOffset + kSevenZipHeaderSize, "output");
+    head = ReadFileHead(out.TempPath(), archiveOffset + kSevenZipHeaderSize, "output");
     CheckHead(head, config, static_cast<size_t>(archiveOffset));
     const SizeCheck size = CheckSetupSize(head.data(), head.size(), GetFileSizeOrThrow(out.TempPath(), "output"));
     if (!size.passes) {
@@ -429,7 +498,9 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
         // stub will see it: its size now comes from the certificate table.
         progress.Show("signing " + Quote(options.output));
         CSignedOutput signedOut(out.TempPath(), options.output);
-        signedNote = SignSetupFile(options.signing, out.TempPath(), signedOut.TempPath());
+        SigningOptions signing = options.signing;
+        signing.signingTime = LatestFileTime(options);
+        signedNote = SignSetupFile(signing, out.TempPath(), signedOut.TempPath(), log);
         const std::vector<uint8_t> signedHead =
             ReadFileHead(signedOut.TempPath(), archiveOffset + kSevenZipHeaderSize, "signed file");
         CheckHead(signedHead, config, static_cast<size_t>(archiveOffset));

@@ -7,10 +7,13 @@
 #include <functional>
 #include <iosfwd>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "packager/ArchiveWriter.h"
 #include "packager/Branding.h"
+#include "packager/Defines.h"
 #include "packager/Diagnostics.h"
 #include "packager/Sha256.h"
 #include "packager/SigningRules.h"
@@ -32,13 +35,16 @@ struct BuildOptions {
     std::optional<int64_t> latestTime;
     // Random IVs for the block and the archive instead of derived ones.
     bool randomIv = false;
+    Compression compression = Compression::Max;
+    // --define NAME=VALUE, for ${NAME} in the configuration.
+    Defines defines;
     // The vendor's icon and version information in place of the stub's.
     BrandingOptions branding;
     // Signs the finished file before it takes the output's name.
     SigningOptions signing;
-    bool strict = false;             // configuration warnings are errors
-    bool allowMissingSetup = false;  // a setup program missing from the package is a warning
-    int verbosity = 1;               // 0 errors only, 1 warnings and a summary, 2 more
+    bool strict = false;         // configuration warnings are errors
+    std::set<DiagCode> allowed;  // --allow: findings accepted as warnings
+    int verbosity = 1;           // 0 errors only, 1 warnings and a summary, 2 more
     // Called with the written temporary file before it is read back; lets
     // tests damage it to prove that the read-back catches what it must.
     std::function<void(const std::filesystem::path&)> afterWrite;
@@ -50,6 +56,18 @@ std::filesystem::path ResolveStub(const std::filesystem::path& given);
 // Refuses an output that is one of the inputs or lies inside the folder to
 // be packed: the build would overwrite what it reads.
 void CheckOutputIsNoInput(const BuildOptions& options, const std::filesystem::path& stub);
+
+// File times later than this are stored as it, and a signature without a
+// timestamp server bears it: --mtime, else SOURCE_DATE_EPOCH, else none.
+std::optional<int64_t> LatestFileTime(const BuildOptions& options);
+
+// The configuration file's text with its ${NAME}s replaced (errors printed
+// on `log`, as the configuration check prints them).
+std::string ReadConfiguration(const BuildOptions& options, std::ostream& log, std::vector<Diagnostic>* found);
+
+// The folder's files and folders, after the folder itself is checked, and
+// the names the configuration may use.
+std::vector<PackItem> ScanGivenFolder(const BuildOptions& options);
 
 // Reads whole seconds since 1970 (digits only), as --mtime and
 // SOURCE_DATE_EPOCH give them; false for anything else.

@@ -23,7 +23,8 @@ namespace {
 const char kExitCodes[] =
     "exit codes:\n"
     "  0  success\n"
-    "  1  failure: an input cannot be read or is refused, the output cannot be written\n"
+    "  1  failure: an input cannot be read or is refused, the output cannot be written,\n"
+    "     signing fails, the setup file would pass 4 GiB\n"
     "  2  wrong usage\n"
     "  3  the configuration has errors (with --strict also warnings)\n"
     "  4  a setup program the configuration names is not in the package\n"
@@ -33,31 +34,51 @@ const char kExitCodes[] =
 const char kBuildHelp[] =
     "sfxpack build --config FILE.ini (--dir FOLDER | --archive FILE.7z) -o OUT.exe\n"
     "              [--stub STUB.exe] [--password-file F | --password PW] [--random-iv]\n"
-    "              [--mtime SECONDS] [--icon FILE.ico] [--version-info KEY=VALUE]...\n"
+    "              [--mtime SECONDS] [--compression fast|normal|max|store] [--icon FILE.ico]\n"
+    "              [--version-info KEY=VALUE]... [--version-from FILE.exe] [--define NAME=VALUE]...\n"
     "              [--sign-pkcs12 FILE.p12 [--sign-password-file F] |\n"
     "               --sign-cert CERT.pem --sign-key KEY.pem [--sign-password-file F]]\n"
-    "              [--sign-timestamp URL] [--sign-description TEXT] [--sign-url URL]\n"
+    "              [--sign-timestamp URL]... [--sign-timestamp-attempts N]\n"
+    "              [--sign-timestamp-delay SECONDS] [--sign-timestamp-timeout SECONDS]\n"
+    "              [--sign-description TEXT] [--sign-url URL]\n"
     "              [--sign-command 'CMD {in} {out}']\n"
-    "              [--strict] [--allow-missing-setup] [-q | -v] [--json]\n"
+    "              [--strict] [--allow CODE]... [-q | -v] [--json]\n"
     "\n"
-    "Checks the configuration (as `sfxpack check` does), packs FOLDER (LZMA2) or\n"
-    "takes FILE.7z, and writes OUT.exe: the stub, the encrypted configuration and\n"
-    "the archive. OUT.exe appears only when complete and checked; it may not be\n"
-    "one of the inputs nor lie inside FOLDER.\n"
+    "Checks every input and the configuration (as `sfxpack check` does) before\n"
+    "anything is packed, packs FOLDER (LZMA2) or takes FILE.7z, and writes OUT.exe:\n"
+    "the stub, the encrypted configuration and the archive. The archive is written\n"
+    "straight into a temporary file beside OUT.exe (nothing goes to TMPDIR);\n"
+    "OUT.exe appears only when complete and checked; it may not be one of the\n"
+    "inputs nor lie inside FOLDER. A setup file past 4 GiB is refused before\n"
+    "packing (a folder's files counted before compression): a signed one always,\n"
+    "an unsigned one unless --allow size.over-4gib.\n"
     "  --stub STUB.exe        the stub (default: sfxstub.exe beside sfxpack)\n"
     "  --password-file F      encrypt the file data of FOLDER with the first line of F;\n"
     "                         the stub asks for it (also: SFXPACK_PASSWORD, --password PW)\n"
     "  --mtime SECONDS        latest modification time stored (default: SOURCE_DATE_EPOCH)\n"
     "  --random-iv            a random IV for the block instead of one derived from the inputs\n"
+    "  --compression LEVEL    fast, normal or max (LZMA2 levels 1, 5, 9; default max), or\n"
+    "                         store (the files as they are)\n"
     "  --icon FILE.ico        the setup file's icon (all its sizes) instead of the stub's\n"
     "  --version-info KEY=VALUE  a version string of the setup file; KEY is one of\n"
     "                         ProductName, CompanyName, FileDescription, FileVersion,\n"
-    "                         ProductVersion, LegalCopyright, OriginalFilename; the\n"
-    "                         leading a.b.c.d of FileVersion/ProductVersion also sets\n"
-    "                         the numeric version (missing parts 0; none: 0.0.0.0)\n"
+    "                         ProductVersion, LegalCopyright, OriginalFilename,\n"
+    "                         InternalName, Comments, LegalTrademarks, PrivateBuild,\n"
+    "                         SpecialBuild. FileVersion and ProductVersion must start\n"
+    "                         with a number a[.b[.c[.d]]], which also sets the numeric\n"
+    "                         version (missing parts 0); any text after it is kept, and\n"
+    "                         a note states the number taken\n"
+    "  --version-from FILE.exe  the version strings --version-info leaves unset, from\n"
+    "                         FILE's version resource (usually the setup program's): its\n"
+    "                         numeric versions as FileVersion and ProductVersion, not its\n"
+    "                         InternalName and OriginalFilename\n"
+    "  --define NAME=VALUE    ${NAME} in the configuration and in --version-info values\n"
+    "                         becomes VALUE; a ${NAME} not defined is an error; $${ is ${\n"
     "  --strict               configuration warnings are errors\n"
-    "  --allow-missing-setup  a setup program missing from the package is a warning\n"
-    "  -q, -v                 print errors only / print more\n"
+    "  --allow CODE           accept one finding: that error is a warning (repeatable;\n"
+    "                         codes in docs/json.md; --allow-missing-setup is\n"
+    "                         --allow setup.missing)\n"
+    "  -q, -v                 print errors only / print more, each file as it is packed\n"
     "  --json                 print a JSON report on stdout (see docs/json.md)\n"
     "Signing (the finished file, before it takes the name OUT.exe; with osslsigncode\n"
     "from PATH, then checked with `osslsigncode verify` and against the stub's size rule):\n"
@@ -65,7 +86,14 @@ const char kBuildHelp[] =
     "  --sign-cert CERT.pem --sign-key KEY.pem  or in two files (PEM or DER)\n"
     "  --sign-password-file F the password of the PKCS#12 file or key (one line in F;\n"
     "                         handed to osslsigncode as a file, never on a command line)\n"
-    "  --sign-timestamp URL   an RFC 3161 timestamp server\n"
+    "  --sign-timestamp URL   an RFC 3161 timestamp server; give several to have them tried\n"
+    "                         in order until one answers. Each is tried up to\n"
+    "                         --sign-timestamp-attempts N times (default 3),\n"
+    "                         --sign-timestamp-delay SECONDS apart (default 10), each try\n"
+    "                         ended after --sign-timestamp-timeout SECONDS (default 60).\n"
+    "                         Without a server and with --mtime or SOURCE_DATE_EPOCH,\n"
+    "                         that time is the signing time: the same inputs sign to\n"
+    "                         the same bytes\n"
     "  --sign-description TEXT, --sign-url URL  the program name and link the signature shows\n"
     "  --sign-command 'CMD {in} {out}'  sign with a command of your own instead (HSM,\n"
     "                         signing service), run by /bin/sh -c (Windows: cmd.exe /c) with\n"
@@ -74,13 +102,20 @@ const char kBuildHelp[] =
 
 const char kCheckHelp[] =
     "sfxpack check --config FILE.ini (--dir FOLDER | --archive FILE.7z)\n"
-    "              [--strict] [--allow-missing-setup] [-q] [--json]\n"
+    "              [--define NAME=VALUE]... [--strict] [--allow CODE]... [-q] [--json]\n"
     "\n"
-    "Checks the configuration against what the stub reads: every section and key\n"
-    "(with its line and a suggestion for a misspelt name), numbers, cultures of\n"
-    "LANG_ sections, and that every setup program it names is in the package, at\n"
-    "its root or under product\\. A missing setup program is an error; the rest are\n"
-    "warnings unless --strict. See docs/configuration.md.\n"
+    "Checks the configuration against what the stub reads: UTF-8 text, every\n"
+    "section and key (with its line and a suggestion for a misspelt name),\n"
+    "numbers, cultures of LANG_ sections, values holding ';', a LANG_ section\n"
+    "that names one setup program while [main] still gives the other bitness's,\n"
+    "and that every setup program it names is in the package, at its root or\n"
+    "under product\\. It checks the package as build does (names Windows cannot\n"
+    "hold, names that differ only in case: every pair). What will go wrong is an\n"
+    "error, unless accepted with --allow CODE; what may be intended (a key given\n"
+    "twice, a setup program that is no .exe or .msi) is a warning, an error with\n"
+    "--strict. See docs/configuration.md.\n"
+    "  --define NAME=VALUE    as for build\n"
+    "  --allow CODE           accept one finding (repeatable; see build --help)\n"
     "  --json                 print a JSON report on stdout (see docs/json.md)\n";
 
 const char kInspectHelp[] =
@@ -93,17 +128,19 @@ const char kInspectHelp[] =
     "  --json                 print a JSON report on stdout (see docs/json.md)\n";
 
 const char kVerifyHelp[] =
-    "sfxpack verify SETUP.exe [--password-file FILE] [--size-only] [--strict]\n"
-    "               [--allow-missing-setup] [-q] [--json]\n"
+    "sfxpack verify SETUP.exe [--password-file FILE | --password PW] [--size-only]\n"
+    "               [--strict] [--allow CODE]... [-q] [--json]\n"
     "\n"
     "Checks what the stub will check, and more: the size (against _KTV_VERIFY, or\n"
     "the end of the certificate table of a signed file); the configuration block\n"
     "(found, decrypts, UTF-8, passes `sfxpack check`); the archive (within the\n"
     "first 4 MiB, methods the stub decodes, unencrypted headers, every item's\n"
-    "CRC) and that it holds every setup program the configuration names. One line\n"
-    "per problem; the exit code is that of the first problem's class.\n"
+    "CRC, no two names that differ only in case) and that it holds every setup\n"
+    "program the configuration names. One line per problem; the exit code is that\n"
+    "of the first problem's class.\n"
     "  --password-file FILE   the archive password (first line of FILE), to test\n"
-    "                         encrypted items too\n"
+    "                         encrypted items too (also: SFXPACK_PASSWORD, --password PW)\n"
+    "  --allow CODE           accept one finding of the configuration (repeatable)\n"
     "  --size-only            only the stub's size check\n"
     "  --json                 print a JSON report on stdout (see docs/json.md)\n";
 
@@ -114,7 +151,7 @@ const char kUsage[] =
     "  sfxpack inspect SETUP.exe\n"
     "  sfxpack verify SETUP.exe [--password-file FILE] [--size-only]\n"
     "  sfxpack --version\n"
-    "  sfxpack COMMAND --help\n"
+    "  sfxpack COMMAND --help      (also -h, /?)\n"
     "  (build, check, inspect and verify take --json for a report on stdout)\n"
     "\n"
     "build    checks the configuration, packs FOLDER or takes FILE.7z,\n"
@@ -168,6 +205,31 @@ struct JsonReport {
     std::vector<Diagnostic> diagnostics;
 };
 
+// --allow CODE, or --allow-missing-setup (kept for existing scripts).
+DiagCode AllowedCode(const std::string& name, CArgs& in) {
+    if (name == "--allow-missing-setup") return DiagCode::SetupMissing;
+    const std::string value = in.Value(name);
+    DiagCode code;
+    if (!FindAllowableCode(value, &code)) {
+        throw CUsageError("--allow takes one of " + AllowableCodeNames() + " (got '" + value + "')");
+    }
+    return code;
+}
+
+// NAME=VALUE, each name once; a value is one line.
+void AddDefine(const std::string& text, Defines* defines) {
+    const size_t eq = text.find('=');
+    const std::string name = text.substr(0, eq);
+    if (eq == std::string::npos || !IsDefineName(name)) {
+        throw CUsageError("--define takes NAME=VALUE, NAME a letter or '_' then letters, digits, '_', '.', '-' (got '" +
+                          text + "')");
+    }
+    const std::string value = text.substr(eq + 1);
+    if (value.find_first_of("\r\n") != std::string::npos)
+        throw CUsageError("--define " + name + ": the value is one line");
+    if (!defines->emplace(name, value).second) throw CUsageError("--define " + name + " given twice");
+}
+
 // Options that `build` and `check` share; true when `name` was one.
 bool ParseCheckOption(const std::string& name, CArgs& in, BuildOptions* options) {
     if (name == "--json") return true;  // the output mode is settled before parsing
@@ -179,8 +241,10 @@ bool ParseCheckOption(const std::string& name, CArgs& in, BuildOptions* options)
         options->archive = in.Path(name);
     else if (name == "--strict")
         options->strict = true;
-    else if (name == "--allow-missing-setup")
-        options->allowMissingSetup = true;
+    else if (name == "--allow" || name == "--allow-missing-setup")
+        options->allowed.insert(AllowedCode(name, in));
+    else if (name == "--define")
+        AddDefine(in.Value(name), &options->defines);
     else if (name == "-q" || name == "--quiet")
         options->verbosity = 0;
     else if (name == "-v" || name == "--verbose")
@@ -209,14 +273,25 @@ void AddVersionInfo(const std::string& text, BrandingOptions* branding) {
     for (const auto& given : branding->versionInfo) {
         if (given.first == key) throw CUsageError("--version-info " + key + " given twice");
     }
-    const std::string value = text.substr(eq + 1);
-    std::wstring wide;
-    if (!FromUtf8(value, &wide)) throw CUsageError("--version-info " + key + ": the value is not UTF-8 text");
-    std::array<uint16_t, 4> number;
-    if ((key == "FileVersion" || key == "ProductVersion") && !ParseVersionNumber(value, &number)) {
-        throw CUsageError("--version-info " + key + "='" + value + "': a version part is larger than 65535");
+    branding->versionInfo.emplace_back(key, text.substr(eq + 1));
+}
+
+// The version strings with their ${NAME}s replaced, each UTF-8, and
+// FileVersion and ProductVersion numeric where they start.
+void ExpandVersionInfo(const Defines& defines, BrandingOptions* branding) {
+    for (auto& entry : branding->versionInfo) {
+        const std::string& key = entry.first;
+        std::vector<DefineProblem> problems;
+        entry.second = ExpandDefines(entry.second, defines, &problems);
+        if (!problems.empty()) throw CUsageError("--version-info " + key + ": " + problems[0].message);
+        std::wstring wide;
+        if (!FromUtf8(entry.second, &wide))
+            throw CUsageError("--version-info " + key + ": the value is not UTF-8 text");
+        std::string note;
+        const std::string problem =
+            key == "FileVersion" || key == "ProductVersion" ? CheckVersionText(key, entry.second, &note) : "";
+        if (!problem.empty()) throw CUsageError("--version-info " + problem);
     }
-    branding->versionInfo.emplace_back(key, value);
 }
 
 // The --sign-... options of `build`, each with a value that may not be empty.
@@ -230,10 +305,32 @@ bool ParseSignOption(const std::string& name, CArgs& in, SigningOptions* signing
                     {"--sign-cert", &signing->cert, nullptr},
                     {"--sign-key", &signing->key, nullptr},
                     {"--sign-password-file", &passwordFile, nullptr},
-                    {"--sign-timestamp", nullptr, &signing->timestampUrl},
                     {"--sign-description", nullptr, &signing->description},
                     {"--sign-url", nullptr, &signing->url},
                     {"--sign-command", nullptr, &signing->command}};
+    const struct {
+        const char* name;
+        unsigned* value;
+        unsigned least;
+    } kNumbers[] = {{"--sign-timestamp-attempts", &signing->timestampAttempts, 1},
+                    {"--sign-timestamp-delay", &signing->timestampDelaySeconds, 0},
+                    {"--sign-timestamp-timeout", &signing->timestampTimeoutSeconds, 1}};
+    for (const auto& option : kNumbers) {
+        if (name != option.name) continue;
+        const std::string value = in.Value(name);
+        int64_t number = 0;
+        if (!ParseUnixSeconds(value, &number) || number < option.least || number > 3600) {
+            throw CUsageError(name + " takes a whole number from " + std::to_string(option.least) + " to 3600");
+        }
+        *option.value = static_cast<unsigned>(number);
+        return true;
+    }
+    if (name == "--sign-timestamp") {
+        const std::string value = in.Value(name);
+        if (value.empty()) throw CUsageError(name + " needs a value");
+        signing->timestampUrls.push_back(value);
+        return true;
+    }
     for (const auto& option : kOptions) {
         if (name != option.name) continue;
         const std::string value = in.Value(name);
@@ -268,6 +365,12 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
             options.output = in.Path(name);
         else if (name == "--random-iv")
             options.randomIv = true;
+        else if (name == "--compression") {
+            const std::string level = in.Value(name);
+            if (!ParseCompression(level, &options.compression))
+                throw CUsageError("--compression takes fast, normal, max or store (got '" + level + "')");
+        } else if (name == "--version-from")
+            options.branding.versionFrom = in.Path(name);
         else if (name == "--icon")
             options.branding.icon = in.Path(name);
         else if (name == "--version-info")
@@ -275,6 +378,7 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
         else if (!ParseSignOption(name, in, &options.signing))
             throw CUsageError("unknown argument '" + name + "'");
     }
+    ExpandVersionInfo(options.defines, &options.branding);
     const std::string signProblem = CheckSigningOptions(options.signing);
     if (!signProblem.empty()) throw CUsageError(signProblem);
     RequireInputs(options);
@@ -309,13 +413,12 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (!ParseCheckOption(name, in, &options)) throw CUsageError("unknown argument '" + name + "'");
     }
     RequireInputs(options);
-    const std::vector<uint8_t> bytes = ReadWholeFile(options.config, "configuration");
-    const std::string text(bytes.begin(), bytes.end());
+    const std::string text = ReadConfiguration(options, err, json ? &json->diagnostics : nullptr);
     if (json) {
         json->document.Set("configuration", ConfigurationJson(text, options.config.u8string()));
     }
     const CPackageNames package =
-        options.folder.empty() ? ListArchiveFiles(options.archive) : ListFolderFiles(options.folder);
+        options.folder.empty() ? ListArchiveFiles(options.archive) : NamesOfItems(ScanGivenFolder(options));
     if (json) {
         CJson files = CJson::Object();
         files.Set("files", package.Size());
@@ -323,7 +426,7 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     ConfigReportOptions report;
     report.strict = options.strict;
-    report.allowMissingSetup = options.allowMissingSetup;
+    report.allowed = options.allowed;
     report.quiet = options.verbosity < 1;
     report.file = options.config.u8string();
     const std::string name = "'" + options.config.string() + "'";
@@ -343,11 +446,13 @@ int RunVerify(const std::vector<std::string>& args, std::ostream& out, std::ostr
         if (name == "--size-only")
             options.sizeOnly = true;
         else if (name == "--password-file")
-            options.passwordFile = in.Path(name);
+            options.password.file = in.Path(name);
+        else if (name == "--password")
+            options.password.commandLine = in.Value(name);
         else if (name == "--strict")
             options.strict = true;
-        else if (name == "--allow-missing-setup")
-            options.allowMissingSetup = true;
+        else if (name == "--allow" || name == "--allow-missing-setup")
+            options.allowed.insert(AllowedCode(name, in));
         else if (name == "-q" || name == "--quiet")
             options.quiet = true;
         else if (name == "--json")
@@ -448,7 +553,7 @@ int RunReportingCommand(const std::string& command, const std::vector<std::strin
 
 bool AsksForHelp(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") return true;
+        if (arg == "--help" || arg == "-h" || arg == "/?") return true;
     }
     return false;
 }
@@ -476,7 +581,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     return RunGuarded(
         [&] {
-            if (command == "help" || command == "--help" || command == "-h") {
+            if (command == "help" || command == "--help" || command == "-h" || command == "/?") {
                 out << kUsage << kExitCodes;
                 return int{kExitOk};
             }

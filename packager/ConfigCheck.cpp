@@ -70,16 +70,26 @@ public:
     CChecker(const std::wstring& text, const ConfigCheckOptions& options) : m_options(options) {
         m_config.Parse(text, &m_lines);
         if (!text.empty() && text[0] == kByteOrderMark) {
-            Add(DiagCode::ConfigByteOrderMark, Severity::Warning, 1,
-                "the configuration starts with a byte-order mark, which stays part of its first line");
+            // Harmless before a comment or a blank line; a header or key there is lost.
+            const std::wstring first = text.substr(1, text.find_first_of(L"\r\n") - 1);
+            const size_t start = first.find_first_not_of(L" \t");
+            const bool harmless = start == std::wstring::npos || first[start] == L';';
+            Add(DiagCode::ConfigByteOrderMark, harmless ? Severity::Warning : Severity::Error, 1,
+                "the configuration starts with a byte-order mark, which the stub keeps as part of its first line" +
+                    std::string(harmless ? "" : ", so it does not read that line") + "; save it as UTF-8 without one");
         }
     }
 
     std::vector<ConfigFinding> Run() {
         CollectSections();
+        if (m_hasKeys.empty()) {
+            Add(DiagCode::ConfigEmpty, Severity::Error, 0,
+                "the configuration sets no key: the stub would run with every default");
+        }
         CheckSections();
         CheckKeys();
         CheckSetupFiles();
+        CheckBitnessSplit();
         std::stable_sort(m_findings.begin(), m_findings.end(),
                          [](const ConfigFinding& a, const ConfigFinding& b) { return a.line < b.line; });
         return m_findings;
@@ -122,7 +132,7 @@ private:
             const size_t line = header.second;
             if (EqualsNoCase(name, orelib::kMainSection)) continue;
             if (!IsLanguageSection(name)) {
-                Add(DiagCode::ConfigUnknownSection, Severity::Warning, line,
+                Add(DiagCode::ConfigUnknownSection, Severity::Error, line,
                     "unknown section " + Section(name) + ": the stub reads only [main] and [LANG_<culture>]" +
                         DidYouMean(NearestName(name, sectionNames), true));
                 continue;
@@ -130,14 +140,14 @@ private:
             const std::wstring culture = CultureOf(name);
             if (!IsKnownCulture(culture)) {
                 const std::wstring near = NearestName(culture, cultures);
-                Add(DiagCode::ConfigUnknownCulture, Severity::Warning, line,
+                Add(DiagCode::ConfigUnknownCulture, Severity::Error, line,
                     "section " + Section(name) + " names the culture " + Q(culture) +
                         ", which is not in the stub's table: the language dialog shows an empty line for it" +
                         (near.empty() ? " (cultures look like 'de-DE')"
                                       : DidYouMean(orelib::LanguageSectionName(near), true)));
             }
             if (m_hasKeys.count(name) == 0) {
-                Add(DiagCode::ConfigEmptySection, Severity::Warning, line,
+                Add(DiagCode::ConfigEmptySection, Severity::Error, line,
                     "section " + Section(name) +
                         " has no key: the stub knows a section only from its "
                         "first key, so this language is not offered");
@@ -156,7 +166,7 @@ private:
             if (!inMain && !inLanguage) {
                 // Keys of unknown sections are covered by the section's finding.
                 if (line.section.empty()) {
-                    Add(DiagCode::ConfigKeyBeforeSection, Severity::Warning, line.number,
+                    Add(DiagCode::ConfigKeyBeforeSection, Severity::Error, line.number,
                         "key " + Q(line.key) + " comes before any section header; the stub ignores it");
                 }
                 continue;
@@ -169,18 +179,18 @@ private:
                 } else if (!line.key.empty() && line.key[0] == kByteOrderMark) {
                     hint = " (it starts with the file's byte-order mark)";
                 }
-                Add(DiagCode::ConfigUnknownKey, Severity::Warning, line.number,
+                Add(DiagCode::ConfigUnknownKey, Severity::Error, line.number,
                     "unknown key " + Q(line.key) + " in " + Section(line.section) + ": the stub does not read it" +
                         hint);
                 continue;
             }
             if (inMain && !(info->scope & orelib::kInMain)) {
-                Add(DiagCode::ConfigKeyNotInMain, Severity::Warning, line.number,
+                Add(DiagCode::ConfigKeyNotInMain, Severity::Error, line.number,
                     "key " + Q(info->name) + " is read only in [LANG_<culture>] sections, not in [main]");
                 continue;
             }
             if (inLanguage && !(info->scope & orelib::kInLanguage)) {
-                Add(DiagCode::ConfigKeyNotInLanguage, Severity::Warning, line.number,
+                Add(DiagCode::ConfigKeyNotInLanguage, Severity::Error, line.number,
                     "key " + Q(info->name) + " is read only in [main], not in " + Section(line.section));
                 continue;
             }
@@ -191,6 +201,12 @@ private:
                         std::to_string(last) + ", whose value wins");
                 continue;
             }
+            if (line.value.find(L';') != std::wstring::npos) {
+                Add(DiagCode::ConfigSemicolonInValue, Severity::Error, line.number,
+                    "the value of " + Q(info->name) + " holds a ';', which the stub keeps: it reads " + Q(line.value) +
+                        " (a comment is a line of its own that starts with ';')");
+                continue;
+            }
             if (info->type == ConfigKeyType::Integer && !line.value.empty()) CheckInteger(line, *info);
         }
     }
@@ -198,11 +214,11 @@ private:
     void CheckInteger(const orelib::IniLine& line, const ConfigKeyInfo& info) {
         const int32_t read = m_config.GetInt(line.section, info.name, 0);
         if (!IsWholeInteger(line.value)) {
-            Add(DiagCode::ConfigNotANumber, Severity::Warning, line.number,
+            Add(DiagCode::ConfigNotANumber, Severity::Error, line.number,
                 "key " + Q(info.name) + " takes a number, but its value " + Q(line.value) +
                     " is not one: the stub reads it as " + std::to_string(read));
         } else if (read < info.minValue || read > info.maxValue) {
-            Add(DiagCode::ConfigValueOutOfRange, Severity::Warning, line.number,
+            Add(DiagCode::ConfigValueOutOfRange, Severity::Error, line.number,
                 "key " + Q(info.name) + " has the value " + std::to_string(read) + "; only " +
                     std::to_string(info.minValue) + " to " + std::to_string(info.maxValue) + " mean something" +
                     (info.maxValue == 1 ? " (1 turns it on, anything else off)" : ""));
@@ -266,6 +282,34 @@ private:
                         " is neither an .exe, an .msi, a .bat nor a .cmd: the stub would start it "
                         "through the file associations of the user's system, and refuses to when it "
                         "runs with administrator rights, as the stub's manifest asks");
+            }
+        }
+    }
+
+    // A language section that names one of the two setup programs while the
+    // other still comes from [main]: on systems of the other bitness that
+    // language runs [main]'s program.
+    void CheckBitnessSplit() {
+        const ConfigKeyInfo& key32 = *orelib::FindConfigKey(orelib::kKeySetupFileName);
+        const ConfigKeyInfo& key64 = *orelib::FindConfigKey(orelib::kKeySetupFileName64);
+        std::vector<std::wstring> names;
+        m_config.GetSectionNames(names);
+        for (const std::wstring& culture : orelib::GetLanguageSectionCultures(names)) {
+            const std::wstring section = orelib::LanguageSectionName(culture);
+            const EffectiveValue v32 = GetEffectiveValue(m_config, m_lines, section, key32);
+            const EffectiveValue v64 = GetEffectiveValue(m_config, m_lines, section, key64);
+            const bool own32 = !v32.from.empty() && !EqualsNoCase(v32.from, orelib::kMainSection);
+            const bool own64 = !v64.from.empty() && !EqualsNoCase(v64.from, orelib::kMainSection);
+            if (own32 && !own64 && !v64.text.empty()) {
+                Add(DiagCode::SetupSplitByBitness, Severity::Error, v32.line,
+                    Section(section) + " sets SetupFileName " + Q(v32.text) +
+                        ", but on 64-bit Windows [main]'s SetupFileName64 " + Q(v64.text) + " (line " +
+                        std::to_string(v64.line) + ") wins; give " + Section(section) + " its own SetupFileName64");
+            } else if (own64 && !own32 && !v64.text.empty()) {
+                Add(DiagCode::SetupSplitByBitness, Severity::Error, v64.line,
+                    Section(section) + " sets SetupFileName64 " + Q(v64.text) + ", but on 32-bit Windows it runs " +
+                        (v32.line ? "[main]'s" : "the default") + " SetupFileName " + Q(v32.text) + "; give " +
+                        Section(section) + " its own SetupFileName");
             }
         }
     }

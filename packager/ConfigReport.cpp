@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "packager/ConfigEncoding.h"
 #include "packager/PackError.h"
 #include "packager/ShownText.h"
 #include "packager/WideText.h"
@@ -10,18 +11,25 @@ namespace sfxpack {
 
 size_t ReportConfiguration(const std::string& text, const std::string& name, const CPackageNames* package,
                            const ConfigReportOptions& options, std::ostream& log, std::vector<Diagnostic>* found) {
-    std::wstring wide;
-    if (!FromUtf8(text, &wide)) {
-        throw CPackError("configuration " + name + " is not valid UTF-8 text", kExitConfiguration,
-                         DiagCode::ConfigNotUtf8);
+    const std::string encoding = DescribeConfigEncoding(text);
+    if (!encoding.empty()) {
+        throw CPackError("configuration " + name + " " + encoding + "; the stub reads only UTF-8: save it as UTF-8",
+                         kExitConfiguration, DiagCode::ConfigNotUtf8);
     }
+    std::wstring wide;
+    FromUtf8(text, &wide);
     ConfigCheckOptions check;
     check.package = package;
-    check.allowMissingSetup = options.allowMissingSetup;
+    check.allowMissingSetup = options.allowed.count(DiagCode::SetupMissing) != 0;
     size_t errors = 0, warnings = 0;
     bool configurationError = false;
-    for (const ConfigFinding& finding : CheckConfiguration(wide, check)) {
-        const bool error = options.strict || finding.severity == Severity::Error;
+    for (ConfigFinding finding : CheckConfiguration(wide, check)) {
+        const bool allowed = options.allowed.count(finding.code) != 0;
+        if (allowed) {
+            finding.severity = Severity::Warning;
+            finding.message += " (allowed)";
+        }
+        const bool error = (options.strict && !allowed) || finding.severity == Severity::Error;
         if (found) {
             Diagnostic diagnostic;
             diagnostic.code = finding.code;
@@ -38,7 +46,7 @@ size_t ReportConfiguration(const std::string& text, const std::string& name, con
             ++warnings;
             if (options.quiet) continue;
         }
-        log << "sfxpack: " << ShownText(FormatFinding(finding, name, options.strict)) << "\n";
+        log << "sfxpack: " << ShownText(FormatFinding(finding, name, error)) << "\n";
     }
     if (errors != 0) {
         throw CPackError(
@@ -47,6 +55,28 @@ size_t ReportConfiguration(const std::string& text, const std::string& name, con
             configurationError ? DiagCode::ConfigHasErrors : DiagCode::SetupMissing);
     }
     return warnings;
+}
+
+std::string ExpandConfiguration(const std::string& text, const std::string& name, const Defines& defines,
+                                const ConfigReportOptions& options, std::ostream& log, std::vector<Diagnostic>* found) {
+    std::vector<DefineProblem> problems;
+    const std::string expanded = ExpandDefines(text, defines, &problems);
+    for (const DefineProblem& problem : problems) {
+        log << "sfxpack: " << name << ":" << problem.line << ": error: " << problem.message << "\n";
+        if (!found) continue;
+        Diagnostic diagnostic;
+        diagnostic.code = DiagCode::ConfigUndefinedName;
+        diagnostic.message = problem.message;
+        diagnostic.file = options.file;
+        diagnostic.line = problem.line;
+        found->push_back(diagnostic);
+    }
+    if (!problems.empty()) {
+        throw CPackError("the configuration " + name + " has " + std::to_string(problems.size()) +
+                             (problems.size() == 1 ? " error" : " errors"),
+                         kExitConfiguration, DiagCode::ConfigHasErrors);
+    }
+    return expanded;
 }
 
 }  // namespace sfxpack

@@ -4,21 +4,25 @@ namespace sfxpack {
 
 const DiagCodeName kDiagCodeNames[] = {
     {DiagCode::ConfigNotUtf8, "config.not-utf8"},
-    {DiagCode::ConfigByteOrderMark, "config.byte-order-mark"},
-    {DiagCode::ConfigUnknownSection, "config.unknown-section"},
-    {DiagCode::ConfigUnknownCulture, "config.unknown-culture"},
-    {DiagCode::ConfigEmptySection, "config.empty-section"},
-    {DiagCode::ConfigKeyBeforeSection, "config.key-before-section"},
-    {DiagCode::ConfigUnknownKey, "config.unknown-key"},
-    {DiagCode::ConfigKeyNotInMain, "config.key-not-in-main"},
-    {DiagCode::ConfigKeyNotInLanguage, "config.key-not-in-language"},
+    {DiagCode::ConfigEmpty, "config.empty", true},
+    {DiagCode::ConfigByteOrderMark, "config.byte-order-mark", true},
+    {DiagCode::ConfigUnknownSection, "config.unknown-section", true},
+    {DiagCode::ConfigUnknownCulture, "config.unknown-culture", true},
+    {DiagCode::ConfigEmptySection, "config.empty-section", true},
+    {DiagCode::ConfigKeyBeforeSection, "config.key-before-section", true},
+    {DiagCode::ConfigUnknownKey, "config.unknown-key", true},
+    {DiagCode::ConfigKeyNotInMain, "config.key-not-in-main", true},
+    {DiagCode::ConfigKeyNotInLanguage, "config.key-not-in-language", true},
     {DiagCode::ConfigDuplicateKey, "config.duplicate-key"},
-    {DiagCode::ConfigNotANumber, "config.not-a-number"},
-    {DiagCode::ConfigValueOutOfRange, "config.value-out-of-range"},
+    {DiagCode::ConfigNotANumber, "config.not-a-number", true},
+    {DiagCode::ConfigValueOutOfRange, "config.value-out-of-range", true},
+    {DiagCode::ConfigSemicolonInValue, "config.semicolon-in-value", true},
+    {DiagCode::ConfigUndefinedName, "config.undefined-name"},
     {DiagCode::ConfigHasErrors, "config.has-errors"},
     {DiagCode::SetupUnsafeName, "setup.unsafe-name"},
-    {DiagCode::SetupMissing, "setup.missing"},
+    {DiagCode::SetupMissing, "setup.missing", true},
     {DiagCode::SetupNotExeOrMsi, "setup.not-exe-or-msi"},
+    {DiagCode::SetupSplitByBitness, "setup.split-by-bitness", true},
     {DiagCode::LayoutArchiveTooFar, "layout.archive-too-far"},
     {DiagCode::LayoutBlockTooFar, "layout.block-too-far"},
     {DiagCode::LayoutArchiveNotFound, "layout.archive-not-found"},
@@ -26,6 +30,7 @@ const DiagCodeName kDiagCodeNames[] = {
     {DiagCode::LayoutBlockNotUtf8, "layout.block-not-utf8"},
     {DiagCode::SizeNoExpectedSize, "size.no-expected-size"},
     {DiagCode::SizeMismatch, "size.mismatch"},
+    {DiagCode::SizeOver4GiB, "size.over-4gib", true},
     {DiagCode::ArchiveCannotOpen, "archive.cannot-open"},
     {DiagCode::ArchiveUnfitForStub, "archive.unfit-for-stub"},
     {DiagCode::ArchiveDamaged, "archive.damaged"},
@@ -34,8 +39,10 @@ const DiagCodeName kDiagCodeNames[] = {
     {DiagCode::InputUnreadable, "input.unreadable"},
     {DiagCode::FolderUnusable, "folder.unusable"},
     {DiagCode::FolderUnsafeEntry, "folder.unsafe-entry"},
+    {DiagCode::NamesCollide, "names.collide"},
     {DiagCode::StubRefused, "stub.refused"},
     {DiagCode::BrandingRefused, "branding.refused"},
+    {DiagCode::VersionNumberFromText, "version.number-from-text"},
     {DiagCode::MtimeInvalid, "mtime.invalid"},
     {DiagCode::OutputUnwritable, "output.unwritable"},
     {DiagCode::OutputIsInput, "output.is-input"},
@@ -60,6 +67,24 @@ const char* GetDiagCodeName(DiagCode code) {
         if (entry.code == code) return entry.name;
     }
     return "failure";
+}
+
+bool FindAllowableCode(const std::string& name, DiagCode* code) {
+    for (const DiagCodeName& entry : kDiagCodeNames) {
+        if (entry.allowable && name == entry.name) {
+            *code = entry.code;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string AllowableCodeNames() {
+    std::string names;
+    for (const DiagCodeName& entry : kDiagCodeNames) {
+        if (entry.allowable) names += (names.empty() ? "" : ", ") + std::string(entry.name);
+    }
+    return names;
 }
 
 const char* GetDiagSeverityName(DiagSeverity severity) {

@@ -10,6 +10,7 @@ namespace sfxpack {
 enum class DiagCode {
     // The configuration text.
     ConfigNotUtf8,
+    ConfigEmpty,
     ConfigByteOrderMark,
     ConfigUnknownSection,
     ConfigUnknownCulture,
@@ -21,11 +22,14 @@ enum class DiagCode {
     ConfigDuplicateKey,
     ConfigNotANumber,
     ConfigValueOutOfRange,
+    ConfigSemicolonInValue,
+    ConfigUndefinedName,
     ConfigHasErrors,
     // The setup programs it names.
     SetupUnsafeName,
     SetupMissing,
     SetupNotExeOrMsi,
+    SetupSplitByBitness,
     // Where the stub looks for the block and the archive.
     LayoutArchiveTooFar,
     LayoutBlockTooFar,
@@ -35,6 +39,7 @@ enum class DiagCode {
     // The size check.
     SizeNoExpectedSize,
     SizeMismatch,
+    SizeOver4GiB,
     // The archive.
     ArchiveCannotOpen,
     ArchiveUnfitForStub,
@@ -45,8 +50,10 @@ enum class DiagCode {
     InputUnreadable,
     FolderUnusable,
     FolderUnsafeEntry,
+    NamesCollide,
     StubRefused,
     BrandingRefused,
+    VersionNumberFromText,
     MtimeInvalid,
     OutputUnwritable,
     OutputIsInput,
@@ -67,6 +74,7 @@ enum class DiagCode {
 struct DiagCodeName {
     DiagCode code;
     const char* name;
+    bool allowable = false;  // --allow CODE may turn this error into a warning
 };
 
 // Every code with its name, in the order above.
@@ -74,6 +82,11 @@ extern const DiagCodeName kDiagCodeNames[];
 extern const size_t kDiagCodeCount;
 
 const char* GetDiagCodeName(DiagCode code);
+
+// The code named `name` when --allow may accept it; false otherwise.
+bool FindAllowableCode(const std::string& name, DiagCode* code);
+// The names --allow accepts, comma-separated, for messages.
+std::string AllowableCodeNames();
 
 enum class DiagSeverity { Error, Warning, Note };
 const char* GetDiagSeverityName(DiagSeverity severity);

@@ -37,6 +37,8 @@ std::ifstream OpenForReading(const fs::path& path, const std::string& what) {
 
 }  // namespace
 
+void CheckReadableFile(const fs::path& path, const std::string& what) { OpenForReading(path, what); }
+
 uint64_t GetFileSizeOrThrow(const fs::path& path, const std::string& what) {
     std::error_code ec;
     const uintmax_t size = fs::file_size(path, ec);
@@ -71,6 +73,18 @@ std::vector<uint8_t> ReadFileHead(const fs::path& path, uint64_t limit, const st
 
 std::vector<uint8_t> ReadWholeFile(const fs::path& path, const std::string& what) {
     return ReadFileHead(path, UINT64_MAX, what);
+}
+
+void OverwriteAt(const fs::path& path, uint64_t offset, const std::vector<uint8_t>& bytes) {
+    errno = 0;
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    if (file) file.seekp(static_cast<std::streamoff>(offset));
+    if (file) file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (file) file.close();
+    if (!file || file.fail()) {
+        throw CPackError("cannot write " + Quote(path) + ": " + LastSystemError(), kExitFailure,
+                         DiagCode::OutputUnwritable);
+    }
 }
 
 std::string RandomHex(size_t bytes) {

@@ -18,7 +18,14 @@ std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path, const std:
 // Reads at most `limit` bytes from the start of the file.
 std::vector<uint8_t> ReadFileHead(const std::filesystem::path& path, uint64_t limit, const std::string& what);
 
+// Throws CPackError unless `path` is a file that opens for reading.
+void CheckReadableFile(const std::filesystem::path& path, const std::string& what);
+
 uint64_t GetFileSizeOrThrow(const std::filesystem::path& path, const std::string& what);
+
+// Writes `bytes` over the file's bytes from `offset` on; throws CPackError
+// naming the path and the system's reason.
+void OverwriteAt(const std::filesystem::path& path, uint64_t offset, const std::vector<uint8_t>& bytes);
 
 // Lowercase hex of random bytes, for unique scratch names.
 std::string RandomHex(size_t bytes);

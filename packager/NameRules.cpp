@@ -1,6 +1,10 @@
 #include "packager/NameRules.h"
 
+#include <algorithm>
+#include <map>
+
 #include "orelib/Utf8.h"
+#include "packager/PackError.h"
 #include "packager/Platform.h"
 
 namespace sfxpack {
@@ -71,6 +75,37 @@ std::u32string WindowsNameKey(const std::string& name) {
     std::u32string key = Decode(name, &valid);
     for (char32_t& c : key) c = SimpleUpperCase(c);
     return key;
+}
+
+std::vector<std::pair<std::string, std::string>> FindNameCollisions(const std::vector<std::string>& paths) {
+    std::map<std::u32string, std::string> seen;  // key -> first path
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (std::string path : paths) {
+        std::replace(path.begin(), path.end(), '\\', '/');
+        const auto [at, fresh] = seen.emplace(WindowsNameKey(path), path);
+        if (fresh || at->second == path) continue;
+        const std::string& first = at->second;
+        // Same key means same length in code points; the folders differ when the prefixes do.
+        const size_t slash = path.rfind('/');
+        const size_t firstSlash = first.rfind('/');
+        const bool foldersDiffer = slash != std::string::npos && firstSlash != std::string::npos &&
+                                   path.compare(0, slash, first, 0, firstSlash) != 0;
+        if (!foldersDiffer) pairs.emplace_back(first, path);
+    }
+    return pairs;
+}
+
+void RefuseNameCollisions(const std::vector<std::string>& paths, const std::string& what) {
+    const auto pairs = FindNameCollisions(paths);
+    if (pairs.empty()) return;
+    std::string text;
+    for (const auto& pair : pairs) {
+        text += (text.empty() ? "'" : "; '") + pair.first + "' and '" + pair.second + "'";
+    }
+    throw CPackError(what + ": Windows would take each of these " + std::to_string(pairs.size()) +
+                         (pairs.size() == 1 ? " pair" : " pairs") +
+                         " of names for one file (they differ only in case): " + text,
+                     kExitFailure, DiagCode::NamesCollide);
 }
 
 }  // namespace sfxpack

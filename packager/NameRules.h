@@ -2,6 +2,8 @@
 // Rules for names the stub has to create on Windows: which single names
 // Windows cannot hold, and when two names are one file there.
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace sfxpack {
 
@@ -18,5 +20,13 @@ std::string CheckWindowsName(const std::string& name);
 // Two names with equal keys are the same file on Windows. `name` must be
 // valid UTF-8.
 std::u32string WindowsNameKey(const std::string& name);
+
+// Every pair of `paths` (relative, '/' or '\\' between names, valid UTF-8)
+// that Windows would take for one file, in the order met. A pair inside two
+// folders that already collide is left out: their folders' pair says it.
+std::vector<std::pair<std::string, std::string>> FindNameCollisions(const std::vector<std::string>& paths);
+
+// Throws CPackError (names.collide) listing every such pair after `what`.
+void RefuseNameCollisions(const std::vector<std::string>& paths, const std::string& what);
 
 }  // namespace sfxpack

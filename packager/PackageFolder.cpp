@@ -56,8 +56,7 @@ public:
     }
 
     void Scan(const fs::path& dir, const std::string& prefix) {
-        std::map<std::u32string, std::string> seen;  // Windows key -> first name
-        std::vector<std::string> names;              // UTF-8 on Windows, the bytes on disk elsewhere
+        std::vector<std::string> names;  // UTF-8 on Windows, the bytes on disk elsewhere
         std::string error;
         if (!ReadFolderNames(dir, &names, &error)) {
             Refuse(prefix.empty() ? dir.u8string() : prefix, "cannot read the folder: " + error);
@@ -67,11 +66,6 @@ public:
             const std::string path = prefix + name;
             const std::string problem = CheckWindowsName(name);
             if (!problem.empty()) Refuse(path, problem);
-            const auto [at, fresh] = seen.emplace(WindowsNameKey(name), name);
-            if (!fresh) {
-                Refuse(path, "Windows would take it and " + Quote(prefix + at->second) +
-                                 " for the same file (names differ only in case)");
-            }
             Add(dir / fs::u8path(name), path);
         }
     }
@@ -134,7 +128,11 @@ std::vector<PackItem> ScanPackageFolder(const fs::path& folder, std::optional<in
     const fs::path root = LongPathForm(folder);
     CScanner scanner(root, latestSeconds);
     scanner.Scan(root, "");
-    return scanner.Take();
+    std::vector<PackItem> items = scanner.Take();
+    std::vector<std::string> paths;
+    for (const PackItem& item : items) paths.push_back(item.path);
+    RefuseNameCollisions(paths, "cannot pack '" + folder.u8string() + "'");
+    return items;
 }
 
 }  // namespace sfxpack

@@ -7,13 +7,15 @@
 #include <vector>
 
 #include "packager/ConfigCheck.h"
+#include "packager/PackageFolder.h"
 
 namespace sfxpack {
 
-// Every file below `folder`, by its path relative to it.
-CPackageNames ListFolderFiles(const std::filesystem::path& folder);
+// The files (not folders) of a scanned package folder.
+CPackageNames NamesOfItems(const std::vector<PackItem>& items);
 
-// Every item of the 7z archive that starts at `offset` in `file`.
+// Every item of the 7z archive that starts at `offset` in `file`; throws
+// CPackError when two of its names are one file on Windows.
 CPackageNames ListArchiveFiles(const std::filesystem::path& file, uint64_t offset = 0);
 
 // The names of an archive listing (UTF-8, '/' between names).

@@ -65,6 +65,7 @@ struct ProcessResult {
     bool started = false;
     std::string startError;  // why it could not be started
     int exitCode = -1;       // -1 when it ended by a signal
+    bool timedOut = false;   // ended by sfxpack when its time was up
     std::string output;      // standard output and error, interleaved
 };
 
@@ -72,8 +73,15 @@ struct ProcessResult {
 // folder `workDir` (or the current one when empty), with no input, and waits.
 // A child still running when the user stops sfxpack is ended with it
 // (with its own children on Linux; on Windows with those it started in
-// sfxpack's job).
-ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesystem::path& workDir);
+// sfxpack's job), and so is one still running after `timeoutSeconds` (0: no limit).
+ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesystem::path& workDir,
+                         unsigned timeoutSeconds = 0);
+
+// Waits `seconds`, returning early (false) when the user stops sfxpack.
+bool SleepUnlessStopped(unsigned seconds);
+
+// How to get osslsigncode on this system, for messages.
+extern const char kOsslsigncodeHint[];
 
 // Runs `command` through the system's shell, as RunProcess does: `/bin/sh -c`
 // on POSIX, `cmd.exe /d /s /c` (from the system folder) on Windows.

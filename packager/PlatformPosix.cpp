@@ -4,6 +4,8 @@
 #include "packager/Platform.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <locale.h>
 #include <wctype.h>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -18,6 +21,8 @@
 #include "packager/SignalCleanup.h"
 
 namespace sfxpack {
+
+const char kOsslsigncodeHint[] = "install it (Debian, Ubuntu: apt install osslsigncode) and put it on PATH";
 
 namespace {
 
@@ -137,7 +142,8 @@ bool FollowEntry(const std::filesystem::path& path, EntryFacts* facts, std::file
     return true;
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesystem::path& workDir) {
+ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesystem::path& workDir,
+                         unsigned timeoutSeconds) {
     ProcessResult result;
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -178,7 +184,20 @@ ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesy
     failWrite.Reset();
 
     char buffer[4096];
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     for (;;) {
+        if (timeoutSeconds != 0 && !result.timedOut) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            pollfd ready{outRead.Get(), POLLIN, 0};
+            const int polled = left.count() > 0 ? poll(&ready, 1, static_cast<int>(left.count())) : 0;
+            if (polled < 0 && errno == EINTR) continue;
+            if (polled == 0) {
+                // Its whole group: what it started goes too, and the pipe closes.
+                kill(-pid, SIGKILL);
+                result.timedOut = true;
+            }
+        }
         const ssize_t n = read(outRead.Get(), buffer, sizeof buffer);
         if (n > 0) {
             result.output.append(buffer, static_cast<size_t>(n));
@@ -202,6 +221,14 @@ ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesy
 
 ProcessResult RunShellCommand(const std::string& command) {
     return RunProcess({"/bin/sh", "-c", command}, std::filesystem::path());
+}
+
+bool SleepUnlessStopped(unsigned seconds) {
+    for (unsigned tenths = 0; tenths < seconds * 10; ++tenths) {
+        if (StopRequested()) return false;
+        usleep(100000);
+    }
+    return !StopRequested();
 }
 
 }  // namespace sfxpack

@@ -14,6 +14,8 @@
 
 namespace sfxpack {
 
+const char kOsslsigncodeHint[] = "put osslsigncode.exe (and the DLLs it comes with) in a folder on PATH";
+
 namespace fs = std::filesystem;
 
 namespace {

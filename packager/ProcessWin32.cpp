@@ -33,7 +33,8 @@ std::wstring FindInPath(const std::wstring& name) {
     return foundLength == 0 || foundLength >= MAX_PATH ? std::wstring() : std::wstring(found, foundLength);
 }
 
-ProcessResult Run(const std::wstring& application, std::wstring commandLine, const std::wstring& workDir) {
+ProcessResult Run(const std::wstring& application, std::wstring commandLine, const std::wstring& workDir,
+                  unsigned timeoutSeconds = 0) {
     ProcessResult result;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     wchar_t tempDir[MAX_PATH + 1];
@@ -76,8 +77,11 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
                        SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
                        AssignProcessToJobObject(job.Get(), processHandle.Get());
     ResumeThread(thread.Get());
+    // Unsigned differences of GetTickCount stay right across its wrap.
+    const DWORD start = GetTickCount();
     while (WaitForSingleObject(processHandle.Get(), kStopPollMs) == WAIT_TIMEOUT) {
-        if (!StopRequested()) continue;
+        result.timedOut = timeoutSeconds != 0 && GetTickCount() - start >= 1000u * timeoutSeconds;
+        if (!StopRequested() && !result.timedOut) continue;
         if (inJob) TerminateJobObject(job.Get(), 1);
         TerminateProcess(processHandle.Get(), 1);
         WaitForSingleObject(processHandle.Get(), INFINITE);
@@ -97,7 +101,8 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
 
 }  // namespace
 
-ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesystem::path& workDir) {
+ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesystem::path& workDir,
+                         unsigned timeoutSeconds) {
     ProcessResult result;
     std::wstring commandLine, program;
     for (const std::string& arg : args) {
@@ -113,7 +118,7 @@ ProcessResult RunProcess(const std::vector<std::string>& args, const std::filesy
         result.startError = "not found in PATH";
         return result;
     }
-    return Run(program, commandLine, workDir.native());
+    return Run(program, commandLine, workDir.native(), timeoutSeconds);
 }
 
 ProcessResult RunShellCommand(const std::string& command) {
@@ -127,6 +132,14 @@ ProcessResult RunShellCommand(const std::string& command) {
     }
     // /s: cmd takes everything between the first and the last quote as it is.
     return Run(std::wstring(system) + L"\\cmd.exe", L"cmd.exe /d /s /c \"" + wide + L"\"", std::wstring());
+}
+
+bool SleepUnlessStopped(unsigned seconds) {
+    for (unsigned tenths = 0; tenths < seconds * 10; ++tenths) {
+        if (StopRequested()) return false;
+        Sleep(100);
+    }
+    return !StopRequested();
 }
 
 }  // namespace sfxpack

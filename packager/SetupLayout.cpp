@@ -50,6 +50,17 @@ std::string CheckLayout(uint64_t stubSize, uint64_t blockSize, uint64_t archiveS
     return {};
 }
 
+std::string CheckSetupSizeLimit(uint64_t size, bool signing) {
+    const uint64_t limit = signing ? kMaxSetupSize - kSignatureReserve : kMaxSetupSize;
+    if (size <= limit) return std::string();
+    const std::string bytes = std::to_string(size) + " bytes, more than 4 GiB";
+    if (signing) {
+        return "the setup file would be " + bytes +
+               ": it cannot be signed, since Authenticode records where the signature starts in 32 bits";
+    }
+    return "the setup file would be " + bytes + ": the stub has never been tried on a file that large";
+}
+
 std::string CheckStub(const std::vector<uint8_t>& stub, size_t* sizeResourceOffset) {
     const orelib::PeImage image(stub.data(), stub.size());
     switch (image.CheckHeaders()) {

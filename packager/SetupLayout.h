@@ -31,6 +31,16 @@ bool FindSevenZipHeader(const uint8_t* data, size_t size, uint64_t limit, size_t
 // read; else the reason it cannot.
 std::string CheckLayout(uint64_t stubSize, uint64_t blockSize, uint64_t archiveSize);
 
+// A setup file of at most this size can be signed: Authenticode records the
+// certificate table's offset in 32 bits, and the stub sums it in 32 bits.
+constexpr uint64_t kMaxSetupSize = 0xFFFFFFFFull;
+// Room kept for the signature a signer appends.
+constexpr uint64_t kSignatureReserve = 64 * 1024;
+
+// Empty when a setup file of `size` bytes (`signing`: before its signature)
+// stays within kMaxSetupSize; else why not.
+std::string CheckSetupSizeLimit(uint64_t size, bool signing);
+
 // Checks `stub` for use as the stub and gives the file offset of its 8-byte
 // size resource. Empty on success; else the reason the stub is refused.
 std::string CheckStub(const std::vector<uint8_t>& stub, size_t* sizeResourceOffset);

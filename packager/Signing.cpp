@@ -1,6 +1,7 @@
 #include "packager/Signing.h"
 
 #include <fstream>
+#include <ostream>
 
 #include "packager/Files.h"
 #include "packager/PackError.h"
@@ -48,12 +49,54 @@ ProcessResult RunSigner(const SigningOptions& options, const fs::path& in, const
     }
     const ProcessResult run = RunProcess(OsslsigncodeSignArgs(options, in, out), fs::path());
     if (!run.started) {
-        throw CPackError(
-            "signing: osslsigncode could not be started (" + run.startError +
-            ", kExitFailure, DiagCode::SignFailed); install it (Debian: apt install osslsigncode) and put it on PATH, "
-            "or sign with --sign-command");
+        throw CPackError("signing: osslsigncode could not be started (" + run.startError + "); " + kOsslsigncodeHint +
+                             ", or sign with --sign-command",
+                         kExitFailure, DiagCode::SignFailed);
     }
     return run;
+}
+
+// One try of one server: empty when the timestamp was added to `signedFile`.
+std::string TryTimestamp(const SigningOptions& options, const std::string& url, const fs::path& signedFile) {
+    fs::path stamped = signedFile;
+    stamped += ".ts";
+    CCleanupPath cleanup(stamped, false);
+    std::error_code ec;
+    fs::remove(stamped, ec);
+    const ProcessResult run =
+        RunProcess(OsslsigncodeTimestampArgs(url, signedFile, stamped), fs::path(), options.timestampTimeoutSeconds);
+    ThrowIfStopRequested();
+    std::string problem;
+    if (!run.started) {
+        problem = "osslsigncode could not be started (" + run.startError + ")";
+    } else if (run.timedOut) {
+        problem = "no answer within " + std::to_string(options.timestampTimeoutSeconds) + " s";
+    } else if (run.exitCode != 0 || !fs::exists(stamped, ec)) {
+        problem = "osslsigncode add failed (exit " + std::to_string(run.exitCode) + ")" + Tail(run.output);
+    } else {
+        fs::rename(stamped, signedFile, ec);
+        if (ec) problem = "cannot replace " + Quote(signedFile) + ": " + ec.message();
+    }
+    if (!problem.empty()) fs::remove(stamped, ec);
+    return problem;
+}
+
+// The servers in order, each tried up to timestampAttempts times.
+void AddTimestamp(const SigningOptions& options, const fs::path& signedFile, std::ostream& log) {
+    std::string failures;
+    for (const std::string& url : options.timestampUrls) {
+        for (unsigned attempt = 1; attempt <= options.timestampAttempts; ++attempt) {
+            const std::string problem = TryTimestamp(options, url, signedFile);
+            if (problem.empty()) return;
+            const bool again = attempt < options.timestampAttempts;
+            log << "sfxpack: timestamp server " << url << ": try " << attempt << " of " << options.timestampAttempts
+                << ": " << problem
+                << (again ? "; trying again in " + std::to_string(options.timestampDelaySeconds) + " s" : "") << "\n";
+            if (!again) failures += (failures.empty() ? "" : "; ") + url + ": " + problem;
+            if (again && !SleepUnlessStopped(options.timestampDelaySeconds)) ThrowIfStopRequested();
+        }
+    }
+    throw CPackError("signing: no timestamp server answered (" + failures + ")", kExitFailure, DiagCode::SignFailed);
 }
 
 }  // namespace
@@ -78,7 +121,8 @@ void CSignedOutput::Commit() {
     m_cleanup.reset();
 }
 
-std::string SignSetupFile(const SigningOptions& options, const fs::path& unsignedFile, const fs::path& signedFile) {
+std::string SignSetupFile(const SigningOptions& options, const fs::path& unsignedFile, const fs::path& signedFile,
+                          std::ostream& log) {
     const std::string signer = options.UsesOsslsigncode() ? "osslsigncode sign" : "the signing command";
     const ProcessResult run = RunSigner(options, unsignedFile, signedFile);
     ThrowIfStopRequested();
@@ -92,6 +136,7 @@ std::string SignSetupFile(const SigningOptions& options, const fs::path& unsigne
         throw CPackError("signing: " + signer + " wrote no signed file (expected at " + Quote(signedFile) + ")",
                          kExitFailure, DiagCode::SignFailed);
     }
+    if (options.UsesOsslsigncode() && !options.timestampUrls.empty()) AddTimestamp(options, signedFile, log);
 
     // The signer may add a signature and nothing else.
     const std::vector<uint8_t> head = ReadFileHead(signedFile, kHeaderWindow, "signed file");

@@ -37,8 +37,10 @@ private:
 // signature added (its checksum, its certificate entry, zero padding and a
 // certificate table that ends the file); osslsigncode finds the signed
 // digest equal to the file's. Throws CPackError naming the step that failed.
-// Returns a line for the log saying how far the signature was checked.
+// With timestamp servers, the timestamp is added after signing, each failed
+// try named on `log`. Returns a line for the log saying how far the
+// signature was checked.
 std::string SignSetupFile(const SigningOptions& options, const std::filesystem::path& unsignedFile,
-                          const std::filesystem::path& signedFile);
+                          const std::filesystem::path& signedFile, std::ostream& log);
 
 }  // namespace sfxpack

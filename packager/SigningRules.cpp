@@ -43,7 +43,7 @@ bool InRange(uint64_t at, uint64_t start, uint64_t size) { return at >= start &&
 std::string CheckSigningOptions(const SigningOptions& options) {
     const bool hasKey = !options.pkcs12.empty() || !options.cert.empty() || !options.key.empty();
     const bool hasToolOption =
-        options.passwordFile || !options.timestampUrl.empty() || !options.description.empty() || !options.url.empty();
+        options.passwordFile || !options.timestampUrls.empty() || !options.description.empty() || !options.url.empty();
     if (!options.command.empty()) {
         if (hasKey || hasToolOption) {
             return "--sign-command signs by itself; it takes no other --sign-... option";
@@ -74,11 +74,18 @@ std::vector<std::string> OsslsigncodeSignArgs(const SigningOptions& options, con
     }
     if (options.passwordFile) args.insert(args.end(), {"-readpass", options.passwordFile->u8string()});
     args.insert(args.end(), {"-h", "sha256"});
-    if (!options.timestampUrl.empty()) args.insert(args.end(), {"-ts", options.timestampUrl});
+    if (options.timestampUrls.empty() && options.signingTime) {
+        args.insert(args.end(), {"-time", std::to_string(*options.signingTime)});
+    }
     if (!options.description.empty()) args.insert(args.end(), {"-n", options.description});
     if (!options.url.empty()) args.insert(args.end(), {"-i", options.url});
     args.insert(args.end(), {"-in", in.u8string(), "-out", out.u8string()});
     return args;
+}
+
+std::vector<std::string> OsslsigncodeTimestampArgs(const std::string& url, const std::filesystem::path& in,
+                                                   const std::filesystem::path& out) {
+    return {"osslsigncode", "add", "-ts", url, "-h", "sha256", "-in", in.u8string(), "-out", out.u8string()};
 }
 
 std::string QuoteForShell(const std::string& path) {

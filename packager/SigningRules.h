@@ -17,12 +17,21 @@ struct SigningOptions {
     std::filesystem::path cert;                         // --sign-cert
     std::filesystem::path key;                          // --sign-key
     std::optional<std::filesystem::path> passwordFile;  // --sign-password-file
-    std::string timestampUrl;                           // --sign-timestamp (RFC 3161)
-    std::string description;                            // --sign-description
-    std::string url;                                    // --sign-url
+    // RFC 3161 timestamp servers (--sign-timestamp), tried in order until one
+    // answers: each up to `timestampAttempts` times, `timestampDelaySeconds`
+    // apart, each try ended after `timestampTimeoutSeconds`.
+    std::vector<std::string> timestampUrls;
+    unsigned timestampAttempts = 3;
+    unsigned timestampDelaySeconds = 10;
+    unsigned timestampTimeoutSeconds = 60;
+    std::string description;  // --sign-description
+    std::string url;          // --sign-url
     // Or a command of the vendor's own, run through the shell, with {in}
     // and {out} standing for the unsigned and the signed file.
     std::string command;  // --sign-command
+    // The signing time when no timestamp server gives one (Unix seconds),
+    // so that the same inputs sign to the same bytes.
+    std::optional<int64_t> signingTime;
 
     bool Enabled() const { return !pkcs12.empty() || !cert.empty() || !key.empty() || !command.empty(); }
     bool UsesOsslsigncode() const { return Enabled() && command.empty(); }
@@ -35,7 +44,8 @@ std::string CheckSigningOptions(const SigningOptions& options);
 
 // The arguments of `osslsigncode sign` (the first is the tool's name). The
 // password goes by file (-readpass), never on the command line, which other
-// users can read.
+// users can read. No timestamp here (see OsslsigncodeTimestampArgs); without
+// timestamp servers a signingTime becomes the signature's time (-time).
 std::vector<std::string> OsslsigncodeSignArgs(const SigningOptions& options, const std::filesystem::path& in,
                                               const std::filesystem::path& out);
 
@@ -43,6 +53,10 @@ std::vector<std::string> OsslsigncodeSignArgs(const SigningOptions& options, con
 // (single quotes), cmd.exe on Windows (double quotes; a Windows path holds
 // no double quote).
 std::string QuoteForShell(const std::string& path);
+
+// `osslsigncode add`: a timestamp from `url` for the signed file `in`, into `out`.
+std::vector<std::string> OsslsigncodeTimestampArgs(const std::string& url, const std::filesystem::path& in,
+                                                   const std::filesystem::path& out);
 
 // The command with every {in} and {out} replaced by the quoted paths.
 std::string ExpandSignCommand(const std::string& command, const std::string& in, const std::string& out);

@@ -9,6 +9,7 @@
 #include "packager/ExitCodes.h"
 #include "packager/Files.h"
 #include "packager/PackError.h"
+#include "packager/Platform.h"
 #include "packager/Password.h"
 #include "packager/SetupLayout.h"
 #include "packager/SetupReport.h"
@@ -50,16 +51,25 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
     VerifyFacts local;
     VerifyFacts& found = facts ? *facts : local;
     std::optional<std::string> password;
-    if (!options.passwordFile.empty()) {
-        PasswordSources sources;
-        sources.file = options.passwordFile;
-        bool unused = false;
-        password = ResolvePassword(sources, &unused);
-    }
+    PasswordSources sources = options.password;
+    sources.environment = GetEnvironmentText("SFXPACK_PASSWORD");
+    bool warn = false;
+    const std::string given = ResolvePassword(sources, &warn);
+    if (!given.empty()) password = given;
     const std::vector<uint8_t> head = ReadFileHead(path, kBlockScanWindow, "setup file");
     const uint64_t actual = GetFileSizeOrThrow(path, "setup file");
     found.size = actual;
     CProblems problems(path, err, &found.diagnostics);
+    if (warn) {
+        Diagnostic warning;
+        warning.code = DiagCode::PasswordOnCommandLine;
+        warning.severity = DiagSeverity::Warning;
+        warning.message =
+            "a password on the command line can be seen by other users; use --password-file or "
+            "SFXPACK_PASSWORD";
+        found.diagnostics.push_back(warning);
+        if (!options.quiet) err << "sfxpack: warning: " << warning.message << "\n";
+    }
 
     const SizeCheck& size = found.sizeCheck = CheckSetupSize(head.data(), head.size(), actual);
     if (!size.passes) {
@@ -113,7 +123,7 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
         found.configText = ToUtf8(text);
         ConfigReportOptions report;
         report.strict = options.strict;
-        report.allowMissingSetup = options.allowMissingSetup;
+        report.allowed = options.allowed;
         report.quiet = options.quiet;
         const bool listed = archiveFound && archive.problems.empty();
         try {

@@ -5,22 +5,24 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "orelib/ConfigBlock.h"
 #include "packager/ArchiveCheck.h"
 #include "packager/Diagnostics.h"
+#include "packager/Password.h"
 #include "packager/SetupLayout.h"
 
 namespace sfxpack {
 
 struct VerifyOptions {
-    bool sizeOnly = false;               // only the stub's own size check
-    std::filesystem::path passwordFile;  // the archive password, for encrypted items
-    bool strict = false;                 // configuration warnings are problems
-    bool allowMissingSetup = false;      // a missing setup program is a warning
-    bool quiet = false;                  // no warnings, no summary
+    bool sizeOnly = false;       // only the stub's own size check
+    PasswordSources password;    // the archive password, for encrypted items (as build takes it)
+    bool strict = false;         // configuration warnings are problems
+    std::set<DiagCode> allowed;  // --allow: findings that are warnings
+    bool quiet = false;          // no warnings, no summary
 };
 
 // What verify found, for the --json report.

@@ -7,8 +7,9 @@
 
 namespace sfxpack {
 
-const char* const kVersionInfoKeys[7] = {"ProductName",    "CompanyName",    "FileDescription", "FileVersion",
-                                         "ProductVersion", "LegalCopyright", "OriginalFilename"};
+const char* const kVersionInfoKeys[12] = {"ProductName",    "CompanyName",     "FileDescription",  "FileVersion",
+                                          "ProductVersion", "LegalCopyright",  "OriginalFilename", "InternalName",
+                                          "Comments",       "LegalTrademarks", "PrivateBuild",     "SpecialBuild"};
 
 bool IsVersionInfoKey(const std::string& key) {
     for (const char* known : kVersionInfoKeys) {
@@ -178,6 +179,25 @@ bool ParseVersionNumber(const std::string& text, std::array<uint16_t, 4>* parts)
             break;
     }
     return true;
+}
+
+std::string CheckVersionText(const std::string& key, const std::string& text, std::string* note) {
+    std::array<uint16_t, 4> number;
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) {
+        return key + " '" + text + "' does not start with a version number a[.b[.c[.d]]]";
+    }
+    if (!ParseVersionNumber(text, &number)) return key + " '" + text + "': a version part is larger than 65535";
+    size_t dots = 0;
+    bool plain = text.back() != '.';
+    for (char c : text) {
+        if (c == '.') ++dots;
+        plain = plain && (c == '.' || std::isdigit(static_cast<unsigned char>(c)));
+    }
+    if (!plain || dots > 3) {
+        *note = key + " '" + text + "' is kept as text; its numeric version is " + std::to_string(number[0]) + "." +
+                std::to_string(number[1]) + "." + std::to_string(number[2]) + "." + std::to_string(number[3]);
+    }
+    return std::string();
 }
 
 std::string RewriteVersionResource(std::vector<uint8_t>* resource, const VersionStrings& values) {

@@ -10,7 +10,7 @@
 namespace sfxpack {
 
 // The string keys that --version-info may set.
-extern const char* const kVersionInfoKeys[7];
+extern const char* const kVersionInfoKeys[12];
 bool IsVersionInfoKey(const std::string& key);
 
 using VersionStrings = std::vector<std::pair<std::string, std::string>>;  // key, value (UTF-8)
@@ -23,6 +23,11 @@ bool ParseVersionNumber(const std::string& text, std::array<uint16_t, 4>* parts)
 // Sets each key in every string table (adding it where missing, creating a
 // table 040904B0 when there is none); FileVersion and ProductVersion also
 // set the fixed part. Empty on success, else why the resource is unusable.
+// For FileVersion and ProductVersion: empty when `text` gives a numeric
+// version; else why not (no leading number, a part over 65535). `note`
+// states the number taken when the text has more than "a.b.c.d".
+std::string CheckVersionText(const std::string& key, const std::string& text, std::string* note);
+
 std::string RewriteVersionResource(std::vector<uint8_t>* resource, const VersionStrings& values);
 
 struct VersionSummary {

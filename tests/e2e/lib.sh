@@ -77,7 +77,8 @@ pack() {
   local out="" prev="" allow=() arg rc=0
   for arg in "$@"; do
     [ "$prev" = -o ] && out="$arg"
-    [ "$arg" = --allow-missing-setup ] && allow=(--allow-missing-setup)
+    [ "$arg" = --allow-missing-setup ] && allow+=(--allow-missing-setup)
+    [ "$prev" = --allow ] && allow+=(--allow "$arg")
     prev="$arg"
   done
   "$SFXPACK" verify -q "${allow[@]}" "$out" >"$T/pack-verify.out" 2>&1 || rc=$?

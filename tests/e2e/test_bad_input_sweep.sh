@@ -15,7 +15,7 @@ mkdir -p "$T/pkg"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'exit=7\n' >"$T/pkg/probe.ini"
 head -c 200000 /dev/urandom >"$T/pkg/noise.bin"   # content only; the damage is seeded
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/whole.exe" >/dev/null
 
 "$SFXPACK" inspect --json "$T/whole.exe" >"$T/inspect.json" || fail "inspect failed"

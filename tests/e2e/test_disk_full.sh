@@ -40,7 +40,7 @@ mkdir -p "$T/pkg"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'report=%s\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
 head -c 3145728 /dev/urandom >"$T/pkg/payload.bin"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/setup.exe" >/dev/null
 total=$(( $(stat -c %s "$T/pkg/setup.exe") + $(stat -c %s "$T/pkg/probe.ini") + 3145728 ))
 size_text="$(LC_ALL=C awk -v b="$total" 'BEGIN { printf "%.1f MB", b / 1048576 }')"

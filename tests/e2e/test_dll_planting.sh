@@ -36,7 +36,7 @@ rm -f "$dl"/*.loaded "$dl/loadunprotected.exe"
 
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'exit=7\n' >"$T/pkg/probe.ini"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$dl/setup.exe" >/dev/null
 
 # Visible (dialogs, themes, the size grip), quiet, and with a language that

@@ -11,7 +11,7 @@ mkdir -p "$T/pkg/sub" "$T/cwd"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'report=%s\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
 echo data >"$T/pkg/sub/data.txt"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/my.setup.exe" >/dev/null
 
 expect_files_in() {  # $1: Unix folder that must hold the package

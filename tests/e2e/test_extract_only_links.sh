@@ -10,7 +10,7 @@ MSGBOX="$SFX_DIST/testtools/msgbox.exe"
 mkdir -p "$T/pkg" "$T/cwd" "$T/victim"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'report=%s\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/my.setup.exe" >/dev/null
 
 # The folder an attacker points the link at, with a file the package would overwrite.

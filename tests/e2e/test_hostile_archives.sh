@@ -13,7 +13,7 @@ out_nodrive="${out_win#?:}"              # \...\outside
 echo hostile >"$T/src/x.txt"
 cp "$PROBE" "$T/src/setup.exe"
 printf 'exit=7\n' >"$T/src/probe.ini"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 
 names=(
   '../escape1.txt' '..\escape2.txt' 'sub/../../escape3.txt' 'sub\..\..\..\escape4.txt'

@@ -9,7 +9,8 @@ source "$(dirname "$0")/language_lib.sh"
 languages=$'[LANG_de-DE]\nSetupParams=/lang=de\n[LANG_fr-FR]\nSetupParams=/lang=fr\n[LANG_en-US]\nSetupParams=/lang=en\n'
 make_package $'[main]\nSetupFileName=probe.exe\nShowUnzipLanguageDlg=0\n'"$languages" nodialog
 make_package $'[main]\nSetupFileName=probe.exe\n'"$languages" dialog
-make_package $'[main]\nSetupFileName=probe.exe\nCulture=fr-FR\nShowUnzipLanguageDlg=0\n[LANG_de-DE]\na=1\n[LANG_en-US]\na=1\n' culture
+make_package $'[main]\nSetupFileName=probe.exe\nCulture=fr-FR\nShowUnzipLanguageDlg=0\n[LANG_de-DE]\na=1\n[LANG_en-US]\na=1\n' culture \
+  --allow config.unknown-key
 make_package $'[main]\nSetupFileName=probe.exe\nCulture=fr-FR\n' nolang
 for name in nodialog dialog culture nolang; do printf 'x' >>"$T/$name.exe"; done
 

@@ -8,7 +8,7 @@ mkdir -p "$T/pkg"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'exit=0x00ABCDEF\nreport=%s\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
 : >"$T/empty.ini"
-pack --config "$T/empty.ini" --dir "$T/pkg" -o "$T/setup.exe" 2>/dev/null
+pack --config "$T/empty.ini" --dir "$T/pkg" -o "$T/setup.exe" --allow config.empty 2>/dev/null
 "$SFXPACK" inspect --json "$T/setup.exe" >"$T/inspect.json" || fail "inspect failed"
 [ "$(json_get "$T/inspect.json" block.found)" = true ] && [ -z "$(json_get "$T/inspect.json" configuration.text)" ] ||
   fail "block is not empty"

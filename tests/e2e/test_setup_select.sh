@@ -41,7 +41,7 @@ SetupParams=/de
 SetupFileName64=
 SetupParams=
 INI
-pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/setup.exe" >/dev/null
+pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/setup.exe" --allow config.empty-section >/dev/null
 
 run_setup "$T/setup.exe" /q /l en-US
 expect_exit 0

@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 mkdir -p "$T/pkg"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'exit=3010\nreport=%s\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/whole.exe" 2>/dev/null
 
 head -c -1 "$T/whole.exe" >"$T/short.exe"

@@ -10,7 +10,7 @@ list() { python3 "$SFX_SOURCE/tests/e2e/pe_resources.py" "$@"; }
 mkdir -p "$T/pkg"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'exit=3010\nreport=%s\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 # Four sizes; ImageMagick stores the 256-pixel one as PNG.
 convert -size 256x256 xc:navy -define icon:auto-resize=256,48,32,16 "$T/brand.ico" ||
   fail "convert could not make the icon"
@@ -95,7 +95,7 @@ rc=0
 grep -q "error: icon '.*cut.ico': image 1 of the icon file lies outside the file" "$T/err" || fail "unclear error: $(cat "$T/err")"
 rc=0
 "$SFXPACK" build --stub "$STUB" --config "$T/config.ini" --dir "$T/pkg" -o "$T/x.exe" \
-  --version-info Comments=hi 2>"$T/err" || rc=$?
+  --version-info Colour=hi 2>"$T/err" || rc=$?
 [ "$rc" -eq 2 ] || fail "an unknown key exited $rc"
 grep -q 'KEY one of ProductName, ' "$T/err" || fail "unclear error: $(cat "$T/err")"
 rc=0

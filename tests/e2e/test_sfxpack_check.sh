@@ -2,7 +2,8 @@
 # The configuration check and the output guards through the command line:
 # each case the stub would only fail on the customer's machine (or silently
 # misread) ends with a line naming it, the exit code of its class, no output
-# file and the inputs untouched; warnings become errors with --strict.
+# file and the inputs untouched; --allow CODE accepts that finding and no
+# other; what may be intended is a warning, an error with --strict.
 # Also: an interrupted build leaves nothing, --version and COMMAND --help.
 source "$(dirname "$0")/lib.sh"
 
@@ -73,15 +74,18 @@ config '[main]\nSetupFileName=PKG.MSI\n'
 "$SFXPACK" check --strict --config "$T/c.ini" --dir "$T/pkg" >/dev/null || fail "product\\pkg.msi not found"
 "$SFXPACK" check --strict --config "$T/c.ini" --archive "$T/pkg.7z" >/dev/null || fail "product\\pkg.msi not found in the archive"
 
-# Warnings: the build goes on and says so; --strict refuses.
-# check --json gives each its code and line.
+# Errors of the configuration: refused with their code and line; with
+# --allow CODE the build goes on and names it as a warning.
 while IFS='|' read -r text needle code line; do
   config "$text"
-  "$SFXPACK" "${build[@]}" --dir "$T/pkg" 2>"$T/stderr" || fail "warning case failed: $(cat "$T/stderr")"
+  refused 3 "$needle" "${build[@]}" --dir "$T/pkg"
+  refused 3 "$needle" check --config "$T/c.ini" --archive "$T/pkg.7z"
+  json_finding 3 "$code" "$line"
+  "$SFXPACK" "${build[@]}" --dir "$T/pkg" --allow "$code" 2>"$T/stderr" || fail "--allow $code failed: $(cat "$T/stderr")"
   grep -qF -- "warning: " "$T/stderr" && grep -qF -- "$needle" "$T/stderr" || fail "no warning '$needle': $(cat "$T/stderr")"
+  "$SFXPACK" verify "$out" >/dev/null 2>&1 && fail "verify passed $code without --allow"
+  "$SFXPACK" verify "$out" --allow "$code" >/dev/null || fail "verify --allow $code failed"
   rm -f "$out"
-  refused 3 "$needle" "${build[@]}" --dir "$T/pkg" --strict
-  json_finding 0 "$code" "$line"
 done <<'CASES'
 [main]\nProductNmae=Demo\n|did you mean 'ProductName'|config.unknown-key|2
 [Mian]\nProductName=Demo\n|did you mean [main]|config.unknown-section|1
@@ -90,18 +94,46 @@ done <<'CASES'
 [LANG_german]\nProductName=Deutsch\n|'german'|config.unknown-culture|1
 [main]\nProductName=P\n[LANG_fr-FR]\n|not offered|config.empty-section|3
 [main]\nSetupFileName=product\\pkg.msi\n  ;note=1\n|first column|config.unknown-key|3
+[main]\nSetupParams=/quiet  ; silent\n|holds a ';'|config.semicolon-in-value|2
+[main]\nSetupFileName64=setup.exe\n[LANG_de-DE]\nSetupFileName=product\\pkg.msi\n|SetupFileName64 'setup.exe' (line 2) wins|setup.split-by-bitness|4
 CASES
+
+# --allow accepts the finding it names and no other.
+config '[main]\nProductNmae=Demo\nSetupShow=hidden\n'
+refused 3 "reads it as 0" "${build[@]}" --dir "$T/pkg" --allow config.unknown-key
+refused 2 "--allow takes one of" "${build[@]}" --dir "$T/pkg" --allow config.unknown-keys
+# No configuration, or none the stub reads as UTF-8: named, and not to be allowed.
+config '; nothing but a comment\n'
+refused 3 "sets no key" "${build[@]}" --dir "$T/pkg"
+while IFS='|' read -r text needle; do
+  config "$text"
+  refused 3 "$needle" "${build[@]}" --dir "$T/pkg"
+  refused 3 "$needle" check --config "$T/c.ini" --dir "$T/pkg"
+done <<'CASES'
+[\0m\0a\0i\0n\0]\0\n\0|is UTF-16 little-endian (without a byte-order mark)
+\377\376[\0m\0a\0i\0n\0]\0\n\0|is UTF-16 little-endian (with a byte-order mark)
+\0[\0m\0a\0i\0n\0]\0\n|is UTF-16 big-endian (without a byte-order mark)
+\357\273\277[main]\nSetupFileName=setup.exe\n|byte-order mark
+CASES
+
+# What may be intended is a warning: the build goes on and says so; --strict refuses.
+config '[main]\nSetupShow=1\nSetupShow=0\n'
+"$SFXPACK" "${build[@]}" --dir "$T/pkg" 2>"$T/stderr" || fail "warning case failed: $(cat "$T/stderr")"
+grep -qF -- "warning: " "$T/stderr" && grep -qF -- "again on line 3" "$T/stderr" || fail "no warning: $(cat "$T/stderr")"
+rm -f "$out"
+refused 3 "again on line 3" "${build[@]}" --dir "$T/pkg" --strict
+json_finding 0 config.duplicate-key 2
 
 # A configuration so large that the archive would start beyond 4 MiB:
 # build --json names the layout rule and writes nothing.
-python3 -c 'print("[main]"); [print(";" + "x" * 1000) for _ in range(4300)]' >"$T/c.ini"
+python3 -c 'print("[main]\nSetupFileName=setup.exe"); [print(";" + "x" * 1000) for _ in range(4300)]' >"$T/c.ini"
 BEFORE="$(inputs_sum)"
 refused 1 "first 4 MiB" "${build[@]}" --dir "$T/pkg" --json
 [ "$(json_get "$T/stdout" diagnostics.0.code) $(json_get "$T/stdout" exit_code)" = "layout.archive-too-far 1" ] ||
   fail "build --json: $(head -c 2000 "$T/stdout")"
 
 # -o onto an input, or into the packed folder: refused, input untouched.
-config '[main]\n'
+config '[main]\nSetupFileName=setup.exe\n'
 cp "$STUB" "$T/stub.exe"
 BEFORE="$(inputs_sum)"
 refused 1 "is the stub" build --stub "$T/stub.exe" --config "$T/good.ini" --dir "$T/pkg" -o "$T/stub.exe"
@@ -166,10 +198,11 @@ head -c 48000000 /dev/urandom >"$T/big/data.bin"
 "$SFXPACK" build --stub "$STUB" --config "$T/good.ini" --dir "$T/big" -o "$out" 2>"$T/stderr" &
 pid=$!
 for _ in $(seq 100); do
-  [ -n "$(ls -A "$T/tmp")" ] && [ -n "$(ls -A "$T/out")" ] && break
+  [ -n "$(ls -A "$T/out")" ] && break
   sleep 0.1
 done
-[ -n "$(ls -A "$T/tmp")" ] || fail "the build made no scratch folder"
+[ -n "$(ls -A "$T/out")" ] || fail "the build wrote nothing beside the output"
+[ -z "$(ls -A "$T/tmp")" ] || fail "the build staged something in TMPDIR: $(ls -A "$T/tmp")"
 sleep 0.5
 kill -TERM "$pid"
 rc=0

@@ -5,7 +5,7 @@ source "$(dirname "$0")/lib.sh"
 
 mkdir -p "$T/pkg" "$T/out" "$T/empty"
 printf 'x' >"$T/pkg/setup.exe"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 printf '[main]\nProductName=\xff\xfe\n' >"$T/latin1.ini"
 
 # $1: text the error must contain; the rest: sfxpack arguments. Output goes to $T/out.

@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 
 mkdir -p "$T/pkg"
 printf 'payload\n' >"$T/pkg/setup.exe"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/setup.exe" 2>/dev/null
 
 openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=sfx test" -days 2 \

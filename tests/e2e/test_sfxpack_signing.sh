@@ -12,7 +12,7 @@ source "$(dirname "$0")/lib.sh"
 mkdir -p "$T/pkg" "$T/out" "$T/tmp"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'exit=3010\nreport=%s\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 convert -size 32x32 xc:navy "$T/brand.ico" || fail "convert could not make the icon"
 
 # A CA and a code-signing certificate it issued.
@@ -128,7 +128,7 @@ build "$T/out/setup.exe" --sign-pkcs12 "$T/vendor.p12" --sign-password-file "$T/
 assert_nothing_left "a wrong PKCS#12 password"
 rc=0
 PATH=/nonexistent build "$T/out/setup.exe" --sign-cert "$T/cert.pem" --sign-key "$T/key.pem" 2>"$T/err" || rc=$?
-[ "$rc" -eq 1 ] && grep -q 'osslsigncode could not be started' "$T/err" || fail "no osslsigncode: exit $rc, $(cat "$T/err")"
+[ "$rc" -eq 1 ] && grep -q 'osslsigncode cannot be started' "$T/err" || fail "no osslsigncode: exit $rc, $(cat "$T/err")"
 assert_nothing_left "a missing osslsigncode"
 
 # SIGTERM while the signing command runs: the command, what it started and

@@ -34,10 +34,10 @@ refused "'passwd': it is a symbolic link to '/etc/passwd', outside" 'ln -s /etc/
 refused "'sub/up': it is a symbolic link" 'ln -s ../../config.ini sub/up'
 refused "'dangling': it is a symbolic link that points to nothing" 'ln -s nowhere dangling'
 refused "'folderlink': it is a symbolic link to something other than a file" 'ln -s sub folderlink'
-# (The second name in byte order is the one named.)
-refused "'sub/Readme.txt': Windows would take it and 'sub/README.txt'" 'touch sub/Readme.txt sub/README.txt'
-refused "'sub': Windows would take it and 'SUB'" 'mkdir SUB'
-refused "'ärger.txt': Windows would take it and 'Ärger.txt'" 'touch ärger.txt Ärger.txt'
+# Every pair is named, but not the files inside two folders that are one.
+refused "1 pair of names for one file (they differ only in case): 'sub/README.txt' and 'sub/Readme.txt'" 'touch sub/Readme.txt sub/README.txt'
+refused "1 pair of names for one file (they differ only in case): 'SUB' and 'sub'" 'mkdir SUB && touch SUB/x sub/x'
+refused "2 pairs of names for one file (they differ only in case): 'B' and 'b'; 'Ärger.txt' and 'ärger.txt'" 'touch ärger.txt Ärger.txt b B'
 refused "'con.txt': the name is the reserved device name CON" 'touch con.txt'
 refused "'sub/aux': the name is the reserved device name AUX" 'mkdir sub/aux'
 refused "'LPT1.log'" 'touch LPT1.log'

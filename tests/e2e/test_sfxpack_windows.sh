@@ -83,27 +83,30 @@ win_sfxpack build --stub "$(winpath "$STUB")" --config "$(winpath "$T/config.ini
   fail "sfxpack.exe exited $WIN_EXIT for -o CONFIG.INI: $(cat "$T/win.err")"
 
 # Ctrl+C while packing (Wine turns SIGINT into the console's Ctrl+C): the
-# work stops, the temporary output and the scratch folder with the archive
-# go, and the process ends as Ctrl+C ends it (STATUS_CONTROL_C_EXIT).
+# work stops, the temporary output the archive is packed into goes, nothing
+# was staged in TEMP, and the process ends as Ctrl+C ends it
+# (STATUS_CONTROL_C_EXIT).
 mkdir -p "$T/big"
 head -c 40000000 /dev/urandom >"$T/big/data.bin"
 wine "$EXE" build --stub "$(winpath "$STUB")" --config "$(winpath "$T/config.ini")" --dir "$(winpath "$T/big")" \
   --allow-missing-setup -o "$(winpath "$T/big.exe")" >"$T/win.out" 2>"$T/win.err" &
 pid=$!
 temp="$(wine_temp_dir)"
-scratch=""
+partial=""
 for _ in $(seq 100); do
-  scratch="$(find "$temp" -maxdepth 2 -path "$temp/sfxpack-*/package.7z" -newer "$T/big/data.bin" 2>/dev/null | head -n 1)"
-  [ -n "$scratch" ] && break
+  # Past the stub and the block: the archive is being written.
+  partial="$(find "$T" -maxdepth 1 -name '.big.exe.sfxpack-*' -size +1000k 2>/dev/null | head -n 1)"
+  [ -n "$partial" ] && break
   sleep 0.1
 done
-[ -n "$scratch" ] || { kill "$pid"; fail "sfxpack.exe did not start packing: $(cat "$T/win.err")"; }
+[ -n "$partial" ] || { kill "$pid"; fail "sfxpack.exe did not start packing: $(cat "$T/win.err")"; }
 kill -INT "$pid"
 rc=0
 wait "$pid" || rc=$?
 [ "$rc" -eq $((0x3A)) ] || fail "stopped by Ctrl+C, sfxpack.exe exited $rc, not 58 (STATUS_CONTROL_C_EXIT): $(cat "$T/win.err")"
 grep -q 'stopped by the user' "$T/win.err" || fail "sfxpack.exe did not say it was stopped: $(cat "$T/win.err")"
-[ ! -e "$(dirname "$scratch")" ] || fail "Ctrl+C left the scratch folder $(dirname "$scratch")"
+[ -z "$(find "$temp" -maxdepth 1 -name 'sfxpack-*' -newer "$T/big/data.bin" 2>/dev/null)" ] ||
+  fail "sfxpack.exe staged something in TEMP"
 [ -z "$(find "$T" -maxdepth 1 -name '.big.exe.*')" ] && [ ! -e "$T/big.exe" ] || fail "Ctrl+C left an output file"
 
 # No dependency a build machine may lack.

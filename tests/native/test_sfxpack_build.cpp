@@ -215,9 +215,10 @@ TEST_F(SfxpackBuild, SameInputsGiveTheSameFileRandomIvDoesNot) {
 
 TEST_F(SfxpackBuild, EmptyConfigurationGivesBlockThatDecryptsToNothing) {
     WriteText(Config(), "");
-    // The default setup.exe is not in this package.
-    ASSERT_EQ(sfxpack::kExitSetupMissing, Build().code);
-    ASSERT_EQ(0, Build({"--dir", Package().string(), "--allow-missing-setup"}).code);
+    // An empty configuration is refused unless allowed; the default setup.exe is not in this package.
+    ASSERT_EQ(sfxpack::kExitConfiguration, Build().code);
+    ASSERT_EQ(sfxpack::kExitSetupMissing, Build({"--dir", Package().string(), "--allow", "config.empty"}).code);
+    ASSERT_EQ(0, Build({"--dir", Package().string(), "--allow", "config.empty", "--allow-missing-setup"}).code);
     const Bytes file = ReadFile(Out());
     std::wstring text = L"x";
     EXPECT_EQ(orelib::ConfigBlockStatus::Ok, orelib::DecodeConfigBlock(file.data(), file.size(), &text));
@@ -237,7 +238,10 @@ TEST_F(SfxpackBuild, BadInputFailsWithOneLineAndNoOutput) {
     ExpectFailure(Build({"--archive", (m_dir / "none.7z").string()}), "does not exist");
 
     WriteFile(Config(), {'[', 'm', ']', 0xC3, 0x28, '\n'});
-    ExpectFailure(Build(), "not valid UTF-8");
+    const RunResult notUtf8 = Build();
+    EXPECT_EQ(sfxpack::kExitConfiguration, notUtf8.code);
+    EXPECT_NE(std::string::npos, notUtf8.err.find("is not valid UTF-8")) << notUtf8.err;
+    EXPECT_FALSE(fs::exists(Out()));
 }
 
 TEST_F(SfxpackBuild, UnusableStubsAreRefused) {
@@ -275,7 +279,7 @@ TEST_F(SfxpackBuild, UnwritableOutputLeavesNothingAndKeepsAnOldFile) {
     // A failing build does not touch an existing output file.
     WriteText(Out(), "previous");
     WriteText(Config(), std::string("\xFF"));
-    EXPECT_EQ(1, Build().code);
+    EXPECT_EQ(sfxpack::kExitConfiguration, Build().code);
     const Bytes kept = ReadFile(Out());
     EXPECT_EQ("previous", std::string(kept.begin(), kept.end()));
     EXPECT_EQ(

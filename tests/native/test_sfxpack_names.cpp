@@ -76,3 +76,21 @@ TEST(WindowsNames, NamesThatDifferOnlyInCaseAreOneFile) {
         EXPECT_EQ(c.same, sfxpack::WindowsNameKey(c.a) == sfxpack::WindowsNameKey(c.b)) << c.a << " / " << c.b;
     }
 }
+
+// Every pair is named once, in path order; files inside two colliding
+// folders are covered by the folders' pair; the same name twice is no pair.
+TEST(WindowsNames, EveryCollidingPairIsFoundOnce) {
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    const struct {
+        std::vector<std::string> paths;
+        Pairs pairs;
+    } cases[] = {
+        {{"a.txt", "b.txt", "sub/a.txt"}, {}},
+        {{"A.txt", "B", "a.txt", "b"}, {{"A.txt", "a.txt"}, {"B", "b"}}},
+        {{"SUB", "SUB/x", "sub", "sub/x", "sub/y"}, {{"SUB", "sub"}}},
+        {{"d/Ärger", "d/ärger"}, {{"d/Ärger", "d/ärger"}}},
+        {{"p\\Q.msi", "p/q.msi"}, {{"p/Q.msi", "p/q.msi"}}},
+        {{"probe.ini", "probe.ini"}, {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.pairs, sfxpack::FindNameCollisions(c.paths)) << c.paths.front();
+}

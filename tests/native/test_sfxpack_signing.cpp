@@ -68,7 +68,7 @@ TEST(SfxpackSigning, OsslsigncodeGetsThePasswordAsAFileNeverOnItsCommandLine) {
     sfxpack::SigningOptions options;
     options.pkcs12 = "vendor.p12";
     options.passwordFile = std::filesystem::path("secret.txt");
-    options.timestampUrl = "http://ts.example";
+    options.signingTime = 1700000000;
     const Args args = sfxpack::OsslsigncodeSignArgs(options, "in.exe", "out.exe");
     ASSERT_GE(args.size(), 2u);
     EXPECT_EQ((Args{"osslsigncode", "sign"}), Args(args.begin(), args.begin() + 2));
@@ -78,10 +78,18 @@ TEST(SfxpackSigning, OsslsigncodeGetsThePasswordAsAFileNeverOnItsCommandLine) {
     };
     EXPECT_EQ("vendor.p12", at("-pkcs12"));
     EXPECT_EQ("secret.txt", at("-readpass"));
-    EXPECT_EQ("http://ts.example", at("-ts"));
+    EXPECT_EQ("sha256", at("-h"));
     EXPECT_EQ("in.exe", at("-in"));
     EXPECT_EQ("out.exe", at("-out"));
     EXPECT_EQ(args.end(), std::find(args.begin(), args.end(), "-pass"));
+    // Without a timestamp server the build's time is the signing time; with one, the server's.
+    EXPECT_EQ("1700000000", at("-time"));
+    options.timestampUrls = {"http://ts.example"};
+    const Args stamped = sfxpack::OsslsigncodeSignArgs(options, "in.exe", "out.exe");
+    EXPECT_EQ(stamped.end(), std::find(stamped.begin(), stamped.end(), "-time"));
+    EXPECT_EQ(
+        (Args{"osslsigncode", "add", "-ts", "http://ts.example", "-h", "sha256", "-in", "s.exe", "-out", "t.exe"}),
+        sfxpack::OsslsigncodeTimestampArgs("http://ts.example", "s.exe", "t.exe"));
 }
 
 #ifndef _WIN32

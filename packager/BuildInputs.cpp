@@ -1,0 +1,45 @@
+#include "packager/BuildInputs.h"
+
+#include "packager/Files.h"
+#include "packager/PackError.h"
+#include "packager/Platform.h"
+
+namespace sfxpack {
+
+namespace fs = std::filesystem;
+
+void CheckBuildInputs(const BuildOptions& options, const fs::path& stub) {
+    const fs::path none;
+    const struct {
+        const fs::path& path;
+        const char* what;
+    } kFiles[] = {{stub, "stub"},
+                  {options.config, "configuration"},
+                  {options.archive, "archive"},
+                  {options.passwordFile ? *options.passwordFile : none, "password file"},
+                  {options.branding.icon, "icon"},
+                  {options.branding.versionFrom, "--version-from file"},
+                  {options.signing.pkcs12, "signing PKCS#12 file"},
+                  {options.signing.cert, "signing certificate"},
+                  {options.signing.key, "signing key"},
+                  {options.signing.passwordFile ? *options.signing.passwordFile : none, "signing password file"}};
+    for (const auto& file : kFiles) {
+        if (!file.path.empty()) CheckReadableFile(file.path, file.what);
+    }
+    std::error_code ec;
+    const fs::path folder = options.output.parent_path().empty() ? fs::path(".") : options.output.parent_path();
+    if (!fs::is_directory(folder, ec)) {
+        throw CPackError("output folder '" + folder.u8string() + "' does not exist", kExitFailure,
+                         DiagCode::OutputUnwritable);
+    }
+    if (options.signing.UsesOsslsigncode()) {
+        const ProcessResult run = RunProcess({"osslsigncode", "--version"}, fs::path());
+        if (!run.started) {
+            throw CPackError("signing: osslsigncode cannot be started (" + run.startError + "); " + kOsslsigncodeHint +
+                                 ", or sign with --sign-command",
+                             kExitFailure, DiagCode::SignFailed);
+        }
+    }
+}
+
+}  // namespace sfxpack
