@@ -101,9 +101,12 @@ HRESULT CWorkingFolder::Create(const std::wstring& parentPath, bool parentIsUser
         }
     }
 
-    // The user's own TEMP holds an unelevated run's folder, which its user
-    // must be able to fill and empty.
-    const CSecurityDescriptor security(PrivateFolderSddl(parentIsUsers ? SidText(ProcessTokenSid(TokenUser)) : L""));
+    // An unelevated run extracts and deletes as its user, who must be able to
+    // fill and empty the folder; an elevated run's folder stays closed to the
+    // same user's unelevated programs, wherever it is made (a folder the user
+    // picked after the disk ran full too).
+    const CSecurityDescriptor security(
+        PrivateFolderSddl(IsProcessElevated() ? L"" : SidText(ProcessTokenSid(TokenUser))));
     if (!security.Get()) return FailureFromLastError();
     for (int attempt = 0; attempt < maxTries; ++attempt) {
         const std::wstring name = nextName();

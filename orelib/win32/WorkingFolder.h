@@ -33,10 +33,11 @@ public:
     // descriptor, held without delete sharing so that nobody can rename or
     // remove it or a folder above it. Then checked through the handle: a
     // plain folder, owned by this process, on a volume that keeps ACLs; a
-    // folder that fails is deleted again. `parentIsUsers`: the parent is the
-    // user's own TEMP (an unelevated run), refused when it is a link, and the
-    // user may change what is in the folder. A folder held before is deleted
-    // first.
+    // folder that fails is deleted again. An unelevated process's user may
+    // change what is in the folder, as it must to extract into it.
+    // `parentIsUsers`: the parent is one the user controls (the user's TEMP, a
+    // folder the user picked), refused when it is a link. A folder held
+    // before is deleted first.
     HRESULT Create(const std::wstring& parent, bool parentIsUsers, const NameSource& nextName, int maxTries);
 
     bool IsHeld() const { return m_handle.IsValid(); }
