@@ -9,7 +9,7 @@ source "$(dirname "$0")/lib.sh"
 mkdir -p "$T/pkg"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'report=%s\nexit=0x1234\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/plain.exe" >/dev/null
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/locked.exe" --password secret >/dev/null
 

@@ -34,7 +34,7 @@ trap cleanup EXIT
 mkdir -p "$T/pkg" "$machine_tmp"
 cp "$PROBE" "$T/pkg/setup.exe"
 printf 'report=%s\nexit=0x1234\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
-printf '[main]\n' >"$T/config.ini"
+printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/setup.exe" >/dev/null
 
 # The folder the setup program ran in, as a Unix path.
