@@ -34,4 +34,10 @@ ConfigBlockStatus DecodeConfigBlock(const uint8_t* data, size_t size, std::wstri
 // The whole block for UTF-8 `text`, encrypted with the configuration key.
 std::vector<uint8_t> BuildConfigBlock(const std::string& text, const uint8_t iv[16]);
 
+// The size of that block for a text of `textSize` bytes, whatever the IV:
+// the markers, the IV and the text padded to the next whole AES block.
+constexpr uint64_t ConfigBlockSize(uint64_t textSize) {
+    return kConfigStartMarkerSize + 16 + (textSize / 16 + 1) * 16 + kConfigEndMarkerSize;
+}
+
 }  // namespace orelib

@@ -393,9 +393,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
 
     // Everything that can be refused is refused before the packing starts.
     progress.Show("checking the configuration");
-    // The block's size does not depend on the IV: the padded text plus markers.
-    const uint64_t blockSize =
-        orelib::kConfigStartMarkerSize + 16 + (config.size() / 16 + 1) * 16 + orelib::kConfigEndMarkerSize;
+    const uint64_t blockSize = orelib::ConfigBlockSize(config.size());
     CPackageNames package;
     std::vector<PackItem> items;
     uint64_t payloadSize = 0;  // the archive's, or the files' before compression

@@ -69,6 +69,16 @@ TEST(ConfigBlock, FindsAndDecodesABlockAfterTheStub) {
     EXPECT_EQ(size, 16u + 32u);  // IV and two blocks for 23 bytes of text
 }
 
+// The packager lays out the file with the size before it builds the block:
+// the two must agree for every length, whole AES blocks included.
+TEST(ConfigBlock, SizeKnownBeforehandIsTheBuiltSize) {
+    const uint8_t iv[16] = {};
+    for (size_t length : {0, 1, 15, 16, 17, 31, 32, 1000}) {
+        EXPECT_EQ(orelib::BuildConfigBlock(std::string(length, 'x'), iv).size(), orelib::ConfigBlockSize(length))
+            << length;
+    }
+}
+
 TEST(ConfigBlock, DecodesNonAsciiText) {
     const std::string utf8 = "[LANG_el-GR]\nProductName=\xce\x95\xce\xbb \xf0\x9f\x98\x80\n";
     std::wstring text;
