@@ -86,7 +86,7 @@ public:
     std::array<uint8_t, 16> Finish();
 
 private:
-    CSha256 m_hash;
+    CSha256Digest m_hash;
 };
 
 }  // namespace sfxpack

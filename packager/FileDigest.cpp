@@ -13,7 +13,7 @@ std::string GetFileSha256Hex(const std::filesystem::path& path) {
     if (!in) {
         throw CPackError("cannot open '" + path.string() + "' to hash it", kExitFailure, DiagCode::InputUnreadable);
     }
-    CSha256 hash;
+    CSha256Digest hash;
     std::vector<char> buffer(1024 * 1024);
     while (in) {
         in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));

@@ -4,7 +4,7 @@
 
 #include "orelib/ConfigBlock.h"
 #include "orelib/PeImage.h"
-#include "packager/Crc32.h"
+#include "packager/Sha256.h"
 #include "packager/LittleEndian.h"
 
 namespace sfxpack {

@@ -1,25 +1,27 @@
 #pragma once
-// SHA-256 (FIPS 180-4), used to derive the configuration block's IV from the
-// package's contents so that the same inputs give the same setup file.
+// SHA-256 and CRC-32 by the archive library, which the packager links anyway:
+// SHA-256 derives the configuration block's IV from the package's contents
+// (the same inputs give the same setup file) and names files in reports;
+// CRC-32 checks 7z start headers.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
+#include "C/Sha256.h"
+
 namespace sfxpack {
 
-class CSha256 {
+class CSha256Digest {
 public:
-    CSha256();
+    CSha256Digest();
     void Update(const uint8_t* data, size_t size);
     std::array<uint8_t, 32> Finish();
 
 private:
-    void Compress(const uint8_t block[64]);
-
-    uint32_t m_state[8];
-    uint8_t m_buffer[64];
-    size_t m_buffered = 0;
-    uint64_t m_totalBytes = 0;
+    ::CSha256 m_state;
 };
+
+// CRC-32 (the zip and 7z polynomial).
+uint32_t Crc32(const uint8_t* data, size_t size);
 
 }  // namespace sfxpack

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "packager/Builder.h"
-#include "packager/Crc32.h"
 #include "packager/SetupLayout.h"
 #include "packager/Sha256.h"
 #include "tests/native/TestPe.h"
@@ -27,7 +26,7 @@ std::string Hex(const uint8_t* data, size_t size) {
 }
 
 std::string Sha(const std::string& text) {
-    sfxpack::CSha256 h;
+    sfxpack::CSha256Digest h;
     h.Update(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     const auto d = h.Finish();
     return Hex(d.data(), d.size());
@@ -56,7 +55,7 @@ TEST(Sha256, PublishedVectors) {
 
 TEST(Sha256, PiecewiseUpdatesEqualOneUpdate) {
     const std::string text(200, 'x');
-    sfxpack::CSha256 h;
+    sfxpack::CSha256Digest h;
     for (size_t i = 0; i < text.size(); i += 7) {
         const size_t n = std::min<size_t>(7, text.size() - i);
         h.Update(reinterpret_cast<const uint8_t*>(text.data() + i), n);
