@@ -42,11 +42,11 @@ void ApplyConfiguration(const std::wstring& text, CRunSettings& settings, orelib
     // A name the system does not know changes nothing.
     uiText.SetCulture(config.GetString(orelib::kMainSection, orelib::kKeyCulture, L""));
     settings.m_productName = config.GetString(orelib::kMainSection, orelib::kKeyProductName, L"");
-    settings.m_showLanguageDlg = config.GetInt(orelib::kMainSection, orelib::kKeyShowUnzipLanguageDlg, 1) == 1;
-    settings.m_progressPretty = config.GetInt(orelib::kMainSection, orelib::kKeySfxProgressPretty, 0) == 1;
+    settings.m_showLanguageDlg = orelib::EffectiveInt(config, L"", orelib::kKeyShowUnzipLanguageDlg) == 1;
+    settings.m_progressPretty = orelib::EffectiveInt(config, L"", orelib::kKeySfxProgressPretty) == 1;
     // Extracting only always shows its progress.
     if (!settings.m_extractOnly) {
-        settings.m_progressVisible = config.GetInt(orelib::kMainSection, orelib::kKeySfxProgressVisible, 1) == 1;
+        settings.m_progressVisible = orelib::EffectiveInt(config, L"", orelib::kKeySfxProgressVisible) == 1;
     }
 
     std::vector<std::wstring> sections;

@@ -10,19 +10,11 @@
 
 SetupSettings ReadSetupSettings(const orelib::CIniText& config, const std::wstring& culture) {
     const std::wstring language = orelib::LanguageSectionName(culture);
-    // Each key: "main" with the built-in default, then the language section
-    // with the "main" result as its default.
-    const auto text = [&](const wchar_t* key, const std::wstring& def) {
-        return config.GetString(language, key, config.GetString(orelib::kMainSection, key, def));
-    };
-    const SetupSettings defaults;
     SetupSettings settings;
-    settings.showCommand =
-        config.GetInt(language, orelib::kKeySetupShow,
-                      config.GetInt(orelib::kMainSection, orelib::kKeySetupShow, defaults.showCommand));
-    settings.fileName = text(orelib::kKeySetupFileName, defaults.fileName);
-    settings.fileName64 = text(orelib::kKeySetupFileName64, defaults.fileName64);
-    settings.params = text(orelib::kKeySetupParams, defaults.params);
+    settings.showCommand = orelib::EffectiveInt(config, language, orelib::kKeySetupShow);
+    settings.fileName = orelib::EffectiveString(config, language, orelib::kKeySetupFileName);
+    settings.fileName64 = orelib::EffectiveString(config, language, orelib::kKeySetupFileName64);
+    settings.params = orelib::EffectiveString(config, language, orelib::kKeySetupParams);
     return settings;
 }
 

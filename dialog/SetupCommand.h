@@ -12,14 +12,16 @@
 // The configuration keys of the setup launch, "main" first and then the
 // current culture's "LANG_" section on top.
 struct SetupSettings {
-    int showCommand = 1;  // SW_SHOWNORMAL
-    std::wstring fileName = L"setup.exe";
+    int showCommand = 0;
+    std::wstring fileName;
     std::wstring fileName64;
     std::wstring params;
 };
 
-// A string key of the language section replaces "main" even when empty; an
-// empty SetupShow there keeps the "main" value.
+// The values the configuration gives a run in `culture`, with the keys'
+// defaults (orelib::EffectiveString, EffectiveInt): a string key of the
+// language section replaces "main" even when empty; an empty SetupShow there
+// keeps the "main" value.
 SetupSettings ReadSetupSettings(const orelib::CIniText& config, const std::wstring& culture);
 
 // SetupFileName64 on 64-bit Windows when it is set, else SetupFileName.

@@ -27,4 +27,37 @@ const ConfigKeyInfo* FindConfigKey(const std::wstring& name) {
     return nullptr;
 }
 
+namespace {
+
+// The table's entry; every caller names a key of the table.
+const ConfigKeyInfo& KeyInfo(const wchar_t* name) {
+    const ConfigKeyInfo* key = FindConfigKey(name);
+    return key ? *key : kConfigKeys[0];
+}
+
+bool ReadsLanguage(const ConfigKeyInfo& key, const std::wstring& language) {
+    return (key.scope & kInLanguage) && !language.empty() && !EqualsNoCase(language, kMainSection);
+}
+
+}  // namespace
+
+std::wstring EffectiveString(const CIniText& config, const std::wstring& language, const wchar_t* name) {
+    const ConfigKeyInfo& key = KeyInfo(name);
+    std::wstring value = key.defaultValue;
+    if (key.scope & kInMain) value = config.GetString(kMainSection, key.name, value);
+    if (ReadsLanguage(key, language)) value = config.GetString(language, key.name, value);
+    return value;
+}
+
+int32_t EffectiveInt(const CIniText& config, const std::wstring& language, const wchar_t* name) {
+    const ConfigKeyInfo& key = KeyInfo(name);
+    int32_t value = 0;
+    for (const wchar_t* digit = key.defaultValue; *digit >= L'0' && *digit <= L'9'; ++digit) {
+        value = value * 10 + (*digit - L'0');
+    }
+    if (key.scope & kInMain) value = config.GetInt(kMainSection, key.name, value);
+    if (ReadsLanguage(key, language)) value = config.GetInt(language, key.name, value);
+    return value;
+}
+
 }  // namespace orelib

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "orelib/IniText.h"
+
 namespace orelib {
 
 // The section of the package-wide settings; language sections are
@@ -46,5 +48,13 @@ extern const ConfigKeyInfo kConfigKeys[kConfigKeyCount];
 
 // The table's entry for `name` (compared without case), or nullptr.
 const ConfigKeyInfo* FindConfigKey(const std::wstring& name);
+
+// The value of table key `name` that a run in the language section
+// `language` ("" for a run without one) uses, where the key's scope lets the
+// stub read it: the language section's own value, even an empty text, over
+// [main]'s, over the table's default. An integer key whose value is empty
+// counts as not given there. The stub and the packager's check both ask here.
+std::wstring EffectiveString(const CIniText& config, const std::wstring& language, const wchar_t* name);
+int32_t EffectiveInt(const CIniText& config, const std::wstring& language, const wchar_t* name);
 
 }  // namespace orelib

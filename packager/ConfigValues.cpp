@@ -1,7 +1,5 @@
 #include "packager/ConfigValues.h"
 
-#include <cwchar>
-
 #include "orelib/Cultures.h"
 #include "orelib/NoCaseLess.h"
 
@@ -30,17 +28,23 @@ EffectiveValue GetEffectiveValue(const orelib::CIniText& config, const std::vect
     std::vector<std::wstring> places;
     if (!isMain && (key.scope & orelib::kInLanguage)) places.push_back(section);
     if (key.scope & orelib::kInMain) places.push_back(orelib::kMainSection);
+    const bool integer = key.type == orelib::ConfigKeyType::Integer;
     for (const std::wstring& place : places) {
         const size_t line = LineOf(lines, place, key.name);
-        if (line == 0) continue;
-        value.text = config.GetString(place, key.name, key.defaultValue);
+        // An empty number counts as not given: the place after it decides.
+        if (line == 0 || (integer && config.GetString(place, key.name, L"").empty())) continue;
         value.from = place;
         value.line = line;
         break;
     }
-    if (key.type == orelib::ConfigKeyType::Integer) {
-        const int32_t fallback = static_cast<int32_t>(std::wcstol(key.defaultValue, nullptr, 10));
-        value.number = value.from.empty() ? fallback : config.GetInt(value.from, key.name, fallback);
+    // The value itself by the stub's own rule; an integer's text is the one
+    // its number comes from.
+    const std::wstring language = isMain ? std::wstring() : section;
+    if (integer) {
+        value.number = orelib::EffectiveInt(config, language, key.name);
+        value.text = value.from.empty() ? key.defaultValue : config.GetString(value.from, key.name, L"");
+    } else {
+        value.text = orelib::EffectiveString(config, language, key.name);
     }
     return value;
 }
