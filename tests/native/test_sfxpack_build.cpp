@@ -236,6 +236,17 @@ TEST_F(SfxpackBuild, BadInputFailsWithOneLineAndNoOutput) {
     ExpectFailure(Build({"--dir", (m_dir / "empty").string()}), "is empty");
     ExpectFailure(Build({"--archive", Config().string()}), "not a 7z archive");
     ExpectFailure(Build({"--archive", (m_dir / "none.7z").string()}), "does not exist");
+    // A given archive whose file data is damaged (headers intact) is refused:
+    // catches a build that lists a given archive without test-decoding it.
+    ASSERT_EQ(0, Build().code);
+    const Bytes built = ReadFile(Out());
+    fs::remove(Out());
+    size_t at = 0;
+    ASSERT_TRUE(sfxpack::FindSevenZipHeader(built.data(), built.size(), sfxpack::kArchiveScanLimit, &at));
+    Bytes damaged(built.begin() + static_cast<std::ptrdiff_t>(at), built.end());
+    damaged[32 + 8] ^= 0x55;  // compressed data, as in VerifyNamesEachClassOfDamage
+    WriteFile(m_dir / "damaged.7z", damaged);
+    ExpectFailure(Build({"--archive", (m_dir / "damaged.7z").string()}), "the archive is damaged");
 
     WriteFile(Config(), {'[', 'm', ']', 0xC3, 0x28, '\n'});
     const RunResult notUtf8 = Build();
