@@ -67,6 +67,53 @@ std::vector<ResourceItem> Items(const Bytes& image) {
     return items;  // in the order of the section's directories
 }
 
+// An item's data looked up the way Windows does, independently of our
+// readers: at each level a name is binary-searched among the named entries
+// only (the first NumberOfNamedEntries) and an ID among the ID entries only
+// (the next NumberOfIdEntries). Catches swapped counts and unsorted entries.
+// (Windows compares names after upcasing; the tests' names are upper case.)
+bool WindowsLookup(const Bytes& image, const ResourceItem& want, Bytes* data) {
+    sfxpack::PeLayout layout;
+    if (!sfxpack::ReadPeLayout(image, &layout).empty()) return false;
+    const uint32_t rva = sfxpack::GetDirectory(image, layout, sfxpack::kDirResource).rva;
+    size_t at = 0;
+    auto locate = [&](uint32_t offset, uint32_t length) {
+        return sfxpack::RvaToFileOffset(image, layout, rva + offset, length, &at);
+    };
+    uint32_t node = 0;
+    for (const ResourceKey& key : {want.type, want.name, ResourceKey::Id(want.language)}) {
+        if (!locate(node, 16)) return false;
+        const uint32_t named = sfxpack::Get16(image, at + 12), ids = sfxpack::Get16(image, at + 14);
+        uint32_t lo = key.isName ? 0 : named, hi = key.isName ? named : named + ids;
+        bool found = false;
+        while (lo < hi && !found) {
+            const uint32_t mid = lo + (hi - lo) / 2;
+            if (!locate(node + 16 + 8 * mid, 8)) return false;
+            const size_t entry = at;
+            const uint32_t name = sfxpack::Get32(image, entry);
+            if (((name & 0x80000000u) != 0) != key.isName) return false;
+            ResourceKey k = ResourceKey::Id(static_cast<uint16_t>(name));
+            if (key.isName) {
+                if (!locate(name & 0x7FFFFFFFu, 2)) return false;
+                const uint32_t length = sfxpack::Get16(image, at);
+                if (!locate(name & 0x7FFFFFFFu, 2 + 2 * length)) return false;
+                k = ResourceKey::Name({});
+                for (uint32_t i = 0; i < length; ++i) k.name += static_cast<char16_t>(sfxpack::Get16(image, at + 2 + 2 * i));
+            }
+            found = k == key;
+            if (found) node = sfxpack::Get32(image, entry + 4) & 0x7FFFFFFFu;
+            else if (k < key) lo = mid + 1;
+            else hi = mid;
+        }
+        if (!found) return false;
+    }
+    if (!locate(node, 16)) return false;
+    const uint32_t dataRva = sfxpack::Get32(image, at), size = sfxpack::Get32(image, at + 4);
+    if (!sfxpack::RvaToFileOffset(image, layout, dataRva, size, &at)) return false;
+    data->assign(image.begin() + static_cast<std::ptrdiff_t>(at), image.begin() + static_cast<std::ptrdiff_t>(at + size));
+    return true;
+}
+
 bool SameItem(const ResourceItem& a, const ResourceItem& b) {
     return a.type == b.type && a.name == b.name && a.language == b.language && a.codePage == b.codePage &&
            a.data == b.data;
@@ -186,6 +233,10 @@ TEST(ResourceWriter, RewritesWhereverTheImageAllowsAndReadsBack) {
             return std::tie(a.type, a.name, a.language, a.data) < std::tie(b.type, b.name, b.language, b.data);
         });
         EXPECT_TRUE(SameItems(Items(image), expected)) << "every item back, named entries first, IDs ascending";
+        for (const ResourceItem& item : expected) {
+            Bytes data;
+            EXPECT_TRUE(WindowsLookup(image, item, &data) && data == item.data) << "found as Windows looks it up";
+        }
 
         // The stub's own reader still finds the size resource.
         size_t offset = 0;
