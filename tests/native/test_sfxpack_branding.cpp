@@ -277,6 +277,35 @@ TEST(ResourceWriter, RewritesWhereverTheImageAllowsAndReadsBack) {
     }
 }
 
+// The PE checksum of images over 64 KiB against the property that defines
+// it: a 16-bit sum with end-around carry is the plain sum of the words
+// modulo 0xFFFF (0xFFFF for a nonzero multiple), plus the file length.
+// Catches a lost carry, a missing fold and a length cut to 16 bits.
+TEST(PeChecksum, IsTheEndAroundCarrySumPlusTheLength) {
+    const struct {
+        size_t size;
+        uint8_t (*byte)(size_t);
+    } kCases[] = {
+        {0x30000, [](size_t) -> uint8_t { return 0xFF; }},
+        {0x20001, [](size_t i) -> uint8_t { return static_cast<uint8_t>(i * 7 + (i >> 9)); }},
+        {0x10004, [](size_t i) -> uint8_t { return i % 3 ? 0xFE : 0x01; }},
+    };
+    for (const auto& c : kCases) {
+        Bytes image(c.size);
+        for (size_t i = 0; i < c.size; ++i) image[i] = c.byte(i);
+        sfxpack::PeLayout layout;
+        layout.optionalHeader = testpe::kOptionalHeader;  // its CheckSum field is left out of the sum
+        uint64_t total = 0;
+        for (size_t i = 0; i < c.size; i += 2) {
+            if (i / 4 != (layout.optionalHeader + sfxpack::kOptCheckSum) / 4) {
+                total += image[i] + (i + 1 < c.size ? image[i + 1] << 8 : 0);
+            }
+        }
+        const uint64_t folded = total == 0 ? 0 : (total % 0xFFFF == 0 ? 0xFFFF : total % 0xFFFF);
+        EXPECT_EQ(folded + c.size, sfxpack::ComputePeChecksum(image, layout)) << c.size;
+    }
+}
+
 TEST(ResourceWriter, RefusesImagesItCannotRewrite) {
     struct Case {
         const char* what;
