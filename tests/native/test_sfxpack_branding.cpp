@@ -209,7 +209,11 @@ TEST(ResourceWriter, RewritesWhereverTheImageAllowsAndReadsBack) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Bytes original = Image(c.extraSection, c.relocs, c.checksum, c.symbolTable);
+        // Data after the last section (a debug directory's, an appended
+        // archive's) must survive the rewrite: catches it being dropped.
+        const std::string overlay = "data after the last section";
+        Bytes original = Image(c.extraSection, c.relocs, c.checksum, c.symbolTable);
+        original.insert(original.end(), overlay.begin(), overlay.end());
         std::vector<ResourceItem> items = Items(original);
         ResourceItem big;  // larger than the old section, named type and name
         big.type = ResourceKey::Name(u"BLOB");
@@ -243,6 +247,7 @@ TEST(ResourceWriter, RewritesWhereverTheImageAllowsAndReadsBack) {
         uint32_t size = 0;
         EXPECT_TRUE(orelib::PeImage(image.data(), image.size()).FindNamedResource(10, u"_KTV_VERIFY", &offset, &size));
         EXPECT_EQ(8u, size);
+        EXPECT_NE(image.end(), std::search(image.begin(), image.end(), overlay.begin(), overlay.end()));
 
         sfxpack::PeLayout layout;
         ASSERT_EQ("", sfxpack::ReadPeLayout(image, &layout));
