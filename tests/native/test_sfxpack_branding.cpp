@@ -420,6 +420,15 @@ TEST(IconFile, RefusesWhatIsNotAnIconFile) {
              return b;
          }(),
          "image 1 of the icon file lies outside"},
+        // An entry whose offset lies past the end: refused, not read (catches
+        // a size check that wraps when the offset is not checked first).
+        {"image past the end",
+         [&] {
+             Bytes b = good;
+             testpe::Put32(b, 6 + 12, static_cast<uint32_t>(b.size() + 0x100));
+             return b;
+         }(),
+         "image 1 of the icon file lies outside"},
         {"empty image",
          [&] {
              Bytes b = good;
