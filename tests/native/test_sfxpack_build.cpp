@@ -255,6 +255,23 @@ TEST_F(SfxpackBuild, BadInputFailsWithOneLineAndNoOutput) {
     EXPECT_FALSE(fs::exists(Out()));
 }
 
+// check --json with warnings only (a key given twice): exit 0, "ok": true,
+// and stdout the JSON document alone, at every verbosity. Catches warnings
+// taken for failure and text for people written to stdout.
+TEST_F(SfxpackBuild, CheckJsonWithWarningsOnlyIsOkAndStdoutIsTheDocument) {
+    WriteText(Config(), "[main]\nSetupFileName=probe.exe\nSetupFileName=probe.exe\n");
+    for (const std::string verbosity : {"", "-q", "-v"}) {
+        std::vector<std::string> args{"check", "--json", "--config", Config().string(), "--dir", Package().string()};
+        if (!verbosity.empty()) args.push_back(verbosity);
+        const RunResult run = Sfxpack(args);
+        EXPECT_EQ(0, run.code) << verbosity << "\n" << run.err;
+        EXPECT_EQ(0u, run.out.find("{\n  \"schema_version\": 1,")) << verbosity << "\n" << run.out;
+        EXPECT_EQ(run.out.size() - 3, run.out.find("\n}\n")) << verbosity << "\n" << run.out;
+        EXPECT_NE(std::string::npos, run.out.find("\"ok\": true,")) << run.out;
+        EXPECT_NE(std::string::npos, run.out.find("\"severity\": \"warning\"")) << run.out;
+    }
+}
+
 TEST_F(SfxpackBuild, UnusableStubsAreRefused) {
     WriteText(Stub(), "plain text, not a program");
     ExpectFailure(Build(), "no MZ header");
