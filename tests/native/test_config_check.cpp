@@ -47,6 +47,8 @@ const Case kCases[] = {
     {"flag read as 0", L"[main]\nSfxProgressVisible=yes\n", {L"setup.exe"}, false, "reads it as 0", E, 2, C},
     {"show read as 0", L"[main]\nSetupShow=hidden\n", {L"setup.exe"}, false, "reads it as 0", E, 2, C},
     {"number with a tail", L"[main]\nSetupShow=1x\n", {L"setup.exe"}, false, "reads it as 1", E, 2, C},
+    // A sign with no digits is no number (the stub reads integers like %d).
+    {"sign alone", L"[main]\nSetupShow=+\n", {L"setup.exe"}, false, "reads it as 0", E, 2, C},
     {"flag out of range", L"[main]\nShowUnzipLanguageDlg=2\n", {L"setup.exe"}, false, "1 turns it on", E, 2, C},
     {"unknown culture", L"[LANG_german]\nProductName=x\n", {L"setup.exe"}, false, "'german'", E, 1, C},
     {"culture slip", L"[LANG_de_DE]\nProductName=x\n", {L"setup.exe"}, false, "did you mean [LANG_de-DE]", E, 1, C},
