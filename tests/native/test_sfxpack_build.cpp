@@ -395,6 +395,12 @@ TEST_F(SfxpackBuild, InspectOfAFileWithoutArchiveSaysSoAndFails) {
     EXPECT_EQ(1, inspect.code);
     EXPECT_NE(std::string::npos, inspect.out.find("archive:            not found")) << inspect.out;
     EXPECT_NE(std::string::npos, inspect.out.find("configuration block: not found")) << inspect.out;
+    // A 12-byte size resource is none, even when its first 8 bytes hold the size.
+    testpe::Image longStub = testpe::Build(10, u"_KTV_VERIFY", Bytes(12, 0));
+    testpe::Put32(longStub.bytes, longStub.data, static_cast<uint32_t>(longStub.bytes.size()));
+    WriteFile(Stub(), longStub.bytes);
+    const std::string shown = Sfxpack({"inspect", Stub().string()}).out;
+    EXPECT_NE(std::string::npos, shown.find("recorded size:      no 8-byte _KTV_VERIFY resource")) << shown;
 }
 
 // verify: each class of damage gives its own exit code and a line naming it.
