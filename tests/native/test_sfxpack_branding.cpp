@@ -311,6 +311,37 @@ TEST(PeChecksum, IsTheEndAroundCarrySumPlusTheLength) {
     }
 }
 
+// RVA to file offset at a section's raw end: the section that starts there
+// holds it; at the last section's end only an empty range fits; a range may
+// end exactly where the data ends. Catches off-by-one bounds.
+TEST(PeSections, AnAddressAtARawEndIsTheNextSectionsOrAnEmptyRange) {
+    sfxpack::PeLayout layout;
+    layout.sections.resize(2);
+    layout.sections[0].virtualAddress = 0x1000;
+    layout.sections[0].rawSize = 0x200;
+    layout.sections[0].rawPointer = 0x400;
+    layout.sections[1].virtualAddress = 0x1200;
+    layout.sections[1].rawSize = 0x100;
+    layout.sections[1].rawPointer = 0x800;
+    const Bytes image(0x900);
+    const struct {
+        uint32_t rva, length;
+        bool found;
+        size_t offset;
+    } kCases[] = {
+        {0x11FC, 4, true, 0x5FC},  // the first section's last bytes
+        {0x11FD, 4, false, 0},     // running past them
+        {0x1200, 4, true, 0x800},  // its raw end: where the next section starts
+        {0x1300, 0, true, 0x900},  // the last section's raw end, no bytes
+        {0x1300, 1, false, 0},     // the same with one byte
+    };
+    for (const auto& c : kCases) {
+        size_t offset = 0;
+        EXPECT_EQ(c.found, sfxpack::RvaToFileOffset(image, layout, c.rva, c.length, &offset)) << c.rva << "+" << c.length;
+        if (c.found) EXPECT_EQ(c.offset, offset) << c.rva << "+" << c.length;
+    }
+}
+
 TEST(ResourceWriter, RefusesImagesItCannotRewrite) {
     struct Case {
         const char* what;
