@@ -98,19 +98,24 @@ bool WindowsLookup(const Bytes& image, const ResourceItem& want, Bytes* data) {
                 const uint32_t length = sfxpack::Get16(image, at);
                 if (!locate(name & 0x7FFFFFFFu, 2 + 2 * length)) return false;
                 k = ResourceKey::Name({});
-                for (uint32_t i = 0; i < length; ++i) k.name += static_cast<char16_t>(sfxpack::Get16(image, at + 2 + 2 * i));
+                for (uint32_t i = 0; i < length; ++i)
+                    k.name += static_cast<char16_t>(sfxpack::Get16(image, at + 2 + 2 * i));
             }
             found = k == key;
-            if (found) node = sfxpack::Get32(image, entry + 4) & 0x7FFFFFFFu;
-            else if (k < key) lo = mid + 1;
-            else hi = mid;
+            if (found)
+                node = sfxpack::Get32(image, entry + 4) & 0x7FFFFFFFu;
+            else if (k < key)
+                lo = mid + 1;
+            else
+                hi = mid;
         }
         if (!found) return false;
     }
     if (!locate(node, 16)) return false;
     const uint32_t dataRva = sfxpack::Get32(image, at), size = sfxpack::Get32(image, at + 4);
     if (!sfxpack::RvaToFileOffset(image, layout, dataRva, size, &at)) return false;
-    data->assign(image.begin() + static_cast<std::ptrdiff_t>(at), image.begin() + static_cast<std::ptrdiff_t>(at + size));
+    data->assign(image.begin() + static_cast<std::ptrdiff_t>(at),
+                 image.begin() + static_cast<std::ptrdiff_t>(at + size));
     return true;
 }
 
@@ -337,7 +342,8 @@ TEST(PeSections, AnAddressAtARawEndIsTheNextSectionsOrAnEmptyRange) {
     };
     for (const auto& c : kCases) {
         size_t offset = 0;
-        EXPECT_EQ(c.found, sfxpack::RvaToFileOffset(image, layout, c.rva, c.length, &offset)) << c.rva << "+" << c.length;
+        EXPECT_EQ(c.found, sfxpack::RvaToFileOffset(image, layout, c.rva, c.length, &offset))
+            << c.rva << "+" << c.length;
         if (c.found) EXPECT_EQ(c.offset, offset) << c.rva << "+" << c.length;
     }
 }
