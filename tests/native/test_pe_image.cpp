@@ -2,6 +2,7 @@
 // ones built to lure a careless reader outside its buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -140,6 +141,29 @@ TEST(PeImageResource, DataOutsideTheSectionOrTheFileIsNotFound) {
         Put32(img.bytes, img.dataEntry, c.rva);
         Put32(img.bytes, img.dataEntry + 4, c.size);
         EXPECT_FALSE(Find(img.bytes)) << std::hex << c.rva << " " << c.size;
+    }
+}
+
+// Data at the raw end of the resource section lies in the section that
+// starts there (file and section alignment equal), and data may end exactly
+// at a raw end: catches off-by-one bounds in the RVA-to-offset walk.
+TEST(PeImageResource, DataEndingOrStartingAtARawEndIsFound) {
+    auto img = testpe::Build(10, u"_KTV_VERIFY", kData);
+    const size_t header = testpe::kSectionTable + 40, raw = img.bytes.size();
+    const uint32_t next = testpe::kRsrcRva + static_cast<uint32_t>(raw - testpe::kRsrcFileOffset);
+    Put16(img.bytes, testpe::kPeOffset + 6, 2);
+    Put32(img.bytes, header + 8, 0x200);
+    Put32(img.bytes, header + 12, next);
+    Put32(img.bytes, header + 16, 0x200);
+    Put32(img.bytes, header + 20, static_cast<uint32_t>(raw));
+    img.bytes.resize(raw + 0x200, 0);
+    std::copy(kData.begin(), kData.end(), img.bytes.begin() + static_cast<std::ptrdiff_t>(raw));
+    for (const uint32_t back : {0u, 8u}) {  // at the next section's start; ending at the first one's raw end
+        Put32(img.bytes, img.dataEntry, next - back);
+        size_t offset = 0;
+        uint32_t size = 0;
+        EXPECT_TRUE(Find(img.bytes, img.bytes.size(), u"_KTV_VERIFY", &offset, &size)) << back;
+        EXPECT_EQ(raw - back, offset) << back;
     }
 }
 

@@ -52,6 +52,9 @@ TEST(SetupSizeRule, EachFaultClass) {
     const Bytes cutHeaders(stub.bytes.begin(), stub.bytes.begin() + testpe::kPeOffset + 0x98);
     const Bytes noResource = testpe::Build(10, u"OTHER", Bytes(8, 0)).bytes;
     const Bytes shortResource = testpe::Build(10, u"_KTV_VERIFY", Bytes(4, 0)).bytes;
+    // 12 bytes whose first 8 hold the size: still no size resource.
+    const testpe::Image longImage = testpe::Build(10, u"_KTV_VERIFY", Bytes(12, 0));
+    const Bytes longResource = WithSize(longImage.bytes, longImage.data, longImage.bytes.size());
     const Bytes signedWhole = Signed(WithSize(stub.bytes, stub.data, 12345), 0x10000, 0x1234);
 
     constexpr SizeProblem kOk = SizeProblem::None, kNotExe = SizeProblem::NotExe, kBadPe = SizeProblem::BadPeSignature,
@@ -76,6 +79,7 @@ TEST(SetupSizeRule, EachFaultClass) {
         {"cut headers", cutHeaders, size, kBadPe, kRes, 0, false},
         {"no size resource", noResource, noResource.size(), kNoResource, kRes, 0, true},
         {"4-byte size resource", shortResource, shortResource.size(), kNoResource, kRes, 0, true},
+        {"12-byte size resource", longResource, longResource.size(), kNoResource, kRes, 0, true},
         {"unsigned, whole", unsignedWhole, size, kOk, kRes, size, true},
         {"unsigned, one byte short", unsignedWhole, size - 1, kMismatch, kRes, size, true},
         {"unsigned, one byte added", unsignedWhole, size + 1, kMismatch, kRes, size, true},

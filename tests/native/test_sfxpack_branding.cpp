@@ -67,6 +67,58 @@ std::vector<ResourceItem> Items(const Bytes& image) {
     return items;  // in the order of the section's directories
 }
 
+// An item's data looked up the way Windows does, independently of our
+// readers: at each level a name is binary-searched among the named entries
+// only (the first NumberOfNamedEntries) and an ID among the ID entries only
+// (the next NumberOfIdEntries). Catches swapped counts and unsorted entries.
+// (Windows compares names after upcasing; the tests' names are upper case.)
+bool WindowsLookup(const Bytes& image, const ResourceItem& want, Bytes* data) {
+    sfxpack::PeLayout layout;
+    if (!sfxpack::ReadPeLayout(image, &layout).empty()) return false;
+    const uint32_t rva = sfxpack::GetDirectory(image, layout, sfxpack::kDirResource).rva;
+    size_t at = 0;
+    auto locate = [&](uint32_t offset, uint32_t length) {
+        return sfxpack::RvaToFileOffset(image, layout, rva + offset, length, &at);
+    };
+    uint32_t node = 0;
+    for (const ResourceKey& key : {want.type, want.name, ResourceKey::Id(want.language)}) {
+        if (!locate(node, 16)) return false;
+        const uint32_t named = sfxpack::Get16(image, at + 12), ids = sfxpack::Get16(image, at + 14);
+        uint32_t lo = key.isName ? 0 : named, hi = key.isName ? named : named + ids;
+        bool found = false;
+        while (lo < hi && !found) {
+            const uint32_t mid = lo + (hi - lo) / 2;
+            if (!locate(node + 16 + 8 * mid, 8)) return false;
+            const size_t entry = at;
+            const uint32_t name = sfxpack::Get32(image, entry);
+            if (((name & 0x80000000u) != 0) != key.isName) return false;
+            ResourceKey k = ResourceKey::Id(static_cast<uint16_t>(name));
+            if (key.isName) {
+                if (!locate(name & 0x7FFFFFFFu, 2)) return false;
+                const uint32_t length = sfxpack::Get16(image, at);
+                if (!locate(name & 0x7FFFFFFFu, 2 + 2 * length)) return false;
+                k = ResourceKey::Name({});
+                for (uint32_t i = 0; i < length; ++i)
+                    k.name += static_cast<char16_t>(sfxpack::Get16(image, at + 2 + 2 * i));
+            }
+            found = k == key;
+            if (found)
+                node = sfxpack::Get32(image, entry + 4) & 0x7FFFFFFFu;
+            else if (k < key)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        if (!found) return false;
+    }
+    if (!locate(node, 16)) return false;
+    const uint32_t dataRva = sfxpack::Get32(image, at), size = sfxpack::Get32(image, at + 4);
+    if (!sfxpack::RvaToFileOffset(image, layout, dataRva, size, &at)) return false;
+    data->assign(image.begin() + static_cast<std::ptrdiff_t>(at),
+                 image.begin() + static_cast<std::ptrdiff_t>(at + size));
+    return true;
+}
+
 bool SameItem(const ResourceItem& a, const ResourceItem& b) {
     return a.type == b.type && a.name == b.name && a.language == b.language && a.codePage == b.codePage &&
            a.data == b.data;
@@ -162,7 +214,11 @@ TEST(ResourceWriter, RewritesWhereverTheImageAllowsAndReadsBack) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Bytes original = Image(c.extraSection, c.relocs, c.checksum, c.symbolTable);
+        // Data after the last section (a debug directory's, an appended
+        // archive's) must survive the rewrite: catches it being dropped.
+        const std::string overlay = "data after the last section";
+        Bytes original = Image(c.extraSection, c.relocs, c.checksum, c.symbolTable);
+        original.insert(original.end(), overlay.begin(), overlay.end());
         std::vector<ResourceItem> items = Items(original);
         ResourceItem big;  // larger than the old section, named type and name
         big.type = ResourceKey::Name(u"BLOB");
@@ -186,12 +242,17 @@ TEST(ResourceWriter, RewritesWhereverTheImageAllowsAndReadsBack) {
             return std::tie(a.type, a.name, a.language, a.data) < std::tie(b.type, b.name, b.language, b.data);
         });
         EXPECT_TRUE(SameItems(Items(image), expected)) << "every item back, named entries first, IDs ascending";
+        for (const ResourceItem& item : expected) {
+            Bytes data;
+            EXPECT_TRUE(WindowsLookup(image, item, &data) && data == item.data) << "found as Windows looks it up";
+        }
 
         // The stub's own reader still finds the size resource.
         size_t offset = 0;
         uint32_t size = 0;
         EXPECT_TRUE(orelib::PeImage(image.data(), image.size()).FindNamedResource(10, u"_KTV_VERIFY", &offset, &size));
         EXPECT_EQ(8u, size);
+        EXPECT_NE(image.end(), std::search(image.begin(), image.end(), overlay.begin(), overlay.end()));
 
         sfxpack::PeLayout layout;
         ASSERT_EQ("", sfxpack::ReadPeLayout(image, &layout));
@@ -223,6 +284,67 @@ TEST(ResourceWriter, RewritesWhereverTheImageAllowsAndReadsBack) {
             EXPECT_TRUE(std::equal(original.begin() + testpe::kRsrcFileOffset, original.end(),
                                    image.begin() + testpe::kRsrcFileOffset));
         }
+    }
+}
+
+// The PE checksum of images over 64 KiB against the property that defines
+// it: a 16-bit sum with end-around carry is the plain sum of the words
+// modulo 0xFFFF (0xFFFF for a nonzero multiple), plus the file length.
+// Catches a lost carry, a missing fold and a length cut to 16 bits.
+TEST(PeChecksum, IsTheEndAroundCarrySumPlusTheLength) {
+    const struct {
+        size_t size;
+        uint8_t (*byte)(size_t);
+    } kCases[] = {
+        {0x30000, [](size_t) -> uint8_t { return 0xFF; }},
+        {0x20001, [](size_t i) -> uint8_t { return static_cast<uint8_t>(i * 7 + (i >> 9)); }},
+        {0x10004, [](size_t i) -> uint8_t { return i % 3 ? 0xFE : 0x01; }},
+    };
+    for (const auto& c : kCases) {
+        Bytes image(c.size);
+        for (size_t i = 0; i < c.size; ++i) image[i] = c.byte(i);
+        sfxpack::PeLayout layout;
+        layout.optionalHeader = testpe::kOptionalHeader;  // its CheckSum field is left out of the sum
+        uint64_t total = 0;
+        for (size_t i = 0; i < c.size; i += 2) {
+            if (i / 4 != (layout.optionalHeader + sfxpack::kOptCheckSum) / 4) {
+                total += image[i] + (i + 1 < c.size ? image[i + 1] << 8 : 0);
+            }
+        }
+        const uint64_t folded = total == 0 ? 0 : (total % 0xFFFF == 0 ? 0xFFFF : total % 0xFFFF);
+        EXPECT_EQ(folded + c.size, sfxpack::ComputePeChecksum(image, layout)) << c.size;
+    }
+}
+
+// RVA to file offset at a section's raw end: the section that starts there
+// holds it; at the last section's end only an empty range fits; a range may
+// end exactly where the data ends. Catches off-by-one bounds.
+TEST(PeSections, AnAddressAtARawEndIsTheNextSectionsOrAnEmptyRange) {
+    sfxpack::PeLayout layout;
+    layout.sections.resize(2);
+    layout.sections[0].virtualAddress = 0x1000;
+    layout.sections[0].rawSize = 0x200;
+    layout.sections[0].rawPointer = 0x400;
+    layout.sections[1].virtualAddress = 0x1200;
+    layout.sections[1].rawSize = 0x100;
+    layout.sections[1].rawPointer = 0x800;
+    const Bytes image(0x900);
+    const struct {
+        uint32_t rva, length;
+        bool found;
+        size_t offset;
+    } kCases[] = {
+        {0x11FC, 4, true, 0x5FC},  // the first section's last bytes
+        {0x11FD, 4, false, 0},     // running past them
+        {0x1200, 4, true, 0x800},  // its raw end: where the next section starts
+        {0x1300, 0, true, 0x900},  // the last section's raw end, no bytes
+        {0x1300, 1, false, 0},     // the same with one byte
+    };
+    for (const auto& c : kCases) {
+        size_t offset = 0;
+        EXPECT_EQ(c.found, sfxpack::RvaToFileOffset(image, layout, c.rva, c.length, &offset))
+            << c.rva << "+" << c.length;
+        if (c.found) EXPECT_EQ(c.offset, offset) << c.rva << "+" << c.length;
     }
 }
 
@@ -332,6 +454,15 @@ TEST(IconFile, RefusesWhatIsNotAnIconFile) {
          [&] {
              Bytes b = good;
              b[6 + 12] = 10;
+             return b;
+         }(),
+         "image 1 of the icon file lies outside"},
+        // An entry whose offset lies past the end: refused, not read (catches
+        // a size check that wraps when the offset is not checked first).
+        {"image past the end",
+         [&] {
+             Bytes b = good;
+             testpe::Put32(b, 6 + 12, static_cast<uint32_t>(b.size() + 0x100));
              return b;
          }(),
          "image 1 of the icon file lies outside"},

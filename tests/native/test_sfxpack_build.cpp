@@ -236,12 +236,40 @@ TEST_F(SfxpackBuild, BadInputFailsWithOneLineAndNoOutput) {
     ExpectFailure(Build({"--dir", (m_dir / "empty").string()}), "is empty");
     ExpectFailure(Build({"--archive", Config().string()}), "not a 7z archive");
     ExpectFailure(Build({"--archive", (m_dir / "none.7z").string()}), "does not exist");
+    // A given archive whose file data is damaged (headers intact) is refused:
+    // catches a build that lists a given archive without test-decoding it.
+    ASSERT_EQ(0, Build().code);
+    const Bytes built = ReadFile(Out());
+    fs::remove(Out());
+    size_t at = 0;
+    ASSERT_TRUE(sfxpack::FindSevenZipHeader(built.data(), built.size(), sfxpack::kArchiveScanLimit, &at));
+    Bytes damaged(built.begin() + static_cast<std::ptrdiff_t>(at), built.end());
+    damaged[32 + 8] ^= 0x55;  // compressed data, as in VerifyNamesEachClassOfDamage
+    WriteFile(m_dir / "damaged.7z", damaged);
+    ExpectFailure(Build({"--archive", (m_dir / "damaged.7z").string()}), "the archive is damaged");
 
     WriteFile(Config(), {'[', 'm', ']', 0xC3, 0x28, '\n'});
     const RunResult notUtf8 = Build();
     EXPECT_EQ(sfxpack::kExitConfiguration, notUtf8.code);
     EXPECT_NE(std::string::npos, notUtf8.err.find("is not valid UTF-8")) << notUtf8.err;
     EXPECT_FALSE(fs::exists(Out()));
+}
+
+// check --json with warnings only (a key given twice): exit 0, "ok": true,
+// and stdout the JSON document alone, at every verbosity. Catches warnings
+// taken for failure and text for people written to stdout.
+TEST_F(SfxpackBuild, CheckJsonWithWarningsOnlyIsOkAndStdoutIsTheDocument) {
+    WriteText(Config(), "[main]\nSetupFileName=probe.exe\nSetupFileName=probe.exe\n");
+    for (const std::string verbosity : {"", "-q", "-v"}) {
+        std::vector<std::string> args{"check", "--json", "--config", Config().string(), "--dir", Package().string()};
+        if (!verbosity.empty()) args.push_back(verbosity);
+        const RunResult run = Sfxpack(args);
+        EXPECT_EQ(0, run.code) << verbosity << "\n" << run.err;
+        EXPECT_EQ(0u, run.out.find("{\n  \"schema_version\": 1,")) << verbosity << "\n" << run.out;
+        EXPECT_EQ(run.out.size() - 3, run.out.find("\n}\n")) << verbosity << "\n" << run.out;
+        EXPECT_NE(std::string::npos, run.out.find("\"ok\": true,")) << run.out;
+        EXPECT_NE(std::string::npos, run.out.find("\"severity\": \"warning\"")) << run.out;
+    }
 }
 
 TEST_F(SfxpackBuild, UnusableStubsAreRefused) {
@@ -367,6 +395,12 @@ TEST_F(SfxpackBuild, InspectOfAFileWithoutArchiveSaysSoAndFails) {
     EXPECT_EQ(1, inspect.code);
     EXPECT_NE(std::string::npos, inspect.out.find("archive:            not found")) << inspect.out;
     EXPECT_NE(std::string::npos, inspect.out.find("configuration block: not found")) << inspect.out;
+    // A 12-byte size resource is none, even when its first 8 bytes hold the size.
+    testpe::Image longStub = testpe::Build(10, u"_KTV_VERIFY", Bytes(12, 0));
+    testpe::Put32(longStub.bytes, longStub.data, static_cast<uint32_t>(longStub.bytes.size()));
+    WriteFile(Stub(), longStub.bytes);
+    const std::string shown = Sfxpack({"inspect", Stub().string()}).out;
+    EXPECT_NE(std::string::npos, shown.find("recorded size:      no 8-byte _KTV_VERIFY resource")) << shown;
 }
 
 // verify: each class of damage gives its own exit code and a line naming it.

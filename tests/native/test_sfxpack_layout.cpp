@@ -108,6 +108,7 @@ TEST(StubCheck, RefusesWhatTheStubCouldNotUse) {
     Bytes notPe(4096, 0);
     auto noResource = testpe::Build(10, u"OTHER", Bytes(8, 0)).bytes;
     auto shortResource = testpe::Build(10, u"_KTV_VERIFY", Bytes(4, 0)).bytes;
+    auto longResource = testpe::Build(10, u"_KTV_VERIFY", Bytes(12, 0)).bytes;
     auto signedStub = testpe::BuildStub().bytes;
     testpe::Put32(signedStub, testpe::kPeOffset + 0x98, 0x2000);
     testpe::Put32(signedStub, testpe::kPeOffset + 0x9C, 0x100);
@@ -121,6 +122,7 @@ TEST(StubCheck, RefusesWhatTheStubCouldNotUse) {
         {"not PE", notPe, "MZ"},
         {"no resource", noResource, "no _KTV_VERIFY"},
         {"4 bytes", shortResource, "4 bytes, not 8"},
+        {"12 bytes", longResource, "12 bytes, not 8"},  // longer than 8 is refused too
         {"signed", signedStub, "signed"},
         {"block inside", withBlock, "configuration block"},
         {"archive inside", withArchive, "7z archive"},

@@ -121,6 +121,9 @@ TEST(SfxpackSigning, VerifyReportTrustsOnlyMatchingDigests) {
         {"Current message digest    : CE7C01 \nCalculated message digest : 43C3D9     MISMATCH!!!\n", false, ""},
         {same + "Current PE checksum   : 0007A5F1\nCalculated PE checksum: 0007A5F2     MISMATCH!!!\n", false, ""},
         {"Calculated message digest : CE7C01\n", false, ""},  // nothing signed to compare with
+        // Digests that differ with no MISMATCH line, in any of the signatures:
+        // a failed verify is trusted only on the digests themselves.
+        {"Current message digest    : 43C3D9\nCalculated message digest : CE7C01\n" + same, false, ""},
         {"No signature found\nFailed\n", false, ""},
         {same + same + "\tError: unable to get local issuer certificate\n", true,
          "unable to get local issuer certificate"},
@@ -161,6 +164,8 @@ TEST(SfxpackSigning, SignedFileMayOnlyAddASignature) {
         {signedOf(fieldsChanged) + "x", 104, "not at the end"},
         {fieldsChanged.substr(0, 96) + std::string(16, 'T'), 96, "not right after"},
         {fieldsChanged + std::string(9, '\0') + std::string(16, 'T'), 112, "not right after"},
+        // Padding is fewer than 8 bytes: catches an off-by-one that lets 8 through.
+        {fieldsChanged + std::string(8, '\0') + std::string(16, 'T'), 111, "not right after"},
     };
     for (const auto& c : cases) {
         layout.certificateOffset = c.tableOffset;
