@@ -10,13 +10,8 @@
 
 namespace sfxpack {
 
-namespace {
-
-// Text from the file, shown without the control characters it may hold.
-}  // namespace
-
 std::string BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>* icon,
-                       const VersionStrings& versionInfo) {
+                       const VersionStrings& versionInfo, std::optional<ExecutionLevel> executionLevel) {
     PeLayout layout;
     std::string problem = ReadPeLayout(*image, &layout);
     std::vector<ResourceItem> items;
@@ -30,6 +25,12 @@ std::string BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>
         ResourceItem* version = FindResource(items, ResourceKey::Id(kRtVersion), ResourceKey::Id(kVersionResourceId));
         if (version == nullptr) return "it has no version resource";
         problem = RewriteVersionResource(&version->data, versionInfo);
+        if (!problem.empty()) return problem;
+    }
+    if (executionLevel) {
+        ResourceItem* manifest = FindResource(items, ResourceKey::Id(kRtManifest), ResourceKey::Id(1));
+        if (manifest == nullptr) return "it has no manifest";
+        problem = SetManifestLevel(&manifest->data, *executionLevel);
         if (!problem.empty()) return problem;
     }
     return ReplaceResources(image, items);
@@ -80,7 +81,8 @@ std::vector<std::string> ApplyBranding(std::vector<uint8_t>* stub, const Brandin
                              DiagCode::BrandingRefused);
         }
     }
-    const std::string problem = BrandImage(stub, options.icon.empty() ? nullptr : &icon, versionInfo);
+    const std::string problem =
+        BrandImage(stub, options.icon.empty() ? nullptr : &icon, versionInfo, options.executionLevel);
     if (!problem.empty()) {
         throw CPackError("cannot brand the stub: " + problem, kExitFailure, DiagCode::BrandingRefused);
     }
@@ -100,6 +102,9 @@ BrandingFacts ReadBrandingFacts(const std::vector<uint8_t>& image) {
     facts.hasIcon = ListIconGroup(items, kAppIconGroup, &facts.icon);
     ResourceItem* version = FindResource(items, ResourceKey::Id(kRtVersion), ResourceKey::Id(kVersionResourceId));
     facts.hasVersion = version != nullptr && ReadVersionResource(version->data, &facts.version).empty();
+    if (const ResourceItem* manifest = FindResource(items, ResourceKey::Id(kRtManifest), ResourceKey::Id(1))) {
+        facts.executionLevel = ReadManifestLevel(manifest->data);
+    }
     return facts;
 }
 
@@ -109,6 +114,9 @@ void PrintBranding(const BrandingFacts& facts, std::ostream& out) {
         return;
     }
     out << "icon:               " << (facts.hasIcon ? DescribeIconGroup(facts.icon) : "none (no icon group 128)")
+        << "\n";
+    out << "execution level:    "
+        << (facts.executionLevel.empty() ? std::string("none in the manifest") : ShownText(facts.executionLevel))
         << "\n";
     if (!facts.hasVersion) {
         out << "version info:       none\n";

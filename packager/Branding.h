@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "packager/ExecutionLevel.h"
 #include "packager/IconFile.h"
 #include "packager/VersionResource.h"
 
@@ -21,14 +23,18 @@ struct BrandingOptions {
     std::filesystem::path icon;         // empty: keep the stub's
     VersionStrings versionInfo;         // keys of kVersionInfoKeys, each at most once
     std::filesystem::path versionFrom;  // a PE file whose version fills what versionInfo leaves
-    bool Any() const { return !icon.empty() || !versionInfo.empty() || !versionFrom.empty(); }
+    std::optional<ExecutionLevel> executionLevel;  // none: keep the stub's manifest
+    bool Any() const {
+        return !icon.empty() || !versionInfo.empty() || !versionFrom.empty() || executionLevel.has_value();
+    }
 };
 
 // Rewrites the resources of `image`: icon group 128 from `icon` (when not
-// null) and the version strings. The manifest, strings, dialogs and
-// _KTV_VERIFY stay as they are. Empty on success, else why not.
+// null), the version strings, and the manifest's execution level (when
+// given). Strings, dialogs and _KTV_VERIFY stay as they are. Empty on
+// success, else why not.
 std::string BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>* icon,
-                       const VersionStrings& versionInfo);
+                       const VersionStrings& versionInfo, std::optional<ExecutionLevel> executionLevel = {});
 
 // The version strings to set: those given, then for the keys not given
 // what the versionFrom file has (its numeric versions as FileVersion and
@@ -47,6 +53,7 @@ struct BrandingFacts {
     std::vector<IconGroupEntry> icon;
     bool hasVersion = false;
     VersionSummary version;
+    std::string executionLevel;  // the manifest's; "" when there is none
 };
 BrandingFacts ReadBrandingFacts(const std::vector<uint8_t>& image);
 

@@ -36,6 +36,7 @@ const char kBuildHelp[] =
     "              [--stub STUB.exe] [--password-file F | --password PW] [--random-iv]\n"
     "              [--mtime SECONDS] [--compression fast|normal|max|store] [--icon FILE.ico]\n"
     "              [--version-info KEY=VALUE]... [--version-from FILE.exe] [--define NAME=VALUE]...\n"
+    "              [--execution-level admin|highest|user]\n"
     "              [--sign-pkcs12 FILE.p12 [--sign-password-file F] |\n"
     "               --sign-cert CERT.pem --sign-key KEY.pem [--sign-password-file F]]\n"
     "              [--sign-timestamp URL]... [--sign-timestamp-attempts N]\n"
@@ -60,6 +61,10 @@ const char kBuildHelp[] =
     "  --compression LEVEL    fast, normal or max (LZMA2 levels 1, 5, 9; default max), or\n"
     "                         store (the files as they are)\n"
     "  --icon FILE.ico        the setup file's icon (all its sizes) instead of the stub's\n"
+    "  --execution-level L    the rights the setup file asks for when it starts: admin\n"
+    "                         (requireAdministrator, the default), highest\n"
+    "                         (highestAvailable) or user (asInvoker: a per-user package,\n"
+    "                         extracted into the user's TEMP and run with the user's rights)\n"
     "  --version-info KEY=VALUE  a version string of the setup file; KEY is one of\n"
     "                         ProductName, CompanyName, FileDescription, FileVersion,\n"
     "                         ProductVersion, LegalCopyright, OriginalFilename,\n"
@@ -373,6 +378,13 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
             options.branding.versionFrom = in.Path(name);
         else if (name == "--icon")
             options.branding.icon = in.Path(name);
+        else if (name == "--execution-level") {
+            const std::string level = in.Value(name);
+            ExecutionLevel parsed = ExecutionLevel::Admin;
+            if (!ParseExecutionLevel(level, &parsed))
+                throw CUsageError("--execution-level takes admin, highest or user (got '" + level + "')");
+            options.branding.executionLevel = parsed;
+        }
         else if (name == "--version-info")
             AddVersionInfo(in.Value(name), &options.branding);
         else if (!ParseSignOption(name, in, &options.signing))

@@ -179,6 +179,8 @@ void AddSetupFactsJson(const SetupFacts& facts, CJson* document) {
         branding.Set("icon", CJson());
     }
     branding.Set("version_info", VersionJson(facts.branding));
+    branding.Set("execution_level",
+                 facts.branding.executionLevel.empty() ? CJson() : CJson(facts.branding.executionLevel));
     document->Set("branding", branding);
 
     const std::string text(facts.text.begin(), facts.text.end());

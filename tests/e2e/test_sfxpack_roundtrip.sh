@@ -2,7 +2,8 @@
 # sfxpack build + inspect + verify with the real stub: the configuration
 # reads back as written, the archive sits where inspect says and holds the
 # folder, the size check passes, and the same inputs give the same file.
-# Their --json reports agree with the file and with each other.
+# Their --json reports agree with the file and with each other, and report
+# the execution level --execution-level chose.
 source "$(dirname "$0")/lib.sh"
 
 mkdir -p "$T/pkg/sub"
@@ -73,4 +74,14 @@ cmp -s "$T/setup.exe" "$T/again.exe" || fail "packing twice gave different files
 pack --config "$T/config.ini" --dir "$T/pkg" --random-iv -o "$T/random.exe" 2>/dev/null
 [ "$(cmp -l "$T/setup.exe" "$T/random.exe" | wc -l)" -gt 0 ] || fail "--random-iv changed nothing"
 "$SFXPACK" verify "$T/random.exe" >/dev/null || fail "verify refuses the --random-iv file"
+
+# The rights the file asks for: the stub's by default, a per-user package's
+# with --execution-level user, as inspect reports them.
+for level in default:requireAdministrator highest:highestAvailable user:asInvoker; do
+  option=(); [ "${level%%:*}" = default ] || option=(--execution-level "${level%%:*}")
+  pack --config "$T/config.ini" --dir "$T/pkg" "${option[@]}" -o "$T/level.exe" 2>/dev/null
+  "$SFXPACK" inspect --json "$T/level.exe" >"$T/level.json"
+  [ "$(json_get "$T/level.json" branding.execution_level)" = "${level#*:}" ] ||
+    fail "${level%%:*}: execution level $(json_get "$T/level.json" branding.execution_level)"
+done
 echo "round trip ok"
