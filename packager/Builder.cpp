@@ -416,6 +416,7 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
     report.allowed = options.allowed;
     report.quiet = options.verbosity < 1;
     report.file = options.config.u8string();
+    report.mayRunElevated = options.branding.executionLevel.value_or(ExecutionLevel::Admin) != ExecutionLevel::User;
     progress.Clear();
     const size_t warnings = ReportConfiguration(config, Quote(options.config), &package, report, log, found);
     if (options.verbosity > 1) {

@@ -277,11 +277,19 @@ private:
                     FindingClass::SetupMissing);
             }
             if (orelib::IsShellStartedSetupFile(name)) {
-                Add(DiagCode::SetupNotExeOrMsi, Severity::Warning, use.line,
-                    where +
-                        " is neither an .exe, an .msi, a .bat nor a .cmd: the stub would start it "
-                        "through the file associations of the user's system, and refuses to when it "
-                        "runs with administrator rights, as the stub's manifest asks");
+                if (m_options.mayRunElevated) {
+                    Add(DiagCode::SetupNotExeOrMsi, Severity::Error, use.line,
+                        where +
+                            " is neither an .exe, an .msi, a .bat nor a .cmd: with administrator rights "
+                            "the stub refuses to start it through file associations the user can "
+                            "override (start it from an .exe or .cmd, or build a per-user package "
+                            "with --execution-level user)");
+                } else {
+                    Add(DiagCode::SetupNotExeOrMsi, Severity::Warning, use.line,
+                        where +
+                            " is neither an .exe, an .msi, a .bat nor a .cmd: the stub starts it "
+                            "through the file associations of the user's system");
+                }
             }
         }
     }

@@ -42,6 +42,10 @@ struct ConfigCheckOptions {
     // Setup programs are looked up only when a package is given.
     const CPackageNames* package = nullptr;
     bool allowMissingSetup = false;  // a missing setup program is then a warning
+    // The package asks for administrator rights, or may get them
+    // (requireAdministrator, highestAvailable): the stub then refuses setup
+    // programs it would start through file associations.
+    bool mayRunElevated = true;
 };
 
 // Every finding, in the order of the lines they concern.

@@ -21,6 +21,7 @@ size_t ReportConfiguration(const std::string& text, const std::string& name, con
     ConfigCheckOptions check;
     check.package = package;
     check.allowMissingSetup = options.allowed.count(DiagCode::SetupMissing) != 0;
+    check.mayRunElevated = options.mayRunElevated;
     size_t errors = 0, warnings = 0;
     bool configurationError = false;
     for (ConfigFinding finding : CheckConfiguration(wide, check)) {

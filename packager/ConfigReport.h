@@ -17,6 +17,7 @@ struct ConfigReportOptions {
     std::set<DiagCode> allowed;  // --allow: these errors are warnings, also with `strict`
     bool quiet = false;          // warnings are not printed
     std::string file;            // the configuration's path in collected findings; empty for none
+    bool mayRunElevated = true;  // the package's manifest asks for or allows administrator rights
 };
 
 // `text` is the configuration as UTF-8; `name` names it in the messages.

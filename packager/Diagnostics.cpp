@@ -21,7 +21,7 @@ const DiagCodeName kDiagCodeNames[] = {
     {DiagCode::ConfigHasErrors, "config.has-errors"},
     {DiagCode::SetupUnsafeName, "setup.unsafe-name"},
     {DiagCode::SetupMissing, "setup.missing", true},
-    {DiagCode::SetupNotExeOrMsi, "setup.not-exe-or-msi"},
+    {DiagCode::SetupNotExeOrMsi, "setup.not-exe-or-msi", true},
     {DiagCode::SetupSplitByBitness, "setup.split-by-bitness", true},
     {DiagCode::LayoutArchiveTooFar, "layout.archive-too-far"},
     {DiagCode::LayoutBlockTooFar, "layout.block-too-far"},

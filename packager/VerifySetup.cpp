@@ -5,6 +5,7 @@
 
 #include "orelib/ConfigBlock.h"
 #include "packager/ArchiveCheck.h"
+#include "packager/Branding.h"
 #include "packager/ConfigReport.h"
 #include "packager/ExitCodes.h"
 #include "packager/Files.h"
@@ -125,6 +126,8 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
         report.strict = options.strict;
         report.allowed = options.allowed;
         report.quiet = options.quiet;
+        // What the stub may do depends on the rights its manifest asks for.
+        report.mayRunElevated = ReadBrandingFacts(head).executionLevel != ManifestLevelName(ExecutionLevel::User);
         const bool listed = archiveFound && archive.problems.empty();
         try {
             ReportConfiguration(found.configText, "configuration", listed ? &archive.files : nullptr, report, err,

@@ -115,7 +115,7 @@ const Case kCases[] = {
      2,
      C},
     {"empty name", L"[main]\nSetupFileName=\n", {L"setup.exe"}, false, "is empty", E, 2, C},
-    {"shell-started", L"[main]\nSetupFileName=readme.txt\n", {L"readme.txt"}, false, "file associations", W, 2, C},
+    {"shell-started", L"[main]\nSetupFileName=readme.txt\n", {L"readme.txt"}, false, "file associations", E, 2, C},
     {"main key in a language", L"[LANG_de-DE]\nCulture=de-DE\n", {L"setup.exe"}, false, "only in [main]", E, 2, C},
     {"language key in main", L"[main]\nProgressTitle=x\n", {L"setup.exe"}, false, "only in [LANG_", E, 2, C},
     {"key before any section", L"ProductName=x\n[main]\n", {L"setup.exe"}, false, "before any section", E, 1, C},
@@ -174,6 +174,20 @@ TEST_P(ConfigCheck, FindsExactlyTheFault) {
     EXPECT_EQ(c.severity, findings[0].severity) << all;
     EXPECT_EQ(c.line, findings[0].line) << all;
     EXPECT_EQ(c.kind, findings[0].kind) << all;
+}
+
+// A setup program started through file associations: the stub refuses it when
+// it may run with administrator rights; a per-user package starts it.
+TEST(ConfigCheckLevel, ShellStartedIsAnErrorUnlessThePackageIsPerUser) {
+    for (bool mayRunElevated : {true, false}) {
+        sfxpack::ConfigCheckOptions options;
+        options.mayRunElevated = mayRunElevated;
+        const std::vector<ConfigFinding> findings =
+            sfxpack::CheckConfiguration(L"[main]\nSetupFileName=setup.vbs\n", options);
+        ASSERT_EQ(findings.size(), 1u) << mayRunElevated;
+        EXPECT_EQ(findings[0].code, sfxpack::DiagCode::SetupNotExeOrMsi);
+        EXPECT_EQ(findings[0].severity, mayRunElevated ? E : W);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConfigCheck, ::testing::ValuesIn(kCases), [](const auto& info) {
