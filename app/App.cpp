@@ -4,8 +4,6 @@
 #include <objbase.h>
 
 #include <clocale>
-#include <cstdlib>
-#include <ctime>
 #include <memory>
 
 #include "app/CommandLineOptions.h"
@@ -39,7 +37,6 @@ CApp::CApp() : framework::CWinApp(L"Setup Self-Extractor") {}
 
 BOOL CApp::InitInstance() {
     setlocale(LC_ALL, "");
-    srand(static_cast<unsigned>(time(nullptr)) ^ GetCurrentProcessId());
 
     INITCOMMONCONTROLSEX controls{8, 0xFF};
     orelib::CallInitCommonControlsEx(&controls);

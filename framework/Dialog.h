@@ -47,9 +47,6 @@ public:
     // Runs DoDataExchange in the given direction.
     bool UpdateData(bool saveAndValidate = true);
 
-    UINT TemplateId() const { return m_templateId; }
-    CWnd* Parent() const { return m_parent; }
-
 protected:
     // WM_INITDIALOG: binds the controls (UpdateData(false)); TRUE lets the
     // system set the focus.

@@ -13,12 +13,10 @@ CWinThread::~CWinThread() {
 BOOL CWinThread::CreateThread(DWORD createFlags, UINT stackSize, LPSECURITY_ATTRIBUTES security) {
     // The runtime's own thread start, so that its per-thread state is set up
     // and released properly.
-    unsigned id = 0;
     const uintptr_t handle =
-        _beginthreadex(security, stackSize, &ThreadEntry, this, createFlags | CREATE_SUSPENDED, &id);
+        _beginthreadex(security, stackSize, &ThreadEntry, this, createFlags | CREATE_SUSPENDED, nullptr);
     if (handle == 0) return FALSE;
     m_hThread = reinterpret_cast<HANDLE>(handle);
-    m_nThreadID = id;
     return TRUE;
 }
 

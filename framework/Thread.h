@@ -22,7 +22,6 @@ public:
     BOOL SetThreadPriority(int priority);
 
     HANDLE m_hThread = nullptr;
-    DWORD m_nThreadID = 0;
     // When TRUE the object deletes itself as the thread ends; clear it before
     // resuming the thread to keep the object and its handle.
     BOOL m_bAutoDelete = TRUE;

@@ -23,7 +23,6 @@ public:
     // Every message box of the program goes through here.
     virtual int DoMessageBox(const wchar_t* prompt, UINT type, UINT helpContext);
 
-    const wchar_t* AppName() const { return m_appName; }
     // The window that owns the framework's message boxes; null for none.
     // The window object may be set before its window exists.
     HWND MainWindow() const;
