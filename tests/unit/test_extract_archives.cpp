@@ -22,7 +22,9 @@ struct CRun {
 
     // With `owned`: the run's own folder, made first, deleted after a failure.
     void Extract(const std::wstring& archive, bool ownFolder = false) {
-        if (ownFolder) ASSERT_EQ(MakeOwnedFolder(owned, target), S_OK);
+        if (ownFolder) {
+            ASSERT_EQ(MakeOwnedFolder(owned, target), S_OK);
+        }
         RunExtraction(thread, dialog, archive, target, ownFolder ? &owned : nullptr);
     }
     std::vector<UINT> FailedSequence() const { return {WM_SFX_EXTRACT_ERROR, WM_SFX_EXTRACT_FAILED}; }

@@ -270,7 +270,9 @@ TEST(PrivateFolder, TakenNamesArePassedOverUpToALimit) {
         EXPECT_EQ(hr, c.expected) << testing::PrintToString(c.names[0]);
         EXPECT_EQ(calls, c.calls) << testing::PrintToString(c.names[0]);
         EXPECT_EQ(owner.IsHeld(), c.created != nullptr);
-        if (c.created) EXPECT_EQ(lstrcmpiW(owner.Path().c_str(), (scratch / c.created).c_str()), 0);
+        if (c.created) {
+            EXPECT_EQ(lstrcmpiW(owner.Path().c_str(), (scratch / c.created).c_str()), 0);
+        }
     }
     // Nothing of what was there was taken over or removed.
     EXPECT_TRUE(CTempFolder::Exists(scratch / L"a"));

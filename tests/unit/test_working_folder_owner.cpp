@@ -200,9 +200,10 @@ TEST_F(WorkingFolderStartUp, TempIsUsedOnlyWhenNotElevatedAndNeverThroughALink) 
         SetElevationSource([elevated] { return elevated; });
         const bool prepared = !PrepareWorkingFolder(m_settings, m_ownedFolder).Failed();
         EXPECT_EQ(prepared, elevated);
-        if (prepared)
+        if (prepared) {
             EXPECT_EQ(m_settings.m_workingFolder.find(link), std::wstring::npos)
                 << testing::PrintToString(m_settings.m_workingFolder);
+        }
         EXPECT_TRUE(m_ownedFolder.Delete());
     }
     SetElevationSource(nullptr);
