@@ -8,22 +8,21 @@ namespace sfxpack {
 
 namespace fs = std::filesystem;
 
+std::vector<CBuildInput> ListBuildInputs(const BuildOptions& options, const fs::path& stub) {
+    return {{stub, "stub"},
+            {options.config, "configuration"},
+            {options.archive, "archive"},
+            {options.passwordFile.value_or(fs::path()), "password file"},
+            {options.branding.icon, "icon"},
+            {options.branding.versionFrom, "--version-from file"},
+            {options.signing.pkcs12, "signing PKCS#12 file"},
+            {options.signing.cert, "signing certificate"},
+            {options.signing.key, "signing key"},
+            {options.signing.passwordFile.value_or(fs::path()), "signing password file"}};
+}
+
 void CheckBuildInputs(const BuildOptions& options, const fs::path& stub) {
-    const fs::path none;
-    const struct {
-        const fs::path& path;
-        const char* what;
-    } kFiles[] = {{stub, "stub"},
-                  {options.config, "configuration"},
-                  {options.archive, "archive"},
-                  {options.passwordFile ? *options.passwordFile : none, "password file"},
-                  {options.branding.icon, "icon"},
-                  {options.branding.versionFrom, "--version-from file"},
-                  {options.signing.pkcs12, "signing PKCS#12 file"},
-                  {options.signing.cert, "signing certificate"},
-                  {options.signing.key, "signing key"},
-                  {options.signing.passwordFile ? *options.signing.passwordFile : none, "signing password file"}};
-    for (const auto& file : kFiles) {
+    for (const CBuildInput& file : ListBuildInputs(options, stub)) {
         if (!file.path.empty()) CheckReadableFile(file.path, file.what);
     }
     std::error_code ec;

@@ -356,21 +356,7 @@ std::array<uint8_t, 16> CIvDeriver::Finish() {
 }
 
 void CheckOutputIsNoInput(const BuildOptions& options, const fs::path& stub) {
-    const fs::path passwordFile = options.passwordFile.value_or(fs::path());
-    const fs::path signPasswordFile = options.signing.passwordFile.value_or(fs::path());
-    const struct {
-        const fs::path& path;
-        const char* what;
-    } inputs[] = {{stub, "stub"},
-                  {options.config, "configuration"},
-                  {options.archive, "archive"},
-                  {passwordFile, "password file"},
-                  {options.branding.icon, "icon"},
-                  {options.signing.pkcs12, "signing PKCS#12 file"},
-                  {options.signing.cert, "signing certificate"},
-                  {options.signing.key, "signing key"},
-                  {signPasswordFile, "signing password file"}};
-    for (const auto& input : inputs) {
+    for (const CBuildInput& input : ListBuildInputs(options, stub)) {
         if (!input.path.empty() && IsSamePlace(options.output, input.path)) {
             throw CPackError(
                 "the output " + Quote(options.output) + " is the " + input.what + "; it would be overwritten",
