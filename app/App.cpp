@@ -91,6 +91,10 @@ StepResult CApp::ReadConfiguration() {
 
 StepResult CApp::SelectLanguage() { return ::SelectLanguage(m_settings, m_uiText); }
 
-StepResult CApp::CheckSetupFile() { return CheckSetupFileSize(m_ownFile.Get(), m_uiText); }
+StepResult CApp::CheckSetupFile() {
+    const StepResult size = CheckSetupFileSize(m_ownFile.Get(), m_uiText);
+    if (size.Failed()) return size;
+    return LoadPayloadDigest(m_ownFile);
+}
 
 StepResult CApp::PrepareWorkingFolder() { return ::PrepareWorkingFolder(m_settings, m_ownedFolder); }

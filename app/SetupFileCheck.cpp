@@ -49,3 +49,8 @@ StepResult CheckSetupFileSize(HANDLE file, const orelib::CUiText& uiText) {
     return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_FILE_CORRUPT),
                             SizeMismatchText(static_cast<int64_t>(size.expected), actual.QuadPart, uiText));
 }
+
+StepResult LoadPayloadDigest(orelib::COwnFile& file) {
+    if (file.LoadPayloadDigest(GetModuleHandleW(nullptr))) return StepResult::Ok();
+    return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT), L"Resource _KTV_DIGEST is not found.");
+}

@@ -9,11 +9,16 @@
 #include <string>
 
 #include "app/StepResult.h"
+#include "orelib/win32/OwnFile.h"
 #include "orelib/win32/UiText.h"
 
 // S_OK when the setup file open as `file` (the program's own) is whole; else
 // the failure with its complete message.
 StepResult CheckSetupFileSize(HANDLE file, const orelib::CUiText& uiText);
+
+// Takes the digest of what follows the stub from the running image, for the
+// extraction to check; a file no packager finished has none and is refused.
+StepResult LoadPayloadDigest(orelib::COwnFile& file);
 
 // String 135 and the HRESULT in signed decimal.
 std::wstring SetupFileReadErrorText(HRESULT hr, const orelib::CUiText& uiText);

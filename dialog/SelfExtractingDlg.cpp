@@ -174,6 +174,7 @@ void CSelfExtractingDlg::StartExtraction() {
     params.notifyWindow = m_hWnd;
     params.archivePath = m_ownFile.Path();
     params.archiveFile = m_ownFile.Get();
+    params.payload = m_ownFile.Payload();
     params.targetFolder = m_workingFolder;
     params.ownedFolder = m_ownedFolder;
     if (StartExtractionWorker(params)) return;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "orelib/SetupLayout.h"
+
 namespace orelib {
 class CWorkingFolder;
 }
@@ -22,6 +24,10 @@ struct ExtractParams {
     // made where missing, refused when it or a folder on the way to it is a
     // link, held while extracting, and never deleted.
     orelib::CWorkingFolder* ownedFolder = nullptr;
+    // What the program's image says follows the stub in archiveFile: hashed
+    // beside the extraction, which succeeds only when the bytes agree. Unset:
+    // nothing is hashed (a plain archive).
+    orelib::PayloadDigest payload;
 };
 
 // Kinds of ExtractError.
@@ -35,6 +41,8 @@ enum : int32_t {
 constexpr uint32_t kExtractCodeDataError = 0x8007000D;  // HRESULT_FROM_WIN32(ERROR_INVALID_DATA)
 constexpr uint32_t kExtractCodeCrcError = 0x80070017;   // HRESULT_FROM_WIN32(ERROR_CRC)
 constexpr uint32_t kExtractCodeDiskFull = 0x80070070;   // HRESULT_FROM_WIN32(ERROR_DISK_FULL)
+// The payload is not the one the program's image was built with.
+constexpr uint32_t kExtractCodePayloadChanged = 0x80096010;  // TRUST_E_BAD_DIGEST
 
 // One failure of a run, sent to the dialog with WM_SFX_EXTRACT_ERROR. It lives
 // on the worker's stack: valid only while that message is being handled.

@@ -13,6 +13,7 @@
 #include "extract/ExtractFromStream.h"
 #include "extract/HandleInStream.h"
 #include "extract/OpenCallback.h"
+#include "extract/PayloadHash.h"
 #include "extract/library/SevenZipRegistry.h"
 #include "orelib/SetupLayout.h"
 #include "orelib/win32/Handle.h"
@@ -106,6 +107,13 @@ HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
     CMyComPtr<IInStream> stream(streamSpec);
     const HRESULT opened = streamSpec->Init(m_params.archiveFile);
     if (opened != S_OK) return opened;
+    // Someone may have put another file under the program's name before it
+    // was first opened: the bytes read must be the ones the image vouches for.
+    CPayloadHash payloadHash;
+    if (m_params.payload.IsSet()) {
+        const HRESULT started = payloadHash.Start(m_params.archiveFile, m_params.payload);
+        if (FAILED(started)) return started;
+    }
 
     CCallbackHolder extractCallback(*this);
     MyOpenCallback openCallback;
@@ -134,8 +142,11 @@ HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
     const HRESULT hr = ExtractFromStream(registry.codecs, types, excludedFormats, stream, name, options, &openCallback,
                                          extractCallback.Get(), extractCallback.Get());
 
-    if (hr != S_OK) *message = extractCallback->LastMessage();
-    return hr;
+    if (hr != S_OK) {
+        *message = extractCallback->LastMessage();
+        return hr;
+    }
+    return m_params.payload.IsSet() ? payloadHash.Finish() : S_OK;
 }
 
 void CExtractThread::DescribeFailure(HRESULT hr, const std::wstring& message, ExtractError* error) const {
@@ -146,7 +157,7 @@ void CExtractThread::DescribeFailure(HRESULT hr, const std::wstring& message, Ex
     }
     const uint32_t code = static_cast<uint32_t>(hr);
     error->code = code;
-    if (code == kExtractCodeDataError || code == kExtractCodeCrcError) {
+    if (code == kExtractCodeDataError || code == kExtractCodeCrcError || code == kExtractCodePayloadChanged) {
         error->kind = kExtractErrorDamaged;
         return;
     }

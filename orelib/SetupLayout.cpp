@@ -71,6 +71,27 @@ SetupSize CheckSetupFileSize(const uint8_t* head, size_t headSize, uint64_t actu
     return CheckSetupFileSize(head, headSize, fromHead, actualSize);
 }
 
+bool DecodePayloadDigest(const uint8_t* bytes, size_t length, PayloadDigest* digest) {
+    if (length != kDigestResourceLength) return false;
+    PayloadDigest read;
+    for (size_t i = 8; i-- > 0;) {
+        read.offset = (read.offset << 8) | bytes[i];
+        read.size = (read.size << 8) | bytes[8 + i];
+    }
+    for (size_t i = 0; i < read.sha256.size(); ++i) read.sha256[i] = bytes[16 + i];
+    if (!read.IsSet() || read.offset + read.size < read.offset) return false;
+    *digest = read;
+    return true;
+}
+
+void EncodePayloadDigest(const PayloadDigest& digest, uint8_t* bytes) {
+    for (size_t i = 0; i < 8; ++i) {
+        bytes[i] = static_cast<uint8_t>(digest.offset >> (8 * i));
+        bytes[8 + i] = static_cast<uint8_t>(digest.size >> (8 * i));
+    }
+    for (size_t i = 0; i < digest.sha256.size(); ++i) bytes[16 + i] = digest.sha256[i];
+}
+
 const char* FixedSizeProblemText(SizeProblem problem) {
     switch (problem) {
     case SizeProblem::NotExe:

@@ -5,6 +5,7 @@
 // found by scanning, so these limits are what the stub and the packager agree
 // on. Pure logic over bytes; the callers bring the file access.
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -25,6 +26,28 @@ constexpr uint32_t kBlockTailReserve = 20;
 constexpr uint16_t kSizeResourceType = 10;
 constexpr char16_t kSizeResourceName[] = u"_KTV_VERIFY";
 constexpr uint32_t kSizeResourceLength = 8;
+
+// What the stub carries after itself (the configuration block and the
+// archive) is vouched for by this RT_RCDATA resource, which lies inside the
+// image and so is part of what the loaded image is compared with: where that
+// payload starts and how long it is (8 bytes each, little-endian), then its
+// SHA-256. A file put under the program's name after it started cannot pass
+// with another archive behind the same stub.
+constexpr char16_t kDigestResourceName[] = u"_KTV_DIGEST";
+constexpr uint32_t kDigestResourceLength = 48;
+
+struct PayloadDigest {
+    uint64_t offset = 0;
+    uint64_t size = 0;
+    std::array<uint8_t, 32> sha256{};
+    // The stub is built with zeros: a file no packager finished.
+    bool IsSet() const { return size != 0; }
+};
+
+// False unless `length` is kDigestResourceLength and the digest is set.
+bool DecodePayloadDigest(const uint8_t* bytes, size_t length, PayloadDigest* digest);
+// Writes the kDigestResourceLength bytes of `digest` to `bytes`.
+void EncodePayloadDigest(const PayloadDigest& digest, uint8_t* bytes);
 
 // The first offset at which neither block marker may begin, in a file (or
 // scanned start of one) of `size` bytes; 0 when it is too short for a block.

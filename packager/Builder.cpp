@@ -18,6 +18,7 @@
 #include "packager/Platform.h"
 #include "packager/Password.h"
 #include "packager/SetupLayout.h"
+#include "packager/Sha256.h"
 #include "packager/Signing.h"
 
 namespace sfxpack {
@@ -414,8 +415,8 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
     for (const std::string& note : ApplyBranding(&stub, options.branding)) {
         Report(DiagCode::VersionNumberFromText, DiagSeverity::Note, note, log, found);
     }
-    size_t sizeResource = 0;
-    const std::string stubProblem = CheckStub(stub, &sizeResource);
+    StubFields fields;
+    const std::string stubProblem = CheckStub(stub, &fields);
     if (!stubProblem.empty()) {
         throw CPackError("stub " + Quote(stubPath) + " cannot be used: " + stubProblem, kExitFailure,
                          DiagCode::StubRefused);
@@ -460,7 +461,18 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
         throw CPackError("internal error: unexpected block size", kExitFailure, DiagCode::Internal);
     }
     const uint64_t totalSize = archiveOffset + archiveSize;
-    PatchSize(&stub, sizeResource, totalSize);
+    PatchSize(&stub, fields.size, totalSize);
+    // The stub refuses to run unless the block and the archive behind it are
+    // the ones its image records.
+    orelib::PayloadDigest payload;
+    payload.offset = stub.size();
+    payload.size = block.size() + archiveSize;
+    CSha256Digest hash;
+    hash.Update(block.data(), block.size());
+    StreamFileRange(out.TempPath(), archiveOffset, archiveSize,
+                    [&](const uint8_t* data, size_t size) { hash.Update(data, size); });
+    payload.sha256 = hash.Finish();
+    PatchDigest(&stub, fields.digest, payload);
     std::vector<uint8_t> head = stub;
     head.insert(head.end(), block.begin(), block.end());
     OverwriteAt(out.TempPath(), 0, head);

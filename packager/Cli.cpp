@@ -28,8 +28,10 @@ const char kExitCodes[] =
     "  2  wrong usage\n"
     "  3  the configuration has errors (with --strict also warnings)\n"
     "  4  a setup program the configuration names is not in the package\n"
-    "  5  verify: the block or the archive is not where the stub looks, or the size check fails\n"
-    "  6  verify: the archive is damaged or uses what the stub cannot decode\n";
+    "  5  verify: the block or the archive is not where the stub looks, the size check fails,\n"
+    "     or the stub records no payload digest\n"
+    "  6  verify: the archive is damaged or uses what the stub cannot decode, or the block\n"
+    "     or the archive is not the one the file was built with\n";
 
 const char kBuildHelp[] =
     "sfxpack build --config FILE.ini (--dir FOLDER | --archive FILE.7z) -o OUT.exe\n"
@@ -140,9 +142,10 @@ const char kVerifyHelp[] =
     "the end of the certificate table of a signed file); the configuration block\n"
     "(found, decrypts, UTF-8, passes `sfxpack check`); the archive (within the\n"
     "first 4 MiB, methods the stub decodes, unencrypted headers, every item's\n"
-    "CRC, no two names that differ only in case) and that it holds every setup\n"
-    "program the configuration names. One line per problem; the exit code is that\n"
-    "of the first problem's class.\n"
+    "CRC, no two names that differ only in case), that it holds every setup\n"
+    "program the configuration names, and that the block and the archive are the\n"
+    "ones the stub's _KTV_DIGEST records. One line per problem; the exit code is\n"
+    "that of the first problem's class.\n"
     "  --password-file FILE   the archive password (first line of FILE), to test\n"
     "                         encrypted items too (also: SFXPACK_PASSWORD, --password PW)\n"
     "  --allow CODE           accept one finding of the configuration (repeatable)\n"

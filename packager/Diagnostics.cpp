@@ -31,6 +31,8 @@ const DiagCodeName kDiagCodeNames[] = {
     {DiagCode::SizeNoExpectedSize, "size.no-expected-size"},
     {DiagCode::SizeMismatch, "size.mismatch"},
     {DiagCode::SizeOver4GiB, "size.over-4gib", true},
+    {DiagCode::PayloadNoDigest, "payload.no-digest"},
+    {DiagCode::PayloadChanged, "payload.changed"},
     {DiagCode::ArchiveCannotOpen, "archive.cannot-open"},
     {DiagCode::ArchiveUnfitForStub, "archive.unfit-for-stub"},
     {DiagCode::ArchiveDamaged, "archive.damaged"},

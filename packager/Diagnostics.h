@@ -40,6 +40,9 @@ enum class DiagCode {
     SizeNoExpectedSize,
     SizeMismatch,
     SizeOver4GiB,
+    // The payload digest the image records.
+    PayloadNoDigest,
+    PayloadChanged,
     // The archive.
     ArchiveCannotOpen,
     ArchiveUnfitForStub,

@@ -1,11 +1,32 @@
 #pragma once
-// The SHA-256 of a whole file, as lowercase hex, for the --json reports.
+// SHA-256 digests of files: a whole file as lowercase hex, for the --json
+// reports, and the payload digest a setup file's image records.
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "orelib/SetupLayout.h"
 
 namespace sfxpack {
 
 // Throws CPackError when the file cannot be read.
 std::string GetFileSha256Hex(const std::filesystem::path& path);
+
+// Lowercase hex of `bytes`.
+std::string HexText(const uint8_t* bytes, size_t size);
+
+// The payload digest in a setup file's image (its _KTV_DIGEST resource), and
+// whether the bytes it covers are still the ones the file was built with.
+struct PayloadCheck {
+    bool recorded = false;  // the resource is there, 48 bytes and set
+    orelib::PayloadDigest digest;
+    bool matches = false;
+    std::string problem;  // why it fails; empty when it passes
+};
+// `head` is the start of the file at `path`, with its headers and resources.
+// Throws CPackError when the file cannot be read.
+PayloadCheck CheckPayloadDigest(const std::vector<uint8_t>& head, const std::filesystem::path& path);
 
 }  // namespace sfxpack

@@ -18,6 +18,18 @@ CJson SizeCheckJson(const SizeCheck& check, uint64_t actual) {
     return json;
 }
 
+CJson PayloadJson(const PayloadCheck& check) {
+    CJson json = CJson::Object();
+    json.Set("recorded", check.recorded);
+    json.Set("offset", check.recorded ? CJson(check.digest.offset) : CJson());
+    json.Set("size", check.recorded ? CJson(check.digest.size) : CJson());
+    json.Set("sha256", check.recorded ? CJson(HexText(check.digest.sha256.data(), check.digest.sha256.size()))
+                                      : CJson());
+    json.Set("matches", check.matches);
+    json.Set("problem", check.matches ? CJson() : CJson(check.problem));
+    return json;
+}
+
 CJson StringsJson(const std::vector<std::string>& texts) {
     CJson json = CJson::Array();
     for (const std::string& text : texts) json.Push(text);
@@ -162,6 +174,7 @@ void AddSetupFactsJson(const SetupFacts& facts, CJson* document) {
     document->Set("recorded_size", recorded);
 
     document->Set("size_check", SizeCheckJson(facts.sizeCheck, facts.size));
+    document->Set("payload_digest", PayloadJson(facts.payload));
 
     CJson branding = CJson::Object();
     branding.Set("resources_readable", facts.branding.readable);
@@ -205,12 +218,17 @@ std::vector<Diagnostic> GetInspectDiagnostics(const SetupFacts& facts) {
             MakeDiagnostic(facts.sizeCheck.hasExpected ? DiagCode::SizeMismatch : DiagCode::SizeNoExpectedSize,
                            DiagSeverity::Warning, "size check fails: " + facts.sizeCheck.problem));
     }
+    if (!facts.payload.matches) {
+        found.push_back(MakeDiagnostic(facts.payload.recorded ? DiagCode::PayloadChanged : DiagCode::PayloadNoDigest,
+                                       DiagSeverity::Warning, "payload check fails: " + facts.payload.problem));
+    }
     return found;
 }
 
 void AddVerifyFactsJson(const std::filesystem::path& path, const VerifyFacts& facts, CJson* document) {
     document->Set("file", FileJson(path, facts.size));
     document->Set("size_check", SizeCheckJson(facts.sizeCheck, facts.size));
+    document->Set("payload_digest", facts.payloadChecked ? PayloadJson(facts.payload) : CJson());
     CJson archive = CJson::Object();
     archive.Set("found", facts.archiveFound);
     archive.Set("offset", facts.archiveFound ? CJson(facts.archiveOffset) : CJson());

@@ -61,7 +61,7 @@ std::string CheckSetupSizeLimit(uint64_t size, bool signing) {
     return "the setup file would be " + bytes + ": the stub has never been tried on a file that large";
 }
 
-std::string CheckStub(const std::vector<uint8_t>& stub, size_t* sizeResourceOffset) {
+std::string CheckStub(const std::vector<uint8_t>& stub, StubFields* fields) {
     const orelib::PeImage image(stub.data(), stub.size());
     switch (image.CheckHeaders()) {
     case orelib::PeHeaderCheck::NotMz:
@@ -77,11 +77,20 @@ std::string CheckStub(const std::vector<uint8_t>& stub, size_t* sizeResourceOffs
         return "it is signed (it has a certificate table); sign the finished setup file instead";
     }
     uint32_t size = 0;
-    if (!orelib::FindSizeResource(stub.data(), stub.size(), sizeResourceOffset, &size)) {
+    if (!orelib::FindSizeResource(stub.data(), stub.size(), &fields->size, &size)) {
         return "it has no _KTV_VERIFY resource";
     }
     if (size != orelib::kSizeResourceLength) {
         return "its _KTV_VERIFY resource is " + std::to_string(size) + " bytes, not 8";
+    }
+    // Without it the stub could not tell its archive from another one put
+    // behind the same stub.
+    if (!image.FindNamedResource(orelib::kSizeResourceType, orelib::kDigestResourceName, &fields->digest, &size)) {
+        return "it has no _KTV_DIGEST resource (a stub older than this packager?)";
+    }
+    if (size != orelib::kDigestResourceLength) {
+        return "its _KTV_DIGEST resource is " + std::to_string(size) + " bytes, not " +
+               std::to_string(orelib::kDigestResourceLength);
     }
 
     // A stub that already carries a block or an archive would make the stub
@@ -104,6 +113,10 @@ void PatchSize(std::vector<uint8_t>* stub, size_t offset, uint64_t totalSize) {
     for (uint32_t i = 0; i < orelib::kSizeResourceLength; ++i) {
         (*stub)[offset + i] = static_cast<uint8_t>(totalSize >> (8 * i));
     }
+}
+
+void PatchDigest(std::vector<uint8_t>* stub, size_t offset, const orelib::PayloadDigest& digest) {
+    orelib::EncodePayloadDigest(digest, stub->data() + offset);
 }
 
 SizeCheck CheckSetupSize(const uint8_t* head, size_t headSize, uint64_t actualSize) {

@@ -41,12 +41,20 @@ constexpr uint64_t kSignatureReserve = 64 * 1024;
 // stays within kMaxSetupSize; else why not.
 std::string CheckSetupSizeLimit(uint64_t size, bool signing);
 
-// Checks `stub` for use as the stub and gives the file offset of its 8-byte
-// size resource. Empty on success; else the reason the stub is refused.
-std::string CheckStub(const std::vector<uint8_t>& stub, size_t* sizeResourceOffset);
+// The file offsets of the stub's resources that the packager fills in.
+struct StubFields {
+    size_t size = 0;    // the 8-byte size resource
+    size_t digest = 0;  // the payload digest
+};
+
+// Checks `stub` for use as the stub and finds the fields it fills in. Empty
+// on success; else the reason the stub is refused.
+std::string CheckStub(const std::vector<uint8_t>& stub, StubFields* fields);
 
 // Writes `totalSize` as 8 bytes little-endian at `offset`.
 void PatchSize(std::vector<uint8_t>* stub, size_t offset, uint64_t totalSize);
+// Writes `digest` at `offset`.
+void PatchDigest(std::vector<uint8_t>* stub, size_t offset, const orelib::PayloadDigest& digest);
 
 // The size check that the stub makes of its own file: `head` is the start of
 // the file (at least its headers and resources), `actualSize` its real size.

@@ -28,6 +28,14 @@ void PrintSizeCheck(const SizeCheck& check, uint64_t actual, std::ostream& out) 
     out << "size check:         " << (check.passes ? "passes" : "fails: " + check.problem) << "\n";
 }
 
+void PrintPayloadCheck(const PayloadCheck& check, std::ostream& out) {
+    if (check.recorded) {
+        out << "payload digest:     " << check.digest.size << " bytes at offset " << check.digest.offset
+            << ", SHA-256 " << HexText(check.digest.sha256.data(), check.digest.sha256.size()) << "\n";
+    }
+    out << "payload check:      " << (check.matches ? "passes" : "fails: " + check.problem) << "\n";
+}
+
 std::string JoinMethods(const std::vector<std::string>& methods) {
     std::string text;
     for (const std::string& method : methods) text += (text.empty() ? "" : ", ") + method;
@@ -86,6 +94,7 @@ SetupFacts ReadSetupFacts(const std::filesystem::path& path) {
         for (int i = 7; i >= 0; --i) facts.recordedSize = (facts.recordedSize << 8) | head[resource + i];
     }
     facts.sizeCheck = CheckSetupSize(head.data(), head.size(), facts.size);
+    facts.payload = CheckPayloadDigest(head, path);
     facts.branding = ReadBrandingFacts(head);
     return facts;
 }
@@ -121,6 +130,7 @@ void PrintSetupFacts(const SetupFacts& facts, std::ostream& out) {
         out << "recorded size:      no 8-byte _KTV_VERIFY resource\n";
     }
     PrintSizeCheck(facts.sizeCheck, facts.size, out);
+    PrintPayloadCheck(facts.payload, out);
     PrintBranding(facts.branding, out);
 
     if (!facts.blockFound) return;

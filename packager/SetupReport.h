@@ -8,6 +8,7 @@
 
 #include "packager/ArchiveReader.h"
 #include "packager/Branding.h"
+#include "packager/FileDigest.h"
 #include "packager/SetupLayout.h"
 
 namespace sfxpack {
@@ -44,6 +45,7 @@ struct SetupFacts {
     uint64_t recordedSizeOffset = 0;
 
     SizeCheck sizeCheck;
+    PayloadCheck payload;
     BrandingFacts branding;
 
     // A readable block and an archive the stub would find.

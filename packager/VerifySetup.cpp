@@ -139,10 +139,22 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
     }
     }
 
+    // What follows the stub must be what its image records, or the stub
+    // refuses to run. Checked last: a damaged archive or block is named as
+    // such first.
+    found.payloadChecked = true;
+    found.payload = CheckPayloadDigest(head, path);
+    if (!found.payload.matches) {
+        problems.Add(found.payload.recorded ? kExitArchiveDamaged : kExitLayout,
+                     found.payload.recorded ? DiagCode::PayloadChanged : DiagCode::PayloadNoDigest,
+                     "payload check fails: " + found.payload.problem);
+    }
+
     if (problems.ExitCode() == kExitOk && !options.quiet) {
         out << path.string() << ": ok (size " << actual << " matches "
             << (size.fromCertificate ? "the certificate table" : "_KTV_VERIFY") << "; archive at " << archiveOffset
-            << ", " << archive.items << " items" << (archive.tested ? ", CRCs checked" : "") << ")\n";
+            << ", " << archive.items << " items" << (archive.tested ? ", CRCs checked" : "")
+            << "; payload digest matches)\n";
     }
     return problems.ExitCode();
 }

@@ -12,6 +12,7 @@
 #include "orelib/ConfigBlock.h"
 #include "packager/ArchiveCheck.h"
 #include "packager/Diagnostics.h"
+#include "packager/FileDigest.h"
 #include "packager/Password.h"
 #include "packager/SetupLayout.h"
 
@@ -29,6 +30,8 @@ struct VerifyOptions {
 struct VerifyFacts {
     uint64_t size = 0;
     SizeCheck sizeCheck;
+    bool payloadChecked = false;  // not with --size-only
+    PayloadCheck payload;
     bool archiveFound = false;
     uint64_t archiveOffset = 0;
     ArchiveExamination archive;

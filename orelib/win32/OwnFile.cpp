@@ -3,7 +3,6 @@
 #include <psapi.h>
 
 #include <cstring>
-#include <iterator>
 
 #include "orelib/ImagePath.h"
 #include "orelib/SetupLayout.h"
@@ -33,6 +32,17 @@ const uint8_t* LoadedHeaders(HMODULE image, size_t* size, size_t* imageBaseOffse
     *imageBaseOffset = static_cast<size_t>(dos->e_lfanew) + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
                        offsetof(IMAGE_OPTIONAL_HEADER32, ImageBase);
     return base;
+}
+
+// The bytes of an RT_RCDATA resource of the loaded `image`; null when absent.
+const uint8_t* LoadedResource(HMODULE image, const char16_t* name16, DWORD* size) {
+    std::wstring name;
+    for (const char16_t* c = name16; *c; ++c) name += static_cast<wchar_t>(*c);
+    HRSRC found = FindResourceW(image, name.c_str(), MAKEINTRESOURCEW(kSizeResourceType));
+    HGLOBAL data = found ? LoadResource(image, found) : nullptr;
+    const void* bytes = data ? LockResource(data) : nullptr;
+    *size = bytes ? SizeofResource(image, found) : 0;
+    return static_cast<const uint8_t*>(bytes);
 }
 
 // The native name the system mapped the program's image by
@@ -96,12 +106,9 @@ HRESULT COwnFile::CheckMatchesImage(HMODULE image) const {
     }
 
     // The recorded size tells setup files built from the same stub apart.
-    const std::wstring name(std::begin(kSizeResourceName), std::end(kSizeResourceName) - 1);
-    HRSRC found = FindResourceW(image, name.c_str(), MAKEINTRESOURCEW(kSizeResourceType));
-    HGLOBAL data = found ? LoadResource(image, found) : nullptr;
-    const void* loadedBytes = data ? LockResource(data) : nullptr;
+    DWORD loadedSize = 0;
+    const uint8_t* loadedBytes = LoadedResource(image, kSizeResourceName, &loadedSize);
     if (!loadedBytes) return kOwnFileReplaced;
-    const DWORD loadedSize = SizeofResource(image, found);
 
     size_t offset = 0;
     uint32_t size = 0;
@@ -110,6 +117,12 @@ HRESULT COwnFile::CheckMatchesImage(HMODULE image) const {
         return kOwnFileReplaced;
     }
     return S_OK;
+}
+
+bool COwnFile::LoadPayloadDigest(HMODULE image) {
+    DWORD size = 0;
+    const uint8_t* bytes = LoadedResource(image, kDigestResourceName, &size);
+    return bytes && DecodePayloadDigest(bytes, size, &m_payload);
 }
 
 int64_t COwnFile::Size() const {

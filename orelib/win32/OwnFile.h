@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "orelib/SetupLayout.h"
 #include "orelib/win32/Handle.h"
 
 namespace orelib {
@@ -37,6 +38,13 @@ public:
     // handle equal those of `image`, a module loaded in this process.
     HRESULT CheckMatchesImage(HMODULE image) const;
 
+    // Takes the payload digest from `image`'s own resource, which the file
+    // cannot change once the system has loaded it; false when it has none.
+    bool LoadPayloadDigest(HMODULE image);
+    // What the loaded image says follows the stub in the file; unset until
+    // LoadPayloadDigest succeeds.
+    const PayloadDigest& Payload() const { return m_payload; }
+
     HANDLE Get() const { return m_file.Get(); }
     bool IsOpen() const { return m_file.IsValid(); }
     const std::wstring& Path() const { return m_path; }
@@ -46,6 +54,7 @@ public:
 private:
     CHandle m_file;
     std::wstring m_path;
+    PayloadDigest m_payload;
 };
 
 }  // namespace orelib

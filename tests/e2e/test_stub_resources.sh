@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The built stub carries the resources the packager and the system rely on:
-# an 8-byte _KTV_VERIFY, the manifest, the icon group 128 and the English table.
+# an 8-byte _KTV_VERIFY, a 48-byte _KTV_DIGEST, the manifest, the icon group 128 and the English table.
 set -euo pipefail
 stub="$SFX_DIST/sfxstub.exe"
 list() { python3 "$SFX_SOURCE/tests/e2e/pe_resources.py" "$stub" "$@"; }
@@ -8,6 +8,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 resources="$(list)"
 grep -Eq '^10 _KTV_VERIFY [0-9]+ 8 [0-9]+$' <<<"$resources" || fail "_KTV_VERIFY is not one 8-byte RCDATA item"
+grep -Eq '^10 _KTV_DIGEST [0-9]+ 48 [0-9]+$' <<<"$resources" || fail "_KTV_DIGEST is not one 48-byte RCDATA item"
 grep -Eq '^14 128 ' <<<"$resources" || fail "no icon group 128"
 [ "$(grep -c '^3 ' <<<"$resources")" -eq 4 ] || fail "the icon should have 4 images"
 grep -Eq '^16 1 ' <<<"$resources" || fail "no version information"

@@ -30,18 +30,35 @@ inline void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     Put16(b, at + 2, v >> 16);
 }
 
-// A PE32 (magic 0x10b) GUI image whose resources are one entry of `type`,
-// named `name`, language 1033, holding `data`.
-inline Image Build(uint16_t type, const std::u16string& name, const std::vector<uint8_t>& data) {
+struct Resource {
+    std::u16string name;
+    std::vector<uint8_t> data;
+};
+
+// A PE32 (magic 0x10b) GUI image whose resources are `entries`, all of
+// `type`, language 1033. The Image's offsets are those of the first entry.
+inline Image Build(uint16_t type, const std::vector<Resource>& entries) {
     Image img;
     const size_t rsrcOffset = kRsrcFileOffset;
+    const size_t count = entries.size();
     img.rootDir = rsrcOffset;
     img.nameDir = rsrcOffset + 0x18;
-    img.langDir = rsrcOffset + 0x30;
-    img.dataEntry = rsrcOffset + 0x48;
-    img.nameString = rsrcOffset + 0x58;
-    img.data = (img.nameString + 2 + 2 * name.size() + 7) & ~size_t{7};
-    const size_t rsrcSize = (img.data + data.size() - rsrcOffset + 0x1FF) & ~size_t{0x1FF};
+    img.langDir = img.nameDir + 16 + 8 * count;
+    img.dataEntry = img.langDir + 0x18 * count;
+    img.nameString = img.dataEntry + 0x10 * count;
+    std::vector<size_t> names, datas;
+    size_t at = img.nameString;
+    for (const Resource& entry : entries) {
+        names.push_back(at);
+        at += 2 + 2 * entry.name.size();
+    }
+    for (const Resource& entry : entries) {
+        at = (at + 7) & ~size_t{7};
+        datas.push_back(at);
+        at += entry.data.size();
+    }
+    img.data = datas[0];
+    const size_t rsrcSize = (at - rsrcOffset + 0x1FF) & ~size_t{0x1FF};
 
     std::vector<uint8_t>& b = img.bytes;
     b.assign(rsrcOffset + rsrcSize, 0);
@@ -71,24 +88,36 @@ inline Image Build(uint16_t type, const std::u16string& name, const std::vector<
     Put16(b, img.rootDir + 14, 1);
     Put32(b, img.rootDir + 16, type);
     Put32(b, img.rootDir + 20, 0x80000000u | rel(img.nameDir));
-    // Names: one named entry pointing at the language directory.
-    Put16(b, img.nameDir + 12, 1);
-    Put32(b, img.nameDir + 16, 0x80000000u | rel(img.nameString));
-    Put32(b, img.nameDir + 20, 0x80000000u | rel(img.langDir));
-    // Languages: one ID entry pointing at the data entry.
-    Put16(b, img.langDir + 14, 1);
-    Put32(b, img.langDir + 16, 1033);
-    Put32(b, img.langDir + 20, rel(img.dataEntry));
-    // Data entry: an RVA, not a section offset.
-    Put32(b, img.dataEntry, kRsrcRva + rel(img.data));
-    Put32(b, img.dataEntry + 4, static_cast<uint32_t>(data.size()));
-    Put16(b, img.nameString, static_cast<uint32_t>(name.size()));
-    for (size_t i = 0; i < name.size(); ++i) Put16(b, img.nameString + 2 + 2 * i, name[i]);
-    for (size_t i = 0; i < data.size(); ++i) b[img.data + i] = data[i];
+    // Names: named entries, each pointing at its language directory.
+    Put16(b, img.nameDir + 12, static_cast<uint32_t>(count));
+    for (size_t i = 0; i < count; ++i) {
+        const size_t langDir = img.langDir + 0x18 * i, dataEntry = img.dataEntry + 0x10 * i;
+        Put32(b, img.nameDir + 16 + 8 * i, 0x80000000u | rel(names[i]));
+        Put32(b, img.nameDir + 20 + 8 * i, 0x80000000u | rel(langDir));
+        // Languages: one ID entry pointing at the data entry.
+        Put16(b, langDir + 14, 1);
+        Put32(b, langDir + 16, 1033);
+        Put32(b, langDir + 20, rel(dataEntry));
+        // Data entry: an RVA, not a section offset.
+        const Resource& entry = entries[i];
+        Put32(b, dataEntry, kRsrcRva + rel(datas[i]));
+        Put32(b, dataEntry + 4, static_cast<uint32_t>(entry.data.size()));
+        Put16(b, names[i], static_cast<uint32_t>(entry.name.size()));
+        for (size_t c = 0; c < entry.name.size(); ++c) Put16(b, names[i] + 2 + 2 * c, entry.name[c]);
+        for (size_t c = 0; c < entry.data.size(); ++c) b[datas[i] + c] = entry.data[c];
+    }
     return img;
 }
 
-// A stand-in for the stub: an 8-byte RT_RCDATA resource "_KTV_VERIFY".
-inline Image BuildStub() { return Build(10, u"_KTV_VERIFY", std::vector<uint8_t>(8, 0)); }
+inline Image Build(uint16_t type, const std::u16string& name, const std::vector<uint8_t>& data) {
+    return Build(type, std::vector<Resource>{{name, data}});
+}
+
+// A stand-in for the stub: its two RT_RCDATA resources the packager fills
+// in, "_KTV_VERIFY" (8 bytes; the Image's offsets) and "_KTV_DIGEST" (48).
+inline Image BuildStub() {
+    return Build(10, std::vector<Resource>{{u"_KTV_VERIFY", std::vector<uint8_t>(8, 0)},
+                                           {u"_KTV_DIGEST", std::vector<uint8_t>(48, 0)}});
+}
 
 }  // namespace testpe

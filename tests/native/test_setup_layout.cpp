@@ -2,6 +2,7 @@
 // rule over hand-built PE images, and the positions of block and archive.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -165,5 +166,43 @@ TEST(SetupLayoutPositions, ArchiveWithinFourMiBAndBlockInsideTheScannedWindow) {
             EXPECT_EQ(orelib::FindConfigBlock(file.data(), file.size(), &offset, &length),
                       c.problem == orelib::LayoutProblem::None);
         }
+    }
+}
+
+// The digest resource as the stub reads it: only a set, well-formed one
+// counts; the stub refuses to run without one.
+TEST(PayloadDigest, DecodesOnlyASetWellFormedResource) {
+    orelib::PayloadDigest digest;
+    digest.offset = 0x0102030405060708ull;
+    digest.size = 0x1000;
+    for (size_t i = 0; i < digest.sha256.size(); ++i) digest.sha256[i] = static_cast<uint8_t>(i * 7);
+    Bytes good(orelib::kDigestResourceLength);
+    orelib::EncodePayloadDigest(digest, good.data());
+    EXPECT_EQ(good[0], 0x08);  // little-endian, as the resource is written
+    EXPECT_EQ(good[9], 0x10);
+
+    Bytes wrapping = good;  // offset + size past 2^64
+    std::fill(wrapping.begin(), wrapping.begin() + 8, 0xFF);
+    Bytes unset = good;  // as the stub is built
+    std::fill(unset.begin() + 8, unset.begin() + 16, 0);
+    const struct {
+        const char* name;
+        Bytes bytes;
+        size_t length;
+        bool decodes;
+    } kCases[] = {
+        {"as written", good, good.size(), true},
+        {"shorter", good, good.size() - 1, false},
+        {"longer", Bytes(good.size() + 1), good.size() + 1, false},
+        {"size 0", unset, unset.size(), false},
+        {"range wraps", wrapping, wrapping.size(), false},
+    };
+    for (const auto& c : kCases) {
+        orelib::PayloadDigest read;
+        EXPECT_EQ(orelib::DecodePayloadDigest(c.bytes.data(), c.length, &read), c.decodes) << c.name;
+        if (!c.decodes) continue;
+        EXPECT_EQ(read.offset, digest.offset);
+        EXPECT_EQ(read.size, digest.size);
+        EXPECT_EQ(read.sha256, digest.sha256);
     }
 }

@@ -27,6 +27,7 @@
 #include "packager/Password.h"
 #include "packager/Platform.h"
 #include "packager/SetupLayout.h"
+#include "packager/Sha256.h"
 #include "tests/native/TestPe.h"
 
 #ifdef _WIN32
@@ -140,13 +141,24 @@ TEST_F(SfxpackBuild, FinishedFileIsStubThenBlockThenArchive) {
     const Bytes file = ReadFile(Out());
     const Bytes& stub = m_stubImage.bytes;
 
-    // The stub comes first and unchanged, except for its size resource.
+    // The stub comes first and unchanged, except for its size resource and
+    // the digest of all that follows it.
     ASSERT_GT(file.size(), stub.size());
     Bytes head(file.begin(), file.begin() + stub.size());
     for (size_t i = 0; i < 8; ++i) {
         EXPECT_EQ(static_cast<uint8_t>(uint64_t{file.size()} >> (8 * i)), head[m_stubImage.data + i]);
         head[m_stubImage.data + i] = 0;
     }
+    sfxpack::StubFields fields;
+    ASSERT_EQ("", sfxpack::CheckStub(stub, &fields));
+    orelib::PayloadDigest digest;
+    ASSERT_TRUE(orelib::DecodePayloadDigest(head.data() + fields.digest, 48, &digest));
+    EXPECT_EQ(stub.size(), digest.offset);
+    EXPECT_EQ(file.size() - stub.size(), digest.size);
+    sfxpack::CSha256Digest payload;
+    payload.Update(file.data() + stub.size(), file.size() - stub.size());
+    EXPECT_EQ(payload.Finish(), digest.sha256);
+    std::fill(head.begin() + fields.digest, head.begin() + fields.digest + 48, 0);
     EXPECT_EQ(stub, head);
 
     // Right after it: start marker, IV, ciphertext, end marker.
@@ -286,7 +298,7 @@ TEST_F(SfxpackBuild, UnusableStubsAreRefused) {
 
 TEST_F(SfxpackBuild, ArchiveBeyondFourMiBIsRefused) {
     // A stub whose resource data is followed by 4 MiB of padding.
-    auto big = testpe::Build(10, u"_KTV_VERIFY", Bytes(8, 0));
+    auto big = testpe::BuildStub();
     big.bytes.resize(4u * 1024 * 1024, 0);
     WriteFile(Stub(), big.bytes);
     ExpectFailure(Build(), "4 MiB");
@@ -419,6 +431,7 @@ TEST_F(SfxpackBuild, VerifyNamesEachClassOfDamage) {
     const uint8_t iv[16] = {1};
     const Bytes badBlock = orelib::BuildConfigBlock(latin1, iv);
     ASSERT_EQ(archive - block, badBlock.size());
+    const Bytes otherBlock = orelib::BuildConfigBlock(config, iv);
 
     const struct {
         const char* name;
@@ -438,6 +451,10 @@ TEST_F(SfxpackBuild, VerifyNamesEachClassOfDamage) {
          "damaged", "archive.cannot-open"},
         {"block not UTF-8", [&](Bytes* f) { std::copy(badBlock.begin(), badBlock.end(), f->begin() + block); },
          sfxpack::kExitConfiguration, "UTF-8", "layout.block-not-utf8"},
+        // What no other check sees: the same text under another IV, as a
+        // block or archive put behind the same stub would be.
+        {"block re-encrypted", [&](Bytes* f) { std::copy(otherBlock.begin(), otherBlock.end(), f->begin() + block); },
+         sfxpack::kExitArchiveDamaged, "payload check fails", "payload.changed"},
     };
     for (const auto& c : kCases) {
         Bytes file = good;

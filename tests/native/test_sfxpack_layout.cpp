@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "orelib/PeImage.h"
 #include "packager/Builder.h"
 #include "packager/SetupLayout.h"
 #include "packager/Sha256.h"
@@ -92,11 +93,15 @@ TEST(SevenZipHeader, ScanPassesBareSignaturesAndStopsAtTheLimit) {
     EXPECT_FALSE(sfxpack::FindSevenZipHeader(data.data(), data.size(), 100, &offset));
 }
 
-TEST(StubCheck, AcceptsStubWithEightByteSizeResource) {
+TEST(StubCheck, AcceptsStubWithSizeAndDigestResources) {
     const auto img = testpe::BuildStub();
-    size_t offset = 0;
-    EXPECT_EQ("", sfxpack::CheckStub(img.bytes, &offset));
-    EXPECT_EQ(img.data, offset);
+    sfxpack::StubFields fields;
+    EXPECT_EQ("", sfxpack::CheckStub(img.bytes, &fields));
+    EXPECT_EQ(img.data, fields.size);
+    size_t digest = 0;
+    uint32_t length = 0;
+    ASSERT_TRUE(orelib::PeImage(img.bytes.data(), img.bytes.size()).FindNamedResource(10, u"_KTV_DIGEST", &digest, &length));
+    EXPECT_EQ(digest, fields.digest);
 }
 
 TEST(StubCheck, RefusesWhatTheStubCouldNotUse) {
@@ -109,6 +114,10 @@ TEST(StubCheck, RefusesWhatTheStubCouldNotUse) {
     auto noResource = testpe::Build(10, u"OTHER", Bytes(8, 0)).bytes;
     auto shortResource = testpe::Build(10, u"_KTV_VERIFY", Bytes(4, 0)).bytes;
     auto longResource = testpe::Build(10, u"_KTV_VERIFY", Bytes(12, 0)).bytes;
+    auto noDigest = testpe::Build(10, u"_KTV_VERIFY", Bytes(8, 0)).bytes;
+    auto shortDigest = testpe::Build(10, std::vector<testpe::Resource>{{u"_KTV_VERIFY", Bytes(8, 0)},
+                                                                      {u"_KTV_DIGEST", Bytes(40, 0)}})
+                           .bytes;
     auto signedStub = testpe::BuildStub().bytes;
     testpe::Put32(signedStub, testpe::kPeOffset + 0x98, 0x2000);
     testpe::Put32(signedStub, testpe::kPeOffset + 0x9C, 0x100);
@@ -123,13 +132,15 @@ TEST(StubCheck, RefusesWhatTheStubCouldNotUse) {
         {"no resource", noResource, "no _KTV_VERIFY"},
         {"4 bytes", shortResource, "4 bytes, not 8"},
         {"12 bytes", longResource, "12 bytes, not 8"},  // longer than 8 is refused too
+        {"no digest", noDigest, "no _KTV_DIGEST"},
+        {"short digest", shortDigest, "40 bytes, not 48"},
         {"signed", signedStub, "signed"},
         {"block inside", withBlock, "configuration block"},
         {"archive inside", withArchive, "7z archive"},
     };
     for (const Case& c : cases) {
-        size_t offset = 0;
-        const std::string problem = sfxpack::CheckStub(c.bytes, &offset);
+        sfxpack::StubFields fields;
+        const std::string problem = sfxpack::CheckStub(c.bytes, &fields);
         EXPECT_NE(std::string::npos, problem.find(c.expected)) << c.what << ": " << problem;
     }
 }

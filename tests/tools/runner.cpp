@@ -1,11 +1,15 @@
 // runner.exe: starts a program, waits for it, and prints its full 32-bit exit
 // code, which Wine cuts to 8 bits on the way to the Unix side.
 //
-//   runner.exe [--cwd DIR] [--raw TEXT] [--hidden-station] PROGRAM [ARGS...]
+//   runner.exe [--cwd DIR] [--raw TEXT] [--hidden-station] [--swap-in FILE]
+//              PROGRAM [ARGS...]
 //
 // With --hidden-station the program runs on a window station of its own that
 // is not visible, as a service's or a deployment tool's SYSTEM process does:
 // nobody could see or answer a window of it.
+// With --swap-in the program is created suspended, renamed to PROGRAM.moved
+// and FILE copied under its name before its first instruction runs: the
+// earliest a user's program could put another file in its place.
 // The command line given to PROGRAM is PROGRAM in double quotes, then each
 // ARG after one blank, quoted where the C runtime's parsing needs it, then
 // TEXT exactly as given (with --raw, include any leading blank yourself:
@@ -34,7 +38,9 @@
 namespace {
 
 int Usage() {
-    std::fwprintf(stderr, L"usage: runner.exe [--cwd DIR] [--raw TEXT] [--hidden-station] PROGRAM [ARGS...]\n");
+    std::fwprintf(stderr,
+                  L"usage: runner.exe [--cwd DIR] [--raw TEXT] [--hidden-station] [--swap-in FILE] PROGRAM "
+                  L"[ARGS...]\n");
     return 2;
 }
 
@@ -84,6 +90,7 @@ int wmain(int argc, wchar_t** argv) {
     const wchar_t* cwd = nullptr;
     std::wstring raw;
     bool hidden = false;
+    std::wstring swapIn;
     int i = 1;
     for (; i < argc; ++i) {
         const std::wstring option = argv[i];
@@ -93,6 +100,8 @@ int wmain(int argc, wchar_t** argv) {
             raw = argv[++i];
         } else if (option == L"--hidden-station") {
             hidden = true;
+        } else if (option == L"--swap-in" && i + 1 < argc) {
+            swapIn = argv[++i];
         } else {
             break;
         }
@@ -123,9 +132,21 @@ int wmain(int argc, wchar_t** argv) {
     LARGE_INTEGER frequency, started, ended;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&started);
-    if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, cwd, &startup, &info)) {
+    const DWORD flags = swapIn.empty() ? 0 : CREATE_SUSPENDED;
+    if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr, cwd, &startup,
+                       &info)) {
         process.Reset(info.hProcess);
-        CloseHandle(info.hThread);
+        orelib::CHandle thread(info.hThread);
+        if (!swapIn.empty()) {
+            const std::wstring moved = program + L".moved";
+            if (!MoveFileExW(program.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING) ||
+                !CopyFileW(swapIn.c_str(), program.c_str(), FALSE)) {
+                std::fwprintf(stderr, L"runner: cannot swap %ls: error %lu\n", program.c_str(), GetLastError());
+                TerminateProcess(process.Get(), 2);
+                return 2;
+            }
+            ResumeThread(thread.Get());
+        }
     } else {
         const DWORD error = GetLastError();
         // The shell takes the parameters without the program name.

@@ -3,6 +3,7 @@
 // and runs without a window.
 #include <gtest/gtest.h>
 
+#include "C/Sha256.h"
 #include "ExtractHarness.h"
 #include "OwnedFolder.h"
 #include "TempFolder.h"
@@ -107,6 +108,58 @@ TEST(ExtractMessages, SecondRunOnTheSameObject) {
     run.Extract(Fixture(L"setup_lzma2.exe"));
     EXPECT_EQ(run.dialog.Milestones(), std::vector<UINT>{WM_SFX_EXTRACT_DONE});
     EXPECT_EQ(CompareTrees(Fixture(L"src"), run.target), "");
+}
+
+// The bytes read must be the ones the program's image vouches for: a file
+// with another digest (another archive behind the same stub) ends as a
+// damaged file before anything could start, and the run's folder goes.
+TEST(ExtractMessages, PayloadMustHaveTheDigestTheImageRecords) {
+    const std::wstring archive = Fixture(L"setup_lzma2.exe");
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(archive, &bytes));
+    orelib::PayloadDigest recorded;
+    recorded.size = bytes.size();
+    CSha256 sha;
+    Sha256_Init(&sha);
+    Sha256_Update(&sha, reinterpret_cast<const Byte*>(bytes.data()), bytes.size());
+    Sha256_Final(&sha, recorded.sha256.data());
+
+    const struct {
+        const char* name;
+        void (*change)(orelib::PayloadDigest*);
+        bool passes;
+    } kCases[] = {
+        {"the same bytes", [](orelib::PayloadDigest*) {}, true},
+        {"other bytes", [](orelib::PayloadDigest* d) { d->sha256[31] ^= 1; }, false},
+        {"a shorter file", [](orelib::PayloadDigest* d) { d->size += 1; }, false},
+    };
+    for (const auto& c : kCases) {
+        CRun run;
+        ASSERT_EQ(MakeOwnedFolder(run.owned, run.target), S_OK);
+        orelib::COwnFile file;
+        ExtractParams params;
+        params.notifyWindow = run.dialog.Handle();
+        params.archivePath = archive;
+        params.archiveFile = OpenArchive(file, archive);
+        params.targetFolder = run.target;
+        params.ownedFolder = &run.owned;
+        params.payload = recorded;
+        c.change(&params.payload);
+        ASSERT_TRUE(run.thread.StartExtraction(params));
+        run.dialog.RunUntilFinal();
+        run.thread.WaitForEnd();
+        if (c.passes) {
+            EXPECT_EQ(run.dialog.Milestones(), std::vector<UINT>{WM_SFX_EXTRACT_DONE}) << c.name;
+            continue;
+        }
+        EXPECT_EQ(run.dialog.Milestones(),
+                  (std::vector<UINT>{WM_SFX_EXTRACT_ERROR, WM_SFX_DELETING_FILES, WM_SFX_EXTRACT_FAILED}))
+            << c.name;
+        ASSERT_EQ(run.dialog.errors.size(), 1u) << c.name;
+        EXPECT_EQ(run.dialog.errors[0].kind, kExtractErrorDamaged) << c.name;
+        EXPECT_EQ(run.dialog.errors[0].code, kExtractCodePayloadChanged) << c.name;
+        EXPECT_FALSE(CTempFolder::Exists(run.target)) << c.name;
+    }
 }
 
 class ExtractOverwrite : public testing::Test {
