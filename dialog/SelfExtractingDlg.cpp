@@ -1,19 +1,17 @@
 #include "dialog/SelfExtractingDlg.h"
 
-#include "dialog/ExitCodes.h"
 #include <commctrl.h>
 
+#include "dialog/ExitCodes.h"
 #include "dialog/ExtractErrorText.h"
 #include "dialog/OverwriteDlg.h"
 #include "dialog/PasswordDlg.h"
-#include "extract/ExtractMessages.h"
-#include "dialog/OverwriteDlg.h"
-#include "dialog/PasswordDlg.h"
+#include "extract/WindowMessages.h"
 #include "framework/WinApp.h"
+#include "orelib/LaunchPlan.h"
 #include "orelib/StringFormat.h"
 #include "orelib/win32/DynamicCalls.h"
 #include "orelib/win32/ErrorText.h"
-#include "orelib/LaunchPlan.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/Process.h"
 #include "orelib/win32/WindowIcons.h"
@@ -22,9 +20,6 @@
 const UINT g_taskbarButtonCreatedMessage = RegisterWindowMessageW(L"TaskbarButtonCreated");
 
 namespace {
-
-// Posted by the dialog to itself once it is shown (at once when hidden).
-constexpr UINT WM_SFX_START_EXTRACTION = WM_APP + 1;
 
 constexpr int kProgressRange = 1000;
 constexpr int kIconSizeAt96Dpi = 48;

@@ -7,15 +7,12 @@
 #include <cstdint>
 #include <string>
 
+#include "extract/WindowMessages.h"
 #include "orelib/win32/WorkerThread.h"
 
 namespace orelib {
 class CWorkingFolder;
 }
-
-// What the setup worker posts to the window it reports to.
-constexpr UINT WM_SFX_SETUP_STARTED = WM_APP + 2;   // the setup program runs
-constexpr UINT WM_SFX_SETUP_FINISHED = WM_APP + 3;  // (exit code, 1) or (error, 0)
 
 // What the setup worker starts and where it reports.
 struct SetupJob {

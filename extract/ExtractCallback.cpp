@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "extract/ExtractMessages.h"
+#include "extract/WindowMessages.h"
 #include "extract/ExtractThread.h"
 #include "orelib/win32/Files.h"
 

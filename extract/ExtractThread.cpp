@@ -8,7 +8,7 @@
 #include "CPP/Common/StringConvert.h"
 #include "CPP/Windows/FileName.h"
 #include "CPP/7zip/UI/Common/ExitCode.h"
-#include "extract/ExtractMessages.h"
+#include "extract/WindowMessages.h"
 #include "extract/ExtractCallback.h"
 #include "extract/ExtractFromStream.h"
 #include "extract/HandleInStream.h"

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "orelib/Text.h"
+
 namespace orelib {
 
 // Each name is written in its own language. The Russian one starts with the
@@ -45,14 +47,6 @@ const CultureFallback kCultureFallbacks[15] = {
 
 namespace {
 
-std::wstring Trim(const std::wstring& s) {
-    size_t first = 0;
-    size_t last = s.size();
-    while (first < last && std::iswspace(static_cast<wint_t>(s[first]))) ++first;
-    while (last > first && std::iswspace(static_cast<wint_t>(s[last - 1]))) --last;
-    return s.substr(first, last - first);
-}
-
 std::wstring ToLower(std::wstring s) {
     for (wchar_t& c : s) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
     return s;
@@ -83,7 +77,11 @@ std::wstring GetCultureDisplayName(const std::wstring& culture) {
     return std::wstring();
 }
 
-std::wstring GetCultureLanguagePart(const std::wstring& culture) { return Trim(culture.substr(0, culture.find(L'-'))); }
+std::wstring GetCultureLanguagePart(const std::wstring& culture) {
+    std::wstring part = culture.substr(0, culture.find(L'-'));
+    Trim(part);
+    return part;
+}
 
 std::wstring GetCultureFallback(const std::wstring& culture) {
     const wchar_t* fallback = FindFallback(culture);

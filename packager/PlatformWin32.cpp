@@ -219,7 +219,7 @@ bool FollowEntry(const fs::path& path, EntryFacts* facts, fs::path* finalPath) {
     CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
-    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return false;
+    if (!file.IsValid() || !GetFileInformationByHandle(file.Get(), &info)) return false;
     std::wstring name;
     if (!FinalPathOf(file.Get(), &name)) return false;
     EntryFacts result;

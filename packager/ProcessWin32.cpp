@@ -50,7 +50,7 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     CHandle input(
         CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
-    if (!log.Get() || !input.Get()) {
+    if (!log.IsValid() || !input.IsValid()) {
         result.startError = SystemErrorText(GetLastError());
         return result;
     }
@@ -73,7 +73,7 @@ ProcessResult Run(const std::wstring& application, std::wstring commandLine, con
     CHandle job(CreateJobObjectW(nullptr, nullptr));
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    const bool inJob = job.Get() &&
+    const bool inJob = job.IsValid() &&
                        SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
                        AssignProcessToJobObject(job.Get(), processHandle.Get());
     ResumeThread(thread.Get());

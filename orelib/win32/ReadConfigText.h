@@ -6,8 +6,9 @@
 
 namespace orelib {
 
-// No block in the first 20 MiB (ERROR_INVALID_DATA).
-constexpr HRESULT kConfigNotFound = static_cast<HRESULT>(0x8007000D);
+// No block in the first 20 MiB (ERROR_NOT_FOUND; not ERROR_INVALID_DATA,
+// which the archive library gives for damaged data).
+constexpr HRESULT kConfigNotFound = static_cast<HRESULT>(0x80070490);
 // A block whose text is not UTF-8 (ERROR_NO_UNICODE_TRANSLATION).
 constexpr HRESULT kConfigNotUtf8 = static_cast<HRESULT>(0x80070459);
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "dialog/SetupThread.h"
-#include "extract/ExtractMessages.h"
+#include "extract/WindowMessages.h"
 #include "extract/ExtractParams.h"
 #include "extract/ExtractThread.h"
 #include "orelib/win32/OwnFile.h"

@@ -64,12 +64,12 @@ TEST(ReadConfigText, ReportsMissingAndUndecodableBlocks) {
     CTempFolder dir;
     std::wstring text;
     ASSERT_TRUE(CTempFolder::WriteFile(dir / L"plain.exe", "MZ" + std::string(5000, 'x')));
-    EXPECT_EQ(static_cast<uint32_t>(Read(dir / L"plain.exe", &text)), 0x8007000Du);
+    EXPECT_EQ(Read(dir / L"plain.exe", &text), orelib::kConfigNotFound);
     EXPECT_EQ(text, L"");
 
     // The end marker followed by fewer than 6 bytes of the file.
     ASSERT_TRUE(CTempFolder::WriteFile(dir / L"short.exe", SetupFileWith(orelib::BuildConfigBlock("a=1", kIv), 5)));
-    EXPECT_EQ(static_cast<uint32_t>(Read(dir / L"short.exe", &text)), 0x8007000Du);
+    EXPECT_EQ(Read(dir / L"short.exe", &text), orelib::kConfigNotFound);
     ASSERT_TRUE(CTempFolder::WriteFile(dir / L"six.exe", SetupFileWith(orelib::BuildConfigBlock("a=1", kIv), 6)));
     EXPECT_EQ(Read(dir / L"six.exe", &text), S_OK);
 
@@ -87,7 +87,7 @@ TEST(ReadConfigText, SearchesTheFirst20MiBOnly) {
     file.append(100, 'y');
     ASSERT_TRUE(CTempFolder::WriteFile(dir / L"far.exe", file));
     std::wstring text;
-    EXPECT_EQ(static_cast<uint32_t>(Read(dir / L"far.exe", &text)), 0x8007000Du);
+    EXPECT_EQ(Read(dir / L"far.exe", &text), orelib::kConfigNotFound);
 }
 
 TEST(ReadConfigText, PassesFileErrorsOn) {

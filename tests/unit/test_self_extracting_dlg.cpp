@@ -12,7 +12,7 @@
 
 #include "dialog/SelfExtractingDlg.h"
 #include "dialog/SetupThread.h"
-#include "extract/ExtractMessages.h"
+#include "extract/WindowMessages.h"
 #include "resources/resource.h"
 #include "tests/unit/RunFixture.h"
 #include "tests/unit/DialogDriver.h"

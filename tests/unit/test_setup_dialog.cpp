@@ -11,7 +11,7 @@
 
 #include "dialog/SelfExtractingDlg.h"
 #include "dialog/SetupThread.h"
-#include "extract/ExtractMessages.h"
+#include "extract/WindowMessages.h"
 #include "orelib/CommandLine.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Process.h"

@@ -9,7 +9,7 @@
 
 #include "dialog/SetupThread.h"
 #include "dialog/SetupThread.h"
-#include "extract/ExtractMessages.h"
+#include "extract/WindowMessages.h"
 #include "orelib/win32/Process.h"
 #include "tests/unit/OwnedFolder.h"
 #include "tests/unit/TempFolder.h"
