@@ -14,6 +14,7 @@
 #include "app/WorkingFolder.h"
 #include "dialog/ExitCodes.h"
 #include "dialog/SelfExtractingDlg.h"
+#include "orelib/win32/ComInit.h"
 #include "orelib/win32/CommonControls.h"
 #include "orelib/win32/FontOccManager.h"
 #include "orelib/win32/WindowStation.h"
@@ -42,7 +43,9 @@ BOOL CApp::InitInstance() {
     orelib::CallInitCommonControlsEx(&controls);
 
     framework::CWinApp::InitInstance();
-    CoInitialize(nullptr);  // balanced in ExitInstance; the run goes on regardless
+    // For the taskbar button and the shell's start of a setup program; the
+    // run goes on without it.
+    const orelib::CComInit com(COINIT_APARTMENTTHREADED);
     // Every dialog from here on is created in the system's message font.
     framework::AfxEnableControlContainer(std::make_unique<orelib::CFontOccManager>());
 
@@ -70,7 +73,6 @@ BOOL CApp::InitInstance() {
 }
 
 int CApp::ExitInstance() {
-    CoUninitialize();
     framework::CWinApp::ExitInstance();
     return static_cast<int>(m_exitCode);
 }

@@ -34,10 +34,9 @@ void PreloadSystemLibraries() {
     for (const wchar_t* name : {L"uxtheme.dll", L"comctl32.dll"}) orelib::LoadSystemLibrary(name);
 }
 
-// Runs before every other static initialiser: the first user32 call there
-// (the message registration of the application object) already makes Windows
-// components load DLLs by name. Built without the stack protector, since it
-// seeds the protector's guard.
+// Runs before every other static initialiser, so that none can load a DLL
+// by name before the restriction. Built without the stack protector, since
+// it seeds the protector's guard.
 __attribute__((constructor(101), no_stack_protector)) void ProtectProcess() {
     orelib::ApplyProcessMitigations();
     RestrictDllSearchToSystemFolder();

@@ -17,8 +17,6 @@
 #include "orelib/win32/WindowIcons.h"
 #include "resources/resource.h"
 
-const UINT g_taskbarButtonCreatedMessage = RegisterWindowMessageW(L"TaskbarButtonCreated");
-
 namespace {
 
 constexpr int kProgressRange = 1000;
@@ -34,6 +32,7 @@ CSelfExtractingDlg::CSelfExtractingDlg(framework::CWnd* parent, const CRunSettin
       m_settings(settings),
       m_uiText(uiText),
       m_ownFile(ownFile),
+      m_taskbarButtonCreatedMessage(RegisterWindowMessageW(L"TaskbarButtonCreated")),
       m_workingFolder(settings.m_workingFolder),
       m_ownedFolder(ownedFolder),
       m_parentWindow(parent) {}
@@ -74,7 +73,7 @@ BOOL CSelfExtractingDlg::OnInitDialog() {
     orelib::CVistaDialog::OnInitDialog();
 
     // The shell runs unelevated: let its message through to this elevated window.
-    orelib::CallChangeWindowMessageFilterEx(m_hWnd, g_taskbarButtonCreatedMessage, MSGFLT_ALLOW, nullptr);
+    orelib::CallChangeWindowMessageFilterEx(m_hWnd, m_taskbarButtonCreatedMessage, MSGFLT_ALLOW, nullptr);
     double scale = orelib::WindowDpiX(m_hWnd) / 96.0;
 
     orelib::SetWindowIconsFromResource(m_hWnd, GetModuleHandleW(nullptr), IDI_APP);
@@ -267,7 +266,7 @@ LRESULT CSelfExtractingDlg::StartSetup() {
 }
 
 bool CSelfExtractingDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == g_taskbarButtonCreatedMessage && message != 0) {
+    if (message == m_taskbarButtonCreatedMessage && message != 0) {
         OnTaskbarButtonCreated();
         result = 0;
         return true;

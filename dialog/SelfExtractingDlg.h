@@ -20,10 +20,6 @@
 #include "orelib/win32/VistaDialog.h"
 #include "orelib/win32/WorkingFolder.h"
 
-// The message registered as "TaskbarButtonCreated": the shell sends it when
-// the dialog's taskbar button exists.
-extern const UINT g_taskbarButtonCreatedMessage;
-
 class CSelfExtractingDlg : public orelib::CVistaDialog {
 public:
     // Progress states of the bar and the taskbar button.
@@ -96,6 +92,9 @@ private:
     const CRunSettings& m_settings;
     const orelib::CUiText& m_uiText;
     const orelib::COwnFile& m_ownFile;
+    // "TaskbarButtonCreated", registered when the dialog is made: the shell
+    // sends it when the dialog's taskbar button exists.
+    const UINT m_taskbarButtonCreatedMessage;
 
     // Destroyed in reverse order: the workers stop before the folder string
     // and the controls they report to go.
