@@ -19,6 +19,10 @@
 #include "orelib/win32/FontOccManager.h"
 #include "orelib/win32/WindowStation.h"
 
+namespace app {
+
+using namespace dialog;
+
 namespace {
 
 // The start-up steps and the exit code each ends the run with when it fails.
@@ -88,10 +92,10 @@ StepResult CApp::ReadConfiguration() {
     // The own file is opened once, before anything is read of it, and held
     // until the run ends.
     const HRESULT opened = FinishOwnFileOpen(&m_ownFile);
-    return ::ReadConfiguration(opened, m_ownFile, m_settings, m_uiText);
+    return app::ReadConfiguration(opened, m_ownFile, m_settings, m_uiText);
 }
 
-StepResult CApp::SelectLanguage() { return ::SelectLanguage(m_settings, m_uiText); }
+StepResult CApp::SelectLanguage() { return app::SelectLanguage(m_settings, m_uiText); }
 
 StepResult CApp::CheckSetupFile() {
     const StepResult size = CheckSetupFileSize(m_ownFile.Get(), m_uiText);
@@ -99,4 +103,6 @@ StepResult CApp::CheckSetupFile() {
     return LoadPayloadDigest(m_ownFile);
 }
 
-StepResult CApp::PrepareWorkingFolder() { return ::PrepareWorkingFolder(m_settings, m_ownedFolder); }
+StepResult CApp::PrepareWorkingFolder() { return app::PrepareWorkingFolder(m_settings, m_ownedFolder); }
+
+}  // namespace app

@@ -10,6 +10,8 @@
 #include "orelib/win32/UiText.h"
 #include "orelib/win32/WorkingFolder.h"
 
+namespace app {
+
 class CApp : public framework::CWinApp {
 public:
     CApp();
@@ -27,7 +29,7 @@ public:
     StepResult PrepareWorkingFolder();
 
     // What start-up decided; read only once the dialog runs.
-    const CRunSettings& Settings() const { return m_settings; }
+    const dialog::CRunSettings& Settings() const { return m_settings; }
     const orelib::CUiText& UiText() const { return m_uiText; }
 
     uint32_t m_exitCode = 0;
@@ -35,7 +37,7 @@ public:
 private:
     friend class CAppTestAccess;  // the unit tests' quiet switch
 
-    CRunSettings m_settings;
+    dialog::CRunSettings m_settings;
     orelib::CUiText m_uiText;  // the installation language and its texts
     // The program's own file, held from the configuration step to the end:
     // every read of it goes through this handle.
@@ -48,3 +50,5 @@ private:
 
 // The one application object.
 extern CApp theApp;
+
+}  // namespace app

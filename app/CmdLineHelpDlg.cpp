@@ -3,6 +3,8 @@
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 
+namespace app {
+
 CCmdLineHelpDlg::CCmdLineHelpDlg(const orelib::CUiText& uiText, framework::CWnd* parent)
     : orelib::CVistaDialog(IDD_CMDLINE_HELP, parent), m_uiText(uiText) {}
 
@@ -59,3 +61,5 @@ void ShowCommandLineHelp(const orelib::CUiText& uiText) {
     dialog.DoModal();
     if (app) app->SetMainWindow(nullptr);
 }
+
+}  // namespace app

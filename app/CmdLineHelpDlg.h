@@ -5,6 +5,8 @@
 #include "orelib/win32/UiText.h"
 #include "orelib/win32/VistaDialog.h"
 
+namespace app {
+
 class CCmdLineHelpDlg : public orelib::CVistaDialog {
 public:
     explicit CCmdLineHelpDlg(const orelib::CUiText& uiText, framework::CWnd* parent = nullptr);
@@ -20,3 +22,5 @@ private:
 
 // Shows the help dialog modally as the application's main window.
 void ShowCommandLineHelp(const orelib::CUiText& uiText);
+
+}  // namespace app

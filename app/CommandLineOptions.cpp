@@ -8,6 +8,10 @@
 
 #include "app/CmdLineHelpDlg.h"
 
+namespace app {
+
+using dialog::CRunSettings;
+
 CommandLineOptions ParseCommandLineOptions(const std::vector<std::wstring>& args) {
     CommandLineOptions options;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -69,3 +73,5 @@ StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings&
     }
     return StepResult::Ok();
 }
+
+}  // namespace app

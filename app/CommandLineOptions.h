@@ -8,6 +8,8 @@
 #include "dialog/RunSettings.h"
 #include "orelib/win32/UiText.h"
 
+namespace app {
+
 struct CommandLineOptions {
     bool help = false;                   // /? seen; nothing after it was read
     bool extractOnly = false;            // /x
@@ -27,4 +29,6 @@ std::vector<std::wstring> GetProcessArguments();
 // Takes the options of `args` into `settings` and the culture of /l into
 // `uiText`. /? shows the help and fails (the run then ends with
 // ERROR_INVALID_PARAMETER).
-StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings& settings, orelib::CUiText& uiText);
+StepResult ApplyCommandLine(const std::vector<std::wstring>& args, dialog::CRunSettings& settings, orelib::CUiText& uiText);
+
+}  // namespace app

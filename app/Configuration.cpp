@@ -11,6 +11,10 @@
 #include "orelib/win32/ReadConfigText.h"
 #include "resources/resource.h"
 
+namespace app {
+
+using dialog::CRunSettings;
+
 namespace {
 
 // Keys of a "LANG_" section that replace string-table texts for that culture.
@@ -72,3 +76,5 @@ StepResult ReadConfiguration(HRESULT opened, const orelib::COwnFile& ownFile, CR
     ApplyConfiguration(text, settings, uiText);
     return StepResult::Ok();
 }
+
+}  // namespace app

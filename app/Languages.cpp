@@ -5,6 +5,10 @@
 #include "app/UnzipLanguageDlg.h"
 #include "orelib/ConfigKeys.h"
 
+namespace app {
+
+using dialog::CRunSettings;
+
 std::wstring GetUserCulture() {
     const LANGID language = orelib::ChooseUserLanguageId(GetUserDefaultUILanguage(), GetUserDefaultLangID());
     const LCID locale = MAKELCID(language, SORT_DEFAULT);
@@ -41,3 +45,5 @@ StepResult SelectLanguage(CRunSettings& settings, orelib::CUiText& uiText) {
     if (!productName.empty()) settings.m_productName = productName;
     return StepResult::Ok();
 }
+
+}  // namespace app

@@ -9,6 +9,8 @@
 #include "app/StepResult.h"
 #include "dialog/RunSettings.h"
 
+namespace app {
+
 // The user's culture, such as de-AT, from the UI language and the regional
 // settings; "" when the system cannot name it.
 std::wstring GetUserCulture();
@@ -21,4 +23,6 @@ bool CollectLanguages(const orelib::CIniText& config, orelib::CultureNameMap* na
 // The language step: unless /l fixed the language, the default culture, and
 // the user's choice in the language dialog when it is shown; then the product
 // name in that language. Fails (with no text) when the user cancels.
-StepResult SelectLanguage(CRunSettings& settings, orelib::CUiText& uiText);
+StepResult SelectLanguage(dialog::CRunSettings& settings, orelib::CUiText& uiText);
+
+}  // namespace app

@@ -7,6 +7,8 @@
 #include "orelib/win32/Files.h"
 #include "orelib/win32/Handle.h"
 
+namespace app {
+
 namespace {
 
 // How long the start waits for the thread to be running. It never takes
@@ -75,3 +77,5 @@ HRESULT FinishOwnFileOpen(orelib::COwnFile* file) {
     delete opening;
     return result;
 }
+
+}  // namespace app

@@ -8,6 +8,8 @@
 
 #include "orelib/win32/OwnFile.h"
 
+namespace app {
+
 // Starts the open; once, from the process protections, before anything
 // else of the run. Without it the open happens when it is finished.
 void StartOwnFileOpen();
@@ -15,3 +17,5 @@ void StartOwnFileOpen();
 // Waits for the open started above and moves its file into `file`, or opens
 // it here when none was started. The open's result.
 HRESULT FinishOwnFileOpen(orelib::COwnFile* file);
+
+}  // namespace app

@@ -11,6 +11,8 @@
 #include "orelib/win32/ProcessMitigations.h"
 #include "orelib/win32/StackGuard.h"
 
+namespace app {
+
 namespace {
 
 // The stub runs elevated from a Downloads folder: a DLL planted beside it
@@ -49,3 +51,5 @@ __attribute__((constructor(101), no_stack_protector)) void ProtectProcess() {
 }
 
 }  // namespace
+
+}  // namespace app

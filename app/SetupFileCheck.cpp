@@ -11,6 +11,8 @@
 #include "orelib/win32/MappedView.h"
 #include "resources/resource.h"
 
+namespace app {
+
 std::wstring SetupFileReadErrorText(HRESULT hr, const orelib::CUiText& uiText) {
     return uiText.LoadUiString(IDS_CANNOT_READ) + L" (" + orelib::DecimalText(static_cast<int32_t>(hr)) + L")";
 }
@@ -54,3 +56,5 @@ StepResult LoadPayloadDigest(orelib::COwnFile& file) {
     if (file.LoadPayloadDigest(GetModuleHandleW(nullptr))) return StepResult::Ok();
     return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT), L"Resource _KTV_DIGEST is not found.");
 }
+
+}  // namespace app

@@ -12,6 +12,8 @@
 #include "orelib/win32/OwnFile.h"
 #include "orelib/win32/UiText.h"
 
+namespace app {
+
 // S_OK when the setup file open as `file` (the program's own) is whole; else
 // the failure with its complete message.
 StepResult CheckSetupFileSize(HANDLE file, const orelib::CUiText& uiText);
@@ -25,3 +27,5 @@ std::wstring SetupFileReadErrorText(HRESULT hr, const orelib::CUiText& uiText);
 
 // String 155, an empty line and string 162 with both sizes.
 std::wstring SizeMismatchText(int64_t expected, int64_t actual, const orelib::CUiText& uiText);
+
+}  // namespace app

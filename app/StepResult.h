@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace app {
+
 struct StepResult {
     HRESULT hr = S_OK;
     std::wstring message;
@@ -17,3 +19,5 @@ struct StepResult {
         return StepResult{hr, std::move(message)};
     }
 };
+
+}  // namespace app

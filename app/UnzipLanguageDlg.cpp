@@ -5,6 +5,8 @@
 #include "orelib/win32/WindowIcons.h"
 #include "resources/resource.h"
 
+namespace app {
+
 CUnzipLanguageDlg::CUnzipLanguageDlg(framework::CWnd* parent, const orelib::CultureNameMap& names, std::wstring culture,
                                      const orelib::CUiText& uiText)
     : orelib::CVistaDialog(IDD_LANGUAGE, parent),
@@ -52,3 +54,5 @@ void CUnzipLanguageDlg::OnOK() {
     }
     orelib::CVistaDialog::OnOK();
 }
+
+}  // namespace app

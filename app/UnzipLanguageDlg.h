@@ -7,6 +7,8 @@
 #include "orelib/win32/UiText.h"
 #include "orelib/win32/VistaDialog.h"
 
+namespace app {
+
 class CUnzipLanguageDlg : public orelib::CVistaDialog {
 public:
     // `names`: culture -> display name; `culture`: the one to preselect.
@@ -29,3 +31,5 @@ private:
     std::wstring m_selectedCulture;
     const orelib::CUiText& m_uiText;
 };
+
+}  // namespace app

@@ -14,6 +14,10 @@
 #include "orelib/win32/ProcessToken.h"
 #include "orelib/win32/TempFolders.h"
 
+namespace app {
+
+using namespace dialog;
+
 namespace {
 ElevationSource& Elevation() {
     static ElevationSource source;
@@ -79,3 +83,5 @@ StepResult PrepareWorkingFolder(CRunSettings& settings, orelib::CWorkingFolder& 
     settings.m_workingFolder = owner.Path();
     return StepResult::Ok();
 }
+
+}  // namespace app

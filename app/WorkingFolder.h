@@ -12,6 +12,8 @@
 #include "orelib/WorkingFolderParent.h"
 #include "orelib/win32/WorkingFolder.h"
 
+namespace app {
+
 // Where the working folder may go, in the order to try: the system's
 // temporary folders when the run is elevated, the user's TEMP only when it is
 // not. The HRESULT of the failing call when there is none.
@@ -38,4 +40,6 @@ std::wstring TempPathErrorText(unsigned long error);
 // With /x: settings.m_workingFolder made absolute and checked for links.
 // Otherwise `owner` makes and holds a new folder, whose path becomes
 // settings.m_workingFolder.
-StepResult PrepareWorkingFolder(CRunSettings& settings, orelib::CWorkingFolder& owner);
+StepResult PrepareWorkingFolder(dialog::CRunSettings& settings, orelib::CWorkingFolder& owner);
+
+}  // namespace app

@@ -12,6 +12,8 @@
 #include "orelib/win32/Drives.h"
 #include "resources/resource.h"
 
+namespace dialog {
+
 bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t requiredBytes) {
     // Each time from the drive with the most room, not from the last choice.
     std::wstring initialFolder;
@@ -48,3 +50,5 @@ bool CSelfExtractingDlg::RelocateWorkingFolder() {
     m_workingFolder = m_ownedFolder->Path();
     return true;
 }
+
+}  // namespace dialog

@@ -2,6 +2,10 @@
 
 #include "extract/ExtractParams.h"
 
+namespace dialog {
+
+using namespace extract;
+
 namespace {
 constexpr wchar_t kBlankLine[] = L"\n\n";
 }  // namespace
@@ -34,3 +38,5 @@ std::wstring BuildExtractErrorText(int kind, uint32_t code, const std::wstring& 
     if (code != 0) text += FormatHexCode(code);
     return text;
 }
+
+}  // namespace dialog

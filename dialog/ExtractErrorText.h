@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace dialog {
+
 struct ExtractErrorTexts {
     std::wstring corrupted;      // for a damaged archive
     std::wstring extractFailed;  // the heading of every other error
@@ -19,3 +21,5 @@ std::wstring BuildExtractErrorText(int kind, uint32_t code, const std::wstring& 
 
 // " (0x%08X)" without a printf call.
 std::wstring FormatHexCode(uint32_t code);
+
+}  // namespace dialog

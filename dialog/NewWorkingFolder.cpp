@@ -6,6 +6,8 @@
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/SecureRandom.h"
 
+namespace dialog {
+
 namespace {
 const wchar_t kNameAlphabet[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
 constexpr size_t kRandomChars = 8;
@@ -59,3 +61,5 @@ std::wstring CreateFolderErrorText(const std::vector<CFolderAttempt>& attempts) 
     }
     return text;
 }
+
+}  // namespace dialog

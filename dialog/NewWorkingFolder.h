@@ -9,6 +9,8 @@
 
 #include "orelib/win32/WorkingFolder.h"
 
+namespace dialog {
+
 // "ktv" and 8 characters drawn evenly from a-z and 0-9 with the system's
 // cryptographic generator; empty when it fails.
 std::wstring MakeWorkingFolderName();
@@ -36,3 +38,5 @@ std::wstring CreateFolderErrorText(const std::vector<CFolderAttempt>& attempts);
 
 // Win32 codes print as "(183)", other HRESULTs in hexadecimal.
 uint32_t ErrorCodeOf(HRESULT hr);
+
+}  // namespace dialog

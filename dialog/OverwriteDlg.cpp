@@ -4,6 +4,8 @@
 #include "orelib/win32/ErrorText.h"
 #include "resources/resource.h"
 
+namespace dialog {
+
 COverwriteDlg::COverwriteDlg(const std::wstring& fileName, const orelib::CUiText& uiText, framework::CWnd* parent)
     : orelib::CVistaDialog(IDD_OVERWRITE, parent), m_fileName(fileName), m_uiText(uiText) {}
 
@@ -28,3 +30,5 @@ BOOL COverwriteDlg::OnInitDialog() {
     SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDCANCEL)), TRUE);
     return FALSE;
 }
+
+}  // namespace dialog

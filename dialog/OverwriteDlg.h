@@ -7,6 +7,8 @@
 #include "orelib/win32/UiText.h"
 #include "orelib/win32/VistaDialog.h"
 
+namespace dialog {
+
 class COverwriteDlg : public orelib::CVistaDialog {
 public:
     COverwriteDlg(const std::wstring& fileName, const orelib::CUiText& uiText, framework::CWnd* parent = nullptr);
@@ -20,3 +22,5 @@ private:
     std::wstring m_fileName;  // full path of the existing file
     const orelib::CUiText& m_uiText;
 };
+
+}  // namespace dialog

@@ -2,7 +2,11 @@
 
 #include "orelib/Path.h"
 
+namespace dialog {
+
 std::wstring BuildOverwriteText(const std::wstring& fileExistsText, const std::wstring& filePath,
                                 const std::wstring& question) {
     return fileExistsText + L"\n\n\"" + orelib::GetFileNamePart(filePath) + L"\"\n\n" + question;
 }
+
+}  // namespace dialog

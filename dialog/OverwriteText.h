@@ -3,5 +3,9 @@
 // name alone in quotes, and the question.
 #include <string>
 
+namespace dialog {
+
 std::wstring BuildOverwriteText(const std::wstring& fileExistsText, const std::wstring& filePath,
                                 const std::wstring& question);
+
+}  // namespace dialog

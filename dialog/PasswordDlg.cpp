@@ -2,6 +2,8 @@
 
 #include "resources/resource.h"
 
+namespace dialog {
+
 void WipeString(std::wstring& text) {
     if (!text.empty()) SecureZeroMemory(&text[0], text.size() * sizeof(wchar_t));
     text.clear();
@@ -33,3 +35,5 @@ void CEnterPasswordDlg::DoDataExchange(framework::CDataExchange* dx) {
     framework::CDialog::DoDataExchange(dx);
     framework::DDX_Text(dx, IDC_PASSWORD, m_password);
 }
+
+}  // namespace dialog

@@ -5,6 +5,8 @@
 
 #include "framework/Dialog.h"
 
+namespace dialog {
+
 class CEnterPasswordDlg : public framework::CDialog {
 public:
     // The worker's buffer holds this many characters plus the terminator.
@@ -27,3 +29,5 @@ bool CopyPassword(const std::wstring& password, wchar_t* buffer, size_t capacity
 
 // Overwrites a string's characters before it is released.
 void WipeString(std::wstring& text);
+
+}  // namespace dialog

@@ -6,6 +6,8 @@
 
 #include "orelib/IniText.h"
 
+namespace dialog {
+
 struct CRunSettings {
     bool m_extractOnly = false;    // /x
     bool m_quiet = false;          // /q, or nobody to ask
@@ -22,3 +24,5 @@ struct CRunSettings {
     bool m_progressVisible = true;
     bool m_progressPretty = false;
 };
+
+}  // namespace dialog

@@ -17,6 +17,10 @@
 #include "orelib/win32/WindowIcons.h"
 #include "resources/resource.h"
 
+namespace dialog {
+
+using namespace extract;
+
 namespace {
 
 constexpr int kProgressRange = 1000;
@@ -325,3 +329,5 @@ bool CSelfExtractingDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         return orelib::CVistaDialog::OnMessage(message, wParam, lParam, result);
     }
 }
+
+}  // namespace dialog

@@ -20,6 +20,8 @@
 #include "orelib/win32/VistaDialog.h"
 #include "orelib/win32/WorkingFolder.h"
 
+namespace dialog {
+
 class CSelfExtractingDlg : public orelib::CVistaDialog {
 public:
     // Progress states of the bar and the taskbar button.
@@ -42,7 +44,7 @@ public:
 
     void SetProgress(int permille);
     void SetProgressState(int state);
-    void ShowExtractError(const ExtractError& error);
+    void ShowExtractError(const extract::ExtractError& error);
     // The disk-full flow: true when the user chose where the next working
     // folder goes and extraction should start again there.
     virtual bool ChooseDestinationLocation(uint64_t requiredBytes);
@@ -61,7 +63,7 @@ protected:
     LRESULT StartSetup();
 
     // The calls into the extraction worker; tests replace them.
-    virtual bool StartExtractionWorker(const ExtractParams& params);
+    virtual bool StartExtractionWorker(const extract::ExtractParams& params);
     virtual void RequestExtractionStop();
     virtual void WaitForExtractionEnd();
     // The calls into the setup worker; tests replace them.
@@ -79,7 +81,7 @@ private:
     // Starts the worker; when it cannot be started, ends the run as failed.
     void StartExtraction();
     void OnTaskbarButtonCreated();
-    LRESULT OnExtractError(const ExtractError* error);
+    LRESULT OnExtractError(const extract::ExtractError* error);
     LRESULT OnExtractFailed();
     LRESULT OnAskOverwrite(const wchar_t* fileName);
     LRESULT OnAskPassword(wchar_t* buffer, LPARAM capacity);
@@ -104,7 +106,7 @@ private:
     std::wstring m_workingFolder;
     orelib::CWorkingFolder* m_ownedFolder;  // the run's own folder; null with /x
     std::wstring m_relocationParent;        // where the disk-full flow puts the next folder
-    CExtractThread m_extractThread;
+    extract::CExtractThread m_extractThread;
     CSetupThread m_setupThread;
     framework::CWnd m_iconControl;
     orelib::CFont m_headerFont;
@@ -112,3 +114,5 @@ private:
     bool m_started = false;
     bool m_retryRequested = false;
 };
+
+}  // namespace dialog

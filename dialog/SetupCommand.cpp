@@ -8,6 +8,8 @@
 #include "orelib/Path.h"
 #include "orelib/SetupFileName.h"
 
+namespace dialog {
+
 SetupSettings ReadSetupSettings(const orelib::CIniText& config, const std::wstring& culture) {
     const std::wstring language = orelib::LanguageSectionName(culture);
     SetupSettings settings;
@@ -72,3 +74,5 @@ SetupCommand BuildSetupCommand(const std::wstring& setupPath, const std::wstring
     }
     return command;
 }
+
+}  // namespace dialog

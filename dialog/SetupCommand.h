@@ -9,6 +9,8 @@
 
 #include "orelib/IniText.h"
 
+namespace dialog {
+
 // The configuration keys of the setup launch, "main" first and then the
 // current culture's "LANG_" section on top.
 struct SetupSettings {
@@ -55,3 +57,5 @@ struct SetupCommand {
 // self-extractor's "/l <culture>", "/x" and "/?": to it "/l" means a log file.
 SetupCommand BuildSetupCommand(const std::wstring& setupPath, const std::wstring& systemDir,
                                const std::wstring& setupParams, const std::wstring& ownArguments);
+
+}  // namespace dialog

@@ -5,6 +5,10 @@
 #include "orelib/win32/Handle.h"
 #include "orelib/win32/Process.h"
 
+namespace dialog {
+
+using namespace extract;
+
 namespace {
 
 // Lets the program's last window calls and file handles settle before its
@@ -76,3 +80,5 @@ uint32_t CSetupThread::LaunchSetup(uint32_t* exitCode) {
     Sleep(kPauseBeforeCleanupMs);
     return error;
 }
+
+}  // namespace dialog

@@ -14,6 +14,8 @@ namespace orelib {
 class CWorkingFolder;
 }
 
+namespace dialog {
+
 // What the setup worker starts and where it reports.
 struct SetupJob {
     HWND notifyWindow = nullptr;  // receives the STARTED / FINISHED messages; null: none
@@ -51,3 +53,5 @@ private:
     // overwrite the job under a running worker.
     std::atomic<bool> m_busy{false};
 };
+
+}  // namespace dialog

@@ -12,6 +12,8 @@
 #include "orelib/win32/ProcessToken.h"
 #include "resources/resource.h"
 
+namespace dialog {
+
 namespace {
 
 // An elevated run does not start a setup program through the shell. In its
@@ -103,3 +105,5 @@ void CSelfExtractingDlg::ShowLaunchError(uint32_t code, const std::wstring& file
             : orelib::FormatErrorText(code) + L"\n\n" + file;
     framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONERROR);
 }
+
+}  // namespace dialog

@@ -6,6 +6,8 @@
 #include "extract/ExtractThread.h"
 #include "orelib/win32/Files.h"
 
+namespace extract {
+
 namespace {
 
 // Space kept free beyond the announced total.
@@ -143,3 +145,5 @@ HRESULT MyExtractCallback::SetPassword(const UString& password) {
     m_password = password.Ptr();
     return S_OK;
 }
+
+}  // namespace extract

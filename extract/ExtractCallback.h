@@ -11,6 +11,8 @@
 #include "CPP/7zip/UI/Common/IFileExtractCallback.h"
 #include "orelib/ProgressThrottle.h"
 
+namespace extract {
+
 class CExtractThread;
 
 class MyExtractCallback final : public IFolderArchiveExtractCallback,
@@ -43,3 +45,5 @@ private:
     std::wstring m_password;
     orelib::CProgressThrottle m_progress;
 };
+
+}  // namespace extract

@@ -3,6 +3,8 @@
 #include "CPP/7zip/UI/Common/ArchiveExtractCallback.h"
 #include "extract/PipelinedExtract.h"
 
+namespace extract {
+
 HRESULT ExtractFromStream(CCodecs* codecs, const CObjectVector<COpenType>& types, const CIntVector& excludedFormats,
                           IInStream* stream, const UString& name, const CExtractOptions& options,
                           IOpenCallbackUI* openCallback, IExtractCallbackUI* extractCallback,
@@ -50,3 +52,5 @@ HRESULT ExtractFromStream(CCodecs* codecs, const CObjectVector<COpenType>& types
     result = extractCallback->ExtractResult(result);
     return result;
 }
+
+}  // namespace extract

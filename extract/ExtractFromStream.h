@@ -6,6 +6,8 @@
 
 #include "CPP/7zip/UI/Common/Extract.h"
 
+namespace extract {
+
 // `name` is the archive's display name, given to the callbacks; the library
 // opens no file by it. The output folder must exist: it is never created
 // here. Returns the first failure.
@@ -13,3 +15,5 @@ HRESULT ExtractFromStream(CCodecs* codecs, const CObjectVector<COpenType>& types
                           IInStream* stream, const UString& name, const CExtractOptions& options,
                           IOpenCallbackUI* openCallback, IExtractCallbackUI* extractCallback,
                           IFolderArchiveExtractCallback* folderCallback);
+
+}  // namespace extract

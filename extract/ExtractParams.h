@@ -11,6 +11,8 @@ namespace orelib {
 class CWorkingFolder;
 }
 
+namespace extract {
+
 // What the dialog hands to CExtractThread::StartExtraction.
 struct ExtractParams {
     HWND notifyWindow = nullptr;   // receives every message; null: nothing is posted,
@@ -53,3 +55,5 @@ struct ExtractError {
     std::wstring path;           // kind 1: the item or folder concerned
     uint64_t requiredBytes = 0;  // kind 1, code 0x80070070: the total size to extract
 };
+
+}  // namespace extract

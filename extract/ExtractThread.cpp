@@ -20,6 +20,8 @@
 #include "orelib/win32/LinkFreeFolder.h"
 #include "orelib/win32/WorkingFolder.h"
 
+namespace extract {
+
 namespace {
 
 // Any format the registry knows (7z is the only one), searched for from the
@@ -216,3 +218,5 @@ void CExtractThread::CleanUp() const {
     PostToDialog(WM_SFX_DELETING_FILES);
     m_params.ownedFolder->Delete();
 }
+
+}  // namespace extract

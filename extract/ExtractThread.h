@@ -9,6 +9,8 @@
 #include "extract/ExtractParams.h"
 #include "orelib/win32/WorkerThread.h"
 
+namespace extract {
+
 class CExtractThread : public orelib::CMfcWorkerThread {
 public:
     CExtractThread() = default;
@@ -44,3 +46,5 @@ private:
     std::wstring m_currentPath;  // the item being extracted; kept between runs
     uint64_t m_totalBytes = 0;
 };
+
+}  // namespace extract

@@ -2,6 +2,8 @@
 
 #include "orelib/win32/Files.h"
 
+namespace extract {
+
 HRESULT CHandleInStream::Init(HANDLE file) {
     m_file = file;
     m_position = 0;
@@ -45,3 +47,5 @@ Z7_COM7F_IMF(CHandleInStream::Seek(Int64 offset, UInt32 seekOrigin, UInt64* newP
     if (newPosition) *newPosition = m_position;
     return S_OK;
 }
+
+}  // namespace extract

@@ -7,6 +7,8 @@
 #include "CPP/Common/MyCom.h"
 #include "CPP/7zip/IStream.h"
 
+namespace extract {
+
 Z7_CLASS_IMP_IInStream(CHandleInStream) public :
     // `file` must stay open for the stream's lifetime.
     HRESULT Init(HANDLE file);
@@ -17,3 +19,5 @@ UInt64 m_size = 0;
 UInt64 m_position = 0;
 }
 ;
+
+}  // namespace extract

@@ -1,5 +1,7 @@
 #include "extract/OpenCallback.h"
 
+namespace extract {
+
 // The open phase does not look at the stop flag: a cancel during the open
 // takes effect at the first progress call of the extraction.
 HRESULT MyOpenCallback::Open_CheckBreak() { return S_OK; }
@@ -17,3 +19,5 @@ HRESULT MyOpenCallback::Open_CryptoGetTextPassword(BSTR* password) {
     if (password) *password = nullptr;
     return S_OK;
 }
+
+}  // namespace extract

@@ -6,7 +6,11 @@
 
 #include "CPP/7zip/UI/Common/ArchiveOpenCallback.h"
 
+namespace extract {
+
 class MyOpenCallback final : public IOpenCallbackUI {
 public:
     Z7_IFACE_IMP(IOpenCallbackUI)
 };
+
+}  // namespace extract

@@ -4,6 +4,8 @@
 #include "extract/ExtractParams.h"
 #include "orelib/win32/Files.h"
 
+namespace extract {
+
 namespace {
 // Large reads keep the hash ahead of the extraction without holding much memory.
 constexpr DWORD kChunk = 1u << 20;
@@ -66,3 +68,5 @@ HRESULT CPayloadHash::Hash() {
     }
     return S_OK;
 }
+
+}  // namespace extract

@@ -11,6 +11,8 @@
 #include "orelib/SetupLayout.h"
 #include "orelib/win32/Handle.h"
 
+namespace extract {
+
 class CPayloadHash {
 public:
     CPayloadHash() = default;
@@ -38,3 +40,5 @@ private:
     HRESULT m_result = E_PENDING;
     orelib::CHandle m_thread;
 };
+
+}  // namespace extract

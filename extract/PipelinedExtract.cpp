@@ -11,6 +11,8 @@
 #include "CPP/7zip/IPassword.h"
 #include "orelib/win32/Handle.h"
 
+namespace extract {
+
 namespace {
 
 // What Extract takes for its item count to mean every item of the archive.
@@ -420,3 +422,5 @@ HRESULT ExtractPipelined(IInArchive* archive, IArchiveExtractCallback* callback,
     replay.End();
     return failure != S_OK ? failure : job.result;
 }
+
+}  // namespace extract

@@ -7,6 +7,8 @@
 
 #include "CPP/7zip/Archive/IArchive.h"
 
+namespace extract {
+
 // Decoded data the handler may hold ahead of the files being made. Making a
 // file costs about a millisecond on some systems, and a run of hundreds of
 // small files would stop the decoder without room to go on into the large
@@ -24,3 +26,5 @@ constexpr size_t kDefaultMaxAheadBytes = 16u << 20;
 // Without a second thread it is archive->Extract on the calling thread.
 HRESULT ExtractPipelined(IInArchive* archive, IArchiveExtractCallback* callback,
                          size_t maxAheadBytes = kDefaultMaxAheadBytes);
+
+}  // namespace extract

@@ -7,3 +7,9 @@
 #include <ole2.h>
 
 #include "CPP/Common/Common.h"
+
+namespace extract {
+
+
+
+}  // namespace extract

@@ -4,6 +4,8 @@
 // answers it expects), the setup worker's and the dialog's own.
 #include <windows.h>
 
+namespace extract {
+
 // Posted by the self-extracting dialog to itself once it is shown (at once when hidden).
 constexpr UINT WM_SFX_START_EXTRACTION = WM_APP + 1;
 // Posted by the setup worker.
@@ -26,3 +28,5 @@ constexpr LRESULT kOverwriteNotAsked = -1;
 
 // Capacity of the password buffer, in characters including the terminator.
 constexpr int kPasswordCapacity = 1024;
+
+}  // namespace extract

@@ -16,6 +16,7 @@
 #include "extract/ExtractParams.h"
 #include "extract/ExtractThread.h"
 #include "orelib/win32/OwnFile.h"
+#include "Layers.h"
 
 namespace extracttest {
 

@@ -6,13 +6,16 @@
 #include <gtest/gtest.h>
 
 #include "app/App.h"
+#include "Layers.h"
 
 // The test's door to the application object's settings, which only start-up
 // writes in the stub.
+namespace app {
 class CAppTestAccess {
 public:
-    static CRunSettings& Settings() { return theApp.m_settings; }
+    static dialog::CRunSettings& Settings() { return theApp.m_settings; }
 };
+}  // namespace app
 
 class RunTest : public testing::Test {
 protected:

@@ -6,9 +6,10 @@
 
 #include "app/App.h"
 #include "orelib/win32/CommonControls.h"
+#include "Layers.h"
 
 // The tests link the stub's code, which reads the one application object.
-CApp theApp;
+app::CApp app::theApp;
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);

@@ -12,6 +12,7 @@
 #include "tests/unit/RunFixture.h"
 #include "tests/unit/DialogDriver.h"
 #include "tests/unit/TempFolder.h"
+#include "Layers.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/CommandLineOptions.h"
+#include "Layers.h"
 
 namespace {
 CommandLineOptions Parse(std::vector<std::wstring> args) {

@@ -17,6 +17,7 @@
 #include "resources/resource.h"
 #include "tests/unit/RunFixture.h"
 #include "tests/unit/TempFolder.h"
+#include "Layers.h"
 
 namespace {
 

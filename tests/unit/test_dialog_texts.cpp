@@ -12,6 +12,7 @@
 #include "dialog/PasswordDlg.h"
 #include "orelib/win32/ErrorText.h"
 #include "resources/resource.h"
+#include "Layers.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "ExtractHarness.h"
 #include "TempFolder.h"
+#include "Layers.h"
 
 using namespace extracttest;
 

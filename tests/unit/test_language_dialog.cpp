@@ -13,6 +13,7 @@
 #include "app/UnzipLanguageDlg.h"
 #include "tests/unit/RunFixture.h"
 #include "resources/resource.h"
+#include "Layers.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "orelib/win32/OwnFile.h"
 #include "tests/unit/PeFileCopy.h"
 #include "tests/unit/TempFolder.h"
+#include "Layers.h"
 
 using orelib::COwnFile;
 

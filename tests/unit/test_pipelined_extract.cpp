@@ -17,6 +17,7 @@
 #include "extract/PipelinedExtract.h"
 #include "extract/library/SevenZipRegistry.h"
 #include "orelib/win32/Handle.h"
+#include "Layers.h"
 
 using namespace extracttest;
 

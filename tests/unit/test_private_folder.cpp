@@ -19,6 +19,7 @@
 #include "tests/unit/DirectoryLink.h"
 #include "tests/unit/RunFixture.h"
 #include "tests/unit/TempFolder.h"
+#include "Layers.h"
 
 namespace {
 

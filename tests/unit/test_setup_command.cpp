@@ -6,6 +6,7 @@
 #include "dialog/SetupCommand.h"
 #include "orelib/CommandLine.h"
 #include "orelib/Path.h"
+#include "Layers.h"
 
 namespace {
 

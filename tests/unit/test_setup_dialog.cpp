@@ -20,6 +20,7 @@
 #include "tests/unit/DialogDriver.h"
 #include "tests/unit/OwnedFolder.h"
 #include "tests/unit/TempFolder.h"
+#include "Layers.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "orelib/win32/Process.h"
 #include "tests/unit/OwnedFolder.h"
 #include "tests/unit/TempFolder.h"
+#include "Layers.h"
 
 namespace {
 

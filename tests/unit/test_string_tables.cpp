@@ -14,6 +14,7 @@
 #include "app/App.h"
 #include "orelib/win32/UiText.h"
 #include "resources/resource.h"
+#include "Layers.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "orelib/win32/Files.h"
 #include "tests/unit/RunFixture.h"
 #include "tests/unit/TempFolder.h"
+#include "Layers.h"
 
 namespace {
 bool IsFolderName(const std::wstring& name) {

@@ -17,6 +17,7 @@
 #include "tests/unit/DirectoryLink.h"
 #include "tests/unit/OwnedFolder.h"
 #include "tests/unit/TempFolder.h"
+#include "Layers.h"
 
 using extracttest::Fixture;
 using testlink::MakeDirectoryLink;
