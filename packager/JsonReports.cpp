@@ -34,6 +34,22 @@ void AddArchiveInfoJson(const ArchiveInfo& info, CJson* archive) {
     json.Set("data_encrypted", info.dataEncrypted);
 }
 
+CJson TextOrNull(const std::string& text) { return text.empty() ? CJson() : CJson(text); }
+
+CJson SignatureJson(const SignatureFacts& facts) {
+    CJson json = CJson::Object();
+    json.Set("present", facts.present);
+    json.Set("digest_algorithm", TextOrNull(facts.algorithm));
+    json.Set("signed_digest", TextOrNull(facts.signedDigest));
+    json.Set("file_digest", TextOrNull(facts.fileDigest));
+    json.Set("digest_matches", facts.fileDigest.empty() ? CJson() : CJson(facts.digestMatches));
+    json.Set("signature_valid", facts.signatureChecked ? CJson(facts.signatureValid) : CJson());
+    json.Set("signer", TextOrNull(facts.signer));
+    json.Set("chain_checked", false);
+    json.Set("valid", facts.Valid());
+    return json;
+}
+
 Diagnostic MakeDiagnostic(DiagCode code, DiagSeverity severity, const std::string& message) {
     Diagnostic diagnostic;
     diagnostic.code = code;
@@ -211,6 +227,7 @@ std::vector<Diagnostic> GetInspectDiagnostics(const SetupFacts& facts) {
 void AddVerifyFactsJson(const std::filesystem::path& path, const VerifyFacts& facts, CJson* document) {
     document->Set("file", FileJson(path, facts.size));
     document->Set("size_check", SizeCheckJson(facts.sizeCheck, facts.size));
+    document->Set("signature", facts.signatureChecked ? SignatureJson(facts.signature) : CJson());
     CJson archive = CJson::Object();
     archive.Set("found", facts.archiveFound);
     archive.Set("offset", facts.archiveFound ? CJson(facts.archiveOffset) : CJson());

@@ -1,7 +1,8 @@
 #pragma once
 // `sfxpack verify`: checks a finished setup file the way the stub will
-// (size, configuration block, archive) and more (the configuration check,
-// every item's CRC, the setup programs).
+// (size, configuration block, archive) and more (the Authenticode signature
+// of a signed file, the configuration check, every item's CRC, the setup
+// programs).
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
@@ -14,6 +15,7 @@
 #include "packager/Diagnostics.h"
 #include "packager/Password.h"
 #include "packager/SetupLayout.h"
+#include "packager/SignatureCheck.h"
 
 namespace sfxpack {
 
@@ -29,6 +31,8 @@ struct VerifyOptions {
 struct VerifyFacts {
     uint64_t size = 0;
     SizeCheck sizeCheck;
+    bool signatureChecked = false;  // not with --size-only
+    SignatureFacts signature;
     bool archiveFound = false;
     uint64_t archiveOffset = 0;
     ArchiveExamination archive;
