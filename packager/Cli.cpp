@@ -29,7 +29,9 @@ const char kExitCodes[] =
     "  3  the configuration has errors (with --strict also warnings)\n"
     "  4  a setup program the configuration names is not in the package\n"
     "  5  verify: the block or the archive is not where the stub looks, or the size check fails\n"
-    "  6  verify: the archive is damaged or uses what the stub cannot decode\n";
+    "  6  verify: the archive is damaged or uses what the stub cannot decode\n"
+    "  7  verify: the Authenticode signature of a signed file does not match the file\n"
+    "     (a byte changed after signing) or does not verify\n";
 
 const char kBuildHelp[] =
     "sfxpack build --config FILE.ini (--dir FOLDER | --archive FILE.7z) -o OUT.exe\n"
@@ -137,7 +139,9 @@ const char kVerifyHelp[] =
     "               [--strict] [--allow CODE]... [-q] [--json]\n"
     "\n"
     "Checks what the stub will check, and more: the size (against _KTV_VERIFY, or\n"
-    "the end of the certificate table of a signed file); the configuration block\n"
+    "the end of the certificate table of a signed file); a signed file's Authenticode\n"
+    "signature (its digest against the file's, the signature over it; the certificate\n"
+    "chain is the signer's business and is not checked); the configuration block\n"
     "(found, decrypts, UTF-8, passes `sfxpack check`); the archive (within the\n"
     "first 4 MiB, methods the stub decodes, unencrypted headers, every item's\n"
     "CRC, no two names that differ only in case) and that it holds every setup\n"
