@@ -129,9 +129,10 @@ const char kInspectHelp[] =
     "sfxpack inspect SETUP.exe [--json]\n"
     "\n"
     "Shows the configuration block's offset and text, the archive's offset, item\n"
-    "count, unpacked size and methods, the certificate table, the size check, the\n"
-    "icon's sizes and the version information. Exits 1 when the block or the\n"
-    "archive is missing.\n"
+    "count, unpacked size and methods, the certificate table and whether its\n"
+    "Authenticode signature holds (as verify checks it), the size check, the icon's\n"
+    "sizes and the version information. Exits 1 when the block or the archive is\n"
+    "missing.\n"
     "  --json                 print a JSON report on stdout (see docs/json.md)\n";
 
 const char kVerifyHelp[] =

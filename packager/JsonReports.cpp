@@ -170,6 +170,7 @@ void AddSetupFactsJson(const SetupFacts& facts, CJson* document) {
     certificate.Set("offset", facts.hasCertificate ? CJson(facts.certificateOffset) : CJson());
     certificate.Set("size", facts.hasCertificate ? CJson(facts.certificateSize) : CJson());
     document->Set("certificate_table", certificate);
+    document->Set("signature", SignatureJson(facts.signature));
 
     CJson recorded = CJson::Object();
     recorded.Set("present", facts.hasRecordedSize);
@@ -215,6 +216,9 @@ std::vector<Diagnostic> GetInspectDiagnostics(const SetupFacts& facts) {
     } else if (!facts.archiveOpened) {
         found.push_back(MakeDiagnostic(DiagCode::ArchiveCannotOpen, DiagSeverity::Warning,
                                        "the archive cannot be opened: " + facts.archiveProblem));
+    }
+    for (const SignatureProblem& problem : facts.signature.problems) {
+        found.push_back(MakeDiagnostic(problem.code, DiagSeverity::Warning, problem.message));
     }
     if (!facts.sizeCheck.passes) {
         found.push_back(

@@ -28,6 +28,17 @@ void PrintSizeCheck(const SizeCheck& check, uint64_t actual, std::ostream& out) 
     out << "size check:         " << (check.passes ? "passes" : "fails: " + check.problem) << "\n";
 }
 
+void PrintSignature(const SignatureFacts& signature, std::ostream& out) {
+    if (!signature.present) return;
+    out << "signature:          ";
+    if (signature.Valid()) {
+        out << "valid (" << signature.algorithm << " digest matches, signed by " << ShownText(signature.signer)
+            << "; chain not checked)\n";
+    } else {
+        out << "fails: " << ShownText(signature.problems.front().message) << "\n";
+    }
+}
+
 std::string JoinMethods(const std::vector<std::string>& methods) {
     std::string text;
     for (const std::string& method : methods) text += (text.empty() ? "" : ", ") + method;
@@ -85,6 +96,7 @@ SetupFacts ReadSetupFacts(const std::filesystem::path& path) {
         facts.recordedSizeOffset = resource;
         for (int i = 7; i >= 0; --i) facts.recordedSize = (facts.recordedSize << 8) | head[resource + i];
     }
+    facts.signature = CheckFileSignature(path, head, facts.size);
     facts.sizeCheck = CheckSetupSize(head.data(), head.size(), facts.size);
     facts.branding = ReadBrandingFacts(head);
     return facts;
@@ -114,6 +126,7 @@ void PrintSetupFacts(const SetupFacts& facts, std::ostream& out) {
     } else {
         out << "certificate table:  none\n";
     }
+    PrintSignature(facts.signature, out);
     if (facts.hasRecordedSize) {
         out << "recorded size:      " << facts.recordedSize << " (_KTV_VERIFY at offset " << facts.recordedSizeOffset
             << ")\n";
