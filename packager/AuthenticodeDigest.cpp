@@ -17,17 +17,29 @@ public:
         : m_algorithm(algorithm), m_sha512(algorithm == DigestAlgorithm::Sha384 ? 48 : 64) {}
     void Update(const uint8_t* data, size_t size) {
         switch (m_algorithm) {
-        case DigestAlgorithm::Sha1: m_sha1.Update(data, size); break;
-        case DigestAlgorithm::Sha256: m_sha256.Update(data, size); break;
-        default: m_sha512.Update(data, size); break;
+        case DigestAlgorithm::Sha1:
+            m_sha1.Update(data, size);
+            break;
+        case DigestAlgorithm::Sha256:
+            m_sha256.Update(data, size);
+            break;
+        default:
+            m_sha512.Update(data, size);
+            break;
         }
     }
     std::vector<uint8_t> Finish() {
         std::vector<uint8_t> digest(DigestSize(m_algorithm));
         switch (m_algorithm) {
-        case DigestAlgorithm::Sha1: Take(m_sha1.Finish(), &digest); break;
-        case DigestAlgorithm::Sha256: Take(m_sha256.Finish(), &digest); break;
-        default: Take(m_sha512.Finish(), &digest); break;
+        case DigestAlgorithm::Sha1:
+            Take(m_sha1.Finish(), &digest);
+            break;
+        case DigestAlgorithm::Sha256:
+            Take(m_sha256.Finish(), &digest);
+            break;
+        default:
+            Take(m_sha512.Finish(), &digest);
+            break;
         }
         return digest;
     }

@@ -19,8 +19,8 @@ constexpr uint8_t kContext0 = 0xA0;  // [0], constructed
 }  // namespace der
 
 struct DerElement {
-    uint8_t tag = 0;                   // the identifier octet (tag numbers up to 30)
-    const uint8_t* start = nullptr;    // the whole encoding: identifier, length, contents
+    uint8_t tag = 0;                 // the identifier octet (tag numbers up to 30)
+    const uint8_t* start = nullptr;  // the whole encoding: identifier, length, contents
     size_t size = 0;
     const uint8_t* contents = nullptr;
     size_t contentsSize = 0;

@@ -51,20 +51,18 @@ SignatureFacts CheckFileSignature(const std::filesystem::path& path, const std::
     const orelib::PeImage image(head.data(), head.size());
     if (!image.GetCertificateEntry(&entry) || (entry.offset == 0 && entry.size == 0)) return facts;
     facts.present = true;
-    auto problem = [&](DiagCode code, const std::string& message) {
-        facts.problems.push_back({code, message});
-        return facts;
-    };
+    auto problem = [&facts](DiagCode code, const std::string& message) { facts.problems.push_back({code, message}); };
     SignedLayout layout;
     if (!ReadSignedLayout(head.data(), head.size(), &layout)) {
-        return problem(DiagCode::SignatureDamaged, "the certificate table's directory entry is unusable");
+        problem(DiagCode::SignatureDamaged, "the certificate table's directory entry is unusable");
+        return facts;
     }
     if (layout.certificateSize > kMaxTableSize || layout.certificateOffset > fileSize ||
         layout.certificateSize > fileSize - layout.certificateOffset) {
-        return problem(DiagCode::SignatureDamaged, "the certificate table (offset " +
-                                                       std::to_string(layout.certificateOffset) + ", size " +
-                                                       std::to_string(layout.certificateSize) +
-                                                       ") does not lie inside the file");
+        problem(DiagCode::SignatureDamaged,
+                "the certificate table (offset " + std::to_string(layout.certificateOffset) + ", size " +
+                    std::to_string(layout.certificateSize) + ") does not lie inside the file");
+        return facts;
     }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
@@ -73,13 +71,17 @@ SignatureFacts CheckFileSignature(const std::filesystem::path& path, const std::
     const std::vector<uint8_t> table = ReadTable(file, layout);
     AuthenticodeContent content;
     const std::string unreadable = ReadAuthenticodeContent(table.data(), table.size(), &content);
-    if (!unreadable.empty()) return problem(DiagCode::SignatureDamaged, unreadable);
+    if (!unreadable.empty()) {
+        problem(DiagCode::SignatureDamaged, unreadable);
+        return facts;
+    }
     facts.algorithm = content.algorithmName;
     facts.signedDigest = Hex(content.digest);
 
     if (!content.algorithmKnown) {
-        problem(DiagCode::SignatureUnsupported, "the signed digest is " + content.algorithmName +
-                                                    ", which sfxpack cannot compute (it checks sha1, sha256, sha384 and sha512)");
+        problem(DiagCode::SignatureUnsupported,
+                "the signed digest is " + content.algorithmName +
+                    ", which sfxpack cannot compute (it checks sha1, sha256, sha384 and sha512)");
     } else {
         facts.fileDigest = Hex(ComputeImageDigest(file, fileSize, layout, content.algorithm));
         facts.digestMatches = facts.fileDigest == facts.signedDigest;
@@ -93,7 +95,8 @@ SignatureFacts CheckFileSignature(const std::filesystem::path& path, const std::
     facts.signatureChecked = true;
     facts.signatureValid = check.valid;
     facts.signer = check.signer;
-    if (!check.valid) problem(DiagCode::SignatureInvalid, "the Authenticode signature does not verify: " + check.problem);
+    if (!check.valid)
+        problem(DiagCode::SignatureInvalid, "the Authenticode signature does not verify: " + check.problem);
     return facts;
 }
 

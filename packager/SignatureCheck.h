@@ -18,14 +18,14 @@ struct SignatureProblem {
 };
 
 struct SignatureFacts {
-    bool present = false;         // the file has a certificate table
-    std::string algorithm;        // of the signed digest: "sha256", "sha1", or an identifier
-    std::string signedDigest;     // hex, as the signature holds it
-    std::string fileDigest;       // hex, computed over the file; empty when not computed
+    bool present = false;      // the file has a certificate table
+    std::string algorithm;     // of the signed digest: "sha256", "sha1", or an identifier
+    std::string signedDigest;  // hex, as the signature holds it
+    std::string fileDigest;    // hex, computed over the file; empty when not computed
     bool digestMatches = false;
     bool signatureChecked = false;  // the PKCS#7 check ran
     bool signatureValid = false;
-    std::string signer;           // the subject of the signer's certificate
+    std::string signer;                      // the subject of the signer's certificate
     std::vector<SignatureProblem> problems;  // none when the signature holds
 
     bool Valid() const { return present && problems.empty(); }

@@ -83,7 +83,8 @@ SignedDataCheck CheckSignedData(const DerElement& pkcs7, const DerElement& conte
     STACK_OF(PKCS7_SIGNER_INFO)* infos = PKCS7_get_signer_info(message.get());
     const int count = infos ? sk_PKCS7_SIGNER_INFO_num(infos) : 0;
     if (count != 1) return Fail("the signature has " + std::to_string(count) + " signers, not one");
-    if (!PKCS7_get_signed_attributes(sk_PKCS7_SIGNER_INFO_value(infos, 0))) {
+    const STACK_OF(X509_ATTRIBUTE)* attributes = PKCS7_get_signed_attributes(sk_PKCS7_SIGNER_INFO_value(infos, 0));
+    if (!attributes || sk_X509_ATTRIBUTE_num(attributes) <= 0) {
         return Fail("the signer has no signed attributes");
     }
     const std::unique_ptr<STACK_OF(X509), FreeSignerStack> signers(PKCS7_get0_signers(message.get(), nullptr, 0));

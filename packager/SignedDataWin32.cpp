@@ -90,9 +90,9 @@ SignedDataCheck CheckSignedData(const DerElement& pkcs7, const DerElement& conte
         return Fail("the signer has no signed attributes");
     }
     const std::vector<BYTE> signerInfo = GetParam(message.get(), CMSG_SIGNER_CERT_INFO_PARAM, 0);
-    const std::unique_ptr<void, CloseStore> store(
-        CertOpenStore(CERT_STORE_PROV_MSG, kEncoding, 0, 0, message.get()));
-    if (signerInfo.size() < sizeof(CERT_INFO) || !store) return Fail("the signer's certificate is not in the signature");
+    const std::unique_ptr<void, CloseStore> store(CertOpenStore(CERT_STORE_PROV_MSG, kEncoding, 0, 0, message.get()));
+    if (signerInfo.size() < sizeof(CERT_INFO) || !store)
+        return Fail("the signer's certificate is not in the signature");
     const std::unique_ptr<const CERT_CONTEXT, FreeCertificate> certificate(CertGetSubjectCertificateFromStore(
         store.get(), kEncoding, reinterpret_cast<CERT_INFO*>(const_cast<BYTE*>(signerInfo.data()))));
     if (!certificate) return Fail("the signer's certificate is not in the signature");

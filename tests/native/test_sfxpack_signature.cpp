@@ -67,7 +67,8 @@ Bytes Tlv(uint8_t tag, const Bytes& contents) {
     if (contents.size() < 0x80) {
         out.push_back(static_cast<uint8_t>(contents.size()));
     } else {
-        out.insert(out.end(), {0x82, static_cast<uint8_t>(contents.size() >> 8), static_cast<uint8_t>(contents.size())});
+        out.insert(out.end(),
+                   {0x82, static_cast<uint8_t>(contents.size() >> 8), static_cast<uint8_t>(contents.size())});
     }
     out.insert(out.end(), contents.begin(), contents.end());
     return out;
@@ -91,9 +92,9 @@ Bytes Table(const Bytes& algorithm = kSha256, size_t digestSize = 32, const Byte
     const Bytes digestInfo =
         Tlv(0x30, Cat({Tlv(0x30, Cat({Tlv(0x06, algorithm), Tlv(0x05, {})})), Tlv(0x04, Bytes(digestSize, 0xAB))}));
     const Bytes indirect = Tlv(0x30, Cat({Tlv(0x30, Cat({Tlv(0x06, peImageData), Tlv(0x30, {})})), digestInfo}));
-    const Bytes signedData = Tlv(0x30, Cat({Tlv(0x02, {1}), Tlv(0x31, {}),
-                                            Tlv(0x30, Cat({Tlv(0x06, contentType), Tlv(0xA0, indirect)})),
-                                            Tlv(0x31, {})}));
+    const Bytes signedData =
+        Tlv(0x30, Cat({Tlv(0x02, {1}), Tlv(0x31, {}), Tlv(0x30, Cat({Tlv(0x06, contentType), Tlv(0xA0, indirect)})),
+                       Tlv(0x31, {})}));
     const Bytes der = Tlv(0x30, Cat({Tlv(0x06, signedDataOid), Tlv(0xA0, signedData)}));
     Bytes table(8, 0);
     testpe::Put32(table, 0, static_cast<uint32_t>(8 + der.size()));
@@ -136,7 +137,8 @@ TEST(SfxpackSignature, CertificateTablesThatAreNoAuthenticodeSignatureAreNamed) 
         {"other content", Table(kSha256, 32, kData), "not Authenticode's SpcIndirectDataContent"},
     };
     for (const auto& c : cases) {
-        EXPECT_NE(Read(c.table, &content).find(c.problem), std::string::npos) << c.what << ": " << Read(c.table, &content);
+        EXPECT_NE(Read(c.table, &content).find(c.problem), std::string::npos)
+            << c.what << ": " << Read(c.table, &content);
     }
     // Cut anywhere before the signature's end, with the WIN_CERTIFICATE
     // length cut to match: named, never read past.
