@@ -26,8 +26,15 @@ if(WIN32)
   # The portable core is built with the stub's stack protector; the packager
   # takes the guard and its checks from the compiler's own library.
   target_link_libraries(sfxpack_core PUBLIC kernel32 ssp)
+  # CryptoAPI checks the PKCS#7 half of an Authenticode signature.
+  target_link_libraries(sfxpack_core PUBLIC crypt32)
   set(SFXPACK_DIST_NAME sfxpack.exe)
 else()
+  # OpenSSL's libcrypto checks the PKCS#7 half of an Authenticode signature,
+  # linked in like everything else.
+  set(OPENSSL_USE_STATIC_LIBS TRUE)
+  find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+  target_link_libraries(sfxpack_core PUBLIC OpenSSL::Crypto)
   # Statically linked, so that it runs on build machines with an older C library.
   target_link_options(sfxpack PRIVATE -static)
   set(SFXPACK_DIST_NAME sfxpack)

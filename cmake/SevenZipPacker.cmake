@@ -33,8 +33,12 @@ set(SEVENZIP_PACKER_SOURCES
   ${SFX_7Z}/C/LzmaEnc.c
   ${SFX_7Z}/C/MtCoder.c
   ${SFX_7Z}/C/MtDec.c
+  ${SFX_7Z}/C/Sha1.c
+  ${SFX_7Z}/C/Sha1Opt.c
   ${SFX_7Z}/C/Sha256.c
   ${SFX_7Z}/C/Sha256Opt.c
+  ${SFX_7Z}/C/Sha512.c
+  ${SFX_7Z}/C/Sha512Opt.c
   ${SFX_7Z}/C/Threads.c
 
   # Common: strings, containers, conversions, the POSIX stand-ins for COM
@@ -122,7 +126,9 @@ set(SEVENZIP_PACKER_SOURCES
 set(SEVENZIP_PACKER_REGISTRATIONS
   ${SFX_7Z}/CPP/Common/CRC.cpp
   ${SFX_7Z}/CPP/Common/LzFindPrepare.cpp
+  ${SFX_7Z}/CPP/Common/Sha1Prepare.cpp
   ${SFX_7Z}/CPP/Common/Sha256Prepare.cpp
+  ${SFX_7Z}/CPP/Common/Sha512Prepare.cpp
   ${SFX_7Z}/CPP/7zip/Compress/Bcj2Register.cpp
   ${SFX_7Z}/CPP/7zip/Compress/BcjRegister.cpp
   ${SFX_7Z}/CPP/7zip/Compress/CopyRegister.cpp

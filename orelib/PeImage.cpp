@@ -12,6 +12,7 @@ constexpr uint16_t kMagicPe32 = 0x10b;
 constexpr uint16_t kMagicPe32Plus = 0x20b;
 constexpr uint32_t kDirectoryResource = 2;
 constexpr uint32_t kDirectoryCertificate = 4;
+constexpr uint64_t kChecksumField = 64;  // in the optional header, PE32 and PE32+ alike
 constexpr uint64_t kSectionHeaderSize = 40;
 constexpr uint64_t kResourceDirectorySize = 16;
 constexpr uint64_t kResourceEntrySize = 8;
@@ -228,6 +229,29 @@ bool PeImage::GetCertificateEntry(PeCertificateEntry* entry) const {
     }
     entry->offset = offset;
     entry->size = size;
+    return true;
+}
+
+bool PeImage::GetChecksumFieldOffset(uint64_t* offset) const {
+    const CReader reader(m_data, m_size);
+    PeHeaders headers;
+    if (!ReadHeaders(reader, &headers) || !reader.Has(headers.optionalHeader + kChecksumField, 4)) return false;
+    *offset = headers.optionalHeader + kChecksumField;
+    return true;
+}
+
+bool PeImage::GetCertificateEntryOffset(uint64_t* offset) const {
+    const CReader reader(m_data, m_size);
+    PeHeaders headers;
+    uint32_t count = 0;
+    if (!ReadHeaders(reader, &headers) ||
+        !reader.Read32(headers.optionalHeader + headers.layout->directoryCountOffset, &count) ||
+        count <= kDirectoryCertificate) {
+        return false;
+    }
+    const uint64_t entry = headers.optionalHeader + headers.layout->directoriesOffset + 8ull * kDirectoryCertificate;
+    if (!reader.Has(entry, 8)) return false;
+    *offset = entry;
     return true;
 }
 

@@ -22,6 +22,11 @@ public:
     PeHeaderCheck CheckHeaders() const;
     // Data directory entry 4 of a PE32 optional header; false when unreadable.
     bool GetCertificateEntry(PeCertificateEntry* entry) const;
+    // File offsets of the two fields a signature leaves out of the digest it
+    // signs: the optional header's CheckSum and data directory entry 4. False
+    // when the headers are unreadable or the directory has no entry 4.
+    bool GetChecksumFieldOffset(uint64_t* offset) const;
+    bool GetCertificateEntryOffset(uint64_t* offset) const;
     // Finds a resource of the given type ID and name (e.g. RT_RCDATA "_KTV_VERIFY",
     // first language) and gives the file offset and size of its data; false when
     // absent or when any part of it lies outside the view.

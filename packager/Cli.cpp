@@ -31,7 +31,9 @@ const char kExitCodes[] =
     "  5  verify: the block or the archive is not where the stub looks, the size check fails,\n"
     "     or the stub records no payload digest\n"
     "  6  verify: the archive is damaged or uses what the stub cannot decode, or the block\n"
-    "     or the archive is not the one the file was built with\n";
+    "     or the archive is not the one the file was built with\n"
+    "  7  verify: the Authenticode signature of a signed file does not match the file\n"
+    "     (a byte changed after signing) or does not verify\n";
 
 const char kBuildHelp[] =
     "sfxpack build --config FILE.ini (--dir FOLDER | --archive FILE.7z) -o OUT.exe\n"
@@ -129,9 +131,10 @@ const char kInspectHelp[] =
     "sfxpack inspect SETUP.exe [--json]\n"
     "\n"
     "Shows the configuration block's offset and text, the archive's offset, item\n"
-    "count, unpacked size and methods, the certificate table, the size check, the\n"
-    "icon's sizes and the version information. Exits 1 when the block or the\n"
-    "archive is missing.\n"
+    "count, unpacked size and methods, the certificate table and whether its\n"
+    "Authenticode signature holds (as verify checks it), the size check, the icon's\n"
+    "sizes and the version information. Exits 1 when the block or the archive is\n"
+    "missing.\n"
     "  --json                 print a JSON report on stdout (see docs/json.md)\n";
 
 const char kVerifyHelp[] =
@@ -139,7 +142,9 @@ const char kVerifyHelp[] =
     "               [--strict] [--allow CODE]... [-q] [--json]\n"
     "\n"
     "Checks what the stub will check, and more: the size (against _KTV_VERIFY, or\n"
-    "the end of the certificate table of a signed file); the configuration block\n"
+    "the end of the certificate table of a signed file); a signed file's Authenticode\n"
+    "signature (its digest against the file's, the signature over it; the certificate\n"
+    "chain is the signer's business and is not checked); the configuration block\n"
     "(found, decrypts, UTF-8, passes `sfxpack check`); the archive (within the\n"
     "first 4 MiB, methods the stub decodes, unencrypted headers, every item's\n"
     "CRC, no two names that differ only in case), that it holds every setup\n"

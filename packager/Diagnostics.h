@@ -49,6 +49,11 @@ enum class DiagCode {
     ArchiveDamaged,
     ArchiveNotTested,
     ArchiveNot7z,
+    // The Authenticode signature of a signed file.
+    SignatureDamaged,
+    SignatureUnsupported,
+    SignatureMismatch,
+    SignatureInvalid,
     // The inputs and the output.
     InputUnreadable,
     FolderUnusable,

@@ -11,6 +11,7 @@ enum ExitCode : int {
     kExitSetupMissing = 4,    // a setup program the configuration names is not in the package
     kExitLayout = 5,          // block or archive not where the stub looks, or the size check fails
     kExitArchiveDamaged = 6,  // the archive fails its CRCs, or uses what the stub cannot decode
+    kExitSignature = 7,       // the Authenticode signature does not match the file or does not verify
 };
 
 }  // namespace sfxpack

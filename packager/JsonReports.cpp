@@ -46,6 +46,22 @@ void AddArchiveInfoJson(const ArchiveInfo& info, CJson* archive) {
     json.Set("data_encrypted", info.dataEncrypted);
 }
 
+CJson TextOrNull(const std::string& text) { return text.empty() ? CJson() : CJson(text); }
+
+CJson SignatureJson(const SignatureFacts& facts) {
+    CJson json = CJson::Object();
+    json.Set("present", facts.present);
+    json.Set("digest_algorithm", TextOrNull(facts.algorithm));
+    json.Set("signed_digest", TextOrNull(facts.signedDigest));
+    json.Set("file_digest", TextOrNull(facts.fileDigest));
+    json.Set("digest_matches", facts.fileDigest.empty() ? CJson() : CJson(facts.digestMatches));
+    json.Set("signature_valid", facts.signatureChecked ? CJson(facts.signatureValid) : CJson());
+    json.Set("signer", TextOrNull(facts.signer));
+    json.Set("chain_checked", false);
+    json.Set("valid", facts.Valid());
+    return json;
+}
+
 Diagnostic MakeDiagnostic(DiagCode code, DiagSeverity severity, const std::string& message) {
     Diagnostic diagnostic;
     diagnostic.code = code;
@@ -166,6 +182,7 @@ void AddSetupFactsJson(const SetupFacts& facts, CJson* document) {
     certificate.Set("offset", facts.hasCertificate ? CJson(facts.certificateOffset) : CJson());
     certificate.Set("size", facts.hasCertificate ? CJson(facts.certificateSize) : CJson());
     document->Set("certificate_table", certificate);
+    document->Set("signature", SignatureJson(facts.signature));
 
     CJson recorded = CJson::Object();
     recorded.Set("present", facts.hasRecordedSize);
@@ -213,6 +230,9 @@ std::vector<Diagnostic> GetInspectDiagnostics(const SetupFacts& facts) {
         found.push_back(MakeDiagnostic(DiagCode::ArchiveCannotOpen, DiagSeverity::Warning,
                                        "the archive cannot be opened: " + facts.archiveProblem));
     }
+    for (const SignatureProblem& problem : facts.signature.problems) {
+        found.push_back(MakeDiagnostic(problem.code, DiagSeverity::Warning, problem.message));
+    }
     if (!facts.sizeCheck.passes) {
         found.push_back(
             MakeDiagnostic(facts.sizeCheck.hasExpected ? DiagCode::SizeMismatch : DiagCode::SizeNoExpectedSize,
@@ -229,6 +249,7 @@ void AddVerifyFactsJson(const std::filesystem::path& path, const VerifyFacts& fa
     document->Set("file", FileJson(path, facts.size));
     document->Set("size_check", SizeCheckJson(facts.sizeCheck, facts.size));
     document->Set("payload_digest", facts.payloadChecked ? PayloadJson(facts.payload) : CJson());
+    document->Set("signature", facts.signatureChecked ? SignatureJson(facts.signature) : CJson());
     CJson archive = CJson::Object();
     archive.Set("found", facts.archiveFound);
     archive.Set("offset", facts.archiveFound ? CJson(facts.archiveOffset) : CJson());

@@ -36,6 +36,17 @@ void PrintPayloadCheck(const PayloadCheck& check, std::ostream& out) {
     out << "payload check:      " << (check.matches ? "passes" : "fails: " + check.problem) << "\n";
 }
 
+void PrintSignature(const SignatureFacts& signature, std::ostream& out) {
+    if (!signature.present) return;
+    out << "signature:          ";
+    if (signature.Valid()) {
+        out << "valid (" << signature.algorithm << " digest matches, signed by " << ShownText(signature.signer)
+            << "; chain not checked)\n";
+    } else {
+        out << "fails: " << ShownText(signature.problems.front().message) << "\n";
+    }
+}
+
 std::string JoinMethods(const std::vector<std::string>& methods) {
     std::string text;
     for (const std::string& method : methods) text += (text.empty() ? "" : ", ") + method;
@@ -93,6 +104,7 @@ SetupFacts ReadSetupFacts(const std::filesystem::path& path) {
         facts.recordedSizeOffset = resource;
         for (int i = 7; i >= 0; --i) facts.recordedSize = (facts.recordedSize << 8) | head[resource + i];
     }
+    facts.signature = CheckFileSignature(path, head, facts.size);
     facts.sizeCheck = CheckSetupSize(head.data(), head.size(), facts.size);
     facts.payload = CheckPayloadDigest(head, path);
     facts.branding = ReadBrandingFacts(head);
@@ -123,6 +135,7 @@ void PrintSetupFacts(const SetupFacts& facts, std::ostream& out) {
     } else {
         out << "certificate table:  none\n";
     }
+    PrintSignature(facts.signature, out);
     if (facts.hasRecordedSize) {
         out << "recorded size:      " << facts.recordedSize << " (_KTV_VERIFY at offset " << facts.recordedSizeOffset
             << ")\n";

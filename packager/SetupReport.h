@@ -10,6 +10,7 @@
 #include "packager/Branding.h"
 #include "packager/FileDigest.h"
 #include "packager/SetupLayout.h"
+#include "packager/SignatureCheck.h"
 
 namespace sfxpack {
 
@@ -39,6 +40,7 @@ struct SetupFacts {
     bool hasCertificate = false;
     uint32_t certificateOffset = 0;
     uint32_t certificateSize = 0;
+    SignatureFacts signature;  // checked as verify does
 
     bool hasRecordedSize = false;  // an 8-byte _KTV_VERIFY resource
     uint64_t recordedSize = 0;
@@ -56,7 +58,8 @@ struct SetupFacts {
 SetupFacts ReadSetupFacts(const std::filesystem::path& path);
 
 // The block's offset, the configuration text, the archive's offset and
-// content, the certificate table, the size check and the branding.
+// content, the certificate table and its signature, the size check and the
+// branding.
 void PrintSetupFacts(const SetupFacts& facts, std::ostream& out);
 
 // Prints the facts; returns 0 when the file is complete, 1 otherwise.

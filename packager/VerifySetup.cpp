@@ -15,6 +15,7 @@
 #include "packager/SetupLayout.h"
 #include "packager/SetupReport.h"
 #include "packager/ShownText.h"
+#include "packager/SignatureCheck.h"
 #include "packager/WideText.h"
 
 namespace sfxpack {
@@ -83,6 +84,14 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
                 << (size.fromCertificate ? "the certificate table" : "_KTV_VERIFY") << "\n";
         }
         return problems.ExitCode();
+    }
+
+    // A signature first: a byte changed after signing is named as such even
+    // where the archive or the block then fails too.
+    found.signatureChecked = true;
+    found.signature = CheckFileSignature(path, head, actual);
+    for (const SignatureProblem& problem : found.signature.problems) {
+        problems.Add(kExitSignature, problem.code, problem.message);
     }
 
     // The archive: where the stub looks, up to the certificate table of a signed file.
@@ -155,6 +164,10 @@ int VerifySetupFile(const fs::path& path, const VerifyOptions& options, std::ost
             << (size.fromCertificate ? "the certificate table" : "_KTV_VERIFY") << "; archive at " << archiveOffset
             << ", " << archive.items << " items" << (archive.tested ? ", CRCs checked" : "")
             << "; payload digest matches)\n";
+        if (found.signature.present) {
+            out << path.string() << ": Authenticode signature valid (" << found.signature.algorithm << " digest matches"
+                << ", signed by " << ShownText(found.signature.signer) << "; chain not checked)\n";
+        }
     }
     return problems.ExitCode();
 }

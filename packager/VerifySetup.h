@@ -1,7 +1,8 @@
 #pragma once
 // `sfxpack verify`: checks a finished setup file the way the stub will
-// (size, configuration block, archive) and more (the configuration check,
-// every item's CRC, the setup programs).
+// (size, configuration block, archive) and more (the Authenticode signature
+// of a signed file, the configuration check, every item's CRC, the setup
+// programs).
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
@@ -15,6 +16,7 @@
 #include "packager/FileDigest.h"
 #include "packager/Password.h"
 #include "packager/SetupLayout.h"
+#include "packager/SignatureCheck.h"
 
 namespace sfxpack {
 
@@ -32,6 +34,8 @@ struct VerifyFacts {
     SizeCheck sizeCheck;
     bool payloadChecked = false;  // not with --size-only
     PayloadCheck payload;
+    bool signatureChecked = false;  // not with --size-only
+    SignatureFacts signature;
     bool archiveFound = false;
     uint64_t archiveOffset = 0;
     ArchiveExamination archive;

@@ -15,6 +15,7 @@ PACKAGES=(
   cmake ninja-build make g++ googletest
   clang libclang-rt-14-dev llvm
   dpkg-dev
+  libssl-dev
 )
 
 need_install() {
