@@ -4,19 +4,11 @@
 #include <sstream>
 
 #include "orelib/PeImage.h"
-#include "packager/LittleEndian.h"
 
 namespace sfxpack {
 
 namespace {
 
-// From the PE signature: the optional header follows the 4-byte signature
-// and the 20-byte file header; in a PE32 optional header the checksum lies
-// at 64 and data directory 4 (the certificate table) at 128.
-constexpr uint64_t kOptionalHeader = 4 + 20;
-constexpr uint64_t kChecksumField = kOptionalHeader + 64;
-constexpr uint64_t kCertificateField = kOptionalHeader + 128;
-constexpr uint16_t kPe32Magic = 0x10B;
 // Signers pad the file to a multiple of 8 bytes before the table.
 constexpr uint64_t kTableAlignment = 8;
 
@@ -143,16 +135,15 @@ VerifyReport ReadVerifyReport(const std::string& output) {
 
 bool ReadSignedLayout(const uint8_t* head, size_t headSize, SignedLayout* layout) {
     const orelib::PeImage image(head, headSize);
-    orelib::PeCertificateEntry cert;
-    if (image.CheckHeaders() != orelib::PeHeaderCheck::Ok || !image.GetCertificateEntry(&cert) || cert.offset == 0 ||
-        cert.size == 0) {
+    orelib::PeHeaderLayout headers;
+    orelib::PeDirectoryEntry cert;  // its "RVA" is a file offset
+    if (!image.GetHeaderLayout(&headers) || headers.magic != orelib::kPe32Magic ||
+        !image.GetDirectoryEntry(orelib::kPeDirectoryCertificate, &cert) || cert.rva == 0 || cert.size == 0) {
         return false;
     }
-    const uint64_t pe = Load32(head + 0x3C);
-    if (pe + kCertificateField + 8 > headSize || Load16(head + pe + kOptionalHeader) != kPe32Magic) return false;
-    layout->checksumOffset = pe + kChecksumField;
-    layout->certificateEntryOffset = pe + kCertificateField;
-    layout->certificateOffset = cert.offset;
+    layout->checksumOffset = headers.checksumField;
+    layout->certificateEntryOffset = cert.entryOffset;
+    layout->certificateOffset = cert.rva;
     layout->certificateSize = cert.size;
     return true;
 }
