@@ -3,32 +3,16 @@
 // the view, and offsets are summed in 64 bits so that no sum can wrap.
 #include "orelib/PeImage.h"
 
+#include "orelib/PeReading.h"
+
 namespace orelib {
 
 namespace {
 
-constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
-constexpr uint16_t kMagicPe32 = 0x10b;
-constexpr uint16_t kMagicPe32Plus = 0x20b;
-constexpr uint32_t kDirectoryResource = 2;
-constexpr uint32_t kDirectoryCertificate = 4;
-constexpr uint64_t kChecksumField = 64;  // in the optional header, PE32 and PE32+ alike
-constexpr uint64_t kSectionHeaderSize = 40;
 constexpr uint64_t kResourceDirectorySize = 16;
 constexpr uint64_t kResourceEntrySize = 8;
 constexpr uint64_t kResourceDataEntrySize = 16;
 constexpr uint32_t kHighBit = 0x80000000u;
-
-// Where the optional header's fields lie, by its magic.
-struct OptionalHeaderLayout {
-    uint16_t magic;
-    uint64_t directoryCountOffset;  // NumberOfRvaAndSizes, from the optional header
-    uint64_t directoriesOffset;     // first data directory, from the optional header
-};
-constexpr OptionalHeaderLayout kLayouts[] = {
-    {kMagicPe32, 92, 96},
-    {kMagicPe32Plus, 108, 112},
-};
 
 // Upper-cases the letters that resource compilers upper-case in names:
 // ASCII and the Latin-1 letters (not the multiplication sign).
@@ -38,87 +22,16 @@ char16_t FoldCase(char16_t c) {
     return c;
 }
 
-class CReader {
-public:
-    CReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-
-    bool Has(uint64_t offset, uint64_t length) const { return offset <= m_size && length <= m_size - offset; }
-    bool Read16(uint64_t offset, uint16_t* value) const {
-        if (!Has(offset, 2)) return false;
-        *value = static_cast<uint16_t>(m_data[offset] | (m_data[offset + 1] << 8));
-        return true;
-    }
-    bool Read32(uint64_t offset, uint32_t* value) const {
-        if (!Has(offset, 4)) return false;
-        *value = static_cast<uint32_t>(m_data[offset]) | (static_cast<uint32_t>(m_data[offset + 1]) << 8) |
-                 (static_cast<uint32_t>(m_data[offset + 2]) << 16) | (static_cast<uint32_t>(m_data[offset + 3]) << 24);
-        return true;
-    }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-};
-
-// The headers past the signature that both lookups need.
-struct PeHeaders {
-    uint64_t fileHeader = 0;
-    uint64_t optionalHeader = 0;
-    uint16_t optionalHeaderSize = 0;
-    uint16_t sectionCount = 0;
-    const OptionalHeaderLayout* layout = nullptr;
-};
-
-PeHeaderCheck CheckSignature(const CReader& reader, uint64_t* peOffset) {
-    uint16_t mz = 0;
-    if (!reader.Read16(0, &mz) || mz != 0x5A4D) return PeHeaderCheck::NotMz;
-    uint32_t offset = 0, signature = 0;
-    if (!reader.Read32(0x3C, &offset) || !reader.Read32(offset, &signature) || signature != kPeSignature) {
-        return PeHeaderCheck::BadPeSignature;
-    }
-    *peOffset = offset;
-    return PeHeaderCheck::Ok;
-}
-
-bool ReadHeaders(const CReader& reader, PeHeaders* headers) {
-    uint64_t pe = 0;
-    if (CheckSignature(reader, &pe) != PeHeaderCheck::Ok) return false;
-    headers->fileHeader = pe + 4;
-    headers->optionalHeader = headers->fileHeader + 20;
-    uint16_t magic = 0;
-    if (!reader.Read16(headers->fileHeader + 2, &headers->sectionCount) ||
-        !reader.Read16(headers->fileHeader + 16, &headers->optionalHeaderSize) ||
-        !reader.Read16(headers->optionalHeader, &magic)) {
-        return false;
-    }
-    for (const OptionalHeaderLayout& layout : kLayouts) {
-        if (layout.magic == magic) headers->layout = &layout;
-    }
-    return headers->layout != nullptr;
-}
-
-// Data directory `index`; a directory beyond NumberOfRvaAndSizes reads as empty.
-bool ReadDirectory(const CReader& reader, const PeHeaders& headers, uint32_t index, uint32_t* first, uint32_t* second) {
-    const uint64_t opt = headers.optionalHeader;
-    uint32_t count = 0;
-    if (!reader.Read32(opt + headers.layout->directoryCountOffset, &count)) return false;
-    if (index >= count) {
-        *first = *second = 0;
-        return true;
-    }
-    const uint64_t entry = opt + headers.layout->directoriesOffset + 8ull * index;
-    return reader.Read32(entry, first) && reader.Read32(entry + 4, second);
-}
-
 // The file offset of `length` bytes at `rva`, when a section holds all of
 // them in its raw data inside the view.
 bool RvaToOffset(const CReader& reader, const PeHeaders& headers, uint64_t rva, uint64_t length, uint64_t* offset) {
     const uint64_t table = headers.optionalHeader + headers.optionalHeaderSize;
     for (uint32_t i = 0; i < headers.sectionCount; ++i) {
-        const uint64_t section = table + kSectionHeaderSize * i;
+        const uint64_t section = table + uint64_t{kPeSectionHeaderSize} * i;
         uint32_t address = 0, rawSize = 0, rawPointer = 0;
-        if (!reader.Read32(section + 12, &address) || !reader.Read32(section + 16, &rawSize) ||
-            !reader.Read32(section + 20, &rawPointer)) {
+        if (!reader.Read32(section + PeSectionField::kVirtualAddress, &address) ||
+            !reader.Read32(section + PeSectionField::kRawSize, &rawSize) ||
+            !reader.Read32(section + PeSectionField::kRawPointer, &rawPointer)) {
             return false;
         }
         if (rva < address || rva - address >= rawSize) continue;
@@ -224,34 +137,11 @@ bool PeImage::GetCertificateEntry(PeCertificateEntry* entry) const {
     const CReader reader(m_data, m_size);
     PeHeaders headers;
     uint32_t offset = 0, size = 0;
-    if (!ReadHeaders(reader, &headers) || !ReadDirectory(reader, headers, kDirectoryCertificate, &offset, &size)) {
+    if (!ReadHeaders(reader, &headers) || !ReadDirectory(reader, headers, kPeDirectoryCertificate, &offset, &size)) {
         return false;
     }
     entry->offset = offset;
     entry->size = size;
-    return true;
-}
-
-bool PeImage::GetChecksumFieldOffset(uint64_t* offset) const {
-    const CReader reader(m_data, m_size);
-    PeHeaders headers;
-    if (!ReadHeaders(reader, &headers) || !reader.Has(headers.optionalHeader + kChecksumField, 4)) return false;
-    *offset = headers.optionalHeader + kChecksumField;
-    return true;
-}
-
-bool PeImage::GetCertificateEntryOffset(uint64_t* offset) const {
-    const CReader reader(m_data, m_size);
-    PeHeaders headers;
-    uint32_t count = 0;
-    if (!ReadHeaders(reader, &headers) ||
-        !reader.Read32(headers.optionalHeader + headers.layout->directoryCountOffset, &count) ||
-        count <= kDirectoryCertificate) {
-        return false;
-    }
-    const uint64_t entry = headers.optionalHeader + headers.layout->directoriesOffset + 8ull * kDirectoryCertificate;
-    if (!reader.Has(entry, 8)) return false;
-    *offset = entry;
     return true;
 }
 
@@ -260,7 +150,7 @@ bool PeImage::FindNamedResource(uint16_t typeId, const std::u16string& name, siz
     PeHeaders headers;
     uint32_t sectionRva = 0, sectionSize = 0;
     if (!ReadHeaders(reader, &headers) ||
-        !ReadDirectory(reader, headers, kDirectoryResource, &sectionRva, &sectionSize) || sectionRva == 0) {
+        !ReadDirectory(reader, headers, kPeDirectoryResource, &sectionRva, &sectionSize) || sectionRva == 0) {
         return false;
     }
     // The tree has exactly three levels (type, name, language), so a

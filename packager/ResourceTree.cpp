@@ -96,7 +96,7 @@ private:
 
 std::string ReadResources(const std::vector<uint8_t>& image, const PeLayout& layout, std::vector<ResourceItem>* items) {
     items->clear();
-    const PeDirectory dir = GetDirectory(image, layout, kDirResource);
+    const PeDirectory dir = GetDirectory(image, kDirResource);
     if (dir.rva == 0) return {};
     CTreeReader reader(image, layout, dir.rva);
     uint64_t total = 0;

@@ -7,8 +7,9 @@ namespace sfxpack {
 
 namespace {
 
-constexpr size_t kSectionHeaderSize = 40;
-constexpr uint32_t kScnInitializedData = 0x00000040;
+using orelib::kPeSectionHeaderSize;
+using orelib::kPeSectionInitializedData;
+
 // Keeps every offset of the new section well inside 32 bits.
 constexpr uint64_t kMaxResourceBytes = 256u * 1024 * 1024;
 
@@ -33,7 +34,7 @@ bool FindResourceSection(const PeLayout& layout, uint32_t rva, size_t* index) {
 // `index`: each of them is the base relocation section (its table holds the
 // RVAs of other places; no code or data refers to where it lies itself).
 bool OnlyRelocationsFollow(const std::vector<uint8_t>& image, const PeLayout& layout, size_t index) {
-    const PeDirectory relocs = GetDirectory(image, layout, kDirBaseReloc);
+    const PeDirectory relocs = GetDirectory(image, kDirBaseReloc);
     for (size_t i = index + 1; i < layout.sections.size(); ++i) {
         const PeSection& s = layout.sections[i];
         if (relocs.rva != s.virtualAddress || relocs.size > s.virtualSize) return false;
@@ -43,7 +44,7 @@ bool OnlyRelocationsFollow(const std::vector<uint8_t>& image, const PeLayout& la
 
 // Sections in address and file order, none of them over the headers.
 bool SectionsInOrder(const PeLayout& layout) {
-    const size_t tableEnd = layout.sectionTable + kSectionHeaderSize * layout.sections.size();
+    const size_t tableEnd = layout.sectionTable + kPeSectionHeaderSize * layout.sections.size();
     uint64_t rawEnd = tableEnd;  // of the sections so far that have file data
     for (size_t i = 0; i < layout.sections.size(); ++i) {
         const PeSection& s = layout.sections[i];
@@ -59,15 +60,15 @@ bool SectionsInOrder(const PeLayout& layout) {
 void FixSizes(std::vector<uint8_t>* image, const PeLayout& layout, int64_t initializedDelta) {
     uint32_t end = 0;
     for (const PeSection& s : layout.sections) end = std::max(end, SectionEnd(s));
-    Set32(image, layout.optionalHeader + kOptSizeOfImage, AlignUp(end, layout.sectionAlignment));
-    const size_t init = layout.optionalHeader + kOptSizeOfInitializedData;
+    Set32(image, layout.sizeOfImageField, AlignUp(end, layout.sectionAlignment));
+    const size_t init = layout.sizeOfInitializedDataField;
     Set32(image, init, static_cast<uint32_t>(Get32(*image, init) + initializedDelta));
-    if (Get32(*image, layout.optionalHeader + kOptCheckSum) != 0) {
-        Set32(image, layout.optionalHeader + kOptCheckSum, ComputePeChecksum(*image, layout));
+    if (Get32(*image, layout.checksumField) != 0) {
+        Set32(image, layout.checksumField, ComputePeChecksum(*image, layout));
     }
 }
 
-uint32_t InitializedRaw(const PeSection& s) { return (s.characteristics & kScnInitializedData) ? s.rawSize : 0; }
+uint32_t InitializedRaw(const PeSection& s) { return (s.characteristics & kPeSectionInitializedData) ? s.rawSize : 0; }
 
 // New section where the old one was; the relocation sections after it
 // shift by whole alignments. Bytes after the last section (if any) follow.
@@ -87,7 +88,7 @@ std::vector<uint8_t> RewriteInPlace(const std::vector<uint8_t>& image, PeLayout 
     out.insert(out.end(), section.begin(), section.end());
     out.resize(size_t{rsrc.rawPointer} + rsrc.rawSize, 0);
 
-    const PeDirectory oldRelocs = GetDirectory(image, layout, kDirBaseReloc);
+    const PeDirectory oldRelocs = GetDirectory(image, kDirBaseReloc);
     PeDirectory relocs = oldRelocs;
     uint32_t nextRva = AlignUp(SectionEnd(rsrc), layout.sectionAlignment);
     for (size_t i = index + 1; i < layout.sections.size(); ++i) {
@@ -111,12 +112,12 @@ std::vector<uint8_t> RewriteInPlace(const std::vector<uint8_t>& image, PeLayout 
 // A new last section; the old one stays as unused bytes.
 std::string RewriteAppended(const std::vector<uint8_t>& image, PeLayout layout, const PeSection& old,
                             const std::vector<ResourceItem>& items, std::vector<uint8_t>* out) {
-    const size_t header = layout.sectionTable + kSectionHeaderSize * layout.sections.size();
+    const size_t header = layout.sectionTable + kPeSectionHeaderSize * layout.sections.size();
     uint32_t firstRaw = layout.sizeOfHeaders;
     for (const PeSection& s : layout.sections) {
         if (s.rawSize != 0) firstRaw = std::min(firstRaw, s.rawPointer);
     }
-    if (header + kSectionHeaderSize > firstRaw || header + kSectionHeaderSize > image.size()) {
+    if (header + kPeSectionHeaderSize > firstRaw || header + kPeSectionHeaderSize > image.size()) {
         return "no room in the headers for another section";
     }
     if (layout.sections.size() >= 96) return "too many sections";
@@ -139,7 +140,7 @@ std::string RewriteAppended(const std::vector<uint8_t>& image, PeLayout layout, 
     out->resize(size_t{rsrc.rawPointer} + rsrc.rawSize, 0);
     layout.sections.push_back(rsrc);
     WriteSectionHeader(out, rsrc);
-    Set16(out, layout.fileHeader + 2, static_cast<uint32_t>(layout.sections.size()));
+    Set16(out, layout.sectionCountField, static_cast<uint32_t>(layout.sections.size()));
     SetDirectory(out, layout, kDirResource, {rsrc.virtualAddress, rsrc.virtualSize});
     FixSizes(out, layout, InitializedRaw(rsrc));
     return {};
@@ -152,10 +153,10 @@ std::string ReplaceResources(std::vector<uint8_t>* image, const std::vector<Reso
     PeLayout layout;
     std::string problem = ReadPeLayout(*image, &layout);
     if (!problem.empty()) return problem;
-    if (GetDirectory(*image, layout, kDirCertificate).rva != 0) {
+    if (GetDirectory(*image, kDirCertificate).rva != 0) {
         return "it is signed; rewriting would break the signature";
     }
-    const PeDirectory dir = GetDirectory(*image, layout, kDirResource);
+    const PeDirectory dir = GetDirectory(*image, kDirResource);
     size_t index = 0;
     if (dir.rva == 0 || !FindResourceSection(layout, dir.rva, &index) || layout.sections[index].rawSize == 0) {
         return "it has no section that begins with its resources";

@@ -135,13 +135,15 @@ VerifyReport ReadVerifyReport(const std::string& output) {
 
 bool ReadSignedLayout(const uint8_t* head, size_t headSize, SignedLayout* layout) {
     const orelib::PeImage image(head, headSize);
-    orelib::PeCertificateEntry cert;
-    if (image.CheckHeaders() != orelib::PeHeaderCheck::Ok || !image.GetCertificateEntry(&cert) || cert.offset == 0 ||
-        cert.size == 0 || !image.GetChecksumFieldOffset(&layout->checksumOffset) ||
-        !image.GetCertificateEntryOffset(&layout->certificateEntryOffset)) {
+    orelib::PeHeaderLayout headers;
+    orelib::PeDirectoryEntry cert;  // its "RVA" is a file offset
+    if (!image.GetHeaderLayout(&headers) || headers.magic != orelib::kPe32Magic ||
+        !image.GetDirectoryEntry(orelib::kPeDirectoryCertificate, &cert) || cert.rva == 0 || cert.size == 0) {
         return false;
     }
-    layout->certificateOffset = cert.offset;
+    layout->checksumOffset = headers.checksumField;
+    layout->certificateEntryOffset = cert.entryOffset;
+    layout->certificateOffset = cert.rva;
     layout->certificateSize = cert.size;
     return true;
 }

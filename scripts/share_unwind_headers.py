@@ -19,7 +19,7 @@ import struct
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from set_load_config import pe_checksum  # noqa: E402
+import pe  # noqa: E402
 
 PCREL_SDATA4 = 0x1B
 INDIRECT_PCREL_SDATA4 = 0x9B
@@ -81,24 +81,19 @@ def main():
     path = sys.argv[1]
     with open(path, "rb") as f:
         img = bytearray(f.read())
-    pe = struct.unpack_from("<I", img, 0x3C)[0]
-    count = struct.unpack_from("<H", img, pe + 6)[0]
-    opt = pe + 24
-    table = opt + struct.unpack_from("<H", img, pe + 20)[0]
-    file_align = struct.unpack_from("<I", img, opt + 36)[0]
-    sections = []
-    for i in range(count):
-        at = table + 40 * i
-        name = bytes(img[at:at + 8]).rstrip(b"\0")
-        vsize, va, rawsize, rawptr = struct.unpack_from("<IIII", img, at + 8)
-        sections.append((at, name, vsize, va, rawsize, rawptr))
-    index = next((i for i, s in enumerate(sections) if s[1] in (b".eh_fram", b".eh_frame")), None)
-    if index is None:
+    try:
+        image = pe.PeImage(img)
+    except pe.PeError as e:
+        fail(str(e))
+    file_align = image.field("FileAlignment")
+    # Without a string table the name is cut to 8 characters.
+    eh_frame = image.section_named(b".eh_fram", b".eh_frame")
+    if eh_frame is None:
         return 0
-    at_header, _, vsize, va, rawsize, rawptr = sections[index]
-    if max(s[5] + s[4] for s in sections) != len(img):
+    rawsize, rawptr = eh_frame.rawsize, eh_frame.rawptr
+    if max(s.rawptr + s.rawsize for s in image.sections) != len(img):
         fail("data after the last section")
-    data = bytes(img[rawptr:rawptr + min(vsize, rawsize)])
+    data = bytes(img[rawptr:rawptr + eh_frame.file_span])
 
     # Records in order: (start, length, is_cie, cie_start_for_fde).
     records = []
@@ -175,15 +170,14 @@ def main():
         return 0
     result = bytearray(img[:rawptr]) + out + b"\0" * (new_rawsize - len(out))
     result += img[rawptr + rawsize:]
-    struct.pack_into("<I", result, at_header + 8, len(out))
-    struct.pack_into("<I", result, at_header + 16, new_rawsize)
-    for at, _, _, _, later_rawsize, later_rawptr in sections:
-        if later_rawptr > rawptr and later_rawsize:
-            struct.pack_into("<I", result, at + 20, later_rawptr - delta)
-    init_data = struct.unpack_from("<I", img, opt + 8)[0]
-    struct.pack_into("<I", result, opt + 8, init_data - delta)
-    if struct.unpack_from("<I", img, opt + 64)[0]:
-        struct.pack_into("<I", result, opt + 64, pe_checksum(bytes(result), opt + 64))
+    struct.pack_into("<I", result, eh_frame.offset("VirtualSize"), len(out))
+    struct.pack_into("<I", result, eh_frame.offset("SizeOfRawData"), new_rawsize)
+    for later in image.sections:
+        if later.rawptr > rawptr and later.rawsize:
+            struct.pack_into("<I", result, later.offset("PointerToRawData"), later.rawptr - delta)
+    struct.pack_into("<I", result, image.field_offset("SizeOfInitializedData"),
+                     image.field("SizeOfInitializedData") - delta)
+    pe.update_checksum(result, image.field_offset("CheckSum"))
     with open(path, "wb") as f:
         f.write(result)
     print(f"unwind headers shared: {delta} bytes less")

@@ -8,9 +8,12 @@ the archive library, the C++ runtime, the C runtime, libgcc, winpthread,
 import thunks); the resource section is read from the image itself; what is
 left of the file size is headers and section alignment.
 """
+import os
 import re
-import subprocess
 import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import pe  # noqa: E402
 
 # First matching rule names the part; paths are as the linker printed them.
 PARTS = [
@@ -65,18 +68,10 @@ def part_sizes(map_path):
     return sizes
 
 
-def section_bytes(exe, name):
-    out = subprocess.run(["i686-w64-mingw32-objdump", "-h", exe], capture_output=True, text=True,
-                         check=True).stdout
-    for line in out.splitlines():
-        f = line.split()
-        if len(f) >= 3 and f[1] == name:
-            return int(f[2], 16)
-    return 0
-
-
-def resource_bytes(exe):
-    return section_bytes(exe, ".rsrc")
+def section_bytes(image, name):
+    """The bytes of the named section's contents that the file holds."""
+    section = image.section_named(name)
+    return section.file_span if section else 0
 
 
 def unwind_bytes_in_map(map_path):
@@ -105,13 +100,15 @@ def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
     exe, map_path = sys.argv[1], sys.argv[2]
-    import os
-    total = os.path.getsize(exe)
+    with open(exe, "rb") as f:
+        data = f.read()
+    image = pe.PeImage(data)
+    total = len(data)
     sizes = part_sizes(map_path)
-    sizes["resources"] = resource_bytes(exe)
+    sizes["resources"] = section_bytes(image, b".rsrc")
     # The post-link step keeps one copy of each distinct unwind header; the
     # map still counts them all, under the parts they came from.
-    shared = unwind_bytes_in_map(map_path) - section_bytes(exe, ".eh_fram")
+    shared = unwind_bytes_in_map(map_path) - section_bytes(image, b".eh_fram")
     if shared > 0:
         sizes["unwind headers shared"] = -shared
     counted = sum(sizes.values())

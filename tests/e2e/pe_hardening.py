@@ -14,42 +14,36 @@ link map; one fact a line:
 
     pe_hardening.py IMAGE MAP [NAME...]
 """
+import os
 import re
 import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+import pe  # noqa: E402
 
 
 def main(image_path, map_path, names):
     data = open(image_path, "rb").read()
     link_map = open(map_path, encoding="utf-8", errors="replace").read()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    assert data[pe:pe + 4] == b"PE\0\0", "not a PE file"
-    sections, = struct.unpack_from("<H", data, pe + 6)
-    opt_size, = struct.unpack_from("<H", data, pe + 20)
-    opt = pe + 24
-    assert struct.unpack_from("<H", data, opt)[0] == 0x10B, "not PE32"
-    image_base, = struct.unpack_from("<I", data, opt + 28)
-    table = [struct.unpack_from("<IIII", data, opt + opt_size + 40 * i + 8) for i in range(sections)]
-
-    def to_offset(rva):
-        for vsize, va, raw_size, raw in table:
-            if va <= rva < va + min(vsize, raw_size):
-                return raw + rva - va
-        raise ValueError(f"RVA {rva:#x} outside the sections' file data")
+    image = pe.PeImage(data)
+    assert image.magic == pe.PE32, "not PE32"
+    image_base = image.field("ImageBase")
+    to_offset = image.rva_to_offset
 
     def symbol(name):
         found = re.search(r"^\s+0x([0-9a-f]+)\s+" + re.escape(name) + r"$", link_map, re.M)
         return int(found.group(1), 16) if found else None
 
-    rva, size = struct.unpack_from("<II", data, opt + 96 + 8 * 10)
+    rva, size = image.directory(pe.DIR_LOAD_CONFIG)
     print(f"load_config {rva:#x} {size}")
     config = symbol("_load_config_used")
     print(f"load_config_symbol {config - image_base:#x}" if config else "load_config_symbol none")
     if rva:
         offset = to_offset(rva)
-        print(f"load_config_size {struct.unpack_from('<I', data, offset)[0]}")
-        print(f"dependent_load_flags {struct.unpack_from('<H', data, offset + 54)[0]:#x}")
-        print(f"security_cookie {struct.unpack_from('<I', data, offset + 60)[0]:#x}")
+        print(f"load_config_size {pe.u32(data, offset)}")
+        print(f"dependent_load_flags {pe.u16(data, offset + 54):#x}")
+        print(f"security_cookie {pe.u32(data, offset + 60):#x}")
 
     # A symbol's section: ".text$mangled", then "0xADDRESS 0xSIZE object", then
     # "0xADDRESS name" lines.

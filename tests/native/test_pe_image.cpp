@@ -280,3 +280,57 @@ TEST(PeImageCertificate, MissingDirectoryReadsAsUnsignedAndBadMagicAsUnreadable)
     Put16(img.bytes, testpe::kOptionalHeader, 0x1234);
     EXPECT_FALSE(PeImage(img.bytes.data(), img.bytes.size()).GetCertificateEntry(&cert));
 }
+
+TEST(PeImageLayout, GivesTheFieldsAndWhereTheyLie) {
+    auto img = testpe::Build(10, u"X", kData);
+    orelib::PeHeaderLayout headers;
+    orelib::PeSectionHeader section;
+    orelib::PeDirectoryEntry entry;
+    {
+        const PeImage image(img.bytes.data(), img.bytes.size());
+        ASSERT_TRUE(image.GetHeaderLayout(&headers));
+        EXPECT_EQ(orelib::kPe32Magic, headers.magic);
+        EXPECT_EQ(testpe::kSectionTable, headers.sectionTable);
+        EXPECT_EQ(1u, headers.sectionCount);
+        EXPECT_EQ(testpe::kPeOffset + 6, headers.sectionCountField);
+        EXPECT_EQ(testpe::kOptionalHeader + 56, headers.sizeOfImageField);
+        EXPECT_EQ(testpe::kOptionalHeader + 64, headers.checksumField);
+        EXPECT_EQ(testpe::kOptionalHeader + 96, headers.directories);
+        ASSERT_TRUE(image.GetSectionHeader(0, &section));
+        EXPECT_STREQ(".rsrc", section.name);
+        EXPECT_EQ(testpe::kRsrcRva, section.virtualAddress);
+        EXPECT_EQ(testpe::kRsrcFileOffset, section.rawPointer);
+        EXPECT_EQ(testpe::kSectionTable, section.headerOffset);
+        EXPECT_FALSE(image.GetSectionHeader(1, &section));
+        ASSERT_TRUE(image.GetDirectoryEntry(orelib::kPeDirectoryResource, &entry));
+        EXPECT_EQ(testpe::kRsrcRva, entry.rva);
+        EXPECT_EQ(testpe::kOptionalHeader + 96 + 16, entry.entryOffset);
+        EXPECT_FALSE(image.GetDirectoryEntry(16, &entry));
+    }
+    // PE32+ moves the directories, not the checksum.
+    Put16(img.bytes, testpe::kOptionalHeader, 0x20B);
+    Put32(img.bytes, testpe::kOptionalHeader + 108, 16);
+    Put32(img.bytes, testpe::kOptionalHeader + 112 + 16, 0x5000);
+    const PeImage image(img.bytes.data(), img.bytes.size());
+    ASSERT_TRUE(image.GetHeaderLayout(&headers));
+    EXPECT_EQ(orelib::kPe32PlusMagic, headers.magic);
+    EXPECT_EQ(testpe::kOptionalHeader + 64, headers.checksumField);
+    EXPECT_EQ(testpe::kOptionalHeader + 112, headers.directories);
+    ASSERT_TRUE(image.GetDirectoryEntry(orelib::kPeDirectoryResource, &entry));
+    EXPECT_EQ(0x5000u, entry.rva);
+}
+
+TEST(PeImageLayout, EveryTruncationIsReadSafely) {
+    const auto img = testpe::Build(10, u"X", kData);
+    for (size_t length = 0; length <= testpe::kSectionTable + 40; ++length) {
+        // A copy of exactly `length` bytes, so that a sanitizer sees any overread.
+        const std::vector<uint8_t> cut(img.bytes.begin(), img.bytes.begin() + length);
+        const PeImage image(cut.data(), cut.size());
+        orelib::PeHeaderLayout headers;
+        orelib::PeSectionHeader section;
+        orelib::PeDirectoryEntry entry;
+        EXPECT_EQ(length >= testpe::kOptionalHeader + 96, image.GetHeaderLayout(&headers)) << length;
+        EXPECT_EQ(length >= testpe::kSectionTable + 40, image.GetSectionHeader(0, &section)) << length;
+        EXPECT_EQ(length >= testpe::kOptionalHeader + 96 + 8 * 5, image.GetDirectoryEntry(4, &entry)) << length;
+    }
+}

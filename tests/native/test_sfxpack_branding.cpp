@@ -75,7 +75,7 @@ std::vector<ResourceItem> Items(const Bytes& image) {
 bool WindowsLookup(const Bytes& image, const ResourceItem& want, Bytes* data) {
     sfxpack::PeLayout layout;
     if (!sfxpack::ReadPeLayout(image, &layout).empty()) return false;
-    const uint32_t rva = sfxpack::GetDirectory(image, layout, sfxpack::kDirResource).rva;
+    const uint32_t rva = sfxpack::GetDirectory(image, sfxpack::kDirResource).rva;
     size_t at = 0;
     auto locate = [&](uint32_t offset, uint32_t length) {
         return sfxpack::RvaToFileOffset(image, layout, rva + offset, length, &at);
@@ -256,7 +256,7 @@ TEST(ResourceWriter, RewritesWhereverTheImageAllowsAndReadsBack) {
 
         sfxpack::PeLayout layout;
         ASSERT_EQ("", sfxpack::ReadPeLayout(image, &layout));
-        const sfxpack::PeDirectory rsrc = sfxpack::GetDirectory(image, layout, sfxpack::kDirResource);
+        const sfxpack::PeDirectory rsrc = sfxpack::GetDirectory(image, sfxpack::kDirResource);
         uint32_t end = 0;
         bool found = false;
         for (const sfxpack::PeSection& s : layout.sections) {
@@ -277,7 +277,7 @@ TEST(ResourceWriter, RewritesWhereverTheImageAllowsAndReadsBack) {
             // The section after the resources keeps its bytes, wherever it went.
             const sfxpack::PeSection& moved = layout.sections[1];
             for (uint32_t i = 0; i < 0x30; ++i) ASSERT_EQ(0xA0 + i, image[moved.rawPointer + i]);
-            if (c.relocs) EXPECT_EQ(moved.virtualAddress, sfxpack::GetDirectory(image, layout, 5).rva);
+            if (c.relocs) EXPECT_EQ(moved.virtualAddress, sfxpack::GetDirectory(image, 5).rva);
         }
         if (c.placement == sfxpack::ResourcePlacement::Appended) {
             // Only headers change: every section's bytes stay where they were.
@@ -304,10 +304,10 @@ TEST(PeChecksum, IsTheEndAroundCarrySumPlusTheLength) {
         Bytes image(c.size);
         for (size_t i = 0; i < c.size; ++i) image[i] = c.byte(i);
         sfxpack::PeLayout layout;
-        layout.optionalHeader = testpe::kOptionalHeader;  // its CheckSum field is left out of the sum
+        layout.checksumField = testpe::kOptionalHeader + 64;  // left out of the sum
         uint64_t total = 0;
         for (size_t i = 0; i < c.size; i += 2) {
-            if (i / 4 != (layout.optionalHeader + sfxpack::kOptCheckSum) / 4) {
+            if (i / 4 != layout.checksumField / 4) {
                 total += image[i] + (i + 1 < c.size ? image[i + 1] << 8 : 0);
             }
         }
