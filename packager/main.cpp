@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "packager/Cli.h"
-#include "packager/SignalCleanup.h"
+#include "packager/cli/Cli.h"
+#include "packager/platform/SignalCleanup.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-#include "packager/WideText.h"
+#include "packager/core/WideText.h"
 
 namespace {
 

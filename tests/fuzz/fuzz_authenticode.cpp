@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "packager/AuthenticodeContent.h"
+#include "packager/sign/AuthenticodeContent.h"
 
 namespace {
 bool Inside(const sfxpack::DerElement& element, const uint8_t* data, size_t size) {

@@ -7,9 +7,9 @@
 #include <tuple>
 #include <vector>
 
-#include "packager/IconFile.h"
-#include "packager/ResourceWriter.h"
-#include "packager/VersionResource.h"
+#include "packager/pe/IconFile.h"
+#include "packager/pe/ResourceWriter.h"
+#include "packager/pe/VersionResource.h"
 
 namespace {
 

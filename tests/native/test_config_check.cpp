@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "packager/ConfigCheck.h"
+#include "packager/config/ConfigCheck.h"
 
 using sfxpack::ConfigFinding;
 using sfxpack::FindingClass;

@@ -8,7 +8,7 @@
 
 #include "orelib/ConfigKeys.h"
 #include "orelib/IniText.h"
-#include "packager/ConfigValues.h"
+#include "packager/config/ConfigValues.h"
 
 TEST(EffectiveValues, StubAndPackagerUseTheSameRule) {
     struct Case {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "packager/ExecutionLevel.h"
+#include "packager/pe/ExecutionLevel.h"
 
 TEST(ExecutionLevel, TheStubsManifestTakesEachLevelAndKeepsTheRest) {
     std::ifstream file(SFX_SOURCE_DIR "/resources/sfxstub.manifest", std::ios::binary);

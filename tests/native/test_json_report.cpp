@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "packager/Diagnostics.h"
-#include "packager/Json.h"
+#include "packager/core/Diagnostics.h"
+#include "packager/core/Json.h"
 
 using sfxpack::CJson;
 using sfxpack::JsonString;

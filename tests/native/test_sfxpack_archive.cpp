@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "packager/ArchiveReader.h"
-#include "packager/ArchiveWriter.h"
-#include "packager/Files.h"
-#include "packager/PackError.h"
-#include "packager/PackageFolder.h"
-#include "packager/Platform.h"
+#include "packager/archive/ArchiveReader.h"
+#include "packager/archive/ArchiveWriter.h"
+#include "packager/platform/Files.h"
+#include "packager/core/PackError.h"
+#include "packager/archive/PackageFolder.h"
+#include "packager/platform/Platform.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "orelib/PeImage.h"
-#include "packager/IconFile.h"
-#include "packager/PeSections.h"
-#include "packager/ResourceTree.h"
-#include "packager/ResourceWriter.h"
-#include "packager/VersionResource.h"
+#include "packager/pe/IconFile.h"
+#include "packager/pe/PeSections.h"
+#include "packager/pe/ResourceTree.h"
+#include "packager/pe/ResourceWriter.h"
+#include "packager/pe/VersionResource.h"
 #include "tests/native/TestPe.h"
 
 namespace {

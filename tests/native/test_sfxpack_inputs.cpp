@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "packager/ConfigEncoding.h"
-#include "packager/Defines.h"
-#include "packager/SetupLayout.h"
-#include "packager/VersionResource.h"
+#include "packager/config/ConfigEncoding.h"
+#include "packager/config/Defines.h"
+#include "packager/core/SetupLayout.h"
+#include "packager/pe/VersionResource.h"
 
 TEST(SfxpackInputs, ConfigurationEncodingIsNamed) {
     const std::string ascii = "[main]\nSetupFileName=setup.exe\n";

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "orelib/PeImage.h"
-#include "packager/Builder.h"
-#include "packager/SetupLayout.h"
-#include "packager/Sha256.h"
+#include "packager/commands/Builder.h"
+#include "packager/core/SetupLayout.h"
+#include "packager/core/Sha256.h"
 #include "tests/native/TestPe.h"
 
 namespace {

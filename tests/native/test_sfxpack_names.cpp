@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "packager/NameRules.h"
+#include "packager/archive/NameRules.h"
 
 TEST(WindowsNames, RefusesWhatWindowsCannotHoldAndAcceptsTheRest) {
     const struct {

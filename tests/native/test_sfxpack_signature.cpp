@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "packager/AuthenticodeContent.h"
-#include "packager/AuthenticodeDigest.h"
-#include "packager/SigningRules.h"
+#include "packager/sign/AuthenticodeContent.h"
+#include "packager/sign/AuthenticodeDigest.h"
+#include "packager/sign/SigningRules.h"
 #include "tests/native/TestPe.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "packager/Cli.h"
-#include "packager/Platform.h"
-#include "packager/SigningRules.h"
+#include "packager/cli/Cli.h"
+#include "packager/platform/Platform.h"
+#include "packager/sign/SigningRules.h"
 
 namespace {
 

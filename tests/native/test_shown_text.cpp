@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "packager/ShownText.h"
+#include "packager/core/ShownText.h"
 
 TEST(ShownText, NothingFromAFileCanSteerTheTerminal) {
     struct Case {

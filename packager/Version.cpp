@@ -1,9 +1,0 @@
-#include "packager/Version.h"
-
-#include "C/7zVersion.h"
-
-namespace sfxpack {
-
-const char* GetArchiveLibraryVersion() { return MY_VERSION; }
-
-}  // namespace sfxpack
