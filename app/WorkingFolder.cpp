@@ -12,6 +12,7 @@
 #include "orelib/win32/Files.h"
 #include "orelib/win32/LinkFreeFolder.h"
 #include "orelib/win32/ProcessToken.h"
+#include "orelib/win32/Result.h"
 #include "orelib/win32/TempFolders.h"
 
 namespace app {
@@ -30,8 +31,7 @@ void SetElevationSource(ElevationSource source) { Elevation() = std::move(source
 HRESULT FindWorkingFolderParents(std::vector<orelib::CParentCandidate>* parents) {
     const bool elevated = Elevation() ? Elevation()() : orelib::IsProcessElevated();
     orelib::CTempFolderFacts facts;
-    const HRESULT hr = orelib::ReadTempFolderFacts(elevated, &facts);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(orelib::ReadTempFolderFacts(elevated, &facts));
     *parents = orelib::WorkingFolderParents(facts);
     return parents->empty() ? orelib::HresultFromWin32(ERROR_PATH_NOT_FOUND) : S_OK;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "orelib/SetupLayout.h"
+#include "orelib/win32/Result.h"
 
 namespace orelib {
 class CWorkingFolder;
@@ -40,11 +41,11 @@ enum : int32_t {
 };
 
 // Codes an ExtractError carries that the program tells apart.
-constexpr uint32_t kExtractCodeDataError = 0x8007000D;  // HRESULT_FROM_WIN32(ERROR_INVALID_DATA)
-constexpr uint32_t kExtractCodeCrcError = 0x80070017;   // HRESULT_FROM_WIN32(ERROR_CRC)
-constexpr uint32_t kExtractCodeDiskFull = 0x80070070;   // HRESULT_FROM_WIN32(ERROR_DISK_FULL)
+constexpr uint32_t kExtractCodeDataError = orelib::HresultFromWin32(ERROR_INVALID_DATA);
+constexpr uint32_t kExtractCodeCrcError = orelib::HresultFromWin32(ERROR_CRC);
+constexpr uint32_t kExtractCodeDiskFull = orelib::HresultFromWin32(ERROR_DISK_FULL);
 // The payload is not the one the program's image was built with.
-constexpr uint32_t kExtractCodePayloadChanged = 0x80096010;  // TRUST_E_BAD_DIGEST
+constexpr uint32_t kExtractCodePayloadChanged = TRUST_E_BAD_DIGEST;
 
 // One failure of a run, sent to the dialog with WM_SFX_EXTRACT_ERROR. It lives
 // on the worker's stack: valid only while that message is being handled.
@@ -53,7 +54,7 @@ struct ExtractError {
     uint32_t code = 0;           // printed as unsigned
     std::wstring message;        // the text of a text failure
     std::wstring path;           // kind 1: the item or folder concerned
-    uint64_t requiredBytes = 0;  // kind 1, code 0x80070070: the total size to extract
+    uint64_t requiredBytes = 0;  // kind 1, kExtractCodeDiskFull: the total size to extract
 };
 
 }  // namespace extract

@@ -114,7 +114,7 @@ HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
     CPayloadHash payloadHash;
     if (m_params.payload.IsSet()) {
         const HRESULT started = payloadHash.Start(m_params.archiveFile, m_params.payload);
-        if (FAILED(started)) return started;
+        RETURN_IF_FAILED(started);
     }
 
     CCallbackHolder extractCallback(*this);

@@ -8,7 +8,7 @@ HRESULT CHandleInStream::Init(HANDLE file) {
     m_file = file;
     m_position = 0;
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size)) return orelib::FailureFromLastError();
+    RETURN_IF_WIN32_BOOL_FALSE(GetFileSizeEx(file, &size));
     m_size = static_cast<UInt64>(size.QuadPart);
     return S_OK;
 }
@@ -23,7 +23,7 @@ Z7_COM7F_IMF(CHandleInStream::Read(void* data, UInt32 size, UInt32* processedSiz
     at.Offset = static_cast<DWORD>(m_position);
     at.OffsetHigh = static_cast<DWORD>(m_position >> 32);
     DWORD read = 0;
-    if (!ReadFile(m_file, data, size, &read, &at)) return orelib::FailureFromLastError();
+    RETURN_IF_WIN32_BOOL_FALSE(ReadFile(m_file, data, size, &read, &at));
     m_position += read;
     if (processedSize) *processedSize = read;
     return S_OK;

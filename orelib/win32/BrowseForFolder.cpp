@@ -9,6 +9,7 @@
 #include "orelib/win32/ComPtr.h"
 #include "orelib/win32/DynamicCalls.h"
 #include "orelib/win32/Process.h"
+#include "orelib/win32/Result.h"
 
 namespace orelib {
 
@@ -45,19 +46,13 @@ std::wstring BrowseWithLegacyDialog(HWND owner, const std::wstring& initialFolde
 HRESULT BrowseWithFileDialog(HWND owner, const std::wstring& initialFolder, const std::wstring& title,
                              std::wstring* chosen) {
     CComPtr<IFileOpenDialog> dialog;
-    HRESULT hr = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                  IID_IFileOpenDialog, dialog.ReceiveVoid());
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                      IID_IFileOpenDialog, dialog.ReceiveVoid()));
 
     FILEOPENDIALOGOPTIONS options = 0;
-    hr = dialog->GetOptions(&options);
-    if (FAILED(hr)) return hr;
-    hr = dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_DEFAULTNOMINIMODE);
-    if (FAILED(hr)) return hr;
-    if (!title.empty()) {
-        hr = dialog->SetTitle(title.c_str());
-        if (FAILED(hr)) return hr;
-    }
+    RETURN_IF_FAILED(dialog->GetOptions(&options));
+    RETURN_IF_FAILED(dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_DEFAULTNOMINIMODE));
+    if (!title.empty()) RETURN_IF_FAILED(dialog->SetTitle(title.c_str()));
 
     // A start folder that cannot be parsed (a drive gone meanwhile) only
     // loses the preselection.
@@ -65,17 +60,15 @@ HRESULT BrowseWithFileDialog(HWND owner, const std::wstring& initialFolder, cons
     if (SUCCEEDED(CallSHCreateItemFromParsingName(initialFolder.c_str(), nullptr, IID_IShellItem, start.ReceiveVoid())))
         dialog->SetFolder(start.Get());
 
-    hr = dialog->Show(owner);  // HRESULT_FROM_WIN32(ERROR_CANCELLED) when cancelled
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(dialog->Show(owner));  // HRESULT_FROM_WIN32(ERROR_CANCELLED) when cancelled
 
     CComPtr<IShellItem> result;
-    hr = dialog->GetResult(result.Receive());
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(dialog->GetResult(result.Receive()));
     std::unique_ptr<wchar_t, CoTaskMemDeleter> path;
     wchar_t* rawPath = nullptr;
-    hr = result->GetDisplayName(SIGDN_FILESYSPATH, &rawPath);
+    const HRESULT hr = result->GetDisplayName(SIGDN_FILESYSPATH, &rawPath);
     path.reset(rawPath);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(hr);
     if (path) *chosen = path.get();
     return S_OK;
 }

@@ -5,12 +5,13 @@
 #include "orelib/PeImage.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/MappedView.h"
+#include "orelib/win32/Result.h"
 
 namespace orelib {
 
 namespace {
 constexpr uint64_t kMaxResourceWindow = 100u * 1024 * 1024;       // resources lie far below this
-constexpr HRESULT kNotMzFile = static_cast<HRESULT>(0x80070714);  // ERROR_RESOURCE_DATA_NOT_FOUND
+constexpr HRESULT kNotMzFile = HresultFromWin32(ERROR_RESOURCE_DATA_NOT_FOUND);
 constexpr uint16_t kRtRcdata = 10;
 }  // namespace
 
@@ -20,8 +21,7 @@ HRESULT ReadFileResource(HANDLE peFile, const wchar_t* resourceName, std::vector
     if (IS_INTRESOURCE(resourceName)) return E_INVALIDARG;  // only named resources are read
 
     CMappedView view;
-    const HRESULT hr = view.MapFileStart(peFile, kMaxResourceWindow);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(view.MapFileStart(peFile, kMaxResourceWindow));
     if (view.Size() < 2 || view.Data()[0] != 'M' || view.Data()[1] != 'Z') return kNotMzFile;
 
     // The file is read by our own bounded parser, never loaded or handed to the

@@ -16,18 +16,6 @@ constexpr DWORD kOpenRetryDelayMs = 250;
 
 }  // namespace
 
-HRESULT HresultFromWin32(DWORD code) {
-    const HRESULT hr = static_cast<HRESULT>(code);
-    return hr <= 0 ? hr : static_cast<HRESULT>(0x80070000u | (code & 0xFFFFu));
-}
-
-HRESULT HresultFromLastError() { return HresultFromWin32(GetLastError()); }
-
-HRESULT FailureFromLastError() {
-    const HRESULT hr = HresultFromLastError();
-    return FAILED(hr) ? hr : E_FAIL;
-}
-
 int64_t GetFileSize64(const wchar_t* path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return -1;

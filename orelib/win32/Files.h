@@ -6,13 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace orelib {
+#include "orelib/win32/Result.h"
 
-// The HRESULT form of a Win32 code: 0x80070000 | low 16 bits when positive.
-HRESULT HresultFromWin32(DWORD code);
-HRESULT HresultFromLastError();
-// The same after a call that failed: E_FAIL if the system left no error code.
-HRESULT FailureFromLastError();
+namespace orelib {
 
 int64_t GetFileSize64(const wchar_t* path);  // -1 when the call fails
 std::wstring GetModulePath(HMODULE module);  // null: the program's own file

@@ -8,6 +8,7 @@
 #include "orelib/Path.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/RelativeOpen.h"
+#include "orelib/win32/Result.h"
 
 namespace orelib {
 
@@ -92,7 +93,7 @@ HRESULT OpenLinkFreeFolder(const std::wstring& path, bool createMissing, CHandle
             if (!createMissing) return S_OK;  // nothing further exists, so nothing further is a link
             hr = OpenRelative(current.Get(), parts[i], access, share, kFileCreate, kFileDirectoryFile, nullptr, &next);
         }
-        if (FAILED(hr)) return hr;
+        RETURN_IF_FAILED(hr);
         // Both what the level's folder lists and what was opened must be a
         // real folder: the listing shows a link that the system followed.
         DWORD listed = 0;

@@ -22,7 +22,7 @@ HRESULT CMappedView::MapReadOnly(HANDLE file, size_t length) {
 HRESULT CMappedView::MapFileStart(HANDLE file, uint64_t maxLength) {
     Reset();
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size)) return FailureFromLastError();
+    RETURN_IF_WIN32_BOOL_FALSE(GetFileSizeEx(file, &size));
     const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
     return MapReadOnly(file, static_cast<size_t>(fileSize < maxLength ? fileSize : maxLength));
 }

@@ -8,6 +8,7 @@
 #include "orelib/SetupLayout.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/MappedView.h"
+#include "orelib/win32/Result.h"
 
 namespace orelib {
 
@@ -77,7 +78,7 @@ HRESULT COwnFile::OpenRunningImage(const std::wstring& path) {
             m_path = path;
         }
     }
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(hr);
     return CheckMatchesImage(GetModuleHandleW(nullptr));
 }
 
@@ -90,8 +91,7 @@ HRESULT COwnFile::Open(const std::wstring& path) {
 
 HRESULT COwnFile::CheckMatchesImage(HMODULE image) const {
     CMappedView view;
-    const HRESULT hr = view.MapFileStart(m_file.Get(), kImageWindow);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(view.MapFileStart(m_file.Get(), kImageWindow));
 
     size_t headerSize = 0;
     size_t imageBaseOffset = 0;

@@ -10,12 +10,13 @@
 
 #include "orelib/SetupLayout.h"
 #include "orelib/win32/Handle.h"
+#include "orelib/win32/Result.h"
 
 namespace orelib {
 
 // The file under the program's name is not the one the system loaded
 // (ERROR_FILE_INVALID).
-constexpr HRESULT kOwnFileReplaced = static_cast<HRESULT>(0x800703EE);
+constexpr HRESULT kOwnFileReplaced = HresultFromWin32(ERROR_FILE_INVALID);
 
 class COwnFile {
 public:

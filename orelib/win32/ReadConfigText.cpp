@@ -4,6 +4,7 @@
 #include "orelib/SetupLayout.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/MappedView.h"
+#include "orelib/win32/Result.h"
 
 namespace orelib {
 
@@ -11,8 +12,7 @@ HRESULT ReadConfigText(HANDLE file, std::wstring& text) {
     text.clear();
     // Only the start of the file is mapped: the block lies in the first 20 MiB.
     CMappedView view;
-    const HRESULT hr = view.MapFileStart(file, kBlockScanWindow);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(view.MapFileStart(file, kBlockScanWindow));
 
     switch (DecodeConfigBlock(view.Data(), view.Size(), &text)) {
     case ConfigBlockStatus::Ok:

@@ -7,12 +7,14 @@
 #include <string>
 
 #include "orelib/win32/Handle.h"
+#include "orelib/win32/Result.h"
 
 namespace orelib {
 
 // A folder that must be a real one is a link (junction, symbolic link,
-// mount point): ERROR_REPARSE_POINT_ENCOUNTERED.
-constexpr HRESULT kFolderIsLink = static_cast<HRESULT>(0x8007112Bu);
+// mount point): ERROR_REPARSE_POINT_ENCOUNTERED, which MinGW's headers lack.
+constexpr DWORD kErrorReparsePointEncountered = 4395;
+constexpr HRESULT kFolderIsLink = HresultFromWin32(kErrorReparsePointEncountered);
 
 // NtCreateFile of `name` (one component) inside the folder `parent`, never
 // following a link at that name (FILE_OPEN_REPARSE_POINT), synchronous.

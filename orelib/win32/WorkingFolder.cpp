@@ -1,3 +1,4 @@
+#include "orelib/win32/Result.h"
 #include "orelib/win32/WorkingFolder.h"
 
 #include <aclapi.h>
@@ -89,7 +90,7 @@ HRESULT CWorkingFolder::Create(const std::wstring& parentPath, bool parentIsUser
                     FILE_FLAG_BACKUP_SEMANTICS | (parentIsUsers ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr));
     if (!parentFolder) return FailureFromLastError();
     DWORD attributes = 0;
-    if (!GetHandleAttributes(parentFolder.Get(), &attributes)) return FailureFromLastError();
+    RETURN_IF_WIN32_BOOL_FALSE(GetHandleAttributes(parentFolder.Get(), &attributes));
     // The user's TEMP may be a link that its owner re-points at will. What
     // its path shows counts too: Wine opens a Unix symbolic link's target
     // even when asked for the link itself.
@@ -115,7 +116,7 @@ HRESULT CWorkingFolder::Create(const std::wstring& parentPath, bool parentIsUser
         HRESULT hr = OpenRelative(parentFolder.Get(), name, kHolderAccess, kHolderShare, kFileCreate,
                                   kFileDirectoryFile, security.Get(), &folder);
         if (IsTakenName(hr)) continue;  // never someone else's folder
-        if (FAILED(hr)) return hr;
+        RETURN_IF_FAILED(hr);
 
         m_parent = std::move(parentFolder);
         m_handle = std::move(folder);
@@ -139,7 +140,7 @@ HRESULT CWorkingFolder::Create(const std::wstring& parentPath, bool parentIsUser
 
 HRESULT CWorkingFolder::CheckCreated() const {
     DWORD attributes = 0;
-    if (!GetHandleAttributes(m_handle.Get(), &attributes)) return FailureFromLastError();
+    RETURN_IF_WIN32_BOOL_FALSE(GetHandleAttributes(m_handle.Get(), &attributes));
     if (!IsPlainFolderAttributes(attributes)) return kFolderIsLink;
     if (!OwnedByThisProcess(m_handle.Get())) return kFolderWrongOwner;
     if (!VolumeKeepsAcls(m_handle.Get())) return kFolderNoAcls;

@@ -9,12 +9,13 @@
 
 #include "orelib/win32/Handle.h"
 #include "orelib/win32/RelativeOpen.h"
+#include "orelib/win32/Result.h"
 
 namespace orelib {
 
 // Refusals of CWorkingFolder::Create besides kFolderIsLink and the system's own errors.
-constexpr HRESULT kFolderWrongOwner = static_cast<HRESULT>(0x8007051Bu);  // ERROR_INVALID_OWNER
-constexpr HRESULT kFolderNoAcls = static_cast<HRESULT>(0x80070032u);      // ERROR_NOT_SUPPORTED
+constexpr HRESULT kFolderWrongOwner = HresultFromWin32(ERROR_INVALID_OWNER);
+constexpr HRESULT kFolderNoAcls = HresultFromWin32(ERROR_NOT_SUPPORTED);
 
 // Used by one thread at a time: start-up and the dialog on the UI thread, a
 // worker while the dialog waits for its report.
