@@ -6,8 +6,9 @@
 
 namespace dialog {
 
-COverwriteDlg::COverwriteDlg(const std::wstring& fileName, const orelib::CUiText& uiText, framework::CWnd* parent)
-    : orelib::CVistaDialog(IDD_OVERWRITE, parent), m_fileName(fileName), m_uiText(uiText) {}
+COverwriteDlg::COverwriteDlg(const std::wstring& targetFolder, const std::wstring& fileName,
+                             const orelib::CUiText& uiText, framework::CWnd* parent)
+    : orelib::CVistaDialog(IDD_OVERWRITE, parent), m_targetFolder(targetFolder), m_fileName(fileName), m_uiText(uiText) {}
 
 void COverwriteDlg::DoDataExchange(framework::CDataExchange* dx) {
     orelib::CVistaDialog::DoDataExchange(dx);
@@ -17,7 +18,7 @@ void COverwriteDlg::DoDataExchange(framework::CDataExchange* dx) {
 BOOL COverwriteDlg::OnInitDialog() {
     orelib::CVistaDialog::OnInitDialog();
 
-    SetDlgItemText(IDC_OVERWRITE_TEXT, BuildOverwriteText(orelib::GetSystemErrorText(ERROR_FILE_EXISTS), m_fileName,
+    SetDlgItemText(IDC_OVERWRITE_TEXT, BuildOverwriteText(orelib::GetSystemErrorText(ERROR_FILE_EXISTS), m_targetFolder, m_fileName,
                                                           m_uiText.LoadUiString(IDS_OVERWRITE_QUESTION)));
     SetDlgItemText(IDOK, m_uiText.LoadUiString(IDS_OVERWRITE_ALL));
     SetDlgItemText(IDCANCEL, m_uiText.LoadUiString(IDS_CANCEL));

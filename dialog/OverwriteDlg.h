@@ -11,7 +11,9 @@ namespace dialog {
 
 class COverwriteDlg : public orelib::CVistaDialog {
 public:
-    COverwriteDlg(const std::wstring& fileName, const orelib::CUiText& uiText, framework::CWnd* parent = nullptr);
+    // `fileName`: the existing file's full path, named below `targetFolder`.
+    COverwriteDlg(const std::wstring& targetFolder, const std::wstring& fileName, const orelib::CUiText& uiText,
+                  framework::CWnd* parent = nullptr);
 
 protected:
     BOOL OnInitDialog() override;
@@ -19,6 +21,7 @@ protected:
 
 private:
     framework::CWnd m_iconControl;
+    std::wstring m_targetFolder;
     std::wstring m_fileName;  // full path of the existing file
     const orelib::CUiText& m_uiText;
 };

@@ -241,7 +241,7 @@ LRESULT CSelfExtractingDlg::OnAskOverwrite(const wchar_t* fileName) {
 
     SetProgressState(kStatePaused);
     SetForegroundWindow(m_hWnd);
-    COverwriteDlg prompt(name, m_uiText);
+    COverwriteDlg prompt(m_workingFolder, name, m_uiText);
     INT_PTR answer = prompt.DoModal();
     SetProgressState(kStateNormal);
     return answer == IDOK ? kOverwriteAll : kOverwriteCancel;

@@ -1,5 +1,7 @@
 #include "orelib/Path.h"
 
+#include "orelib/NoCaseLess.h"
+
 #include <cwctype>
 
 namespace orelib {
@@ -27,6 +29,17 @@ std::wstring CombinePath(std::wstring folder, const std::wstring& name) {
 std::wstring RemoveExtension(const std::wstring& path) {
     const size_t dot = path.rfind(L'.');
     return dot == std::wstring::npos ? std::wstring() : path.substr(0, dot);
+}
+
+std::wstring GetPathBelow(const std::wstring& folder, const std::wstring& path) {
+    const std::wstring prefix = WithBackslash(folder);
+    if (folder.empty() || path.size() <= prefix.size() ||
+        !EqualsNoCase(path.substr(0, prefix.size()), prefix)) {
+        return GetFileNamePart(path);
+    }
+    std::wstring below = path.substr(prefix.size());
+    if (below.back() == L'\\') below.pop_back();
+    return below;
 }
 
 std::wstring GetFileNamePart(const std::wstring& path) {

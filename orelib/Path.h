@@ -18,5 +18,9 @@ std::wstring RemoveExtension(const std::wstring& path);
 std::wstring GetFileNamePart(const std::wstring& path);
 // Up to and including the last "\"; "" when there is none.
 std::wstring GetFileDirPart(const std::wstring& path);
+// The part of `path` below `folder` ("sub\data.cab" for "C:\out\sub\data.cab"
+// below "C:\out"), the folder compared without case; the last component
+// when `path` does not lie below `folder`.
+std::wstring GetPathBelow(const std::wstring& folder, const std::wstring& path);
 
 }  // namespace orelib

@@ -65,6 +65,21 @@ TEST(Path, FileNameAndDirParts) {
     EXPECT_EQ(GetFileDirPart(L"C:\\a\\"), L"C:\\a\\");
     EXPECT_EQ(GetFileDirPart(L"b.exe"), L"");
     EXPECT_EQ(GetFileDirPart(L""), L"");
+
+    // What the overwrite prompt names: the path below the target folder.
+    const struct {
+        const wchar_t* folder;
+        const wchar_t* path;
+        const wchar_t* below;
+    } kBelow[] = {
+        {L"C:\\out", L"C:\\out\\sub\\data.cab", L"sub\\data.cab"},
+        {L"C:\\Out\\", L"c:\\out\\a.txt", L"a.txt"},
+        {L"C:\\out", L"C:\\out\\folder\\", L"folder"},
+        {L"C:\\out", L"C:\\outside\\a.txt", L"a.txt"},  // a prefix of the name is not the folder
+        {L"C:\\out", L"C:\\out", L"out"},
+        {L"", L"C:\\out\\a.txt", L"a.txt"},
+    };
+    for (const auto& c : kBelow) EXPECT_EQ(GetPathBelow(c.folder, c.path), c.below) << c.path;
 }
 
 TEST(Text, Trim) {

@@ -65,19 +65,20 @@ TEST(ExtractErrorText, RealTextsInEnglish) {
               L"again.");
 }
 
-TEST(OverwriteText, ShowsOnlyTheFileNameInQuotes) {
-    EXPECT_EQ(BuildOverwriteText(L"The file exists.", L"C:\\out\\sub\\data.cab", L"Overwrite all existing files?"),
-              L"The file exists.\n\n\"data.cab\"\n\nOverwrite all existing files?");
-    EXPECT_EQ(BuildOverwriteText(L"E", L"plain.txt", L"Q"), L"E\n\n\"plain.txt\"\n\nQ");
-    EXPECT_EQ(BuildOverwriteText(L"E", L"C:\\out\\folder\\", L"Q"), L"E\n\n\"folder\"\n\nQ");
-    EXPECT_EQ(BuildOverwriteText(L"E", L"", L"Q"), L"E\n\n\"\"\n\nQ");
+TEST(OverwriteText, ShowsThePathBelowTheTargetInQuotes) {
+    EXPECT_EQ(BuildOverwriteText(L"The file exists.", L"C:\\out", L"C:\\out\\sub\\data.cab",
+                                 L"Overwrite all existing files?"),
+              L"The file exists.\n\n\"sub\\data.cab\"\n\nOverwrite all existing files?");
+    EXPECT_EQ(BuildOverwriteText(L"E", L"C:\\out", L"plain.txt", L"Q"), L"E\n\n\"plain.txt\"\n\nQ");
+    EXPECT_EQ(BuildOverwriteText(L"E", L"C:\\out", L"C:\\out\\folder\\", L"Q"), L"E\n\n\"folder\"\n\nQ");
+    EXPECT_EQ(BuildOverwriteText(L"E", L"C:\\out", L"", L"Q"), L"E\n\n\"\"\n\nQ");
 }
 
 TEST(OverwriteText, UsesTheSystemFileExistsText) {
     std::wstring exists = orelib::GetSystemErrorText(ERROR_FILE_EXISTS);
     ASSERT_FALSE(exists.empty());
     std::wstring text =
-        BuildOverwriteText(exists, L"C:\\a\\b.txt", orelib::CUiText().LoadUiString(IDS_OVERWRITE_QUESTION));
+        BuildOverwriteText(exists, L"C:\\a", L"C:\\a\\b.txt", orelib::CUiText().LoadUiString(IDS_OVERWRITE_QUESTION));
     EXPECT_EQ(text, exists + L"\n\n\"b.txt\"\n\nOverwrite all existing files?");
 }
 
