@@ -300,10 +300,11 @@ void ExpandVersionInfo(const Defines& defines, BrandingOptions* branding) {
         std::wstring wide;
         if (!FromUtf8(entry.second, &wide))
             throw CUsageError("--version-info " + key + ": the value is not UTF-8 text");
+        if (key != "FileVersion" && key != "ProductVersion") continue;
         std::string note;
-        const std::string problem =
-            key == "FileVersion" || key == "ProductVersion" ? CheckVersionText(key, entry.second, &note) : "";
-        if (!problem.empty()) throw CUsageError("--version-info " + problem);
+        if (const std::optional<std::string> problem = CheckVersionText(key, entry.second, &note)) {
+            throw CUsageError("--version-info " + *problem);
+        }
     }
 }
 
@@ -399,8 +400,9 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
             throw CUsageError("unknown argument '" + name + "'");
     }
     ExpandVersionInfo(options.defines, &options.branding);
-    const std::string signProblem = CheckSigningOptions(options.signing);
-    if (!signProblem.empty()) throw CUsageError(signProblem);
+    if (const std::optional<std::string> signProblem = CheckSigningOptions(options.signing)) {
+        throw CUsageError(*signProblem);
+    }
     RequireInputs(options);
     if (options.output.empty()) throw CUsageError("-o is missing");
     if ((options.password || options.passwordFile) && options.folder.empty()) {

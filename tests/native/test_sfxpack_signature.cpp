@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "packager/core/PackError.h"
 #include "packager/sign/AuthenticodeContent.h"
 #include "packager/sign/AuthenticodeDigest.h"
 #include "packager/sign/SigningRules.h"
@@ -105,8 +106,15 @@ Bytes Table(const Bytes& algorithm = kSha256, size_t digestSize = 32, const Byte
     return table;
 }
 
+// What the table is refused for; "" when it reads.
 std::string Read(const Bytes& table, sfxpack::AuthenticodeContent* content) {
-    return sfxpack::ReadAuthenticodeContent(table.data(), table.size(), content);
+    try {
+        *content = sfxpack::ReadAuthenticodeContent(table.data(), table.size());
+    } catch (const sfxpack::CPackError& e) {
+        EXPECT_EQ(e.Code(), sfxpack::DiagCode::SignatureDamaged);
+        return e.what();
+    }
+    return "";
 }
 
 TEST(SfxpackSignature, CertificateTablesThatAreNoAuthenticodeSignatureAreNamed) {
