@@ -175,9 +175,10 @@ const char kUsage[] =
     "verify   checks a finished setup file as the stub will, and more\n"
     "\n";
 
-class CUsageError : public std::runtime_error {
+// A wrong command line: a CPackError whose message also points to --help.
+class CUsageError : public CPackError {
 public:
-    explicit CUsageError(const std::string& message) : std::runtime_error(message) {}
+    explicit CUsageError(const std::string& message) : CPackError(message, kExitUsage, DiagCode::Usage) {}
 };
 
 // Splits "--name=value" and takes "--name value" from the next argument.
@@ -525,8 +526,8 @@ int RunGuarded(Body body, std::ostream& err, std::vector<Diagnostic>* found) {
         return body();
     } catch (const CUsageError& e) {
         err << "sfxpack: error: " << e.what() << " (see sfxpack --help)\n";
-        keep(DiagCode::Usage, e.what());
-        return kExitUsage;
+        keep(e.Code(), e.what());
+        return e.ExitCode();
     } catch (const CPackError& e) {
         err << "sfxpack: error: " << e.what() << "\n";
         keep(e.Code(), e.what());

@@ -25,16 +25,14 @@ bool Same(const std::vector<sfxpack::ResourceItem>& a, const std::vector<sfxpack
     return true;
 }
 
-// True when `action` refused the input with a CPackError, which is what
-// hostile input may get (a crash is not).
+// True when `action` refused the input with a CPackError: what hostile
+// input may get (a crash is not).
 template <class Action>
-bool Refused(Action action) {
-    try {
-        action();
-        return false;
-    } catch (const sfxpack::CPackError&) {
-        return true;
-    }
+bool Refused(Action action) try {
+    action();
+    return false;
+} catch (const sfxpack::CPackError&) {
+    return true;
 }
 
 std::vector<sfxpack::ResourceItem> Read(const std::vector<uint8_t>& image) {
@@ -50,29 +48,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<sfxpack::ResourceItem> items;
     if (Refused([&] { items = Read(image); })) return 0;
     sfxpack::DescribeIconGroup(items, 128);
+    const sfxpack::VersionStrings values{{"ProductName", "x"}, {"FileVersion", "1.2"}};
     for (sfxpack::ResourceItem& item : items) {
         if (item.type == sfxpack::ResourceKey::Id(sfxpack::kRtVersion)) {
             Refused([&] { sfxpack::ReadVersionResource(item.data); });
-            Refused([&] {
-                sfxpack::RewriteVersionResource(&item.data, {{"ProductName", "x"}, {"FileVersion", "1.2"}});
-            });
+            Refused([&] { sfxpack::RewriteVersionResource(&item.data, values); });
         }
     }
-    if (!Refused([&] { sfxpack::ReplaceResources(&image, items); })) {
-        // Read back in search order: the items sorted the same way.
-        std::vector<sfxpack::ResourceItem> back;
-        if (Refused([&] { back = Read(image); })) __builtin_trap();
-        std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
-            return std::tie(a.type, a.name, a.language) < std::tie(b.type, b.name, b.language);
-        });
-        if (!Same(back, items)) __builtin_trap();
-        // Laid out once more: the same items, and in place the same bytes.
-        std::vector<uint8_t> again = image;
-        sfxpack::ResourcePlacement placement;
-        if (Refused([&] { placement = sfxpack::ReplaceResources(&again, back); })) __builtin_trap();
-        if (placement == sfxpack::ResourcePlacement::InPlace && again != image) __builtin_trap();
-        std::vector<sfxpack::ResourceItem> back2;
-        if (Refused([&] { back2 = Read(again); }) || !Same(back2, back)) __builtin_trap();
-    }
+    if (Refused([&] { sfxpack::ReplaceResources(&image, items); })) return 0;
+    // From here on a refusal is a bug: its exception ends the run as a crash.
+    // Read back in search order: the items sorted the same way.
+    const std::vector<sfxpack::ResourceItem> back = Read(image);
+    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+        return std::tie(a.type, a.name, a.language) < std::tie(b.type, b.name, b.language);
+    });
+    if (!Same(back, items)) __builtin_trap();
+    // Laid out once more: the same items, and in place the same bytes.
+    std::vector<uint8_t> again = image;
+    const sfxpack::ResourcePlacement placement = sfxpack::ReplaceResources(&again, back);
+    if (placement == sfxpack::ResourcePlacement::InPlace && again != image) __builtin_trap();
+    if (!Same(Read(again), back)) __builtin_trap();
     return 0;
 }

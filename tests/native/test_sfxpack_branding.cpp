@@ -66,14 +66,12 @@ std::vector<ResourceItem> Items(const Bytes& image) {
 }
 
 // The message of the CPackError `action` throws, which refuses branding; "" when it throws none.
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const sfxpack::CPackError& e) {
-        EXPECT_EQ(sfxpack::DiagCode::BrandingRefused, e.Code());
-        return e.what();
-    }
+std::string ErrorOf(const std::function<void()>& action) try {
+    action();
     return "";
+} catch (const sfxpack::CPackError& e) {
+    EXPECT_EQ(sfxpack::DiagCode::BrandingRefused, e.Code());
+    return e.what();
 }
 
 // An item's data looked up the way Windows does, independently of our
