@@ -20,10 +20,9 @@ ArchiveExamination ExamineArchive(const std::filesystem::path& file, uint64_t of
         return result;
     }
     const ArchiveInfo& info = reader->Info();
-    const std::string unfit = CheckArchiveForStub(info);
     result.methods = info.methods;
-    if (!unfit.empty()) {
-        result.problems.push_back({DiagCode::ArchiveUnfitForStub, "the stub cannot extract the archive: " + unfit});
+    if (const std::optional<std::string> unfit = CheckArchiveForStub(info)) {
+        result.problems.push_back({DiagCode::ArchiveUnfitForStub, "the stub cannot extract the archive: " + *unfit});
     }
     if (info.headersEncrypted) return result;
     result.files = NamesFromPaths(info.paths);

@@ -302,7 +302,7 @@ bool IsStubMethod(const std::string& name) {
     return std::find(std::begin(kStubMethods), std::end(kStubMethods), name) != std::end(kStubMethods);
 }
 
-std::string CheckArchiveForStub(const ArchiveInfo& info) {
+std::optional<std::string> CheckArchiveForStub(const ArchiveInfo& info) {
     if (info.headersEncrypted) {
         return "the archive's headers are encrypted; the stub can only open archives whose "
                "headers are not (encrypt the file data only)";
@@ -313,7 +313,7 @@ std::string CheckArchiveForStub(const ArchiveInfo& info) {
                    ", which the stub cannot decode (it has Copy, LZMA, LZMA2, BCJ, BCJ2, 7zAES)";
         }
     }
-    return std::string();
+    return std::nullopt;
 }
 
 }  // namespace sfxpack

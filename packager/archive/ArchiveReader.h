@@ -55,7 +55,7 @@ private:
 // The methods the stub can decode: Copy, LZMA, LZMA2, BCJ, BCJ2 and 7zAES.
 bool IsStubMethod(const std::string& name);
 
-// Why the stub could not extract an archive of this kind; empty when it can.
-std::string CheckArchiveForStub(const ArchiveInfo& info);
+// Why the stub could not extract an archive of this kind; nothing when it can.
+std::optional<std::string> CheckArchiveForStub(const ArchiveInfo& info);
 
 }  // namespace sfxpack

@@ -41,7 +41,7 @@ std::string Hex(unsigned char c) {
 
 }  // namespace
 
-std::string CheckWindowsName(const std::string& name) {
+std::optional<std::string> CheckWindowsName(const std::string& name) {
     bool valid = false;
     const std::u32string text = Decode(name, &valid);
     if (!valid) return "the name is not valid UTF-8";
@@ -67,7 +67,7 @@ std::string CheckWindowsName(const std::string& name) {
     for (const char* device : kDeviceNames) {
         if (stem == device) return "the name is the reserved device name " + stem + " on Windows";
     }
-    return std::string();
+    return std::nullopt;
 }
 
 std::u32string WindowsNameKey(const std::string& name) {

@@ -1,6 +1,7 @@
 #pragma once
 // Rules for names the stub has to create on Windows: which single names
 // Windows cannot hold, and when two names are one file there.
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,12 +9,12 @@
 namespace sfxpack {
 
 // Why Windows could not create a file or folder with this one name (no
-// separators), given as raw bytes from the Linux folder; empty when it can.
+// separators), given as raw bytes from the Linux folder; nothing when it can.
 // Refused: text that is not valid UTF-8, the characters < > : " | ? * and
 // backslash, control characters, a final dot or space, and the device names
 // CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$ (also with an
 // extension, as in "con.txt").
-std::string CheckWindowsName(const std::string& name);
+std::optional<std::string> CheckWindowsName(const std::string& name);
 
 // The key under which Windows compares names: every character upper-cased
 // one to one (simple Unicode case mapping, as NTFS's upcase table does).

@@ -64,8 +64,7 @@ public:
         std::sort(names.begin(), names.end());
         for (const std::string& name : names) {
             const std::string path = prefix + name;
-            const std::string problem = CheckWindowsName(name);
-            if (!problem.empty()) Refuse(path, problem);
+            if (const std::optional<std::string> problem = CheckWindowsName(name)) Refuse(path, *problem);
             Add(dir / fs::u8path(name), path);
         }
     }

@@ -175,9 +175,10 @@ const char kUsage[] =
     "verify   checks a finished setup file as the stub will, and more\n"
     "\n";
 
-class CUsageError : public std::runtime_error {
+// A wrong command line: a CPackError whose message also points to --help.
+class CUsageError : public CPackError {
 public:
-    explicit CUsageError(const std::string& message) : std::runtime_error(message) {}
+    explicit CUsageError(const std::string& message) : CPackError(message, kExitUsage, DiagCode::Usage) {}
 };
 
 // Splits "--name=value" and takes "--name value" from the next argument.
@@ -300,10 +301,11 @@ void ExpandVersionInfo(const Defines& defines, BrandingOptions* branding) {
         std::wstring wide;
         if (!FromUtf8(entry.second, &wide))
             throw CUsageError("--version-info " + key + ": the value is not UTF-8 text");
+        if (key != "FileVersion" && key != "ProductVersion") continue;
         std::string note;
-        const std::string problem =
-            key == "FileVersion" || key == "ProductVersion" ? CheckVersionText(key, entry.second, &note) : "";
-        if (!problem.empty()) throw CUsageError("--version-info " + problem);
+        if (const std::optional<std::string> problem = CheckVersionText(key, entry.second, &note)) {
+            throw CUsageError("--version-info " + *problem);
+        }
     }
 }
 
@@ -399,8 +401,9 @@ BuildOptions ParseBuild(const std::vector<std::string>& args) {
             throw CUsageError("unknown argument '" + name + "'");
     }
     ExpandVersionInfo(options.defines, &options.branding);
-    const std::string signProblem = CheckSigningOptions(options.signing);
-    if (!signProblem.empty()) throw CUsageError(signProblem);
+    if (const std::optional<std::string> signProblem = CheckSigningOptions(options.signing)) {
+        throw CUsageError(*signProblem);
+    }
     RequireInputs(options);
     if (options.output.empty()) throw CUsageError("-o is missing");
     if ((options.password || options.passwordFile) && options.folder.empty()) {
@@ -523,8 +526,8 @@ int RunGuarded(Body body, std::ostream& err, std::vector<Diagnostic>* found) {
         return body();
     } catch (const CUsageError& e) {
         err << "sfxpack: error: " << e.what() << " (see sfxpack --help)\n";
-        keep(DiagCode::Usage, e.what());
-        return kExitUsage;
+        keep(e.Code(), e.what());
+        return e.ExitCode();
     } catch (const CPackError& e) {
         err << "sfxpack: error: " << e.what() << "\n";
         keep(e.Code(), e.what());

@@ -177,9 +177,8 @@ void CheckGivenArchive(const fs::path& archive, std::ostream& log, std::vector<D
             kExitFailure, DiagCode::ArchiveNot7z);
     }
     CArchiveReader reader(archive, 0);
-    const std::string problem = CheckArchiveForStub(reader.Info());
-    if (!problem.empty()) {
-        throw CPackError("archive " + Quote(archive) + ": " + problem, kExitFailure, DiagCode::ArchiveUnfitForStub);
+    if (const std::optional<std::string> problem = CheckArchiveForStub(reader.Info())) {
+        throw CPackError("archive " + Quote(archive) + ": " + *problem, kExitFailure, DiagCode::ArchiveUnfitForStub);
     }
     if (reader.Info().dataEncrypted) {
         Report(DiagCode::ArchiveNotTested, DiagSeverity::Note,
@@ -246,9 +245,8 @@ uint64_t PackItems(const std::vector<PackItem>& items, const fs::path& file, uin
                    const ArchiveSettings& settings) {
     const uint64_t size = WriteArchive(items, file, offset, settings);
     CArchiveReader reader(file, offset);
-    const std::string problem = CheckArchiveForStub(reader.Info());
-    if (!problem.empty()) {
-        throw CPackError("internal error: the packed archive: " + problem, kExitFailure, DiagCode::Internal);
+    if (const std::optional<std::string> problem = CheckArchiveForStub(reader.Info())) {
+        throw CPackError("internal error: the packed archive: " + *problem, kExitFailure, DiagCode::Internal);
     }
     if (reader.Info().itemCount != items.size()) {
         throw CPackError("internal error: the packed archive lists " + std::to_string(reader.Info().itemCount) +
@@ -263,8 +261,9 @@ uint64_t PackItems(const std::vector<PackItem>& items, const fs::path& file, uin
 void CheckSizeLimit(uint64_t size, bool estimate, const BuildOptions& options, std::ostream& log,
                     std::vector<Diagnostic>* found) {
     const bool signing = options.signing.Enabled();
-    std::string problem = CheckSetupSizeLimit(size, signing);
-    if (problem.empty()) return;
+    const std::optional<std::string> overLimit = CheckSetupSizeLimit(size, signing);
+    if (!overLimit) return;
+    std::string problem = *overLimit;
     const bool allowed = !signing && options.allowed.count(DiagCode::SizeOver4GiB) != 0;
     if (!signing && !allowed) problem += "; write it anyway with --allow size.over-4gib";
     if (estimate && !options.folder.empty()) {
@@ -278,11 +277,11 @@ void CheckSizeLimit(uint64_t size, bool estimate, const BuildOptions& options, s
 
 // Throws when the stub would not find the block or the archive.
 void CheckArchiveOffset(uint64_t stubSize, uint64_t blockSize, uint64_t archiveSize) {
-    const std::string problem = CheckLayout(stubSize, blockSize, archiveSize);
-    if (problem.empty()) return;
+    const std::optional<std::string> problem = CheckLayout(stubSize, blockSize, archiveSize);
+    if (!problem) return;
     // The first rule: the archive must start within the first 4 MiB.
     const bool tooFar = stubSize + blockSize >= kArchiveScanLimit;
-    throw CPackError(problem, kExitFailure, tooFar ? DiagCode::LayoutArchiveTooFar : DiagCode::LayoutBlockTooFar);
+    throw CPackError(*problem, kExitFailure, tooFar ? DiagCode::LayoutArchiveTooFar : DiagCode::LayoutBlockTooFar);
 }
 
 // Reads the start of the finished file back the way the stub will: the block
@@ -415,12 +414,8 @@ void BuildSetupFile(const BuildOptions& options, std::ostream& log, std::vector<
     for (const std::string& note : ApplyBranding(&stub, options.branding)) {
         Report(DiagCode::VersionNumberFromText, DiagSeverity::Note, note, log, found);
     }
-    StubFields fields;
-    const std::string stubProblem = CheckStub(stub, &fields);
-    if (!stubProblem.empty()) {
-        throw CPackError("stub " + Quote(stubPath) + " cannot be used: " + stubProblem, kExitFailure,
-                         DiagCode::StubRefused);
-    }
+    const StubFields fields =
+        WithContext("stub " + Quote(stubPath) + " cannot be used: ", [&] { return CheckStub(stub); });
     const uint64_t archiveOffset = stub.size() + blockSize;
     // Whether the archive starts within the first 4 MiB is known now; the
     // block's window depends on the packed size too and is checked then.

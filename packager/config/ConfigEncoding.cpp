@@ -21,7 +21,7 @@ bool LooksLikeUtf16(const std::string& bytes, size_t zeroAt) {
 
 }  // namespace
 
-std::string DescribeConfigEncoding(const std::string& bytes) {
+std::optional<std::string> DescribeConfigEncoding(const std::string& bytes) {
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE)
         return "is UTF-16 little-endian (with a byte-order mark)";
@@ -34,7 +34,7 @@ std::string DescribeConfigEncoding(const std::string& bytes) {
     if (nul != std::string::npos) return "holds a NUL byte at offset " + std::to_string(nul);
     std::wstring wide;
     if (!FromUtf8(bytes, &wide)) return "is not valid UTF-8 text";
-    return std::string();
+    return std::nullopt;
 }
 
 }  // namespace sfxpack

@@ -11,9 +11,8 @@ namespace sfxpack {
 
 size_t ReportConfiguration(const std::string& text, const std::string& name, const CPackageNames* package,
                            const ConfigReportOptions& options, std::ostream& log, std::vector<Diagnostic>* found) {
-    const std::string encoding = DescribeConfigEncoding(text);
-    if (!encoding.empty()) {
-        throw CPackError("configuration " + name + " " + encoding + "; the stub reads only UTF-8: save it as UTF-8",
+    if (const std::optional<std::string> encoding = DescribeConfigEncoding(text)) {
+        throw CPackError("configuration " + name + " " + *encoding + "; the stub reads only UTF-8: save it as UTF-8",
                          kExitConfiguration, DiagCode::ConfigNotUtf8);
     }
     std::wstring wide;

@@ -15,10 +15,23 @@ public:
         : std::runtime_error(message), m_exitCode(exitCode), m_code(code) {}
     int ExitCode() const { return m_exitCode; }
     DiagCode Code() const { return m_code; }
+    // The same failure with `prefix` before its message.
+    CPackError Prefixed(const std::string& prefix) const { return CPackError(prefix + what(), m_exitCode, m_code); }
 
 private:
     int m_exitCode;
     DiagCode m_code;
 };
+
+// Returns what `operation` returns; a CPackError it throws comes out with
+// `prefix` before its message: the context only the caller knows.
+template <class Operation>
+auto WithContext(const std::string& prefix, Operation&& operation) -> decltype(operation()) {
+    try {
+        return operation();
+    } catch (const CPackError& e) {
+        throw e.Prefixed(prefix);
+    }
+}
 
 }  // namespace sfxpack

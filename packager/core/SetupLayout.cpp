@@ -4,8 +4,9 @@
 
 #include "orelib/ConfigBlock.h"
 #include "orelib/PeImage.h"
-#include "packager/core/Sha256.h"
 #include "packager/core/LittleEndian.h"
+#include "packager/core/PackError.h"
+#include "packager/core/Sha256.h"
 
 namespace sfxpack {
 
@@ -14,6 +15,8 @@ namespace {
 const uint8_t kSevenZipSignature[6] = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C};
 // The packager's messages name the limits in words.
 static_assert(kArchiveScanLimit == 4u << 20 && kBlockScanWindow == 20u << 20, "messages say 4 and 20 MiB");
+
+CPackError StubRefused(const std::string& why) { return CPackError(why, kExitFailure, DiagCode::StubRefused); }
 
 }  // namespace
 
@@ -34,7 +37,7 @@ bool FindSevenZipHeader(const uint8_t* data, size_t size, uint64_t limit, size_t
     return false;
 }
 
-std::string CheckLayout(uint64_t stubSize, uint64_t blockSize, uint64_t archiveSize) {
+std::optional<std::string> CheckLayout(uint64_t stubSize, uint64_t blockSize, uint64_t archiveSize) {
     const uint64_t archiveOffset = stubSize + blockSize;
     switch (orelib::CheckLayoutPositions(stubSize, blockSize, archiveSize)) {
     case orelib::LayoutProblem::None:
@@ -47,12 +50,12 @@ std::string CheckLayout(uint64_t stubSize, uint64_t blockSize, uint64_t archiveS
         return "the configuration block would end at offset " + std::to_string(archiveOffset) +
                ", too close to the end of the file or beyond 20 MiB for the stub to find it";
     }
-    return {};
+    return std::nullopt;
 }
 
-std::string CheckSetupSizeLimit(uint64_t size, bool signing) {
+std::optional<std::string> CheckSetupSizeLimit(uint64_t size, bool signing) {
     const uint64_t limit = signing ? kMaxSetupSize - kSignatureReserve : kMaxSetupSize;
-    if (size <= limit) return std::string();
+    if (size <= limit) return std::nullopt;
     const std::string bytes = std::to_string(size) + " bytes, more than 4 GiB";
     if (signing) {
         return "the setup file would be " + bytes +
@@ -61,36 +64,37 @@ std::string CheckSetupSizeLimit(uint64_t size, bool signing) {
     return "the setup file would be " + bytes + ": the stub has never been tried on a file that large";
 }
 
-std::string CheckStub(const std::vector<uint8_t>& stub, StubFields* fields) {
+StubFields CheckStub(const std::vector<uint8_t>& stub) {
+    StubFields fields;
     const orelib::PeImage image(stub.data(), stub.size());
     switch (image.CheckHeaders()) {
     case orelib::PeHeaderCheck::NotMz:
-        return "not a Windows executable (no MZ header)";
+        throw StubRefused("not a Windows executable (no MZ header)");
     case orelib::PeHeaderCheck::BadPeSignature:
-        return "not a Windows executable (no PE signature)";
+        throw StubRefused("not a Windows executable (no PE signature)");
     case orelib::PeHeaderCheck::Ok:
         break;
     }
     orelib::PeCertificateEntry cert;
-    if (!image.GetCertificateEntry(&cert)) return "unreadable PE optional header";
+    if (!image.GetCertificateEntry(&cert)) throw StubRefused("unreadable PE optional header");
     if (cert.offset != 0) {
-        return "it is signed (it has a certificate table); sign the finished setup file instead";
+        throw StubRefused("it is signed (it has a certificate table); sign the finished setup file instead");
     }
     uint32_t size = 0;
-    if (!orelib::FindSizeResource(stub.data(), stub.size(), &fields->size, &size)) {
-        return "it has no _KTV_VERIFY resource";
+    if (!orelib::FindSizeResource(stub.data(), stub.size(), &fields.size, &size)) {
+        throw StubRefused("it has no _KTV_VERIFY resource");
     }
     if (size != orelib::kSizeResourceLength) {
-        return "its _KTV_VERIFY resource is " + std::to_string(size) + " bytes, not 8";
+        throw StubRefused("its _KTV_VERIFY resource is " + std::to_string(size) + " bytes, not 8");
     }
     // Without it the stub could not tell its archive from another one put
     // behind the same stub.
-    if (!image.FindNamedResource(orelib::kSizeResourceType, orelib::kDigestResourceName, &fields->digest, &size)) {
-        return "it has no _KTV_DIGEST resource (a stub older than this packager?)";
+    if (!image.FindNamedResource(orelib::kSizeResourceType, orelib::kDigestResourceName, &fields.digest, &size)) {
+        throw StubRefused("it has no _KTV_DIGEST resource (a stub older than this packager?)");
     }
     if (size != orelib::kDigestResourceLength) {
-        return "its _KTV_DIGEST resource is " + std::to_string(size) + " bytes, not " +
-               std::to_string(orelib::kDigestResourceLength);
+        throw StubRefused("its _KTV_DIGEST resource is " + std::to_string(size) + " bytes, not " +
+                          std::to_string(orelib::kDigestResourceLength));
     }
 
     // A stub that already carries a block or an archive would make the stub
@@ -99,14 +103,14 @@ std::string CheckStub(const std::vector<uint8_t>& stub, StubFields* fields) {
     orelib::MakeConfigMarkers(start, end);
     for (size_t p = 0; p + sizeof start <= stub.size(); ++p) {
         if (std::memcmp(stub.data() + p, start, sizeof start) == 0) {
-            return "it already contains a configuration block (is it a finished setup file?)";
+            throw StubRefused("it already contains a configuration block (is it a finished setup file?)");
         }
     }
     size_t archive = 0;
     if (FindSevenZipHeader(stub.data(), stub.size(), kArchiveScanLimit, &archive)) {
-        return "it already contains a 7z archive at offset " + std::to_string(archive);
+        throw StubRefused("it already contains a 7z archive at offset " + std::to_string(archive));
     }
-    return {};
+    return fields;
 }
 
 void PatchSize(std::vector<uint8_t>* stub, size_t offset, uint64_t totalSize) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,10 +27,10 @@ bool IsSevenZipHeaderAt(const uint8_t* data, size_t size, size_t offset);
 // The first such header that starts before min(size, limit); false if none.
 bool FindSevenZipHeader(const uint8_t* data, size_t size, uint64_t limit, size_t* offset);
 
-// Empty when a stub of `stubSize` bytes, a block of `blockSize` bytes and an
-// archive of `archiveSize` bytes, in that order, form a file the stub can
+// Nothing when a stub of `stubSize` bytes, a block of `blockSize` bytes and
+// an archive of `archiveSize` bytes, in that order, form a file the stub can
 // read; else the reason it cannot.
-std::string CheckLayout(uint64_t stubSize, uint64_t blockSize, uint64_t archiveSize);
+std::optional<std::string> CheckLayout(uint64_t stubSize, uint64_t blockSize, uint64_t archiveSize);
 
 // A setup file of at most this size can be signed: Authenticode records the
 // certificate table's offset in 32 bits, and the stub sums it in 32 bits.
@@ -37,9 +38,9 @@ constexpr uint64_t kMaxSetupSize = 0xFFFFFFFFull;
 // Room kept for the signature a signer appends.
 constexpr uint64_t kSignatureReserve = 64 * 1024;
 
-// Empty when a setup file of `size` bytes (`signing`: before its signature)
-// stays within kMaxSetupSize; else why not.
-std::string CheckSetupSizeLimit(uint64_t size, bool signing);
+// Nothing when a setup file of `size` bytes (`signing`: before its
+// signature) stays within kMaxSetupSize; else why not.
+std::optional<std::string> CheckSetupSizeLimit(uint64_t size, bool signing);
 
 // The file offsets of the stub's resources that the packager fills in.
 struct StubFields {
@@ -47,9 +48,9 @@ struct StubFields {
     size_t digest = 0;  // the payload digest
 };
 
-// Checks `stub` for use as the stub and finds the fields it fills in. Empty
-// on success; else the reason the stub is refused.
-std::string CheckStub(const std::vector<uint8_t>& stub, StubFields* fields);
+// Checks `stub` for use as the stub and finds the fields it fills in;
+// throws CPackError (stub.refused) saying why the stub is refused.
+StubFields CheckStub(const std::vector<uint8_t>& stub);
 
 // Writes `totalSize` as 8 bytes little-endian at `offset`.
 void PatchSize(std::vector<uint8_t>* stub, size_t offset, uint64_t totalSize);

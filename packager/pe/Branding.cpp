@@ -1,39 +1,30 @@
 #include "packager/pe/Branding.h"
 
-#include "packager/core/ShownText.h"
-
 #include <ostream>
 
-#include "packager/platform/Files.h"
 #include "packager/core/PackError.h"
+#include "packager/core/ShownText.h"
+#include "packager/pe/BrandingError.h"
 #include "packager/pe/ResourceWriter.h"
+#include "packager/platform/Files.h"
 
 namespace sfxpack {
 
-std::string BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>* icon,
-                       const VersionStrings& versionInfo, std::optional<ExecutionLevel> executionLevel) {
-    PeLayout layout;
-    std::string problem = ReadPeLayout(*image, &layout);
-    std::vector<ResourceItem> items;
-    if (problem.empty()) problem = ReadResources(*image, layout, &items);
-    if (!problem.empty()) return problem;
-    if (icon != nullptr) {
-        problem = ReplaceIconGroup(&items, kAppIconGroup, *icon);
-        if (!problem.empty()) return problem;
-    }
+void BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>* icon, const VersionStrings& versionInfo,
+                std::optional<ExecutionLevel> executionLevel) {
+    std::vector<ResourceItem> items = ReadResources(*image, ReadPeLayout(*image));
+    if (icon != nullptr) ReplaceIconGroup(&items, kAppIconGroup, *icon);
     if (!versionInfo.empty()) {
         ResourceItem* version = FindResource(items, ResourceKey::Id(kRtVersion), ResourceKey::Id(kVersionResourceId));
-        if (version == nullptr) return "it has no version resource";
-        problem = RewriteVersionResource(&version->data, versionInfo);
-        if (!problem.empty()) return problem;
+        if (version == nullptr) throw BrandingError("it has no version resource");
+        RewriteVersionResource(&version->data, versionInfo);
     }
     if (executionLevel) {
         ResourceItem* manifest = FindResource(items, ResourceKey::Id(kRtManifest), ResourceKey::Id(1));
-        if (manifest == nullptr) return "it has no manifest";
-        problem = SetManifestLevel(&manifest->data, *executionLevel);
-        if (!problem.empty()) return problem;
+        if (manifest == nullptr) throw BrandingError("it has no manifest");
+        SetManifestLevel(&manifest->data, *executionLevel);
     }
-    return ReplaceResources(image, items);
+    ReplaceResources(image, items);
 }
 
 VersionStrings ResolveVersionStrings(const BrandingOptions& options) {
@@ -69,23 +60,18 @@ std::vector<std::string> ApplyBranding(std::vector<uint8_t>* stub, const Brandin
     for (const auto& value : versionInfo) {
         if (value.first != "FileVersion" && value.first != "ProductVersion") continue;
         std::string note;
-        const std::string problem = CheckVersionText(value.first, value.second, &note);
-        if (!problem.empty()) throw CPackError(problem, kExitFailure, DiagCode::BrandingRefused);
+        if (const std::optional<std::string> problem = CheckVersionText(value.first, value.second, &note)) {
+            throw CPackError(*problem, kExitFailure, DiagCode::BrandingRefused);
+        }
         if (!note.empty()) notes.push_back(note);
     }
     std::vector<IconImage> icon;
     if (!options.icon.empty()) {
-        const std::string problem = ParseIcoFile(ReadWholeFile(options.icon, "icon"), &icon);
-        if (!problem.empty()) {
-            throw CPackError("icon '" + options.icon.string() + "': " + problem, kExitFailure,
-                             DiagCode::BrandingRefused);
-        }
+        const std::vector<uint8_t> file = ReadWholeFile(options.icon, "icon");
+        icon = WithContext("icon '" + options.icon.string() + "': ", [&] { return ParseIcoFile(file); });
     }
-    const std::string problem =
-        BrandImage(stub, options.icon.empty() ? nullptr : &icon, versionInfo, options.executionLevel);
-    if (!problem.empty()) {
-        throw CPackError("cannot brand the stub: " + problem, kExitFailure, DiagCode::BrandingRefused);
-    }
+    WithContext("cannot brand the stub: ",
+                [&] { BrandImage(stub, options.icon.empty() ? nullptr : &icon, versionInfo, options.executionLevel); });
     return notes;
 }
 
@@ -94,14 +80,25 @@ std::string DottedVersion(const std::array<uint16_t, 4>& v) {
 }
 
 BrandingFacts ReadBrandingFacts(const std::vector<uint8_t>& image) {
+    // The file may be damaged: what cannot be read is shown as such.
     BrandingFacts facts;
-    PeLayout layout;
     std::vector<ResourceItem> items;
-    if (!ReadPeLayout(image, &layout).empty() || !ReadResources(image, layout, &items).empty()) return facts;
+    try {
+        items = ReadResources(image, ReadPeLayout(image));
+    } catch (const CPackError&) {
+        return facts;
+    }
     facts.readable = true;
     facts.hasIcon = ListIconGroup(items, kAppIconGroup, &facts.icon);
-    ResourceItem* version = FindResource(items, ResourceKey::Id(kRtVersion), ResourceKey::Id(kVersionResourceId));
-    facts.hasVersion = version != nullptr && ReadVersionResource(version->data, &facts.version).empty();
+    if (const ResourceItem* version =
+            FindResource(items, ResourceKey::Id(kRtVersion), ResourceKey::Id(kVersionResourceId))) {
+        try {
+            facts.version = ReadVersionResource(version->data);
+            facts.hasVersion = true;
+        } catch (const CPackError&) {
+            // shown as no version information
+        }
+    }
     if (const ResourceItem* manifest = FindResource(items, ResourceKey::Id(kRtManifest), ResourceKey::Id(1))) {
         facts.executionLevel = ReadManifestLevel(manifest->data);
     }

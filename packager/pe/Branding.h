@@ -31,10 +31,10 @@ struct BrandingOptions {
 
 // Rewrites the resources of `image`: icon group 128 from `icon` (when not
 // null), the version strings, and the manifest's execution level (when
-// given). Strings, dialogs and _KTV_VERIFY stay as they are. Empty on
-// success, else why not.
-std::string BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>* icon,
-                       const VersionStrings& versionInfo, std::optional<ExecutionLevel> executionLevel = {});
+// given). Strings, dialogs and _KTV_VERIFY stay as they are. Throws
+// CPackError saying why not.
+void BrandImage(std::vector<uint8_t>* image, const std::vector<IconImage>* icon, const VersionStrings& versionInfo,
+                std::optional<ExecutionLevel> executionLevel = {});
 
 // The version strings to set: those given, then for the keys not given
 // what the versionFrom file has (its numeric versions as FileVersion and

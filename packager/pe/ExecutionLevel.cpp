@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "packager/pe/BrandingError.h"
+
 namespace sfxpack {
 
 namespace {
@@ -54,13 +56,12 @@ std::string ReadManifestLevel(const std::vector<uint8_t>& manifest) {
     return FindLevelValue(text, &begin, &end) ? text.substr(begin, end - begin) : std::string();
 }
 
-std::string SetManifestLevel(std::vector<uint8_t>* manifest, ExecutionLevel level) {
+void SetManifestLevel(std::vector<uint8_t>* manifest, ExecutionLevel level) {
     std::string text(manifest->begin(), manifest->end());
     size_t begin = 0, end = 0;
-    if (!FindLevelValue(text, &begin, &end)) return "its manifest has no requestedExecutionLevel";
+    if (!FindLevelValue(text, &begin, &end)) throw BrandingError("its manifest has no requestedExecutionLevel");
     text.replace(begin, end - begin, ManifestLevelName(level));
     manifest->assign(text.begin(), text.end());
-    return {};
 }
 
 }  // namespace sfxpack

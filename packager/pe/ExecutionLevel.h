@@ -20,7 +20,7 @@ const char* ManifestLevelName(ExecutionLevel level);
 // The level attribute of the manifest's requestedExecutionLevel; "" when the
 // manifest has none.
 std::string ReadManifestLevel(const std::vector<uint8_t>& manifest);
-// Sets that attribute. Empty on success, else why the manifest cannot take it.
-std::string SetManifestLevel(std::vector<uint8_t>* manifest, ExecutionLevel level);
+// Sets that attribute; throws CPackError when the manifest has none to set.
+void SetManifestLevel(std::vector<uint8_t>* manifest, ExecutionLevel level);
 
 }  // namespace sfxpack

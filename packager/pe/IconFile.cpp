@@ -5,6 +5,7 @@
 #include <set>
 
 #include "packager/core/LittleEndian.h"
+#include "packager/pe/BrandingError.h"
 
 namespace sfxpack {
 
@@ -34,21 +35,21 @@ bool IsGroup(const ResourceItem& item, uint16_t id) {
 
 }  // namespace
 
-std::string ParseIcoFile(const std::vector<uint8_t>& file, std::vector<IconImage>* images) {
-    images->clear();
+std::vector<IconImage> ParseIcoFile(const std::vector<uint8_t>& file) {
     if (file.size() < kIcoHeader || Load16(&file[0]) != 0 || Load16(&file[2]) != 1) {
-        return "not an icon file (no .ico header)";
+        throw BrandingError("not an icon file (no .ico header)");
     }
     const uint16_t count = Load16(&file[4]);
-    if (count == 0) return "the icon file holds no image";
+    if (count == 0) throw BrandingError("the icon file holds no image");
     const size_t directoryEnd = kIcoHeader + kIcoEntry * count;
-    if (directoryEnd > file.size()) return "the icon file's directory runs past its end";
+    if (directoryEnd > file.size()) throw BrandingError("the icon file's directory runs past its end");
+    std::vector<IconImage> images;
     for (uint16_t i = 0; i < count; ++i) {
         const uint8_t* e = &file[kIcoHeader + kIcoEntry * i];
         const uint32_t size = Load32(e + 8), offset = Load32(e + 12);
         const std::string which = "image " + std::to_string(i + 1) + " of the icon file";
         if (size == 0 || offset < directoryEnd || offset > file.size() || size > file.size() - offset) {
-            return which + " lies outside the file";
+            throw BrandingError(which + " lies outside the file");
         }
         IconImage image;
         image.width = e[0];
@@ -61,22 +62,22 @@ std::string ParseIcoFile(const std::vector<uint8_t>& file, std::vector<IconImage
             size >= sizeof kPngSignature && std::memcmp(image.data.data(), kPngSignature, sizeof kPngSignature) == 0;
         if (!image.png) {
             if (size < kBitmapInfoHeaderSize || Load32(image.data.data()) != kBitmapInfoHeaderSize) {
-                return which + " is neither a PNG image nor a bitmap with a BITMAPINFOHEADER";
+                throw BrandingError(which + " is neither a PNG image nor a bitmap with a BITMAPINFOHEADER");
             }
             if (image.bitCount == 0) image.bitCount = Load16(image.data.data() + 14);
         } else if (image.bitCount == 0) {
             image.bitCount = 32;
         }
         if (image.planes == 0) image.planes = 1;
-        images->push_back(std::move(image));
+        images.push_back(std::move(image));
     }
-    return {};
+    return images;
 }
 
-std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group, const std::vector<IconImage>& images) {
+void ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group, const std::vector<IconImage>& images) {
     const auto found =
         std::find_if(items->begin(), items->end(), [&](const ResourceItem& item) { return IsGroup(item, group); });
-    if (found == items->end()) return "it has no icon group " + std::to_string(group);
+    if (found == items->end()) throw BrandingError("it has no icon group " + std::to_string(group));
     const uint16_t language = found->language;
     const std::vector<uint16_t> old = GroupIds(*found);
 
@@ -109,7 +110,7 @@ std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group, c
     uint16_t next = 1;
     for (const IconImage& image : images) {
         while (used.count(next)) ++next;
-        if (next == 0) return "no free icon IDs left";
+        if (next == 0) throw BrandingError("no free icon IDs left");
         used.insert(next);
         ResourceItem icon;
         icon.type = ResourceKey::Id(kRtIcon);
@@ -127,7 +128,6 @@ std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group, c
         Append16(&groupItem.data, next);
     }
     items->push_back(std::move(groupItem));
-    return {};
 }
 
 bool ListIconGroup(const std::vector<ResourceItem>& items, uint16_t group, std::vector<IconGroupEntry>* entries) {

@@ -19,13 +19,13 @@ struct IconImage {
     std::vector<uint8_t> data;  // a BITMAPINFOHEADER image or a PNG file
 };
 
-// The images of a .ico file; empty on success, else what is wrong with it.
-std::string ParseIcoFile(const std::vector<uint8_t>& file, std::vector<IconImage>* images);
+// The images of a .ico file; throws CPackError saying what is wrong with it.
+std::vector<IconImage> ParseIcoFile(const std::vector<uint8_t>& file);
 
 // Makes group `group` hold `images`: the RT_ICON items it listed go (unless
 // another group lists them too), the images become RT_ICON items with IDs
-// not in use, in the group's language. Empty on success.
-std::string ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group, const std::vector<IconImage>& images);
+// not in use, in the group's language. Throws CPackError when it cannot.
+void ReplaceIconGroup(std::vector<ResourceItem>* items, uint16_t group, const std::vector<IconImage>& images);
 
 struct IconGroupEntry {
     int width = 0;  // 1 to 256

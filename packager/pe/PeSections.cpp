@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "packager/core/LittleEndian.h"
+#include "packager/pe/BrandingError.h"
 
 namespace sfxpack {
 
@@ -20,32 +21,32 @@ bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 
 uint32_t AlignUp(uint32_t value, uint32_t alignment) { return (value + alignment - 1) & ~(alignment - 1); }
 
-std::string ReadPeLayout(const std::vector<uint8_t>& image, PeLayout* layout) {
+PeLayout ReadPeLayout(const std::vector<uint8_t>& image) {
     const orelib::PeImage pe(image.data(), image.size());
-    if (pe.CheckHeaders() != orelib::PeHeaderCheck::Ok) return "not a PE image";
-    if (!pe.GetHeaderLayout(layout)) return "PE headers cut short or of an unknown kind";
-    if (layout->magic != orelib::kPe32Magic) return "not a 32-bit (PE32) image";
-    if (!IsPowerOfTwo(layout->fileAlignment) || !IsPowerOfTwo(layout->sectionAlignment) ||
-        layout->fileAlignment > layout->sectionAlignment) {
-        return "unusual section or file alignment";
+    PeLayout layout;
+    if (pe.CheckHeaders() != orelib::PeHeaderCheck::Ok) throw BrandingError("not a PE image");
+    if (!pe.GetHeaderLayout(&layout)) throw BrandingError("PE headers cut short or of an unknown kind");
+    if (layout.magic != orelib::kPe32Magic) throw BrandingError("not a 32-bit (PE32) image");
+    if (!IsPowerOfTwo(layout.fileAlignment) || !IsPowerOfTwo(layout.sectionAlignment) ||
+        layout.fileAlignment > layout.sectionAlignment) {
+        throw BrandingError("unusual section or file alignment");
     }
-    const uint64_t directoriesEnd = layout->directories - layout->optionalHeader + 8ull * layout->directoryCount;
-    if (layout->directoryCount > 16 || directoriesEnd > layout->optionalHeaderSize) {
-        return "bad data directory count";
+    const uint64_t directoriesEnd = layout.directories - layout.optionalHeader + 8ull * layout.directoryCount;
+    if (layout.directoryCount > 16 || directoriesEnd > layout.optionalHeaderSize) {
+        throw BrandingError("bad data directory count");
     }
-    if (!Has(image, layout->sectionTable, uint64_t{orelib::kPeSectionHeaderSize} * layout->sectionCount)) {
-        return "section table cut short";
+    if (!Has(image, layout.sectionTable, uint64_t{orelib::kPeSectionHeaderSize} * layout.sectionCount)) {
+        throw BrandingError("section table cut short");
     }
-    layout->sections.clear();
-    for (uint16_t i = 0; i < layout->sectionCount; ++i) {
+    for (uint16_t i = 0; i < layout.sectionCount; ++i) {
         PeSection s;
-        if (!pe.GetSectionHeader(i, &s)) return "section table cut short";
+        if (!pe.GetSectionHeader(i, &s)) throw BrandingError("section table cut short");
         if (s.rawSize != 0 && !Has(image, s.rawPointer, s.rawSize)) {
-            return std::string("section ") + s.name + " lies outside the file";
+            throw BrandingError(std::string("section ") + s.name + " lies outside the file");
         }
-        layout->sections.push_back(s);
+        layout.sections.push_back(s);
     }
-    return {};
+    return layout;
 }
 
 PeDirectory GetDirectory(const std::vector<uint8_t>& image, uint32_t index) {

@@ -28,8 +28,8 @@ constexpr uint32_t kDirResource = orelib::kPeDirectoryResource;
 constexpr uint32_t kDirCertificate = orelib::kPeDirectoryCertificate;
 constexpr uint32_t kDirBaseReloc = orelib::kPeDirectoryBaseRelocation;
 
-// Reads the headers of a PE32 (not PE32+) image; empty on success, else why not.
-std::string ReadPeLayout(const std::vector<uint8_t>& image, PeLayout* layout);
+// Reads the headers of a PE32 (not PE32+) image; throws CPackError saying why not.
+PeLayout ReadPeLayout(const std::vector<uint8_t>& image);
 
 // A directory beyond NumberOfRvaAndSizes, or not readable, reads as empty.
 PeDirectory GetDirectory(const std::vector<uint8_t>& image, uint32_t index);

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "packager/core/LittleEndian.h"
+#include "packager/pe/BrandingError.h"
 
 namespace sfxpack {
 
@@ -29,60 +30,55 @@ public:
         : m_image(image), m_layout(layout), m_rva(rva) {}
 
     // The entries of the directory at `offset` in the section: key and target.
-    std::string Entries(uint32_t offset, std::vector<std::pair<ResourceKey, uint32_t>>* out) {
-        size_t at = 0;
-        if (!Locate(offset, kDirectorySize, &at)) return "a resource directory lies outside the section";
+    std::vector<std::pair<ResourceKey, uint32_t>> Entries(uint32_t offset) {
+        const size_t at = Locate(offset, kDirectorySize, "a resource directory lies outside the section");
         const uint32_t count = uint32_t{Get16(m_image, at + 12)} + Get16(m_image, at + 14);
-        out->clear();
         m_entriesVisited += count;
-        if (m_entriesVisited > kMaxEntriesVisited) return kTooLarge;
+        if (m_entriesVisited > kMaxEntriesVisited) throw BrandingError(kTooLarge);
+        std::vector<std::pair<ResourceKey, uint32_t>> entries;
         for (uint32_t i = 0; i < count; ++i) {
-            size_t entry = 0;
-            if (!Locate(offset + kDirectorySize + kEntrySize * i, kEntrySize, &entry)) {
-                return "a resource directory entry lies outside the section";
-            }
+            const size_t entry = Locate(offset + kDirectorySize + kEntrySize * i, kEntrySize,
+                                        "a resource directory entry lies outside the section");
             const uint32_t name = Get32(m_image, entry);
-            ResourceKey key;
-            if (name & kHighBit) {
-                std::string problem = ReadName(name & ~kHighBit, &key);
-                if (!problem.empty()) return problem;
-            } else {
-                key = ResourceKey::Id(static_cast<uint16_t>(name));
-            }
-            out->emplace_back(key, Get32(m_image, entry + 4));
+            const ResourceKey key =
+                (name & kHighBit) ? ReadName(name & ~kHighBit) : ResourceKey::Id(static_cast<uint16_t>(name));
+            entries.emplace_back(key, Get32(m_image, entry + 4));
         }
-        return {};
+        return entries;
     }
 
-    std::string Data(uint32_t entryOffset, ResourceItem* item) const {
-        size_t at = 0;
-        if (!Locate(entryOffset, kDataEntrySize, &at)) return "a resource data entry lies outside the section";
+    void Data(uint32_t entryOffset, ResourceItem* item) const {
+        const size_t at = Locate(entryOffset, kDataEntrySize, "a resource data entry lies outside the section");
         const uint32_t dataRva = Get32(m_image, at);
         const uint32_t size = Get32(m_image, at + 4);
         item->codePage = Get32(m_image, at + 8);
         size_t data = 0;
         if (!RvaToFileOffset(m_image, m_layout, dataRva, size, &data)) {
-            return "resource data lies outside the file";
+            throw BrandingError("resource data lies outside the file");
         }
         item->data.assign(m_image.begin() + data, m_image.begin() + data + size);
-        return {};
     }
 
 private:
-    bool Locate(uint64_t offset, uint32_t length, size_t* at) const {
-        return offset + m_rva <= 0xFFFFFFFFu &&
-               RvaToFileOffset(m_image, m_layout, static_cast<uint32_t>(m_rva + offset), length, at);
-    }
-    std::string ReadName(uint32_t offset, ResourceKey* key) {
+    // The file offset of `length` bytes at `offset` in the section; throws `outside` when they are not in it.
+    size_t Locate(uint64_t offset, uint32_t length, const char* outside) const {
         size_t at = 0;
-        if (!Locate(offset, 2, &at)) return "a resource name lies outside the section";
+        if (offset + m_rva > 0xFFFFFFFFu ||
+            !RvaToFileOffset(m_image, m_layout, static_cast<uint32_t>(m_rva + offset), length, &at)) {
+            throw BrandingError(outside);
+        }
+        return at;
+    }
+    ResourceKey ReadName(uint32_t offset) {
+        constexpr char kOutside[] = "a resource name lies outside the section";
+        size_t at = Locate(offset, 2, kOutside);
         const uint16_t length = Get16(m_image, at);
         m_nameUnits += length;
-        if (m_nameUnits > kMaxNameUnits) return kTooLarge;
-        if (!Locate(offset, 2 + 2u * length, &at)) return "a resource name lies outside the section";
-        key->isName = true;
-        for (uint16_t i = 0; i < length; ++i) key->name += static_cast<char16_t>(Get16(m_image, at + 2 + 2 * i));
-        return {};
+        if (m_nameUnits > kMaxNameUnits) throw BrandingError(kTooLarge);
+        at = Locate(offset, 2 + 2u * length, kOutside);
+        ResourceKey key = ResourceKey::Name({});
+        for (uint16_t i = 0; i < length; ++i) key.name += static_cast<char16_t>(Get16(m_image, at + 2 + 2 * i));
+        return key;
     }
 
     const std::vector<uint8_t>& m_image;
@@ -94,40 +90,34 @@ private:
 
 }  // namespace
 
-std::string ReadResources(const std::vector<uint8_t>& image, const PeLayout& layout, std::vector<ResourceItem>* items) {
-    items->clear();
+std::vector<ResourceItem> ReadResources(const std::vector<uint8_t>& image, const PeLayout& layout) {
+    std::vector<ResourceItem> items;
     const PeDirectory dir = GetDirectory(image, kDirResource);
-    if (dir.rva == 0) return {};
+    if (dir.rva == 0) return items;
     CTreeReader reader(image, layout, dir.rva);
     uint64_t total = 0;
-    std::vector<std::pair<ResourceKey, uint32_t>> types, names, languages;
-    std::string problem = reader.Entries(0, &types);
     // Exactly three levels: a directory that points back up cannot make this loop run on.
-    for (const auto& type : types) {
-        if (!problem.empty()) break;
-        if (!(type.second & kHighBit)) return "a resource type entry is not a directory";
-        problem = reader.Entries(type.second & ~kHighBit, &names);
-        for (const auto& name : names) {
-            if (!problem.empty()) break;
-            if (!(name.second & kHighBit)) return "a resource name entry is not a directory";
-            problem = reader.Entries(name.second & ~kHighBit, &languages);
-            for (const auto& language : languages) {
-                if (!problem.empty()) break;
+    for (const auto& type : reader.Entries(0)) {
+        if (!(type.second & kHighBit)) throw BrandingError("a resource type entry is not a directory");
+        for (const auto& name : reader.Entries(type.second & ~kHighBit)) {
+            if (!(name.second & kHighBit)) throw BrandingError("a resource name entry is not a directory");
+            for (const auto& language : reader.Entries(name.second & ~kHighBit)) {
                 if (language.first.isName || (language.second & kHighBit)) {
-                    return "a resource language entry is not an ID with data";
+                    throw BrandingError("a resource language entry is not an ID with data");
                 }
+                if (items.size() >= kMaxItems) throw BrandingError(kTooLarge);
                 ResourceItem item;
                 item.type = type.first;
                 item.name = name.first;
                 item.language = language.first.id;
-                problem = reader.Data(language.second, &item);
+                reader.Data(language.second, &item);
                 total += item.data.size();
-                if (items->size() >= kMaxItems || total > kMaxTotalData) return kTooLarge;
-                items->push_back(std::move(item));
+                if (total > kMaxTotalData) throw BrandingError(kTooLarge);
+                items.push_back(std::move(item));
             }
         }
     }
-    return problem;
+    return items;
 }
 
 ResourceItem* FindResource(std::vector<ResourceItem>& items, const ResourceKey& type, const ResourceKey& name) {

@@ -40,9 +40,9 @@ struct ResourceItem {
     std::vector<uint8_t> data;
 };
 
-// Every item of the image's resource tree (exactly three levels); empty
-// problem on success.
-std::string ReadResources(const std::vector<uint8_t>& image, const PeLayout& layout, std::vector<ResourceItem>* items);
+// Every item of the image's resource tree (exactly three levels); throws
+// CPackError when the tree is damaged.
+std::vector<ResourceItem> ReadResources(const std::vector<uint8_t>& image, const PeLayout& layout);
 
 // The bytes of a resource section holding `items`, to be placed at
 // `sectionRva` (its data entries hold RVAs).

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "packager/pe/BrandingError.h"
+
 namespace sfxpack {
 
 namespace {
@@ -110,17 +112,17 @@ std::vector<uint8_t> RewriteInPlace(const std::vector<uint8_t>& image, PeLayout 
 }
 
 // A new last section; the old one stays as unused bytes.
-std::string RewriteAppended(const std::vector<uint8_t>& image, PeLayout layout, const PeSection& old,
-                            const std::vector<ResourceItem>& items, std::vector<uint8_t>* out) {
+std::vector<uint8_t> RewriteAppended(const std::vector<uint8_t>& image, PeLayout layout, const PeSection& old,
+                                     const std::vector<ResourceItem>& items) {
     const size_t header = layout.sectionTable + kPeSectionHeaderSize * layout.sections.size();
     uint32_t firstRaw = layout.sizeOfHeaders;
     for (const PeSection& s : layout.sections) {
         if (s.rawSize != 0) firstRaw = std::min(firstRaw, s.rawPointer);
     }
     if (header + kPeSectionHeaderSize > firstRaw || header + kPeSectionHeaderSize > image.size()) {
-        return "no room in the headers for another section";
+        throw BrandingError("no room in the headers for another section");
     }
-    if (layout.sections.size() >= 96) return "too many sections";
+    if (layout.sections.size() >= 96) throw BrandingError("too many sections");
 
     PeSection rsrc;
     std::memcpy(rsrc.name, ".rsrc2", 6);
@@ -134,49 +136,43 @@ std::string RewriteAppended(const std::vector<uint8_t>& image, PeLayout layout, 
     rsrc.rawSize = AlignUp(rsrc.virtualSize, layout.fileAlignment);
     rsrc.rawPointer = AlignUp(static_cast<uint32_t>(image.size()), layout.fileAlignment);
 
-    *out = image;
-    out->resize(rsrc.rawPointer, 0);
-    out->insert(out->end(), section.begin(), section.end());
-    out->resize(size_t{rsrc.rawPointer} + rsrc.rawSize, 0);
+    std::vector<uint8_t> out = image;
+    out.resize(rsrc.rawPointer, 0);
+    out.insert(out.end(), section.begin(), section.end());
+    out.resize(size_t{rsrc.rawPointer} + rsrc.rawSize, 0);
     layout.sections.push_back(rsrc);
-    WriteSectionHeader(out, rsrc);
-    Set16(out, layout.sectionCountField, static_cast<uint32_t>(layout.sections.size()));
-    SetDirectory(out, layout, kDirResource, {rsrc.virtualAddress, rsrc.virtualSize});
-    FixSizes(out, layout, InitializedRaw(rsrc));
-    return {};
+    WriteSectionHeader(&out, rsrc);
+    Set16(&out, layout.sectionCountField, static_cast<uint32_t>(layout.sections.size()));
+    SetDirectory(&out, layout, kDirResource, {rsrc.virtualAddress, rsrc.virtualSize});
+    FixSizes(&out, layout, InitializedRaw(rsrc));
+    return out;
 }
 
 }  // namespace
 
-std::string ReplaceResources(std::vector<uint8_t>* image, const std::vector<ResourceItem>& items,
-                             ResourcePlacement* placement) {
-    PeLayout layout;
-    std::string problem = ReadPeLayout(*image, &layout);
-    if (!problem.empty()) return problem;
+ResourcePlacement ReplaceResources(std::vector<uint8_t>* image, const std::vector<ResourceItem>& items) {
+    const PeLayout layout = ReadPeLayout(*image);
     if (GetDirectory(*image, kDirCertificate).rva != 0) {
-        return "it is signed; rewriting would break the signature";
+        throw BrandingError("it is signed; rewriting would break the signature");
     }
     const PeDirectory dir = GetDirectory(*image, kDirResource);
     size_t index = 0;
     if (dir.rva == 0 || !FindResourceSection(layout, dir.rva, &index) || layout.sections[index].rawSize == 0) {
-        return "it has no section that begins with its resources";
+        throw BrandingError("it has no section that begins with its resources");
     }
-    if (!SectionsInOrder(layout)) return "its sections overlap each other or the headers, or are out of order";
+    if (!SectionsInOrder(layout)) {
+        throw BrandingError("its sections overlap each other or the headers, or are out of order");
+    }
     uint64_t total = 0;
     for (const ResourceItem& item : items) total += item.data.size() + 64;
-    if (total > kMaxResourceBytes) return "the resources would exceed 256 MiB";
-    std::vector<uint8_t> out;
+    if (total > kMaxResourceBytes) throw BrandingError("the resources would exceed 256 MiB");
     // A symbol table lies at a file offset that moving sections would break.
     if (layout.symbolTable == 0 && OnlyRelocationsFollow(*image, layout, index)) {
-        out = RewriteInPlace(*image, layout, index, items);
-        if (placement) *placement = ResourcePlacement::InPlace;
-    } else {
-        problem = RewriteAppended(*image, layout, layout.sections[index], items, &out);
-        if (!problem.empty()) return problem;
-        if (placement) *placement = ResourcePlacement::Appended;
+        *image = RewriteInPlace(*image, layout, index, items);
+        return ResourcePlacement::InPlace;
     }
-    image->swap(out);
-    return {};
+    *image = RewriteAppended(*image, layout, layout.sections[index], items);
+    return ResourcePlacement::Appended;
 }
 
 }  // namespace sfxpack

@@ -18,9 +18,8 @@ enum class ResourcePlacement {
 
 // Rewrites `image` so that data directory 2 points at a section holding
 // exactly `items`, and fixes the section table, SizeOfImage,
-// SizeOfInitializedData and the checksum (when one is set). Empty on
-// success; else why the image cannot be rewritten (it is then unchanged).
-std::string ReplaceResources(std::vector<uint8_t>* image, const std::vector<ResourceItem>& items,
-                             ResourcePlacement* placement = nullptr);
+// SizeOfInitializedData and the checksum (when one is set). Throws
+// CPackError saying why the image cannot be rewritten (it is then unchanged).
+ResourcePlacement ReplaceResources(std::vector<uint8_t>* image, const std::vector<ResourceItem>& items);
 
 }  // namespace sfxpack

@@ -4,6 +4,7 @@
 
 #include "packager/core/LittleEndian.h"
 #include "packager/core/WideText.h"
+#include "packager/pe/BrandingError.h"
 
 namespace sfxpack {
 
@@ -150,15 +151,16 @@ std::array<uint16_t, 4> GetFixed(const Node& root, size_t field) {
             Get16(root.value, field + 4)};
 }
 
-std::string ParseRoot(const std::vector<uint8_t>& resource, Node* root) {
-    if (!Parse(resource, 0, resource.size(), 0, root) || root->key != u"VS_VERSION_INFO") {
-        return "its version resource is not a VS_VERSIONINFO";
+Node ParseRoot(const std::vector<uint8_t>& resource) {
+    Node root;
+    if (!Parse(resource, 0, resource.size(), 0, &root) || root.key != u"VS_VERSION_INFO") {
+        throw BrandingError("its version resource is not a VS_VERSIONINFO");
     }
-    if (root->value.size() != kFixedSize ||
-        (Get16(root->value, 0) | (uint32_t{Get16(root->value, 2)} << 16)) != kFixedSignature) {
-        return "its version resource has no VS_FIXEDFILEINFO";
+    if (root.value.size() != kFixedSize ||
+        (Get16(root.value, 0) | (uint32_t{Get16(root.value, 2)} << 16)) != kFixedSignature) {
+        throw BrandingError("its version resource has no VS_FIXEDFILEINFO");
     }
-    return {};
+    return root;
 }
 
 }  // namespace
@@ -181,7 +183,7 @@ bool ParseVersionNumber(const std::string& text, std::array<uint16_t, 4>* parts)
     return true;
 }
 
-std::string CheckVersionText(const std::string& key, const std::string& text, std::string* note) {
+std::optional<std::string> CheckVersionText(const std::string& key, const std::string& text, std::string* note) {
     std::array<uint16_t, 4> number;
     if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) {
         return key + " '" + text + "' does not start with a version number a[.b[.c[.d]]]";
@@ -197,13 +199,11 @@ std::string CheckVersionText(const std::string& key, const std::string& text, st
         *note = key + " '" + text + "' is kept as text; its numeric version is " + std::to_string(number[0]) + "." +
                 std::to_string(number[1]) + "." + std::to_string(number[2]) + "." + std::to_string(number[3]);
     }
-    return std::string();
+    return std::nullopt;
 }
 
-std::string RewriteVersionResource(std::vector<uint8_t>* resource, const VersionStrings& values) {
-    Node root;
-    const std::string problem = ParseRoot(*resource, &root);
-    if (!problem.empty()) return problem;
+void RewriteVersionResource(std::vector<uint8_t>* resource, const VersionStrings& values) {
+    Node root = ParseRoot(*resource);
     Node* info = nullptr;
     for (Node& child : root.children) {
         if (child.key == u"StringFileInfo") info = &child;
@@ -239,32 +239,29 @@ std::string RewriteVersionResource(std::vector<uint8_t>* resource, const Version
         std::array<uint16_t, 4> number;
         if (key == "FileVersion" || key == "ProductVersion") {
             if (!ParseVersionNumber(value, &number)) {
-                return key + " '" + value + "': a version part is larger than 65535";
+                throw BrandingError(key + " '" + value + "': a version part is larger than 65535");
             }
             SetFixed(&root, key == "FileVersion" ? kFixedFileVersion : kFixedProductVersion, number);
         }
     }
     std::vector<uint8_t> out;
     Write(root, &out);
-    if (out.size() > 0xFFFF) return "the version information would exceed 64 KiB";
+    if (out.size() > 0xFFFF) throw BrandingError("the version information would exceed 64 KiB");
     resource->swap(out);
-    return {};
 }
 
-std::string ReadVersionResource(const std::vector<uint8_t>& resource, VersionSummary* summary) {
-    Node root;
-    const std::string problem = ParseRoot(resource, &root);
-    if (!problem.empty()) return problem;
-    summary->fileVersion = GetFixed(root, kFixedFileVersion);
-    summary->productVersion = GetFixed(root, kFixedProductVersion);
-    summary->strings.clear();
+VersionSummary ReadVersionResource(const std::vector<uint8_t>& resource) {
+    const Node root = ParseRoot(resource);
+    VersionSummary summary;
+    summary.fileVersion = GetFixed(root, kFixedFileVersion);
+    summary.productVersion = GetFixed(root, kFixedProductVersion);
     for (const Node& child : root.children) {
         if (child.key != u"StringFileInfo" || child.children.empty()) continue;
         for (const Node& s : child.children.front().children) {
-            summary->strings.emplace_back(FromUtf16(s.key), FromUtf16(ValueText(s)));
+            summary.strings.emplace_back(FromUtf16(s.key), FromUtf16(ValueText(s)));
         }
     }
-    return {};
+    return summary;
 }
 
 }  // namespace sfxpack

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "packager/core/PackError.h"
+
 namespace sfxpack {
 
 namespace {
@@ -30,6 +32,8 @@ uint32_t Load32(const uint8_t* p) {
 
 const char kNotPkcs7[] = "the certificate table holds no well-formed PKCS#7 SignedData";
 
+CPackError Damaged(const std::string& why) { return CPackError(why, kExitSignature, DiagCode::SignatureDamaged); }
+
 // ContentInfo { contentType OID, content [0] EXPLICIT }: the OID and the content.
 bool ReadContentInfo(const DerElement& info, DerElement* type, DerElement* content) {
     CDerReader reader(info);
@@ -39,24 +43,24 @@ bool ReadContentInfo(const DerElement& info, DerElement* type, DerElement* conte
     return inner.Next(content) && inner.AtEnd();
 }
 
-std::string ReadIndirectData(AuthenticodeContent* content) {
+void ReadIndirectData(AuthenticodeContent* content) {
     // SpcIndirectDataContent { data SpcAttributeTypeAndOptionalValue, messageDigest DigestInfo }
     CDerReader reader(content->indirectData);
     DerElement data, digestInfo, dataType;
     if (content->indirectData.tag != der::kSequence || !reader.Next(der::kSequence, &data) ||
         !reader.Next(der::kSequence, &digestInfo) || !reader.AtEnd()) {
-        return "the signed content is not a well-formed SpcIndirectDataContent";
+        throw Damaged("the signed content is not a well-formed SpcIndirectDataContent");
     }
     if (!CDerReader(data).Next(der::kOid, &dataType) || !IsOid(dataType, kOidPeImageData)) {
-        return "the signature is not one of a PE image (its content is " +
-               DottedOid(dataType.contents, dataType.contentsSize) + ")";
+        throw Damaged("the signature is not one of a PE image (its content is " +
+                      DottedOid(dataType.contents, dataType.contentsSize) + ")");
     }
     // DigestInfo { digestAlgorithm AlgorithmIdentifier { OID, parameters }, digest OCTET STRING }
     CDerReader info(digestInfo);
     DerElement algorithm, algorithmOid, digest;
     if (!info.Next(der::kSequence, &algorithm) || !CDerReader(algorithm).Next(der::kOid, &algorithmOid) ||
         !info.Next(der::kOctetString, &digest) || !info.AtEnd()) {
-        return "the signed content holds no well-formed digest";
+        throw Damaged("the signed content holds no well-formed digest");
     }
     content->algorithmKnown = true;
     if (IsOid(algorithmOid, kOidSha256)) {
@@ -74,56 +78,57 @@ std::string ReadIndirectData(AuthenticodeContent* content) {
                                                      : DottedOid(algorithmOid.contents, algorithmOid.contentsSize);
     content->digest.assign(digest.contents, digest.contents + digest.contentsSize);
     if (content->algorithmKnown && digest.contentsSize != DigestSize(content->algorithm)) {
-        return "the signed " + content->algorithmName + " digest is " + std::to_string(digest.contentsSize) +
-               " bytes long";
+        throw Damaged("the signed " + content->algorithmName + " digest is " + std::to_string(digest.contentsSize) +
+                      " bytes long");
     }
-    return std::string();
 }
 
 }  // namespace
 
-std::string ReadAuthenticodeContent(const uint8_t* table, size_t size, AuthenticodeContent* content) {
-    if (size < kWinCertificateHeader) return "the certificate table is too short for a WIN_CERTIFICATE";
+AuthenticodeContent ReadAuthenticodeContent(const uint8_t* table, size_t size) {
+    AuthenticodeContent content;
+    if (size < kWinCertificateHeader) throw Damaged("the certificate table is too short for a WIN_CERTIFICATE");
     const uint32_t length = Load32(table);
     const uint16_t revision = static_cast<uint16_t>(table[4] | (table[5] << 8));
     const uint16_t type = static_cast<uint16_t>(table[6] | (table[7] << 8));
     if (length < kWinCertificateHeader || length > size) {
-        return "the WIN_CERTIFICATE length " + std::to_string(length) + " does not fit the certificate table";
+        throw Damaged("the WIN_CERTIFICATE length " + std::to_string(length) + " does not fit the certificate table");
     }
     if (revision != kWinCertRevision2 || type != kWinCertTypePkcsSignedData) {
-        return "the certificate table holds no PKCS#7 signature (revision " + std::to_string(revision) + ", type " +
-               std::to_string(type) + ")";
+        throw Damaged("the certificate table holds no PKCS#7 signature (revision " + std::to_string(revision) +
+                      ", type " + std::to_string(type) + ")");
     }
     CDerReader outer(table + kWinCertificateHeader, length - kWinCertificateHeader);
-    if (!outer.Next(der::kSequence, &content->pkcs7)) return kNotPkcs7;
+    if (!outer.Next(der::kSequence, &content.pkcs7)) throw Damaged(kNotPkcs7);
     // Signers pad the table to a multiple of 8 bytes with zeros; anything
     // else there is covered by no digest and has no business being there.
-    const uint8_t* end = content->pkcs7.start + content->pkcs7.size;
+    const uint8_t* end = content.pkcs7.start + content.pkcs7.size;
     for (const uint8_t* p = end; p < table + size; ++p) {
         if (*p != 0) {
-            return "the certificate table holds data after its signature (byte " + std::to_string(p - table) +
-                   " of the table)";
+            throw Damaged("the certificate table holds data after its signature (byte " + std::to_string(p - table) +
+                          " of the table)");
         }
     }
 
     DerElement type7, signedData;
-    if (!ReadContentInfo(content->pkcs7, &type7, &signedData) || !IsOid(type7, kOidSignedData) ||
+    if (!ReadContentInfo(content.pkcs7, &type7, &signedData) || !IsOid(type7, kOidSignedData) ||
         signedData.tag != der::kSequence) {
-        return kNotPkcs7;
+        throw Damaged(kNotPkcs7);
     }
     // SignedData { version, digestAlgorithms, contentInfo, [0] certificates, [1] crls, signerInfos }
     CDerReader reader(signedData);
     DerElement version, algorithms, contentInfo, contentType;
     if (!reader.Next(der::kInteger, &version) || !reader.Next(der::kSet, &algorithms) ||
         !reader.Next(der::kSequence, &contentInfo) ||
-        !ReadContentInfo(contentInfo, &contentType, &content->indirectData)) {
-        return kNotPkcs7;
+        !ReadContentInfo(contentInfo, &contentType, &content.indirectData)) {
+        throw Damaged(kNotPkcs7);
     }
     if (!IsOid(contentType, kOidIndirectData)) {
-        return "the signature's content is not Authenticode's SpcIndirectDataContent (it is " +
-               DottedOid(contentType.contents, contentType.contentsSize) + ")";
+        throw Damaged("the signature's content is not Authenticode's SpcIndirectDataContent (it is " +
+                      DottedOid(contentType.contents, contentType.contentsSize) + ")");
     }
-    return ReadIndirectData(content);
+    ReadIndirectData(&content);
+    return content;
 }
 
 }  // namespace sfxpack

@@ -22,9 +22,10 @@ struct AuthenticodeContent {
     std::vector<uint8_t> digest;
 };
 
-// Reads the `size` bytes of a certificate table. Empty when it is one
-// Authenticode signature of a PE image (zero padding after it allowed);
-// else what is wrong with it. The elements point into `table`.
-std::string ReadAuthenticodeContent(const uint8_t* table, size_t size, AuthenticodeContent* content);
+// Reads the `size` bytes of a certificate table that holds one Authenticode
+// signature of a PE image (zero padding after it allowed); throws
+// CPackError (signature.damaged) saying what is wrong with it. The elements
+// point into `table`.
+AuthenticodeContent ReadAuthenticodeContent(const uint8_t* table, size_t size);
 
 }  // namespace sfxpack

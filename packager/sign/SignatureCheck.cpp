@@ -70,9 +70,10 @@ SignatureFacts CheckFileSignature(const std::filesystem::path& path, const std::
     }
     const std::vector<uint8_t> table = ReadTable(file, layout);
     AuthenticodeContent content;
-    const std::string unreadable = ReadAuthenticodeContent(table.data(), table.size(), &content);
-    if (!unreadable.empty()) {
-        problem(DiagCode::SignatureDamaged, unreadable);
+    try {
+        content = ReadAuthenticodeContent(table.data(), table.size());
+    } catch (const CPackError& e) {
+        problem(e.Code(), e.what());  // a damaged signature is a finding of verify, not its failure
         return facts;
     }
     facts.algorithm = content.algorithmName;

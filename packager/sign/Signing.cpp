@@ -56,8 +56,11 @@ ProcessResult RunSigner(const SigningOptions& options, const fs::path& in, const
     return run;
 }
 
-// One try of one server: empty when the timestamp was added to `signedFile`.
-std::string TryTimestamp(const SigningOptions& options, const std::string& url, const fs::path& signedFile) {
+// One try of one server: nothing when the timestamp was added to
+// `signedFile`; else why not, for the log and the next try. A failed try is
+// no failure of the signing yet.
+std::optional<std::string> TryTimestamp(const SigningOptions& options, const std::string& url,
+                                        const fs::path& signedFile) {
     fs::path stamped = signedFile;
     stamped += ".ts";
     CCleanupPath cleanup(stamped, false);
@@ -66,7 +69,7 @@ std::string TryTimestamp(const SigningOptions& options, const std::string& url, 
     const ProcessResult run =
         RunProcess(OsslsigncodeTimestampArgs(url, signedFile, stamped), fs::path(), options.timestampTimeoutSeconds);
     ThrowIfStopRequested();
-    std::string problem;
+    std::optional<std::string> problem;
     if (!run.started) {
         problem = "osslsigncode could not be started (" + run.startError + ")";
     } else if (run.timedOut) {
@@ -77,7 +80,7 @@ std::string TryTimestamp(const SigningOptions& options, const std::string& url, 
         fs::rename(stamped, signedFile, ec);
         if (ec) problem = "cannot replace " + Quote(signedFile) + ": " + ec.message();
     }
-    if (!problem.empty()) fs::remove(stamped, ec);
+    if (problem) fs::remove(stamped, ec);
     return problem;
 }
 
@@ -86,13 +89,13 @@ void AddTimestamp(const SigningOptions& options, const fs::path& signedFile, std
     std::string failures;
     for (const std::string& url : options.timestampUrls) {
         for (unsigned attempt = 1; attempt <= options.timestampAttempts; ++attempt) {
-            const std::string problem = TryTimestamp(options, url, signedFile);
-            if (problem.empty()) return;
+            const std::optional<std::string> problem = TryTimestamp(options, url, signedFile);
+            if (!problem) return;
             const bool again = attempt < options.timestampAttempts;
             log << "sfxpack: timestamp server " << url << ": try " << attempt << " of " << options.timestampAttempts
-                << ": " << problem
+                << ": " << *problem
                 << (again ? "; trying again in " + std::to_string(options.timestampDelaySeconds) + " s" : "") << "\n";
-            if (!again) failures += (failures.empty() ? "" : "; ") + url + ": " + problem;
+            if (!again) failures += (failures.empty() ? "" : "; ") + url + ": " + *problem;
             if (again && !SleepUnlessStopped(options.timestampDelaySeconds)) ThrowIfStopRequested();
         }
     }
@@ -146,12 +149,12 @@ std::string SignSetupFile(const SigningOptions& options, const fs::path& unsigne
                          kExitFailure, DiagCode::SignFailed);
     }
     std::ifstream unsignedIn(unsignedFile, std::ios::binary), signedIn(signedFile, std::ios::binary);
-    const std::string change =
+    const std::optional<std::string> change =
         CompareSignedWithUnsigned(unsignedIn, GetFileSizeOrThrow(unsignedFile, "setup file"), signedIn,
                                   GetFileSizeOrThrow(signedFile, "signed file"), layout);
-    if (!change.empty()) {
+    if (change) {
         throw CPackError(
-            "signing: the file " + signer + " wrote is not the setup file with a signature added: " + change,
+            "signing: the file " + signer + " wrote is not the setup file with a signature added: " + *change,
             kExitFailure, DiagCode::SignFailed);
     }
 

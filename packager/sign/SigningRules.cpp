@@ -32,7 +32,7 @@ bool InRange(uint64_t at, uint64_t start, uint64_t size) { return at >= start &&
 
 }  // namespace
 
-std::string CheckSigningOptions(const SigningOptions& options) {
+std::optional<std::string> CheckSigningOptions(const SigningOptions& options) {
     const bool hasKey = !options.pkcs12.empty() || !options.cert.empty() || !options.key.empty();
     const bool hasToolOption =
         options.passwordFile || !options.timestampUrls.empty() || !options.description.empty() || !options.url.empty();
@@ -43,7 +43,7 @@ std::string CheckSigningOptions(const SigningOptions& options) {
         if (options.command.find("{in}") == std::string::npos || options.command.find("{out}") == std::string::npos) {
             return "--sign-command must name the unsigned file as {in} and the signed file as {out}";
         }
-        return std::string();
+        return std::nullopt;
     }
     if (!options.pkcs12.empty() && (!options.cert.empty() || !options.key.empty())) {
         return "give either --sign-pkcs12 or --sign-cert with --sign-key, not both";
@@ -53,7 +53,7 @@ std::string CheckSigningOptions(const SigningOptions& options) {
         return "--sign-password-file, --sign-timestamp, --sign-description and --sign-url need "
                "--sign-pkcs12 or --sign-cert with --sign-key";
     }
-    return std::string();
+    return std::nullopt;
 }
 
 std::vector<std::string> OsslsigncodeSignArgs(const SigningOptions& options, const std::filesystem::path& in,
@@ -148,8 +148,9 @@ bool ReadSignedLayout(const uint8_t* head, size_t headSize, SignedLayout* layout
     return true;
 }
 
-std::string CompareSignedWithUnsigned(std::istream& unsignedFile, uint64_t unsignedSize, std::istream& signedFile,
-                                      uint64_t signedSize, const SignedLayout& layout) {
+std::optional<std::string> CompareSignedWithUnsigned(std::istream& unsignedFile, uint64_t unsignedSize,
+                                                     std::istream& signedFile, uint64_t signedSize,
+                                                     const SignedLayout& layout) {
     const uint64_t tableStart = layout.certificateOffset;
     if (tableStart < unsignedSize || tableStart - unsignedSize >= kTableAlignment) {
         return "its certificate table starts at " + std::to_string(tableStart) + ", not right after the " +
@@ -178,7 +179,7 @@ std::string CompareSignedWithUnsigned(std::istream& unsignedFile, uint64_t unsig
                    (at < unsignedSize ? " of the setup file was changed" : " of the padding is not zero");
         }
     }
-    return std::string();
+    return std::nullopt;
 }
 
 }  // namespace sfxpack

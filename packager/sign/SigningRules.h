@@ -37,10 +37,10 @@ struct SigningOptions {
     bool UsesOsslsigncode() const { return Enabled() && command.empty(); }
 };
 
-// Empty when the options go together; else the usage error to report.
+// Nothing when the options go together; else the usage error to report.
 // A password file, a timestamp server, a description or a URL without a
 // key to sign with is refused too.
-std::string CheckSigningOptions(const SigningOptions& options);
+std::optional<std::string> CheckSigningOptions(const SigningOptions& options);
 
 // The arguments of `osslsigncode sign` (the first is the tool's name). The
 // password goes by file (-readpass), never on the command line, which other
@@ -83,9 +83,10 @@ struct SignedLayout {
 // readable PE header or no certificate table.
 bool ReadSignedLayout(const uint8_t* head, size_t headSize, SignedLayout* layout);
 
-// Empty when `signedFile` is `unsignedFile` with only the changes above and
-// the certificate table ending the file; else what differs.
-std::string CompareSignedWithUnsigned(std::istream& unsignedFile, uint64_t unsignedSize, std::istream& signedFile,
-                                      uint64_t signedSize, const SignedLayout& layout);
+// Nothing when `signedFile` is `unsignedFile` with only the changes above
+// and the certificate table ending the file; else what differs.
+std::optional<std::string> CompareSignedWithUnsigned(std::istream& unsignedFile, uint64_t unsignedSize,
+                                                     std::istream& signedFile, uint64_t signedSize,
+                                                     const SignedLayout& layout);
 
 }  // namespace sfxpack

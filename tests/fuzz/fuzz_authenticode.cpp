@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "packager/core/PackError.h"
 #include "packager/sign/AuthenticodeContent.h"
 
 namespace {
@@ -11,10 +12,11 @@ bool Inside(const sfxpack::DerElement& element, const uint8_t* data, size_t size
 }
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    sfxpack::AuthenticodeContent content;
-    if (!sfxpack::ReadAuthenticodeContent(data, size, &content).empty()) return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) try {
+    const sfxpack::AuthenticodeContent content = sfxpack::ReadAuthenticodeContent(data, size);
     if (!Inside(content.pkcs7, data, size) || !Inside(content.indirectData, data, size)) __builtin_trap();
     if (content.algorithmKnown && content.digest.size() != sfxpack::DigestSize(content.algorithm)) __builtin_trap();
     return 0;
+} catch (const sfxpack::CPackError&) {
+    return 0;  // refused, as hostile input should be
 }

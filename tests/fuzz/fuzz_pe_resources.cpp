@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "packager/core/PackError.h"
 #include "packager/pe/IconFile.h"
 #include "packager/pe/ResourceWriter.h"
 #include "packager/pe/VersionResource.h"
@@ -24,46 +25,48 @@ bool Same(const std::vector<sfxpack::ResourceItem>& a, const std::vector<sfxpack
     return true;
 }
 
+// True when `action` refused the input with a CPackError: what hostile
+// input may get (a crash is not).
+template <class Action>
+bool Refused(Action action) try {
+    action();
+    return false;
+} catch (const sfxpack::CPackError&) {
+    return true;
+}
+
+std::vector<sfxpack::ResourceItem> Read(const std::vector<uint8_t>& image) {
+    return sfxpack::ReadResources(image, sfxpack::ReadPeLayout(image));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> image(data, data + size);
-    std::vector<sfxpack::IconImage> icons;
-    sfxpack::ParseIcoFile(image, &icons);  // the input as an icon file, too
+    Refused([&] { sfxpack::ParseIcoFile(image); });  // the input as an icon file, too
 
-    sfxpack::PeLayout layout;
     std::vector<sfxpack::ResourceItem> items;
-    if (!sfxpack::ReadPeLayout(image, &layout).empty() || !sfxpack::ReadResources(image, layout, &items).empty()) {
-        return 0;
-    }
+    if (Refused([&] { items = Read(image); })) return 0;
     sfxpack::DescribeIconGroup(items, 128);
+    const sfxpack::VersionStrings values{{"ProductName", "x"}, {"FileVersion", "1.2"}};
     for (sfxpack::ResourceItem& item : items) {
         if (item.type == sfxpack::ResourceKey::Id(sfxpack::kRtVersion)) {
-            sfxpack::VersionSummary summary;
-            sfxpack::ReadVersionResource(item.data, &summary);
-            sfxpack::RewriteVersionResource(&item.data, {{"ProductName", "x"}, {"FileVersion", "1.2"}});
+            Refused([&] { sfxpack::ReadVersionResource(item.data); });
+            Refused([&] { sfxpack::RewriteVersionResource(&item.data, values); });
         }
     }
-    if (sfxpack::ReplaceResources(&image, items).empty()) {
-        // Read back in search order: the items sorted the same way.
-        std::vector<sfxpack::ResourceItem> back;
-        if (!sfxpack::ReadPeLayout(image, &layout).empty() || !sfxpack::ReadResources(image, layout, &back).empty()) {
-            __builtin_trap();
-        }
-        std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
-            return std::tie(a.type, a.name, a.language) < std::tie(b.type, b.name, b.language);
-        });
-        if (!Same(back, items)) __builtin_trap();
-        // Laid out once more: the same items, and in place the same bytes.
-        std::vector<uint8_t> again = image;
-        sfxpack::ResourcePlacement placement;
-        if (!sfxpack::ReplaceResources(&again, back, &placement).empty()) __builtin_trap();
-        if (placement == sfxpack::ResourcePlacement::InPlace && again != image) __builtin_trap();
-        std::vector<sfxpack::ResourceItem> back2;
-        if (!sfxpack::ReadPeLayout(again, &layout).empty() || !sfxpack::ReadResources(again, layout, &back2).empty() ||
-            !Same(back2, back)) {
-            __builtin_trap();
-        }
-    }
+    if (Refused([&] { sfxpack::ReplaceResources(&image, items); })) return 0;
+    // From here on a refusal is a bug: its exception ends the run as a crash.
+    // Read back in search order: the items sorted the same way.
+    const std::vector<sfxpack::ResourceItem> back = Read(image);
+    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+        return std::tie(a.type, a.name, a.language) < std::tie(b.type, b.name, b.language);
+    });
+    if (!Same(back, items)) __builtin_trap();
+    // Laid out once more: the same items, and in place the same bytes.
+    std::vector<uint8_t> again = image;
+    const sfxpack::ResourcePlacement placement = sfxpack::ReplaceResources(&again, back);
+    if (placement == sfxpack::ResourcePlacement::InPlace && again != image) __builtin_trap();
+    if (!Same(Read(again), back)) __builtin_trap();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "packager/core/PackError.h"
 #include "packager/pe/ExecutionLevel.h"
 
 TEST(ExecutionLevel, TheStubsManifestTakesEachLevelAndKeepsTheRest) {
@@ -21,7 +22,7 @@ TEST(ExecutionLevel, TheStubsManifestTakesEachLevelAndKeepsTheRest) {
         sfxpack::ExecutionLevel level;
         ASSERT_TRUE(sfxpack::ParseExecutionLevel(c.option, &level)) << c.option;
         std::vector<uint8_t> changed = manifest;
-        ASSERT_EQ(sfxpack::SetManifestLevel(&changed, level), "") << c.option;
+        sfxpack::SetManifestLevel(&changed, level);
         EXPECT_EQ(sfxpack::ReadManifestLevel(changed), c.level) << c.option;
         // Only the attribute's value changed: the rest of the text is the same.
         std::string before(manifest.begin(), manifest.end()), after(changed.begin(), changed.end());
@@ -31,6 +32,6 @@ TEST(ExecutionLevel, TheStubsManifestTakesEachLevelAndKeepsTheRest) {
     sfxpack::ExecutionLevel level;
     EXPECT_FALSE(sfxpack::ParseExecutionLevel("asInvoker", &level));
     std::vector<uint8_t> none{'<', 'a', '/', '>'};
-    EXPECT_NE(sfxpack::SetManifestLevel(&none, sfxpack::ExecutionLevel::User), "");
+    EXPECT_THROW(sfxpack::SetManifestLevel(&none, sfxpack::ExecutionLevel::User), sfxpack::CPackError);
     EXPECT_EQ(sfxpack::ReadManifestLevel(none), "");
 }

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "orelib/PeImage.h"
+#include "packager/core/PackError.h"
 #include "packager/pe/IconFile.h"
 #include "packager/pe/PeSections.h"
 #include "packager/pe/ResourceTree.h"
@@ -60,11 +62,16 @@ Bytes Image(bool extraSection, bool relocs, uint32_t checksum, uint32_t symbolTa
 }
 
 std::vector<ResourceItem> Items(const Bytes& image) {
-    sfxpack::PeLayout layout;
-    std::vector<ResourceItem> items;
-    EXPECT_EQ("", sfxpack::ReadPeLayout(image, &layout));
-    EXPECT_EQ("", sfxpack::ReadResources(image, layout, &items));
-    return items;  // in the order of the section's directories
+    return sfxpack::ReadResources(image, sfxpack::ReadPeLayout(image));  // in the order of the section's directories
+}
+
+// The message of the CPackError `action` throws, which refuses branding; "" when it throws none.
+std::string ErrorOf(const std::function<void()>& action) try {
+    action();
+    return "";
+} catch (const sfxpack::CPackError& e) {
+    EXPECT_EQ(sfxpack::DiagCode::BrandingRefused, e.Code());
+    return e.what();
 }
 
 // An item's data looked up the way Windows does, independently of our
@@ -73,8 +80,7 @@ std::vector<ResourceItem> Items(const Bytes& image) {
 // (the next NumberOfIdEntries). Catches swapped counts and unsorted entries.
 // (Windows compares names after upcasing; the tests' names are upper case.)
 bool WindowsLookup(const Bytes& image, const ResourceItem& want, Bytes* data) {
-    sfxpack::PeLayout layout;
-    if (!sfxpack::ReadPeLayout(image, &layout).empty()) return false;
+    const sfxpack::PeLayout layout = sfxpack::ReadPeLayout(image);
     const uint32_t rva = sfxpack::GetDirectory(image, sfxpack::kDirResource).rva;
     size_t at = 0;
     auto locate = [&](uint32_t offset, uint32_t length) {
@@ -234,9 +240,7 @@ TEST(ResourceWriter, RewritesWhereverTheImageAllowsAndReadsBack) {
         items.push_back(small);
 
         Bytes image = original;
-        sfxpack::ResourcePlacement placement;
-        ASSERT_EQ("", sfxpack::ReplaceResources(&image, items, &placement));
-        EXPECT_EQ(c.placement, placement);
+        EXPECT_EQ(c.placement, sfxpack::ReplaceResources(&image, items));
         std::vector<ResourceItem> expected = items;
         std::sort(expected.begin(), expected.end(), [](const ResourceItem& a, const ResourceItem& b) {
             return std::tie(a.type, a.name, a.language, a.data) < std::tie(b.type, b.name, b.language, b.data);
@@ -254,8 +258,7 @@ TEST(ResourceWriter, RewritesWhereverTheImageAllowsAndReadsBack) {
         EXPECT_EQ(8u, size);
         EXPECT_NE(image.end(), std::search(image.begin(), image.end(), overlay.begin(), overlay.end()));
 
-        sfxpack::PeLayout layout;
-        ASSERT_EQ("", sfxpack::ReadPeLayout(image, &layout));
+        const sfxpack::PeLayout layout = sfxpack::ReadPeLayout(image);
         const sfxpack::PeDirectory rsrc = sfxpack::GetDirectory(image, sfxpack::kDirResource);
         uint32_t end = 0;
         bool found = false;
@@ -371,7 +374,7 @@ TEST(ResourceWriter, RefusesImagesItCannotRewrite) {
         Bytes image = Image(c.extraSection, false, 0, 0);
         testpe::Put32(image, c.at, c.value);
         const Bytes before = image;
-        const std::string problem = sfxpack::ReplaceResources(&image, {});
+        const std::string problem = ErrorOf([&] { sfxpack::ReplaceResources(&image, {}); });
         EXPECT_NE(std::string::npos, problem.find(c.problem)) << problem;
         EXPECT_EQ(before, image);
     }
@@ -429,10 +432,9 @@ TEST(ResourceTree, SharedDirectoriesCannotMakeTheWalkRunOn) {
     };
     for (const Case& c : cases) {
         const Bytes image = SharedDirectoryBomb(c.types, c.names, c.nameLength);
-        sfxpack::PeLayout layout;
-        ASSERT_EQ("", sfxpack::ReadPeLayout(image, &layout)) << c.what;
+        const sfxpack::PeLayout layout = sfxpack::ReadPeLayout(image);
         std::vector<ResourceItem> items;
-        const std::string problem = sfxpack::ReadResources(image, layout, &items);
+        const std::string problem = ErrorOf([&] { items = sfxpack::ReadResources(image, layout); });
         EXPECT_EQ(problem, c.refused ? "the resource tree is implausibly large" : "") << c.what;
         if (!c.refused) EXPECT_EQ(items.size(), size_t{c.types} * c.names) << c.what;
     }
@@ -477,12 +479,10 @@ TEST(IconFile, RefusesWhatIsNotAnIconFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<sfxpack::IconImage> images;
-        const std::string problem = sfxpack::ParseIcoFile(c.file, &images);
+        const std::string problem = ErrorOf([&] { sfxpack::ParseIcoFile(c.file); });
         EXPECT_NE(std::string::npos, problem.find(c.problem)) << problem;
     }
-    std::vector<sfxpack::IconImage> images;
-    ASSERT_EQ("", sfxpack::ParseIcoFile(good, &images));
+    const std::vector<sfxpack::IconImage> images = sfxpack::ParseIcoFile(good);
     ASSERT_EQ(2u, images.size());
     EXPECT_EQ(8, images[0].bitCount);  // from the bitmap header when the entry says 0
     EXPECT_TRUE(images[1].png);
@@ -514,9 +514,9 @@ TEST(IconFile, ReplacesTheGroupAndOnlyTheIconsNoOtherGroupUses) {
     items.push_back(group(129, {2, 3}));
     const ResourceItem other = items.back();
 
-    std::vector<sfxpack::IconImage> images;
-    ASSERT_EQ("", sfxpack::ParseIcoFile(Ico({{Bitmap(4), 0}, {Png(), 32}, {Bitmap(32), 0}}), &images));
-    ASSERT_EQ("", sfxpack::ReplaceIconGroup(&items, 128, images));
+    const std::vector<sfxpack::IconImage> images =
+        sfxpack::ParseIcoFile(Ico({{Bitmap(4), 0}, {Png(), 32}, {Bitmap(32), 0}}));
+    sfxpack::ReplaceIconGroup(&items, 128, images);
 
     std::vector<uint16_t> iconIds;
     for (const ResourceItem& item : items) {
@@ -536,7 +536,7 @@ TEST(IconFile, ReplacesTheGroupAndOnlyTheIconsNoOtherGroupUses) {
     EXPECT_EQ(32, g->data[20 + 6]);
     EXPECT_TRUE(SameItem(*sfxpack::FindResource(items, ResourceKey::Id(14), ResourceKey::Id(129)), other));
     EXPECT_TRUE(sfxpack::FindResource(items, ResourceKey::Id(3), ResourceKey::Id(4))->data == images[1].data);
-    EXPECT_EQ("group 130: no icon group 130", "group 130: " + sfxpack::ReplaceIconGroup(&items, 130, images).substr(7));
+    EXPECT_EQ("it has no icon group 130", ErrorOf([&] { sfxpack::ReplaceIconGroup(&items, 130, images); }));
 }
 
 TEST(VersionResource, SetsStringsAndTheFixedNumbers) {
@@ -559,15 +559,14 @@ TEST(VersionResource, SetsStringsAndTheFixedNumbers) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + "=" + c.value);
         Bytes resource = original;
-        const std::string problem = sfxpack::RewriteVersionResource(&resource, {{c.key, c.value}});
+        const std::string problem = ErrorOf([&] { sfxpack::RewriteVersionResource(&resource, {{c.key, c.value}}); });
         if (c.refused) {
             EXPECT_NE("", problem);
             EXPECT_EQ(original, resource);
             continue;
         }
         ASSERT_EQ("", problem);
-        sfxpack::VersionSummary summary;
-        ASSERT_EQ("", sfxpack::ReadVersionResource(resource, &summary));
+        const sfxpack::VersionSummary summary = sfxpack::ReadVersionResource(resource);
         EXPECT_EQ(c.file, summary.fileVersion);
         EXPECT_EQ(c.product, summary.productVersion);
         const sfxpack::VersionStrings expected =
@@ -579,6 +578,6 @@ TEST(VersionResource, SetsStringsAndTheFixedNumbers) {
         EXPECT_TRUE(std::search(resource.begin(), resource.end(), tail.begin(), tail.end()) != resource.end());
     }
     Bytes unchanged = original;
-    ASSERT_EQ("", sfxpack::RewriteVersionResource(&unchanged, {}));
+    sfxpack::RewriteVersionResource(&unchanged, {});
     EXPECT_EQ(original, unchanged) << "a rewrite without changes gives the same bytes";
 }

@@ -149,8 +149,7 @@ TEST_F(SfxpackBuild, FinishedFileIsStubThenBlockThenArchive) {
         EXPECT_EQ(static_cast<uint8_t>(uint64_t{file.size()} >> (8 * i)), head[m_stubImage.data + i]);
         head[m_stubImage.data + i] = 0;
     }
-    sfxpack::StubFields fields;
-    ASSERT_EQ("", sfxpack::CheckStub(stub, &fields));
+    const sfxpack::StubFields fields = sfxpack::CheckStub(stub);
     orelib::PayloadDigest digest;
     ASSERT_TRUE(orelib::DecodePayloadDigest(head.data() + fields.digest, 48, &digest));
     EXPECT_EQ(stub.size(), digest.offset);

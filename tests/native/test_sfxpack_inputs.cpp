@@ -29,7 +29,7 @@ TEST(SfxpackInputs, ConfigurationEncodingIsNamed) {
         {"[main]\nProductName=Caf\xE9\n", "not valid UTF-8"},
     };
     for (const auto& c : cases) {
-        const std::string got = sfxpack::DescribeConfigEncoding(c.bytes);
+        const std::string got = sfxpack::DescribeConfigEncoding(c.bytes).value_or("");
         if (*c.reason == '\0') {
             EXPECT_EQ("", got) << c.bytes;
         } else {
@@ -76,7 +76,7 @@ TEST(SfxpackInputs, VersionTextsNeedALeadingNumberAndATailIsStated) {
     };
     for (const auto& c : cases) {
         std::string note;
-        const std::string problem = sfxpack::CheckVersionText("FileVersion", c.text, &note);
+        const std::string problem = sfxpack::CheckVersionText("FileVersion", c.text, &note).value_or("");
         EXPECT_EQ(*c.problem == '\0', problem.empty()) << c.text << ": " << problem;
         EXPECT_NE(std::string::npos, problem.find(c.problem)) << c.text;
         EXPECT_EQ(*c.note == '\0', note.empty()) << c.text << ": " << note;
@@ -97,7 +97,7 @@ TEST(SfxpackInputs, AFileOver4GiBIsRefusedAndASignedOneKeepsRoomForItsSignature)
         {max - sfxpack::kSignatureReserve + 1, true, "cannot be signed"},
     };
     for (const auto& c : cases) {
-        const std::string problem = sfxpack::CheckSetupSizeLimit(c.size, c.signing);
+        const std::string problem = sfxpack::CheckSetupSizeLimit(c.size, c.signing).value_or("");
         EXPECT_EQ(*c.problem == '\0', problem.empty()) << c.size << ": " << problem;
         EXPECT_NE(std::string::npos, problem.find(c.problem)) << c.size;
     }

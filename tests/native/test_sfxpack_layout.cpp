@@ -8,6 +8,7 @@
 
 #include "orelib/PeImage.h"
 #include "packager/commands/Builder.h"
+#include "packager/core/PackError.h"
 #include "packager/core/SetupLayout.h"
 #include "packager/core/Sha256.h"
 #include "tests/native/TestPe.h"
@@ -95,8 +96,7 @@ TEST(SevenZipHeader, ScanPassesBareSignaturesAndStopsAtTheLimit) {
 
 TEST(StubCheck, AcceptsStubWithSizeAndDigestResources) {
     const auto img = testpe::BuildStub();
-    sfxpack::StubFields fields;
-    EXPECT_EQ("", sfxpack::CheckStub(img.bytes, &fields));
+    const sfxpack::StubFields fields = sfxpack::CheckStub(img.bytes);
     EXPECT_EQ(img.data, fields.size);
     size_t digest = 0;
     uint32_t length = 0;
@@ -139,9 +139,13 @@ TEST(StubCheck, RefusesWhatTheStubCouldNotUse) {
         {"archive inside", withArchive, "7z archive"},
     };
     for (const Case& c : cases) {
-        sfxpack::StubFields fields;
-        const std::string problem = sfxpack::CheckStub(c.bytes, &fields);
-        EXPECT_NE(std::string::npos, problem.find(c.expected)) << c.what << ": " << problem;
+        try {
+            sfxpack::CheckStub(c.bytes);
+            ADD_FAILURE() << c.what << ": accepted";
+        } catch (const sfxpack::CPackError& e) {
+            EXPECT_NE(std::string::npos, std::string(e.what()).find(c.expected)) << c.what << ": " << e.what();
+            EXPECT_EQ(sfxpack::DiagCode::StubRefused, e.Code()) << c.what;
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "packager/core/PackError.h"
 #include "packager/sign/AuthenticodeContent.h"
 #include "packager/sign/AuthenticodeDigest.h"
 #include "packager/sign/SigningRules.h"
@@ -105,8 +106,11 @@ Bytes Table(const Bytes& algorithm = kSha256, size_t digestSize = 32, const Byte
     return table;
 }
 
-std::string Read(const Bytes& table, sfxpack::AuthenticodeContent* content) {
-    return sfxpack::ReadAuthenticodeContent(table.data(), table.size(), content);
+std::string Read(const Bytes& table, sfxpack::AuthenticodeContent* content) try {
+    *content = sfxpack::ReadAuthenticodeContent(table.data(), table.size());
+    return "";
+} catch (const sfxpack::CPackError& e) {
+    return e.Code() == sfxpack::DiagCode::SignatureDamaged ? e.what() : "not signature.damaged";
 }
 
 TEST(SfxpackSignature, CertificateTablesThatAreNoAuthenticodeSignatureAreNamed) {
