@@ -1,6 +1,8 @@
 # The stub: a small 32-bit GUI program, statically linked, depending on
 # system DLLs only. Size matters: it is added to every download.
 
+include(cmake/PinnedToolchain.cmake)
+
 # No run-time type information: nothing uses typeid or dynamic_cast (the
 # types that are thrown still get theirs, which catching needs).
 set(SFX_SIZE_FLAGS -Os -ffunction-sections -fdata-sections $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
