@@ -16,12 +16,6 @@ constexpr DWORD kOpenRetryDelayMs = 250;
 
 }  // namespace
 
-int64_t GetFileSize64(const wchar_t* path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return -1;
-    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-}
-
 std::wstring GetModulePath(HMODULE module) {
     // A cut path would name another file, so grow the buffer rather than truncate.
     for (DWORD size = kShortBuffer; size <= kLongestPath; size *= 2) {

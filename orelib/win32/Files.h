@@ -10,7 +10,6 @@
 
 namespace orelib {
 
-int64_t GetFileSize64(const wchar_t* path);  // -1 when the call fails
 std::wstring GetModulePath(HMODULE module);  // null: the program's own file
 std::wstring GetCurrentDir();
 

@@ -52,13 +52,6 @@ struct KernelHandleTraits {
     static void Close(HANDLE h) { CloseHandle(h); }
 };
 
-struct FindHandleTraits {
-    using Type = HANDLE;
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { FindClose(h); }
-};
-
 struct ModuleTraits {
     using Type = HMODULE;
     static HMODULE Invalid() { return nullptr; }
@@ -67,7 +60,6 @@ struct ModuleTraits {
 };
 
 using CHandle = CUniqueHandle<KernelHandleTraits>;
-using CFindHandle = CUniqueHandle<FindHandleTraits>;
 using CModule = CUniqueHandle<ModuleTraits>;
 
 }  // namespace orelib

@@ -103,11 +103,19 @@ std::wstring Escape(const std::wstring& value) {
     return out;
 }
 
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { FindClose(h); }
+};
+using CFindHandle = orelib::CUniqueHandle<FindHandleTraits>;
+
 void ListTree(const std::wstring& root, const std::wstring& relative, std::vector<std::wstring>* dirs,
               std::vector<std::wstring>* files) {
     WIN32_FIND_DATAW data;
     const std::wstring base = relative.empty() ? root : root + L"\\" + relative;
-    orelib::CFindHandle find(FindFirstFileW((base + L"\\*").c_str(), &data));
+    CFindHandle find(FindFirstFileW((base + L"\\*").c_str(), &data));
     if (!find) return;
     do {
         const std::wstring name = data.cFileName;

@@ -132,5 +132,5 @@ TEST_F(SetupFileCheck, TheTestProgramItselfIsNotWhole) {
     const StepResult result = CheckSetupFileSize(m_ownFile.Get(), m_uiText);
     EXPECT_EQ(result.hr, HRESULT_FROM_WIN32(ERROR_FILE_CORRUPT));
     EXPECT_EQ(result.message,
-              SizeMismatchText(0, orelib::GetFileSize64(orelib::GetModulePath(nullptr).c_str()), m_uiText));
+              SizeMismatchText(0, m_ownFile.Size(), m_uiText));
 }
