@@ -112,10 +112,7 @@ HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
     // Someone may have put another file under the program's name before it
     // was first opened: the bytes read must be the ones the image vouches for.
     CPayloadHash payloadHash;
-    if (m_params.payload.IsSet()) {
-        const HRESULT started = payloadHash.Start(m_params.archiveFile, m_params.payload);
-        RETURN_IF_FAILED(started);
-    }
+    if (m_params.payload.IsSet()) RETURN_IF_FAILED(payloadHash.Start(m_params.archiveFile, m_params.payload));
 
     CCallbackHolder extractCallback(*this);
     MyOpenCallback openCallback;
