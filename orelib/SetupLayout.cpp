@@ -20,7 +20,7 @@ LayoutProblem CheckLayoutPositions(uint64_t stubSize, uint64_t blockSize, uint64
 }
 
 bool FindSizeResource(const uint8_t* data, size_t size, size_t* offset, uint32_t* length) {
-    return PeImage(data, size).FindNamedResource(kSizeResourceType, kSizeResourceName, offset, length);
+    return PeImage(data, size).FindNamedResource(kStubResourceType, kSizeResourceName, offset, length);
 }
 
 SetupSize CheckSetupFileSize(const uint8_t* head, size_t headSize, const SizeResourceReader& readResource,

@@ -21,9 +21,9 @@ constexpr uint32_t kArchiveScanLimit = 4u * 1024 * 1024;
 constexpr uint32_t kBlockScanWindow = 20u * 1024 * 1024;
 constexpr uint32_t kBlockTailReserve = 20;
 
-// The unsigned file's size lives in this RT_RCDATA resource: 8 bytes,
-// little-endian.
-constexpr uint16_t kSizeResourceType = 10;
+// The resources the packager fills in are RT_RCDATA. The unsigned file's
+// size lives in one of them: 8 bytes, little-endian.
+constexpr uint16_t kStubResourceType = 10;
 constexpr char16_t kSizeResourceName[] = u"_KTV_VERIFY";
 constexpr uint32_t kSizeResourceLength = 8;
 

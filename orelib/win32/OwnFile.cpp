@@ -39,7 +39,7 @@ const uint8_t* LoadedHeaders(HMODULE image, size_t* size, size_t* imageBaseOffse
 const uint8_t* LoadedResource(HMODULE image, const char16_t* name16, DWORD* size) {
     std::wstring name;
     for (const char16_t* c = name16; *c; ++c) name += static_cast<wchar_t>(*c);
-    HRSRC found = FindResourceW(image, name.c_str(), MAKEINTRESOURCEW(kSizeResourceType));
+    HRSRC found = FindResourceW(image, name.c_str(), MAKEINTRESOURCEW(kStubResourceType));
     HGLOBAL data = found ? LoadResource(image, found) : nullptr;
     const void* bytes = data ? LockResource(data) : nullptr;
     *size = bytes ? SizeofResource(image, found) : 0;

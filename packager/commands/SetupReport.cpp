@@ -8,6 +8,7 @@
 #include "orelib/PeImage.h"
 #include "packager/core/ShownText.h"
 #include "orelib/Utf8.h"
+#include "packager/platform/FileDigest.h"
 #include "packager/platform/Files.h"
 #include "packager/core/PackError.h"
 

@@ -8,7 +8,7 @@
 
 #include "packager/archive/ArchiveReader.h"
 #include "packager/pe/Branding.h"
-#include "packager/platform/FileDigest.h"
+#include "packager/commands/PayloadCheck.h"
 #include "packager/core/SetupLayout.h"
 #include "packager/sign/SignatureCheck.h"
 

@@ -13,7 +13,7 @@
 #include "orelib/ConfigBlock.h"
 #include "packager/archive/ArchiveCheck.h"
 #include "packager/core/Diagnostics.h"
-#include "packager/platform/FileDigest.h"
+#include "packager/commands/PayloadCheck.h"
 #include "packager/platform/Password.h"
 #include "packager/core/SetupLayout.h"
 #include "packager/sign/SignatureCheck.h"

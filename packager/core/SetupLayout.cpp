@@ -89,7 +89,7 @@ StubFields CheckStub(const std::vector<uint8_t>& stub) {
     }
     // Without it the stub could not tell its archive from another one put
     // behind the same stub.
-    if (!image.FindNamedResource(orelib::kSizeResourceType, orelib::kDigestResourceName, &fields.digest, &size)) {
+    if (!image.FindNamedResource(orelib::kStubResourceType, orelib::kDigestResourceName, &fields.digest, &size)) {
         throw StubRefused("it has no _KTV_DIGEST resource (a stub older than this packager?)");
     }
     if (size != orelib::kDigestResourceLength) {

@@ -27,7 +27,6 @@ struct ResourceKey {
 };
 
 constexpr uint16_t kRtIcon = 3;
-constexpr uint16_t kRtRcData = 10;
 constexpr uint16_t kRtGroupIcon = 14;
 constexpr uint16_t kRtVersion = 16;
 constexpr uint16_t kRtManifest = 24;

@@ -1,32 +1,22 @@
 #pragma once
-// SHA-256 digests of files: a whole file as lowercase hex, for the --json
-// reports, and the payload digest a setup file's image records.
-#include <array>
+// SHA-256 of files and of ranges of them, read in one place.
 #include <cstdint>
 #include <filesystem>
 #include <string>
-#include <vector>
 
-#include "orelib/SetupLayout.h"
+#include "packager/core/Sha256.h"
 
 namespace sfxpack {
 
-// Throws CPackError when the file cannot be read.
+// Feeds `hash` with at most `size` bytes of the file from `offset` on and
+// returns how many there were (fewer when the file ends first). Throws
+// CPackError when the file cannot be opened or read.
+uint64_t HashFileRange(const std::filesystem::path& path, uint64_t offset, uint64_t size, CSha256Digest* hash);
+
+// The whole file's SHA-256 as lowercase hex, for the --json reports.
 std::string GetFileSha256Hex(const std::filesystem::path& path);
 
 // Lowercase hex of `bytes`.
 std::string HexText(const uint8_t* bytes, size_t size);
-
-// The payload digest in a setup file's image (its _KTV_DIGEST resource), and
-// whether the bytes it covers are still the ones the file was built with.
-struct PayloadCheck {
-    bool recorded = false;  // the resource is there, 48 bytes and set
-    orelib::PayloadDigest digest;
-    bool matches = false;
-    std::string problem;  // why it fails; empty when it passes
-};
-// `head` is the start of the file at `path`, with its headers and resources.
-// Throws CPackError when the file cannot be read.
-PayloadCheck CheckPayloadDigest(const std::vector<uint8_t>& head, const std::filesystem::path& path);
 
 }  // namespace sfxpack
