@@ -1,9 +1,13 @@
-# The library's extract callback, compiled from a copy that takes the two
-# shortcuts of extract/library/CallbackShortcuts.h around each new file:
-#   - before its existence check: NameIsSurelyAbsent, and the check only
-#     when that is not true;
-#   - before closing the file: the stored attributes set through the handle,
-#     and by path after the close only when that failed.
+# The library's extract callback, compiled from a copy that
+#   - writes below the target only through the run's held folders
+#     (extract/library/HeldFolders.h): folders are made or entered, files
+#     made and removed, folder times set relative to a held folder, never by
+#     path, so that no link below the target is ever written through;
+#   - takes the two shortcuts of extract/library/CallbackShortcuts.h around
+#     each new file: before its existence check, NameIsSurelyAbsent, and the
+#     check only when that is not true; before closing the file, the stored
+#     attributes set through the handle, and by path after the close only
+#     when that failed.
 # Each change replaces a text that must be in the library's file exactly
 # once: configuring fails if it has changed, rather than building the
 # callback without the change. Sets SFX_EXTRACT_CALLBACK_COPY.
@@ -26,7 +30,21 @@ endfunction()
 
 sfx_callback_replace("the include of its own header"
   "#include \"ArchiveExtractCallback.h\"\n"
-  "#include \"ArchiveExtractCallback.h\"\n#include \"extract/library/CallbackShortcuts.h\"\n")
+  "#include \"ArchiveExtractCallback.h\"\n#include \"extract/library/CallbackShortcuts.h\"\n\
+#include \"extract/library/HeldFolders.h\"\n")
+sfx_callback_replace("the making of each folder" "CreateDir(fullPath)"
+  "EnterFolderBelowTarget(_extractCallback2, fullPath)")
+sfx_callback_replace("the removal of a folder in a file's place" "RemoveDir(fullProcessedPath)"
+  "RemoveFolderBelowTarget(_extractCallback2, fullProcessedPath)")
+sfx_callback_replace("the removal of a file to overwrite" "DeleteFileAlways(fullProcessedPath)"
+  "DeleteFileBelowTarget(_extractCallback2, fullProcessedPath)")
+sfx_callback_replace("the making of each file"
+  "_outFileStreamSpec->Create_ALWAYS_or_Open_ALWAYS(fullProcessedPath, !_isSplit)"
+  "CreateFileBelowTarget(_extractCallback2, *_outFileStreamSpec, fullProcessedPath, !_isSplit)")
+sfx_callback_replace("the times of a new folder" "pt.SetDirTime_to_FS_2();"
+  "SetFolderTimesBelowTarget(_extractCallback2, pt);")
+sfx_callback_replace("the times of the folders at the end" "dpt.SetDirTime_to_FS_2()"
+  "SetFolderTimesBelowTarget(_extractCallback2, dpt)")
 sfx_callback_replace("the existence check before a new file"
   "  if (fileInfo.Find(fullProcessedPath))\n"
   "  if (!NameIsSurelyAbsent(fullProcessedPath) && fileInfo.Find(fullProcessedPath))\n")

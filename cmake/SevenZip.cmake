@@ -106,9 +106,11 @@ set(SEVENZIP_SOURCES
   ${SFX_7Z}/CPP/7zip/UI/Common/LoadCodecs.cpp
   ${SFX_7Z}/CPP/7zip/UI/Common/OpenArchive.cpp
 
-  # Ours: the shortcuts of the extract callback's copy, the definitions of
-  # the interface IDs its headers declare, and the registrations (below)
+  # Ours: the held folders and the shortcuts of the extract callback's copy,
+  # the definitions of the interface IDs its headers declare, and the
+  # registrations (below)
   ${CMAKE_SOURCE_DIR}/extract/library/CallbackShortcuts.cpp
+  ${CMAKE_SOURCE_DIR}/extract/library/HeldFolders.cpp
   ${CMAKE_SOURCE_DIR}/extract/library/SevenZipGuids.cpp
   ${CMAKE_SOURCE_DIR}/extract/library/SevenZipRegistry.cpp
 )

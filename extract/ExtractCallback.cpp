@@ -29,7 +29,8 @@ bool FitsWithMargin(uint64_t total, uint64_t freeBytes) {
 
 }  // namespace
 
-MyExtractCallback::MyExtractCallback(CExtractThread& owner) : m_owner(owner) {}
+MyExtractCallback::MyExtractCallback(CExtractThread& owner, orelib::CFolderTree* folders)
+    : m_owner(owner), m_folders(folders) {}
 
 MyExtractCallback::~MyExtractCallback() {
     // The password must not linger in freed memory.
@@ -42,6 +43,8 @@ STDMETHODIMP MyExtractCallback::QueryInterface(REFIID iid, void** out) {
         *out = static_cast<IFolderArchiveExtractCallback*>(this);
     } else if (iid == IID_ICryptoGetTextPassword) {
         *out = static_cast<ICryptoGetTextPassword*>(this);
+    } else if (iid == IID_IHeldFolders && m_folders) {
+        *out = static_cast<IHeldFolders*>(this);
     } else {
         *out = nullptr;
         return E_NOINTERFACE;

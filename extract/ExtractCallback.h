@@ -2,13 +2,15 @@
 // The archive library's extract callback: turns the library's events into
 // messages to the dialog, refuses to begin on a disk that is too small,
 // honours the stop flag, keeps the library's error text and supplies the
-// archive password. Used on the extraction thread only.
+// archive password; hands the library's callback the run's held folders.
+// Used on the extraction thread only.
 #include "extract/SevenZip.h"
 
 #include <string>
 
 #include "CPP/7zip/IPassword.h"
 #include "CPP/7zip/UI/Common/IFileExtractCallback.h"
+#include "extract/library/HeldFolders.h"
 #include "orelib/ProgressThrottle.h"
 
 namespace extract {
@@ -17,9 +19,11 @@ class CExtractThread;
 
 class MyExtractCallback final : public IFolderArchiveExtractCallback,
                                 public ICryptoGetTextPassword,
-                                public IExtractCallbackUI {
+                                public IExtractCallbackUI,
+                                public IHeldFolders {
 public:
-    explicit MyExtractCallback(CExtractThread& owner);
+    // Without `folders` the library's callback can write nothing.
+    explicit MyExtractCallback(CExtractThread& owner, orelib::CFolderTree* folders = nullptr);
 
     MyExtractCallback(const MyExtractCallback&) = delete;
     MyExtractCallback& operator=(const MyExtractCallback&) = delete;
@@ -32,6 +36,7 @@ public:
     Z7_IFACE_COM7_IMP(IFolderArchiveExtractCallback)
     Z7_IFACE_COM7_IMP(ICryptoGetTextPassword)
     Z7_IFACE_IMP(IExtractCallbackUI)
+    orelib::CFolderTree* HeldFolders() override { return m_folders; }
 
     // The text of the last MessageError; empty until then.
     const std::wstring& LastMessage() const { return m_lastMessage; }
@@ -41,6 +46,7 @@ private:
 
     ULONG m_refCount = 0;  // used on one thread only: plain arithmetic
     CExtractThread& m_owner;
+    orelib::CFolderTree* m_folders;
     std::wstring m_lastMessage;
     std::wstring m_password;
     orelib::CProgressThrottle m_progress;

@@ -16,6 +16,7 @@
 #include "extract/PayloadHash.h"
 #include "extract/library/SevenZipRegistry.h"
 #include "orelib/SetupLayout.h"
+#include "orelib/win32/FolderTree.h"
 #include "orelib/win32/Handle.h"
 #include "orelib/win32/LinkFreeFolder.h"
 #include "orelib/win32/WorkingFolder.h"
@@ -50,7 +51,10 @@ struct CCodecsHolder {
 // The one reference the job holds to its extract callback.
 class CCallbackHolder {
 public:
-    explicit CCallbackHolder(CExtractThread& owner) : m_callback(new MyExtractCallback(owner)) { m_callback->AddRef(); }
+    CCallbackHolder(CExtractThread& owner, orelib::CFolderTree& folders)
+        : m_callback(new MyExtractCallback(owner, &folders)) {
+        m_callback->AddRef();
+    }
     ~CCallbackHolder() { m_callback->Release(); }
     CCallbackHolder(const CCallbackHolder&) = delete;
     CCallbackHolder& operator=(const CCallbackHolder&) = delete;
@@ -114,7 +118,11 @@ HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
     CPayloadHash payloadHash;
     if (m_params.payload.IsSet()) RETURN_IF_FAILED(payloadHash.Start(m_params.archiveFile, m_params.payload));
 
-    CCallbackHolder extractCallback(*this);
+    // Everything below the target is made relative to the held folders, so
+    // that a link planted inside, before or during the run, is never
+    // written through.
+    orelib::CFolderTree folders(m_params.ownedFolder ? m_params.ownedFolder->Handle() : heldTarget.Get(), target);
+    CCallbackHolder extractCallback(*this, folders);
     MyOpenCallback openCallback;
 
     CObjectVector<COpenType> types;
@@ -141,6 +149,11 @@ HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
     const HRESULT hr = ExtractFromStream(registry.codecs, types, excludedFormats, stream, name, options, &openCallback,
                                          extractCallback.Get(), extractCallback.Get());
 
+    if (!folders.FirstLink().empty()) {
+        // Refused as a link, whatever the library made of the refusal.
+        m_currentPath = folders.FirstLink();
+        return static_cast<HRESULT>(HRESULT_CODE(orelib::kFolderIsLink));
+    }
     if (hr != S_OK) {
         *message = extractCallback->LastMessage();
         return hr;

@@ -46,16 +46,12 @@ constexpr ULONG kFileSynchronousIoNonAlert = 0x00000020;
 constexpr ULONG kFileOpenForBackupIntent = 0x00004000;
 constexpr ULONG kFileOpenReparsePoint = 0x00200000;
 
-}  // namespace
-
-HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
-                     ULONG options, PSECURITY_DESCRIPTOR descriptor, CHandle* out) {
+// NtCreateFile of `name` (empty: the folder `parent` itself) relative to `parent`.
+HRESULT CreateRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
+                       ULONG options, PSECURITY_DESCRIPTOR descriptor, CHandle* out) {
     out->Reset();
     const auto create = LookupFunction<NtCreateFileFn>(Ntdll(), "NtCreateFile");
     if (!create) return HresultFromWin32(ERROR_PROC_NOT_FOUND);
-    // One component only: a separator would walk on by path.
-    if (name.empty() || name.find_first_of(L"\\/") != std::wstring::npos || name.size() > 32767 / 2)
-        return HresultFromWin32(ERROR_INVALID_NAME);
     UNICODE_STRING objectName;
     objectName.Buffer = const_cast<PWSTR>(name.c_str());
     objectName.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
@@ -70,6 +66,24 @@ HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access
     if (result < 0) return HresultFromNtStatus(result);
     out->Reset(handle);
     return S_OK;
+}
+
+}  // namespace
+
+HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
+                     ULONG options, PSECURITY_DESCRIPTOR descriptor, CHandle* out) {
+    out->Reset();
+    // One component only: a separator would walk on by path.
+    if (name.empty() || name.find_first_of(L"\\/") != std::wstring::npos || name.size() > 32767 / 2)
+        return HresultFromWin32(ERROR_INVALID_NAME);
+    return CreateRelative(parent, name, access, share, disposition, options, descriptor, out);
+}
+
+HRESULT ReopenFolder(HANDLE folder, ACCESS_MASK access, CHandle* out) {
+    constexpr ULONG kFileOpen = 1;
+    constexpr ULONG kFileDirectoryFile = 1;
+    return CreateRelative(folder, std::wstring(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          kFileOpen, kFileDirectoryFile, nullptr, out);
 }
 
 bool GetHandleAttributes(HANDLE handle, DWORD* attributes, DWORD* tag) {

@@ -4,6 +4,7 @@
 // what a handle refers to, asked of the handle itself.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "orelib/win32/Handle.h"
@@ -24,6 +25,26 @@ constexpr HRESULT kFolderIsLink = HresultFromWin32(kErrorReparsePointEncountered
 // Win32 codes.
 HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
                      ULONG options, PSECURITY_DESCRIPTOR descriptor, CHandle* out);
+
+// A new handle of the open folder `folder` (NtCreateFile of an empty name
+// relative to it): the same folder, whatever its name leads to now, with a
+// listing of its own.
+HRESULT ReopenFolder(HANDLE folder, ACCESS_MASK access, CHandle* out);
+
+// The identity of an open file: volume and file index. Two handles with the
+// same identity refer to the same file, whatever names led to them.
+struct CFileIdentity {
+    DWORD volume = 0;
+    uint64_t index = 0;
+    bool Read(HANDLE handle) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(handle, &info)) return false;
+        volume = info.dwVolumeSerialNumber;
+        index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        return true;
+    }
+    bool operator==(const CFileIdentity& other) const { return volume == other.volume && index == other.index; }
+};
 
 // The handle's attributes (FILE_ATTRIBUTE_*) and, with `tag`, its reparse
 // tag (0 for none); false when they cannot be read.

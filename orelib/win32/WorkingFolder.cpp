@@ -31,20 +31,6 @@ constexpr ACCESS_MASK kHolderAccess =
 // every folder above it can then be neither renamed nor removed.
 constexpr ULONG kHolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-// The identity of an open file: volume and file index.
-struct CFileIdentity {
-    DWORD volume = 0;
-    uint64_t index = 0;
-    bool Read(HANDLE handle) {
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!GetFileInformationByHandle(handle, &info)) return false;
-        volume = info.dwVolumeSerialNumber;
-        index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-        return true;
-    }
-    bool operator==(const CFileIdentity& other) const { return volume == other.volume && index == other.index; }
-};
-
 bool IsTakenName(HRESULT hr) {
     return hr == HresultFromWin32(ERROR_ALREADY_EXISTS) || hr == HresultFromWin32(ERROR_FILE_EXISTS);
 }

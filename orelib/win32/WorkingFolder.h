@@ -42,6 +42,8 @@ public:
     HRESULT Create(const std::wstring& parent, bool parentIsUsers, const NameSource& nextName, int maxTries);
 
     bool IsHeld() const { return m_handle.IsValid(); }
+    // The held folder, for opening what is in it relative to it.
+    HANDLE Handle() const { return m_handle.Get(); }
     // Where the folder is, links resolved at creation; "" when none is held.
     const std::wstring& Path() const { return m_path; }
 

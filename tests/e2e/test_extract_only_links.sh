@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# /x never extracts through a link: when the target folder, or a folder on
-# the way to it, is a link (a junction on Windows; here a Unix symbolic link,
-# which Wine shows as a reparse point), the run is refused with a message
-# naming the link and exit 0x20001004, and the folder it points to keeps
-# every file as it was.
+# /x never extracts through a link: when the target folder, a folder on the
+# way to it, or a folder below it that the package fills is a link (a
+# junction on Windows; here a Unix symbolic link, which Wine shows as a
+# reparse point), the run is refused with a message naming the link and exit
+# 0x20001004, and the folder it points to keeps every file as it was.
 source "$(dirname "$0")/lib.sh"
 
 MSGBOX="$SFX_DIST/testtools/msgbox.exe"
-mkdir -p "$T/pkg" "$T/cwd" "$T/victim"
+mkdir -p "$T/pkg/data" "$T/cwd" "$T/victim"
 cp "$PROBE" "$T/pkg/setup.exe"
+echo package >"$T/pkg/data/setup.exe"
 printf 'report=%s\n' "$(winpath "$T")\\report.txt" >"$T/pkg/probe.ini"
 printf '[main]\nSetupFileName=setup.exe\n' >"$T/config.ini"
 pack --config "$T/config.ini" --dir "$T/pkg" -o "$T/my.setup.exe" >/dev/null
@@ -39,6 +40,14 @@ for target in "$(winpath "$T/linked")" "$(winpath "$T/via")\\sub\\out"; do
   victim_untouched
 done
 [ ! -e "$T/victim/sub" ] || fail "a folder was made through the link"
+
+# Below the target: its folder "data", which the package fills, is a link.
+mkdir -p "$T/inside"
+ln -s "$T/victim" "$T/inside/data"
+run_setup "$T/my.setup.exe" /q /x "$(winpath "$T/inside")"
+expect_exit 0x20001004
+victim_untouched
+rm "$T/inside/data"
 
 # Visible: the message names the link.
 ( timeout "$WINE_TIMEOUT" wine "$MSGBOX" --timeout 90 --out "$(winpath "$T")\\box.txt" >/dev/null 2>&1 ) &

@@ -50,10 +50,13 @@ inline std::wstring UnixArgument(const std::wstring& path) {
     return L"\"" + std::wstring(wide) + L"\"";
 }
 
-// A mount point's reparse data (REPARSE_DATA_BUFFER, MountPointReparseBuffer).
+// A mount point's reparse data (REPARSE_DATA_BUFFER, MountPointReparseBuffer),
+// set on the empty folder `link`, as another program may even while the
+// folder is held open: setting it takes only the right to write attributes,
+// which sharing does not limit.
 inline bool SetMountPoint(const std::wstring& link, const std::wstring& target) {
-    HANDLE folder = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE folder = CreateFileW(link.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return false;
     const std::wstring substitute = L"\\??\\" + target;
     const size_t pathBytes = (substitute.size() + 1 + 1) * sizeof(wchar_t);  // substitute, empty print name

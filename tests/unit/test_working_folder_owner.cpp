@@ -1,7 +1,8 @@
 // The one owner of the working folder against another program of the same
 // user: links planted inside the folder or under its name once it is gone,
 // a TEMP that is a link or is re-pointed, and a folder that disappeared
-// before extraction.
+// before extraction; the extraction's held folders against links planted
+// below its target.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 #include "app/App.h"
 #include "app/WorkingFolder.h"
 #include "dialog/SetupThread.h"
+#include "orelib/win32/FolderTree.h"
 #include "orelib/win32/WorkingFolder.h"
 #include "tests/unit/RunFixture.h"
 #include "tests/unit/DirectoryLink.h"
@@ -235,4 +237,46 @@ TEST(WorkingFolderOwner, ExtractionNeverRemakesAMissingFolder) {
     EXPECT_EQ(dialog.errors[0].code, static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(dialog.errors[0].path, folder);
     EXPECT_FALSE(CTempFolder::Exists(folder));
+}
+
+// Below the target every write goes relative to a held folder: a link there
+// before the run is refused and named; a held empty folder made a mount
+// point during the run (Windows lets anyone who may write its attributes
+// do that, sharing or not) still receives the files itself.
+TEST(FolderTree, NeverWritesThroughALinkBelowTheTarget) {
+    enum class When { Before, WhileHeld };
+    struct Case {
+        const char* name;
+        When when;
+    };
+    const Case cases[] = {{"link planted before", When::Before}, {"held folder made a link", When::WhileHeld}};
+    for (const Case& c : cases) {
+        if (c.when == When::WhileHeld && RunsOnWine()) continue;  // Wine 8 cannot make a folder a mount point
+        CTempFolder target;
+        CVictim victim;
+        orelib::CHandle root(CreateFileW(target.Path().c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                 nullptr));
+        ASSERT_TRUE(root.IsValid());
+        orelib::CFolderTree tree(root.Get(), target.Path());
+        const std::wstring sub = target / L"sub";
+        if (c.when == When::Before) {
+            ASSERT_TRUE(MakeDirectoryLink(sub, victim.folder.Path())) << c.name;
+            EXPECT_EQ(tree.EnterFolder(sub + L"\\deeper"), orelib::kFolderIsLink) << c.name;
+            EXPECT_EQ(tree.FirstLink(), sub) << c.name;
+        } else {
+            ASSERT_EQ(tree.EnterFolder(sub), S_OK) << c.name;
+            ASSERT_TRUE(testlink::SetMountPoint(sub, victim.folder.Path())) << c.name;
+        }
+        orelib::CHandle file;
+        tree.MakeFile(sub + L"\\setup.exe", false, &file);
+        tree.Remove(sub + L"\\keep.txt", false);
+        tree.SetFolderTimes(sub, nullptr, nullptr, nullptr);
+        EXPECT_TRUE(victim.Intact()) << c.name;
+        EXPECT_FALSE(CTempFolder::Exists(victim.folder / L"setup.exe")) << c.name;
+        file.Reset();
+        if (c.when == When::Before) {
+            EXPECT_TRUE(RemoveDirectoryLink(sub)) << c.name;
+        }
+    }
 }
