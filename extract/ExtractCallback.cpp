@@ -4,6 +4,7 @@
 
 #include "extract/WindowMessages.h"
 #include "extract/ExtractThread.h"
+#include "orelib/win32/FolderTree.h"
 #include "orelib/win32/Files.h"
 
 namespace extract {
@@ -90,6 +91,8 @@ Z7_COM7F_IMF(MyExtractCallback::SetCompleted(const UInt64* done)) {
 
 Z7_COM7F_IMF(MyExtractCallback::AskOverwrite(const wchar_t* existName, const FILETIME*, const UInt64*, const wchar_t*,
                                              const FILETIME*, const UInt64*, Int32* answer)) {
+    // What lies behind a refused link is nobody's question: the run ends there.
+    if (m_folders && !m_folders->FirstLink().empty()) return E_ABORT;
     const LRESULT reply = m_owner.SendToDialog(WM_SFX_ASK_OVERWRITE, 0, reinterpret_cast<LPARAM>(existName));
     if (reply == kOverwriteCancel) return E_ABORT;
     *answer = reply == kOverwriteAll ? NOverwriteAnswer::kYesToAll : NOverwriteAnswer::kNo;
