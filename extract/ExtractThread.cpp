@@ -66,7 +66,7 @@ private:
 
 bool CExtractThread::StartExtraction(const ExtractParams& params) {
     m_params = params;
-    return Start(0, 0, nullptr);
+    return Start();
 }
 
 LRESULT CExtractThread::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam) const {
