@@ -15,18 +15,15 @@ namespace extract {
 
 class CExtractThread;
 
+// Counted without locking: used on one thread only.
 class MyExtractCallback final : public IFolderArchiveExtractCallback,
                                 public ICryptoGetTextPassword,
-                                public IExtractCallbackUI {
+                                public IExtractCallbackUI,
+                                public CMyUnknownImp {
+    Z7_COM_UNKNOWN_IMP_2(IFolderArchiveExtractCallback, ICryptoGetTextPassword)
+
 public:
     explicit MyExtractCallback(CExtractThread& owner);
-
-    MyExtractCallback(const MyExtractCallback&) = delete;
-    MyExtractCallback& operator=(const MyExtractCallback&) = delete;
-
-    STDMETHOD(QueryInterface)(REFIID iid, void** out) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
 
     Z7_IFACE_COM7_IMP(IProgress)
     Z7_IFACE_COM7_IMP(IFolderArchiveExtractCallback)
@@ -39,7 +36,6 @@ public:
 private:
     ~MyExtractCallback();  // through Release only
 
-    ULONG m_refCount = 0;  // used on one thread only: plain arithmetic
     CExtractThread& m_owner;
     std::wstring m_lastMessage;
     std::wstring m_password;

@@ -47,21 +47,6 @@ struct CCodecsHolder {
     CMyComPtr<IUnknown> reference{codecs};
 };
 
-// The one reference the job holds to its extract callback.
-class CCallbackHolder {
-public:
-    explicit CCallbackHolder(CExtractThread& owner) : m_callback(new MyExtractCallback(owner)) { m_callback->AddRef(); }
-    ~CCallbackHolder() { m_callback->Release(); }
-    CCallbackHolder(const CCallbackHolder&) = delete;
-    CCallbackHolder& operator=(const CCallbackHolder&) = delete;
-
-    MyExtractCallback* operator->() const { return m_callback; }
-    MyExtractCallback* Get() const { return m_callback; }
-
-private:
-    MyExtractCallback* m_callback;
-};
-
 }  // namespace
 
 bool CExtractThread::StartExtraction(const ExtractParams& params) {
@@ -114,7 +99,9 @@ HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
     CPayloadHash payloadHash;
     if (m_params.payload.IsSet()) RETURN_IF_FAILED(payloadHash.Start(m_params.archiveFile, m_params.payload));
 
-    CCallbackHolder extractCallback(*this);
+    // The job's reference keeps the callback alive to the end of the job.
+    auto* extractCallback = new MyExtractCallback(*this);
+    const CMyComPtr<IFolderArchiveExtractCallback> extractCallbackReference(extractCallback);
     MyOpenCallback openCallback;
 
     CObjectVector<COpenType> types;
@@ -139,7 +126,7 @@ HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
 
     const UString name(m_params.archivePath.c_str());
     const HRESULT hr = ExtractFromStream(registry.codecs, types, excludedFormats, stream, name, options, &openCallback,
-                                         extractCallback.Get(), extractCallback.Get());
+                                         extractCallback, extractCallback);
 
     if (hr != S_OK) {
         *message = extractCallback->LastMessage();
