@@ -1,41 +1,39 @@
 #pragma once
 // The application object: the start-up spine of a run and what the run owns.
+// The entry point makes it once the process protections are in place.
 #include <cstdint>
 #include <string>
 
 #include "app/StepResult.h"
 #include "dialog/RunSettings.h"
-#include "framework/WinApp.h"
+#include "orelib/win32/FontOccManager.h"
 #include "orelib/win32/OwnFile.h"
 #include "orelib/win32/UiText.h"
 #include "orelib/win32/WorkingFolder.h"
 
 namespace app {
 
-class CApp : public framework::CWinApp {
+class CApp {
 public:
-    CApp();
+    CApp() = default;
+    CApp(const CApp&) = delete;
+    CApp& operator=(const CApp&) = delete;
 
-    BOOL InitInstance() override;
-    int ExitInstance() override;
-    int DoMessageBox(const wchar_t* prompt, UINT type, UINT helpContext) override;
+    // The whole run: start-up, then the self-extracting dialog. Its result
+    // is the process exit code.
+    int Run();
 
-    // Start-up steps, in the order InitInstance runs them. Each fills its part
-    // of the settings and texts; none shows an error itself.
+    // Start-up steps, in the order Run runs them. Each fills its part of the
+    // settings and texts; none shows an error itself.
     StepResult ParseCommandLine();
     StepResult ReadConfiguration();
     StepResult SelectLanguage();
     StepResult CheckSetupFile();
     StepResult PrepareWorkingFolder();
 
-    // What start-up decided; read only once the dialog runs.
-    const dialog::CRunSettings& Settings() const { return m_settings; }
-    const orelib::CUiText& UiText() const { return m_uiText; }
-
-    uint32_t m_exitCode = 0;
-
 private:
-    friend class CAppTestAccess;  // the unit tests' quiet switch
+    // A start-up step's text, in a message box of its own (no window yet).
+    void ShowStartupError(const std::wstring& text) const;
 
     dialog::CRunSettings m_settings;
     orelib::CUiText m_uiText;  // the installation language and its texts
@@ -46,9 +44,8 @@ private:
     // held until its one delete (after the run, or after a failed extraction
     // that a new folder replaces).
     orelib::CWorkingFolder m_ownedFolder;
+    // Every dialog of the run is made in the system's message font.
+    orelib::CFontOccManager m_dialogFont;
 };
-
-// The one application object.
-extern CApp theApp;
 
 }  // namespace app

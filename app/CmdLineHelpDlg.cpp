@@ -1,12 +1,12 @@
 #include "app/CmdLineHelpDlg.h"
 
-#include "framework/WinApp.h"
 #include "resources/resource.h"
 
 namespace app {
 
-CCmdLineHelpDlg::CCmdLineHelpDlg(const orelib::CUiText& uiText, framework::CWnd* parent)
-    : orelib::CVistaDialog(IDD_CMDLINE_HELP, parent), m_uiText(uiText) {}
+CCmdLineHelpDlg::CCmdLineHelpDlg(const orelib::CUiText& uiText, framework::CWnd* parent,
+                                 framework::COccManager* templateHook)
+    : orelib::CVistaDialog(IDD_CMDLINE_HELP, parent, templateHook), m_uiText(uiText) {}
 
 namespace {
 
@@ -54,12 +54,9 @@ void CCmdLineHelpDlg::FitUsageText(const std::wstring& usage) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void ShowCommandLineHelp(const orelib::CUiText& uiText) {
-    CCmdLineHelpDlg dialog(uiText);
-    framework::CWinApp* app = framework::AfxGetApp();
-    if (app) app->SetMainWindow(&dialog);
+void ShowCommandLineHelp(const orelib::CUiText& uiText, framework::COccManager* templateHook) {
+    CCmdLineHelpDlg dialog(uiText, nullptr, templateHook);
     dialog.DoModal();
-    if (app) app->SetMainWindow(nullptr);
 }
 
 }  // namespace app

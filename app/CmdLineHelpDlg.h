@@ -9,7 +9,8 @@ namespace app {
 
 class CCmdLineHelpDlg : public orelib::CVistaDialog {
 public:
-    explicit CCmdLineHelpDlg(const orelib::CUiText& uiText, framework::CWnd* parent = nullptr);
+    explicit CCmdLineHelpDlg(const orelib::CUiText& uiText, framework::CWnd* parent = nullptr,
+                             framework::COccManager* templateHook = nullptr);
 
 protected:
     BOOL OnInitDialog() override;
@@ -20,7 +21,7 @@ private:
     const orelib::CUiText& m_uiText;
 };
 
-// Shows the help dialog modally as the application's main window.
-void ShowCommandLineHelp(const orelib::CUiText& uiText);
+// Shows the help dialog modally, on its own (start-up has no window yet).
+void ShowCommandLineHelp(const orelib::CUiText& uiText, framework::COccManager* templateHook);
 
 }  // namespace app

@@ -57,7 +57,8 @@ std::vector<std::wstring> GetProcessArguments() {
     return args;
 }
 
-StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings& settings, orelib::CUiText& uiText) {
+StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings& settings, orelib::CUiText& uiText,
+                            framework::COccManager* templateHook) {
     const CommandLineOptions options = ParseCommandLineOptions(args);
     if (options.extractOnly) {
         settings.m_extractOnly = true;
@@ -68,7 +69,7 @@ StepResult ApplyCommandLine(const std::vector<std::wstring>& args, CRunSettings&
     for (const std::wstring& culture : options.cultures) uiText.SetCulture(culture);
     if (options.languageFixed) settings.m_languageFixed = true;
     if (options.help) {
-        if (!settings.m_nobodyToAsk) ShowCommandLineHelp(uiText);
+        if (!settings.m_nobodyToAsk) ShowCommandLineHelp(uiText, templateHook);
         return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER));
     }
     return StepResult::Ok();

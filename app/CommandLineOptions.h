@@ -6,6 +6,7 @@
 
 #include "app/StepResult.h"
 #include "dialog/RunSettings.h"
+#include "framework/OccManager.h"
 #include "orelib/win32/UiText.h"
 
 namespace app {
@@ -27,8 +28,9 @@ CommandLineOptions ParseCommandLineOptions(const std::vector<std::wstring>& args
 std::vector<std::wstring> GetProcessArguments();
 
 // Takes the options of `args` into `settings` and the culture of /l into
-// `uiText`. /? shows the help and fails (the run then ends with
-// ERROR_INVALID_PARAMETER).
-StepResult ApplyCommandLine(const std::vector<std::wstring>& args, dialog::CRunSettings& settings, orelib::CUiText& uiText);
+// `uiText`. /? shows the help (through `templateHook`) and fails (the run
+// then ends with ERROR_INVALID_PARAMETER).
+StepResult ApplyCommandLine(const std::vector<std::wstring>& args, dialog::CRunSettings& settings, orelib::CUiText& uiText,
+                            framework::COccManager* templateHook);
 
 }  // namespace app

@@ -24,7 +24,7 @@ bool CollectLanguages(const orelib::CIniText& config, orelib::CultureNameMap* na
     return orelib::CollectCultures(config, GetUserCulture(), names, defaultCulture);
 }
 
-StepResult SelectLanguage(CRunSettings& settings, orelib::CUiText& uiText) {
+StepResult SelectLanguage(CRunSettings& settings, orelib::CUiText& uiText, framework::COccManager* templateHook) {
     orelib::CultureNameMap names;
     std::wstring defaultCulture;
     // Without "LANG_" sections the culture stays as "Culture" or /l left it.
@@ -34,7 +34,7 @@ StepResult SelectLanguage(CRunSettings& settings, orelib::CUiText& uiText) {
         // From here on the dialog's own texts are in the default language.
         uiText.SetCulture(defaultCulture);
         if (!settings.m_quiet && settings.m_showLanguageDlg) {
-            CUnzipLanguageDlg dialog(nullptr, names, defaultCulture, uiText);
+            CUnzipLanguageDlg dialog(nullptr, names, defaultCulture, uiText, templateHook);
             if (dialog.DoModal() != IDOK) return StepResult::Fail(HRESULT_FROM_WIN32(ERROR_CANCELLED));
             uiText.SetCulture(dialog.GetSelectedCulture());
         }

@@ -8,6 +8,7 @@
 #include "orelib/win32/UiText.h"
 #include "app/StepResult.h"
 #include "dialog/RunSettings.h"
+#include "framework/OccManager.h"
 
 namespace app {
 
@@ -22,7 +23,9 @@ bool CollectLanguages(const orelib::CIniText& config, orelib::CultureNameMap* na
 
 // The language step: unless /l fixed the language, the default culture, and
 // the user's choice in the language dialog when it is shown; then the product
-// name in that language. Fails (with no text) when the user cancels.
-StepResult SelectLanguage(dialog::CRunSettings& settings, orelib::CUiText& uiText);
+// name in that language. Fails (with no text) when the user cancels. The
+// dialog is made through `templateHook` when there is one.
+StepResult SelectLanguage(dialog::CRunSettings& settings, orelib::CUiText& uiText,
+                          framework::COccManager* templateHook = nullptr);
 
 }  // namespace app

@@ -2,6 +2,8 @@
 // mitigation policies, a DLL search restricted to the system folder, the
 // stack protector's guard and the system libraries loaded by full path.
 // The own file's open starts among them, to wait while the rest starts.
+#include "app/ProtectProcess.h"
+
 #include <windows.h>
 
 #include <initializer_list>
@@ -36,10 +38,10 @@ void PreloadSystemLibraries() {
     for (const wchar_t* name : {L"uxtheme.dll", L"comctl32.dll"}) orelib::LoadSystemLibrary(name);
 }
 
-// Runs before every other static initialiser, so that none can load a DLL
-// by name before the restriction. Built without the stack protector, since
-// it seeds the protector's guard.
-__attribute__((constructor(101), no_stack_protector)) void ProtectProcess() {
+}  // namespace
+
+// Built without the stack protector, since it seeds the protector's guard.
+__attribute__((no_stack_protector)) void ProtectProcess() {
     orelib::ApplyProcessMitigations();
     RestrictDllSearchToSystemFolder();
     // The generator's DLL (cryptbase) loads only after the restriction.
@@ -49,7 +51,5 @@ __attribute__((constructor(101), no_stack_protector)) void ProtectProcess() {
     StartOwnFileOpen();
     PreloadSystemLibraries();
 }
-
-}  // namespace
 
 }  // namespace app

@@ -8,8 +8,8 @@
 namespace app {
 
 CUnzipLanguageDlg::CUnzipLanguageDlg(framework::CWnd* parent, const orelib::CultureNameMap& names, std::wstring culture,
-                                     const orelib::CUiText& uiText)
-    : orelib::CVistaDialog(IDD_LANGUAGE, parent),
+                                     const orelib::CUiText& uiText, framework::COccManager* templateHook)
+    : orelib::CVistaDialog(IDD_LANGUAGE, parent, templateHook),
       m_names(names),
       m_selectedCulture(std::move(culture)),
       m_uiText(uiText) {}

@@ -13,7 +13,7 @@ class CUnzipLanguageDlg : public orelib::CVistaDialog {
 public:
     // `names`: culture -> display name; `culture`: the one to preselect.
     CUnzipLanguageDlg(framework::CWnd* parent, const orelib::CultureNameMap& names, std::wstring culture,
-                      const orelib::CUiText& uiText);
+                      const orelib::CUiText& uiText, framework::COccManager* templateHook = nullptr);
 
     // After IDOK: the culture whose display name the user picked.
     std::wstring GetSelectedCulture() const { return m_selectedCulture; }

@@ -28,7 +28,7 @@ target_compile_options(sevenzip PRIVATE -fstack-protector -D_FORTIFY_SOURCE=2)
 # Everything of the stub but its entry point, so that the tests link the same code.
 file(GLOB SFX_CORE_SOURCES CONFIGURE_DEPENDS
      orelib/win32/*.cpp framework/*.cpp app/*.cpp extract/*.cpp dialog/*.cpp)
-list(FILTER SFX_CORE_SOURCES EXCLUDE REGEX "/(framework/WinMain|framework/LoadConfig|framework/Runtime[A-Za-z]+|framework/PosixThreads|app/TheApp|app/ProtectProcess)\\.cpp$")
+list(FILTER SFX_CORE_SOURCES EXCLUDE REGEX "/(app/WinMain|framework/LoadConfig|framework/Runtime[A-Za-z]+|framework/PosixThreads|app/ProtectProcess)\\.cpp$")
 add_library(sfxcore STATIC ${SFX_CORE_SOURCES})
 target_include_directories(sfxcore PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(sfxcore PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS}
@@ -58,7 +58,7 @@ set(CMAKE_RC_COMPILE_OBJECT "<CMAKE_RC_COMPILER> -O coff <DEFINES> <INCLUDES> <F
 # post-link step the configuration's address, the tests the addresses of
 # functions, and scripts/stub_size_table.py where the stub's bytes come from.
 set(SFX_STUB_MAP ${CMAKE_CURRENT_BINARY_DIR}/sfxstub.map)
-add_executable(sfxstub WIN32 framework/WinMain.cpp framework/LoadConfig.cpp app/TheApp.cpp app/ProtectProcess.cpp
+add_executable(sfxstub WIN32 app/WinMain.cpp framework/LoadConfig.cpp app/ProtectProcess.cpp
                ${SFX_RESOURCES})
 target_compile_options(sfxstub PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS})
 target_link_options(sfxstub PRIVATE -municode -mwindows -Wl,--gc-sections -s

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "dialog/NewWorkingFolder.h"
-#include "framework/WinApp.h"
 #include "orelib/ByteSize.h"
 #include "orelib/StringFormat.h"
 #include "orelib/win32/BrowseForFolder.h"
@@ -25,7 +24,7 @@ bool CSelfExtractingDlg::ChooseDestinationLocation(uint64_t requiredBytes) {
         orelib::FormatOneString(m_uiText.LoadUiString(IDS_NEED_SPACE), orelib::FormatByteSize(requiredBytes, units));
     // Only an OK button and no icon: this is a request, not an error. A box
     // that cannot be shown (or quiet mode) gives 0 and ends the flow.
-    if (framework::AfxMessageBox(prompt.c_str(), MB_OK) != IDOK) return false;
+    if (ShowMessage(prompt, MB_OK) != IDOK) return false;
 
     const std::wstring title = m_uiText.LoadUiString(IDS_CHOOSE_LOCATION);
     const std::wstring chosen = orelib::BrowseForFolder(m_hWnd, initialFolder, title, title);
@@ -44,7 +43,7 @@ bool CSelfExtractingDlg::RelocateWorkingFolder() {
     // picked the place: it is checked for links like the user's TEMP.
     const HRESULT hr = m_ownedFolder ? CreateWorkingFolder(*m_ownedFolder, m_relocationParent, true) : E_UNEXPECTED;
     if (FAILED(hr)) {
-        framework::AfxMessageBox(CreateFolderErrorText(hr).c_str(), MB_OK | MB_ICONERROR);
+        ShowMessage(CreateFolderErrorText(hr), MB_OK | MB_ICONERROR);
         return false;
     }
     m_workingFolder = m_ownedFolder->Path();

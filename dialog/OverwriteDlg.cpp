@@ -7,8 +7,9 @@
 namespace dialog {
 
 COverwriteDlg::COverwriteDlg(const std::wstring& targetFolder, const std::wstring& fileName,
-                             const orelib::CUiText& uiText, framework::CWnd* parent)
-    : orelib::CVistaDialog(IDD_OVERWRITE, parent), m_targetFolder(targetFolder), m_fileName(fileName), m_uiText(uiText) {}
+                             const orelib::CUiText& uiText, framework::CWnd* parent,
+                             framework::COccManager* templateHook)
+    : orelib::CVistaDialog(IDD_OVERWRITE, parent, templateHook), m_targetFolder(targetFolder), m_fileName(fileName), m_uiText(uiText) {}
 
 void COverwriteDlg::DoDataExchange(framework::CDataExchange* dx) {
     orelib::CVistaDialog::DoDataExchange(dx);

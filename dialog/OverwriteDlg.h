@@ -13,7 +13,7 @@ class COverwriteDlg : public orelib::CVistaDialog {
 public:
     // `fileName`: the existing file's full path, named below `targetFolder`.
     COverwriteDlg(const std::wstring& targetFolder, const std::wstring& fileName, const orelib::CUiText& uiText,
-                  framework::CWnd* parent = nullptr);
+                  framework::CWnd* parent = nullptr, framework::COccManager* templateHook = nullptr);
 
 protected:
     BOOL OnInitDialog() override;

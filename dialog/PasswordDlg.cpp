@@ -20,7 +20,8 @@ bool CopyPassword(const std::wstring& password, wchar_t* buffer, size_t capacity
     return true;
 }
 
-CEnterPasswordDlg::CEnterPasswordDlg(framework::CWnd* parent) : framework::CDialog(IDD_PASSWORD, parent) {}
+CEnterPasswordDlg::CEnterPasswordDlg(framework::CWnd* parent, framework::COccManager* templateHook)
+    : framework::CDialog(IDD_PASSWORD, parent, templateHook) {}
 
 CEnterPasswordDlg::~CEnterPasswordDlg() { WipeString(m_password); }
 

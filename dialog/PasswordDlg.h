@@ -12,7 +12,7 @@ public:
     // The worker's buffer holds this many characters plus the terminator.
     static constexpr int kMaxPasswordLength = 1023;
 
-    explicit CEnterPasswordDlg(framework::CWnd* parent);
+    explicit CEnterPasswordDlg(framework::CWnd* parent, framework::COccManager* templateHook = nullptr);
     ~CEnterPasswordDlg() override;
 
     std::wstring m_password;  // filled on OK

@@ -2,15 +2,14 @@
 
 #include <commctrl.h>
 
-#include "dialog/ExitCodes.h"
+#include "dialog/RunExitCodes.h"
 #include "dialog/ExtractErrorText.h"
 #include "dialog/OverwriteDlg.h"
 #include "dialog/PasswordDlg.h"
 #include "extract/WindowMessages.h"
-#include "framework/WinApp.h"
+#include "framework/MessageBox.h"
 #include "orelib/LaunchPlan.h"
 #include "orelib/StringFormat.h"
-#include "orelib/win32/DynamicCalls.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Files.h"
 #include "orelib/win32/Process.h"
@@ -31,8 +30,9 @@ constexpr int kTextGapDlu = 9;  // between the header icon and the texts
 
 CSelfExtractingDlg::CSelfExtractingDlg(framework::CWnd* parent, const CRunSettings& settings,
                                        const orelib::CUiText& uiText, const orelib::COwnFile& ownFile,
-                                       orelib::CWorkingFolder* ownedFolder)
-    : orelib::CVistaDialog(settings.m_progressPretty ? IDD_PROGRESS_PRETTY : IDD_PROGRESS_SIMPLE, parent),
+                                       orelib::CWorkingFolder* ownedFolder, framework::COccManager* templateHook)
+    : orelib::CVistaDialog(settings.m_progressPretty ? IDD_PROGRESS_PRETTY : IDD_PROGRESS_SIMPLE, parent,
+                           templateHook),
       m_settings(settings),
       m_uiText(uiText),
       m_ownFile(ownFile),
@@ -45,6 +45,10 @@ CSelfExtractingDlg::~CSelfExtractingDlg() {
     // The window goes first: a worker still running while its thread object
     // is destroyed then finds no window to report to.
     if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
+}
+
+int CSelfExtractingDlg::ShowMessage(const std::wstring& text, UINT type) const {
+    return framework::ShowMessageBox(m_hWnd, m_settings.m_quiet, text.c_str(), type);
 }
 
 uint32_t CSelfExtractingDlg::Run() {
@@ -77,7 +81,7 @@ BOOL CSelfExtractingDlg::OnInitDialog() {
     orelib::CVistaDialog::OnInitDialog();
 
     // The shell runs unelevated: let its message through to this elevated window.
-    orelib::CallChangeWindowMessageFilterEx(m_hWnd, m_taskbarButtonCreatedMessage, MSGFLT_ALLOW, nullptr);
+    ChangeWindowMessageFilterEx(m_hWnd, m_taskbarButtonCreatedMessage, MSGFLT_ALLOW, nullptr);
     double scale = orelib::WindowDpiX(m_hWnd) / 96.0;
 
     orelib::SetWindowIconsFromResource(m_hWnd, GetModuleHandleW(nullptr), IDI_APP);
@@ -152,9 +156,7 @@ void CSelfExtractingDlg::OnOK() {}
 void CSelfExtractingDlg::OnCancel() {
     // Extraction goes on while the question is open; in quiet mode the
     // answer is 0 and nothing happens.
-    if (framework::AfxMessageBox(m_uiText.LoadUiString(IDS_CONFIRM_CANCEL).c_str(), MB_YESNO | MB_ICONQUESTION) !=
-        IDYES)
-        return;
+    if (ShowMessage(m_uiText.LoadUiString(IDS_CONFIRM_CANCEL), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     RequestExtractionStop();
     EnableWindow(GetDlgItem(IDCANCEL), FALSE);
 }
@@ -198,7 +200,7 @@ void CSelfExtractingDlg::ShowExtractError(const ExtractError& error) {
     if (error.kind == kExtractErrorSystem) texts.systemText = orelib::FormatErrorText(error.code);
     std::wstring text = BuildExtractErrorText(error.kind, error.code, error.message, error.path, texts);
     if (!m_settings.m_quiet) SetForegroundWindow(m_hWnd);
-    framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONERROR);
+    ShowMessage(text, MB_OK | MB_ICONERROR);
 }
 
 LRESULT CSelfExtractingDlg::OnExtractError(const ExtractError* error) {
@@ -241,7 +243,7 @@ LRESULT CSelfExtractingDlg::OnAskOverwrite(const wchar_t* fileName) {
 
     SetProgressState(kStatePaused);
     SetForegroundWindow(m_hWnd);
-    COverwriteDlg prompt(m_workingFolder, name, m_uiText);
+    COverwriteDlg prompt(m_workingFolder, name, m_uiText, this, TemplateHook());
     INT_PTR answer = prompt.DoModal();
     SetProgressState(kStateNormal);
     return answer == IDOK ? kOverwriteAll : kOverwriteCancel;
@@ -249,7 +251,7 @@ LRESULT CSelfExtractingDlg::OnAskOverwrite(const wchar_t* fileName) {
 
 LRESULT CSelfExtractingDlg::OnAskPassword(wchar_t* buffer, LPARAM capacity) {
     if (m_settings.m_nobodyToAsk) return IDCANCEL;  // a prompt nobody can see would wait for ever
-    CEnterPasswordDlg prompt(this);
+    CEnterPasswordDlg prompt(this, TemplateHook());
     INT_PTR result = prompt.DoModal();
     if (result == IDOK && !CopyPassword(prompt.m_password, buffer, capacity > 0 ? static_cast<size_t>(capacity) : 0)) {
         result = IDCANCEL;  // never a password cut short
@@ -261,7 +263,7 @@ LRESULT CSelfExtractingDlg::StartSetup() {
     SetProgress(kProgressRange);
     if (m_settings.m_extractOnly) {
         std::wstring text = L"Installation files successfully extracted into folder:\n" + m_workingFolder;
-        framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONINFORMATION);
+        ShowMessage(text, MB_OK | MB_ICONINFORMATION);
         EndDialog(IDOK);
         return 0;
     }

@@ -29,9 +29,11 @@ public:
 
     // Everything it reads is the caller's and outlives it: the settings and
     // texts of the run, the program's own file (which holds the archive) and,
-    // in normal mode, the owner of the run's folder (null with /x).
+    // in normal mode, the owner of the run's folder (null with /x); the hook
+    // that it and its prompts are made through, when there is one.
     CSelfExtractingDlg(framework::CWnd* parent, const CRunSettings& settings, const orelib::CUiText& uiText,
-                       const orelib::COwnFile& ownFile, orelib::CWorkingFolder* ownedFolder);
+                       const orelib::COwnFile& ownFile, orelib::CWorkingFolder* ownedFolder,
+                       framework::COccManager* templateHook = nullptr);
     ~CSelfExtractingDlg() override;
 
     // Visible: the system's modal dialog. Hidden (quiet mode, or not
@@ -77,6 +79,8 @@ protected:
     virtual bool RelocateWorkingFolder();
 
 private:
+    // The run's message boxes belong to this window, quiet or not as the run is.
+    int ShowMessage(const std::wstring& text, UINT type) const;
     void InitPrettyLayout(double scale);
     // Starts the worker; when it cannot be started, ends the run as failed.
     void StartExtraction();

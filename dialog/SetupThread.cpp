@@ -29,7 +29,7 @@ CSetupThread::~CSetupThread() = default;
 bool CSetupThread::Start(const SetupJob& job) {
     if (m_busy.exchange(true)) return false;
     m_job = job;
-    if (orelib::CMfcWorkerThread::Start(0, 0, nullptr)) return true;
+    if (orelib::CWorkerThread::Start()) return true;
     m_busy = false;
     return false;
 }

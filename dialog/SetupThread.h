@@ -26,7 +26,7 @@ struct SetupJob {
     int showCommand = 1;       // SW_ value for its window
 };
 
-class CSetupThread : public orelib::CMfcWorkerThread {
+class CSetupThread : public orelib::CWorkerThread {
 public:
     ~CSetupThread() override;
 

@@ -2,9 +2,8 @@
 // turning the setup worker's report into the run's exit code.
 #include "dialog/SelfExtractingDlg.h"
 
-#include "dialog/ExitCodes.h"
+#include "dialog/RunExitCodes.h"
 #include "dialog/SetupCommand.h"
-#include "framework/WinApp.h"
 #include "orelib/SetupFileName.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/WorkingFolder.h"
@@ -103,7 +102,7 @@ void CSelfExtractingDlg::ShowLaunchError(uint32_t code, const std::wstring& file
         code == kSetupTypeRefused
             ? L"With administrator rights only .exe, .msi, .bat and .cmd setup programs are started:\n\n" + file
             : orelib::FormatErrorText(code) + L"\n\n" + file;
-    framework::AfxMessageBox(text.c_str(), MB_OK | MB_ICONERROR);
+    ShowMessage(text, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace dialog

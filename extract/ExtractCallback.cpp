@@ -38,30 +38,6 @@ MyExtractCallback::~MyExtractCallback() {
     SecureZeroMemory(&m_password[0], m_password.size() * sizeof(wchar_t));
 }
 
-STDMETHODIMP MyExtractCallback::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IFolderArchiveExtractCallback) {
-        *out = static_cast<IFolderArchiveExtractCallback*>(this);
-    } else if (iid == IID_ICryptoGetTextPassword) {
-        *out = static_cast<ICryptoGetTextPassword*>(this);
-    } else if (iid == IID_IHeldFolders && m_folders) {
-        *out = static_cast<IHeldFolders*>(this);
-    } else {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) MyExtractCallback::AddRef() { return ++m_refCount; }
-
-STDMETHODIMP_(ULONG) MyExtractCallback::Release() {
-    const ULONG count = --m_refCount;
-    if (count == 0) delete this;
-    return count;
-}
-
 // --- progress ---
 
 Z7_COM7F_IMF(MyExtractCallback::SetTotal(UInt64 total)) {

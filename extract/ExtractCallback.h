@@ -17,20 +17,17 @@ namespace extract {
 
 class CExtractThread;
 
+// Counted without locking: used on one thread only.
 class MyExtractCallback final : public IFolderArchiveExtractCallback,
                                 public ICryptoGetTextPassword,
                                 public IExtractCallbackUI,
-                                public IHeldFolders {
+                                public IHeldFolders,
+                                public CMyUnknownImp {
+    Z7_COM_UNKNOWN_IMP_3(IFolderArchiveExtractCallback, ICryptoGetTextPassword, IHeldFolders)
+
 public:
     // Without `folders` the library's callback can write nothing.
     explicit MyExtractCallback(CExtractThread& owner, orelib::CFolderTree* folders = nullptr);
-
-    MyExtractCallback(const MyExtractCallback&) = delete;
-    MyExtractCallback& operator=(const MyExtractCallback&) = delete;
-
-    STDMETHOD(QueryInterface)(REFIID iid, void** out) override;
-    STDMETHOD_(ULONG, AddRef)() override;
-    STDMETHOD_(ULONG, Release)() override;
 
     Z7_IFACE_COM7_IMP(IProgress)
     Z7_IFACE_COM7_IMP(IFolderArchiveExtractCallback)
@@ -44,7 +41,6 @@ public:
 private:
     ~MyExtractCallback();  // through Release only
 
-    ULONG m_refCount = 0;  // used on one thread only: plain arithmetic
     CExtractThread& m_owner;
     orelib::CFolderTree* m_folders;
     std::wstring m_lastMessage;

@@ -48,29 +48,11 @@ struct CCodecsHolder {
     CMyComPtr<IUnknown> reference{codecs};
 };
 
-// The one reference the job holds to its extract callback.
-class CCallbackHolder {
-public:
-    CCallbackHolder(CExtractThread& owner, orelib::CFolderTree& folders)
-        : m_callback(new MyExtractCallback(owner, &folders)) {
-        m_callback->AddRef();
-    }
-    ~CCallbackHolder() { m_callback->Release(); }
-    CCallbackHolder(const CCallbackHolder&) = delete;
-    CCallbackHolder& operator=(const CCallbackHolder&) = delete;
-
-    MyExtractCallback* operator->() const { return m_callback; }
-    MyExtractCallback* Get() const { return m_callback; }
-
-private:
-    MyExtractCallback* m_callback;
-};
-
 }  // namespace
 
 bool CExtractThread::StartExtraction(const ExtractParams& params) {
     m_params = params;
-    return Start(0, 0, nullptr);
+    return Start();
 }
 
 LRESULT CExtractThread::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam) const {
@@ -122,7 +104,9 @@ HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
     // that a link planted inside, before or during the run, is never
     // written through.
     orelib::CFolderTree folders(m_params.ownedFolder ? m_params.ownedFolder->Handle() : heldTarget.Get(), target);
-    CCallbackHolder extractCallback(*this, folders);
+    // The job's reference keeps the callback alive to the end of the job.
+    auto* extractCallback = new MyExtractCallback(*this, &folders);
+    const CMyComPtr<IFolderArchiveExtractCallback> extractCallbackReference(extractCallback);
     MyOpenCallback openCallback;
 
     CObjectVector<COpenType> types;
@@ -147,7 +131,7 @@ HRESULT CExtractThread::ExtractArchive(std::wstring* message) {
 
     const UString name(m_params.archivePath.c_str());
     const HRESULT hr = ExtractFromStream(registry.codecs, types, excludedFormats, stream, name, options, &openCallback,
-                                         extractCallback.Get(), extractCallback.Get());
+                                         extractCallback, extractCallback);
 
     if (!folders.FirstLink().empty()) {
         // Refused as a link, whatever the library made of the refusal.

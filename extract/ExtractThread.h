@@ -11,7 +11,7 @@
 
 namespace extract {
 
-class CExtractThread : public orelib::CMfcWorkerThread {
+class CExtractThread : public orelib::CWorkerThread {
 public:
     CExtractThread() = default;
     ~CExtractThread() override = default;

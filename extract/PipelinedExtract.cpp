@@ -2,14 +2,15 @@
 
 #include <process.h>
 
-#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "CPP/Common/MyCom.h"
 #include "CPP/Windows/PropVariant.h"
 #include "CPP/7zip/IPassword.h"
 #include "orelib/win32/Handle.h"
+#include "orelib/win32/SrwLock.h"
 
 namespace extract {
 
@@ -20,123 +21,113 @@ constexpr UInt32 kAllItems = static_cast<UInt32>(static_cast<Int32>(-1));
 
 enum class Op : unsigned char { kGetStream, kPrepare, kWrite, kResult, kCompleted, kMessage, kTotal, kPassword };
 
-// One call of the handler on its callback, queued for the calling thread.
-// A write's data follows the record in the same allocation.
-struct CCall {
-    CCall* next = nullptr;
-    Op op = Op::kWrite;
-    bool waited = false;     // on the handler's stack: the handler waits for the result
-    bool done = false;       // a waited call has run
-    bool hasNumber = false;  // SetCompleted with a value
-    UInt32 index = 0;        // item index; event index type for messages
-    UInt32 index2 = 0;       // event index for messages
-    Int32 mode = 0;          // ask mode, operation result
-    UInt32 size = 0;         // bytes of data after the record
-    UInt64 number = 0;       // total, completed
-    HRESULT result = S_OK;   // of a waited call
-    BSTR password = nullptr;
-
-    Byte* Data() { return reinterpret_cast<Byte*>(this + 1); }
+// The answer to a call the handler waits for; on the handler's stack.
+struct CReply {
+    bool done = false;  // the call has run
+    HRESULT result = S_OK;
 };
 
-CCall* NewCall(Op op, UInt32 size = 0) {
-    void* memory = std::malloc(sizeof(CCall) + size);
-    if (!memory) return nullptr;
-    CCall* call = new (memory) CCall;
-    call->op = op;
-    call->size = size;
+// One call of the handler on its callback, queued for the calling thread.
+struct CCall {
+    std::unique_ptr<CCall> next;  // the queue's link
+    CReply* reply = nullptr;      // a call the handler waits for: where the answer goes
+    Op op = Op::kWrite;
+    bool hasNumber = false;       // SetCompleted with a value
+    UInt32 index = 0;             // item index; event index type for messages
+    UInt32 index2 = 0;            // event index for messages
+    Int32 mode = 0;               // ask mode, operation result
+    UInt32 size = 0;              // bytes of data
+    UInt64 number = 0;            // total, completed
+    std::unique_ptr<Byte[]> data;  // a write's bytes
+    BSTR* password = nullptr;     // where the password goes: the handler's, while it waits
+};
+using CCallPtr = std::unique_ptr<CCall>;
+
+// Null when there is no memory: the handler's calls answer E_OUTOFMEMORY
+// then rather than throw.
+CCallPtr NewCall(Op op) {
+    CCallPtr call(new (std::nothrow) CCall);
+    if (call) call->op = op;
     return call;
 }
 
-// The queue between the two threads. Only the calling thread runs calls,
-// so only it records the failure; the handler learns of it at its next call.
+// The queue between the two threads; it owns the calls in it. Only the
+// calling thread runs calls, so only it records the failure; the handler
+// learns of it at its next call.
 class CCallPipe {
 public:
     explicit CCallPipe(size_t maxAheadBytes) : m_maxAheadBytes(maxAheadBytes) {}
     CCallPipe(const CCallPipe&) = delete;
     CCallPipe& operator=(const CCallPipe&) = delete;
 
+    // One record at a time: a long queue must not unwind as a deep recursion.
     ~CCallPipe() {
-        while (CCall* call = m_head) {
-            m_head = call->next;
-            std::free(call);
-        }
+        while (m_head) m_head = std::move(m_head->next);
     }
 
-    // Handler's side: queues a call it need not wait for and takes it over;
-    // waits while too much data is ahead. Returns the failure so far.
-    HRESULT Post(CCall* call) {
-        AcquireSRWLockExclusive(&m_lock);
-        while (m_failure == S_OK && m_aheadBytes > m_maxAheadBytes) {
-            SleepConditionVariableSRW(&m_changed, &m_lock, INFINITE, 0);
-        }
-        const HRESULT failure = m_failure;
-        if (failure == S_OK) Append(call);
-        ReleaseSRWLockExclusive(&m_lock);
-        if (failure != S_OK) std::free(call);
-        return failure;
+    // Handler's side: queues a call it need not wait for; waits while too
+    // much data is ahead. Returns the failure so far (the call is dropped then).
+    HRESULT Post(CCallPtr call) {
+        orelib::CSrwExclusiveLock lock(m_lock);
+        while (m_failure == S_OK && m_aheadBytes > m_maxAheadBytes) lock.Wait(m_changed);
+        if (m_failure == S_OK) Append(std::move(call));
+        return m_failure;
     }
 
     // Handler's side: queues a call and waits until it ran; its result.
-    HRESULT Call(CCall& call) {
-        call.waited = true;
-        AcquireSRWLockExclusive(&m_lock);
-        HRESULT result = m_failure;
-        if (result == S_OK) {
-            Append(&call);
-            while (!call.done) SleepConditionVariableSRW(&m_changed, &m_lock, INFINITE, 0);
-            result = call.result;
-        }
-        ReleaseSRWLockExclusive(&m_lock);
-        return result;
+    HRESULT Call(CCallPtr call) {
+        CReply reply;
+        call->reply = &reply;
+        orelib::CSrwExclusiveLock lock(m_lock);
+        if (m_failure != S_OK) return m_failure;
+        Append(std::move(call));
+        while (!reply.done) lock.Wait(m_changed);
+        return reply.result;
     }
 
     // Handler's side: it has returned; nothing more comes.
     void Close() {
-        AcquireSRWLockExclusive(&m_lock);
+        orelib::CSrwExclusiveLock lock(m_lock);
         m_closed = true;
         WakeAllConditionVariable(&m_changed);
-        ReleaseSRWLockExclusive(&m_lock);
     }
 
     // Calling thread: the next call, or null once all are taken and the
     // handler has returned.
-    CCall* Take() {
-        AcquireSRWLockExclusive(&m_lock);
-        while (!m_head && !m_closed) SleepConditionVariableSRW(&m_changed, &m_lock, INFINITE, 0);
-        CCall* call = m_head;
+    CCallPtr Take() {
+        orelib::CSrwExclusiveLock lock(m_lock);
+        while (!m_head && !m_closed) lock.Wait(m_changed);
+        CCallPtr call = std::move(m_head);
         if (call) {
-            m_head = call->next;
+            m_head = std::move(call->next);
             if (!m_head) m_tail = &m_head;
             m_aheadBytes -= Cost(*call);
             if (m_aheadBytes <= m_maxAheadBytes / 2) WakeAllConditionVariable(&m_changed);
         }
-        ReleaseSRWLockExclusive(&m_lock);
         return call;
     }
 
-    // Calling thread: `call` ran (or was passed over) with `result`.
-    void Done(CCall* call, HRESULT result) {
-        if (!call->waited && result == S_OK) {
-            std::free(call);
-            return;
-        }
-        AcquireSRWLockExclusive(&m_lock);
+    // Calling thread: `call` ran (or was passed over) with `result`; the
+    // record goes when this returns.
+    void Done(CCallPtr call, HRESULT result) {
+        if (!call->reply && result == S_OK) return;
+        orelib::CSrwExclusiveLock lock(m_lock);
         if (result != S_OK && m_failure == S_OK) m_failure = result;
-        if (call->waited) {
-            call->result = result;
-            call->done = true;
+        if (call->reply) {
+            // The handler may return as soon as the lock is free: the reply
+            // is not touched after this.
+            call->reply->result = result;
+            call->reply->done = true;
         }
         WakeAllConditionVariable(&m_changed);
-        ReleaseSRWLockExclusive(&m_lock);
-        if (!call->waited) std::free(call);
     }
 
 private:
-    void Append(CCall* call) {
-        *m_tail = call;
-        m_tail = &call->next;
+    void Append(CCallPtr call) {
         m_aheadBytes += Cost(*call);
+        CCall* last = call.get();
+        *m_tail = std::move(call);
+        m_tail = &last->next;
         WakeAllConditionVariable(&m_changed);
     }
 
@@ -146,154 +137,139 @@ private:
     const size_t m_maxAheadBytes;
     SRWLOCK m_lock = SRWLOCK_INIT;
     CONDITION_VARIABLE m_changed = CONDITION_VARIABLE_INIT;
-    CCall* m_head = nullptr;
-    CCall** m_tail = &m_head;
+    CCallPtr m_head;
+    CCallPtr* m_tail = &m_head;
     size_t m_aheadBytes = 0;
     HRESULT m_failure = S_OK;
     bool m_closed = false;
 };
 
-// Reference counting for objects the handler's thread holds and the calling
-// thread releases last.
-#define PIPE_COM_REFCOUNT                                                                    \
-    STDMETHOD_(ULONG, AddRef)() override { return InterlockedIncrement(&m_refCount); }      \
-    STDMETHOD_(ULONG, Release)() override {                                                  \
-        const LONG count = InterlockedDecrement(&m_refCount);                                 \
-        if (count == 0) delete this;                                                          \
-        return count;                                                                         \
-    }                                                                                         \
-    LONG m_refCount = 1;
+// The handler's thread holds the two objects below and the calling thread
+// releases them last: their counts change on either thread.
 
 // What the handler writes into: one stream for every file, queuing the data.
-class CPipeOutStream final : public ISequentialOutStream {
+class CPipeOutStream final : public ISequentialOutStream, public CMyUnknownImp {
+    Z7_COM_QI_BEGIN2(ISequentialOutStream)
+    Z7_COM_QI_END_MT
+    Z7_COM_ADDREF_RELEASE_MT
+    Z7_IFACE_COM7_IMP(ISequentialOutStream)
+
 public:
     explicit CPipeOutStream(CCallPipe& pipe) : m_pipe(pipe) {}
 
-    STDMETHOD(QueryInterface)(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_ISequentialOutStream) {
-            *out = nullptr;
-            return E_NOINTERFACE;
-        }
-        *out = static_cast<ISequentialOutStream*>(this);
-        AddRef();
-        return S_OK;
-    }
-    PIPE_COM_REFCOUNT
-
-    Z7_COM7F_IMF(Write(const void* data, UInt32 size, UInt32* processedSize)) {
-        if (processedSize) *processedSize = 0;
-        if (size == 0) return S_OK;
-        CCall* call = NewCall(Op::kWrite, size);
-        if (!call) return E_OUTOFMEMORY;
-        std::memcpy(call->Data(), data, size);
-        RINOK(m_pipe.Post(call))
-        if (processedSize) *processedSize = size;
-        return S_OK;
-    }
-
 private:
-    ~CPipeOutStream() = default;
     CCallPipe& m_pipe;
 };
 
-// What the handler calls: every call is queued for the calling thread.
+Z7_COM7F_IMF(CPipeOutStream::Write(const void* data, UInt32 size, UInt32* processedSize)) {
+    if (processedSize) *processedSize = 0;
+    if (size == 0) return S_OK;
+    CCallPtr call = NewCall(Op::kWrite);
+    if (!call) return E_OUTOFMEMORY;
+    call->data.reset(new (std::nothrow) Byte[size]);
+    if (!call->data) return E_OUTOFMEMORY;
+    std::memcpy(call->data.get(), data, size);
+    call->size = size;
+    RINOK(m_pipe.Post(std::move(call)))
+    if (processedSize) *processedSize = size;
+    return S_OK;
+}
+
+// What the handler calls: every call is queued for the calling thread. It
+// offers the optional interfaces only when the real callback has them: the
+// handler asks for them and works differently without.
 class CPipeCallback final : public IArchiveExtractCallback,
                             public IArchiveExtractCallbackMessage2,
-                            public ICryptoGetTextPassword {
+                            public ICryptoGetTextPassword,
+                            public CMyUnknownImp {
+    Z7_COM_QI_BEGIN2(IArchiveExtractCallback)
+    Z7_COM_QI_ENTRY(IProgress)
+    else if (iid == IID_IArchiveExtractCallbackMessage2 && m_hasMessages) {
+        *outObject = static_cast<IArchiveExtractCallbackMessage2*>(this);
+    }
+    else if (iid == IID_ICryptoGetTextPassword && m_hasPassword) {
+        *outObject = static_cast<ICryptoGetTextPassword*>(this);
+    }
+    Z7_COM_QI_END_MT
+    Z7_COM_ADDREF_RELEASE_MT
+    Z7_IFACE_COM7_IMP(IProgress)
+    Z7_IFACE_COM7_IMP(IArchiveExtractCallback)
+    Z7_IFACE_COM7_IMP(IArchiveExtractCallbackMessage2)
+    Z7_IFACE_COM7_IMP(ICryptoGetTextPassword)
+
 public:
     CPipeCallback(CCallPipe& pipe, bool hasMessages, bool hasPassword)
         : m_pipe(pipe), m_stream(new CPipeOutStream(pipe)), m_hasMessages(hasMessages), m_hasPassword(hasPassword) {}
 
-    STDMETHOD(QueryInterface)(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IProgress || iid == IID_IArchiveExtractCallback) {
-            *out = static_cast<IArchiveExtractCallback*>(this);
-        } else if (iid == IID_IArchiveExtractCallbackMessage2 && m_hasMessages) {
-            *out = static_cast<IArchiveExtractCallbackMessage2*>(this);
-        } else if (iid == IID_ICryptoGetTextPassword && m_hasPassword) {
-            *out = static_cast<ICryptoGetTextPassword*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    PIPE_COM_REFCOUNT
-
-    Z7_COM7F_IMF(SetTotal(UInt64 total)) {
-        CCall call;
-        call.op = Op::kTotal;
-        call.number = total;
-        return m_pipe.Call(call);
-    }
-
-    Z7_COM7F_IMF(SetCompleted(const UInt64* completed)) {
-        CCall* call = NewCall(Op::kCompleted);
-        if (!call) return E_OUTOFMEMORY;
-        call->hasNumber = completed != nullptr;
-        call->number = completed ? *completed : 0;
-        return m_pipe.Post(call);
-    }
-
-    Z7_COM7F_IMF(GetStream(UInt32 index, ISequentialOutStream** outStream, Int32 askExtractMode)) {
-        *outStream = nullptr;
-        CCall* call = NewCall(Op::kGetStream);
-        if (!call) return E_OUTOFMEMORY;
-        call->index = index;
-        call->mode = askExtractMode;
-        RINOK(m_pipe.Post(call))
-        // Whether the callback gives a stream is known only later: the data
-        // always goes into the queue, and is dropped there when none came.
-        m_stream->AddRef();
-        *outStream = m_stream;
-        return S_OK;
-    }
-
-    Z7_COM7F_IMF(PrepareOperation(Int32 askExtractMode)) { return PostMode(Op::kPrepare, askExtractMode); }
-
-    Z7_COM7F_IMF(SetOperationResult(Int32 opRes)) { return PostMode(Op::kResult, opRes); }
-
-    Z7_COM7F_IMF(ReportExtractResult(UInt32 indexType, UInt32 index, Int32 opRes)) {
-        CCall* call = NewCall(Op::kMessage);
-        if (!call) return E_OUTOFMEMORY;
-        call->index = indexType;
-        call->index2 = index;
-        call->mode = opRes;
-        return m_pipe.Post(call);
-    }
-
-    Z7_COM7F_IMF(CryptoGetTextPassword(BSTR* password)) {
-        *password = nullptr;
-        CCall call;
-        call.op = Op::kPassword;
-        const HRESULT result = m_pipe.Call(call);
-        if (result == S_OK) {
-            *password = call.password;
-        } else if (call.password) {
-            SysFreeString(call.password);
-        }
-        return result;
-    }
-
 private:
-    ~CPipeCallback() { m_stream->Release(); }
-
     HRESULT PostMode(Op op, Int32 mode) {
-        CCall* call = NewCall(op);
+        CCallPtr call = NewCall(op);
         if (!call) return E_OUTOFMEMORY;
         call->mode = mode;
-        return m_pipe.Post(call);
+        return m_pipe.Post(std::move(call));
     }
 
     CCallPipe& m_pipe;
-    CPipeOutStream* m_stream;
+    CMyComPtr<ISequentialOutStream> m_stream;
     const bool m_hasMessages;
     const bool m_hasPassword;
 };
 
-#undef PIPE_COM_REFCOUNT
+Z7_COM7F_IMF(CPipeCallback::SetTotal(UInt64 total)) {
+    CCallPtr call = NewCall(Op::kTotal);
+    if (!call) return E_OUTOFMEMORY;
+    call->number = total;
+    return m_pipe.Call(std::move(call));
+}
+
+Z7_COM7F_IMF(CPipeCallback::SetCompleted(const UInt64* completed)) {
+    CCallPtr call = NewCall(Op::kCompleted);
+    if (!call) return E_OUTOFMEMORY;
+    call->hasNumber = completed != nullptr;
+    call->number = completed ? *completed : 0;
+    return m_pipe.Post(std::move(call));
+}
+
+Z7_COM7F_IMF(CPipeCallback::GetStream(UInt32 index, ISequentialOutStream** outStream, Int32 askExtractMode)) {
+    *outStream = nullptr;
+    CCallPtr call = NewCall(Op::kGetStream);
+    if (!call) return E_OUTOFMEMORY;
+    call->index = index;
+    call->mode = askExtractMode;
+    RINOK(m_pipe.Post(std::move(call)))
+    // Whether the callback gives a stream is known only later: the data
+    // always goes into the queue, and is dropped there when none came.
+    CMyComPtr<ISequentialOutStream> stream = m_stream;
+    *outStream = stream.Detach();
+    return S_OK;
+}
+
+Z7_COM7F_IMF(CPipeCallback::PrepareOperation(Int32 askExtractMode)) { return PostMode(Op::kPrepare, askExtractMode); }
+
+Z7_COM7F_IMF(CPipeCallback::SetOperationResult(Int32 opRes)) { return PostMode(Op::kResult, opRes); }
+
+Z7_COM7F_IMF(CPipeCallback::ReportExtractResult(UInt32 indexType, UInt32 index, Int32 opRes)) {
+    CCallPtr call = NewCall(Op::kMessage);
+    if (!call) return E_OUTOFMEMORY;
+    call->index = indexType;
+    call->index2 = index;
+    call->mode = opRes;
+    return m_pipe.Post(std::move(call));
+}
+
+Z7_COM7F_IMF(CPipeCallback::CryptoGetTextPassword(BSTR* password)) {
+    *password = nullptr;
+    CCallPtr call = NewCall(Op::kPassword);
+    if (!call) return E_OUTOFMEMORY;
+    // The callback's answer, wiped when it goes; the handler gets its own copy.
+    CMyComBSTR_Wipe answer;
+    call->password = &answer;
+    RINOK(m_pipe.Call(std::move(call)))
+    const LPCOLESTR given = answer;
+    if (!given) return S_OK;
+    *password = SysAllocString(given);
+    return *password ? S_OK : E_OUTOFMEMORY;
+}
 
 bool IsTrue(IInArchive* archive, UInt32 index, PROPID id) {
     NWindows::NCOM::CPropVariant value;
@@ -320,7 +296,7 @@ public:
             case Op::kPrepare:
                 return m_callback->PrepareOperation(AskMode(call.mode));
             case Op::kWrite:
-                return WriteAll(call.Data(), call.size);
+                return WriteAll(call.data.get(), call.size);
             case Op::kResult:
                 // The file is closed by the callback: no reference may outlive it.
                 m_stream.Release();
@@ -332,7 +308,7 @@ public:
             case Op::kTotal:
                 return m_callback->SetTotal(call.number);
             case Op::kPassword:
-                return m_password->CryptoGetTextPassword(&call.password);
+                return m_password->CryptoGetTextPassword(call.password);
         }
         return E_UNEXPECTED;
     }
@@ -392,18 +368,19 @@ unsigned __stdcall DecodeThread(void* param) {
 }  // namespace
 
 HRESULT ExtractPipelined(IInArchive* archive, IArchiveExtractCallback* callback, size_t maxAheadBytes) {
+    // Declared first, gone last: the handler's objects refer to the queue.
     CCallPipe pipe(maxAheadBytes);
     CReplay replay(archive, callback);
-    CPipeCallback* proxy = new CPipeCallback(pipe, replay.HasMessages(), replay.HasPassword());
-    CMyComPtr<IArchiveExtractCallback> proxyHolder;
-    proxyHolder.Attach(proxy);
+    CMyComPtr<IArchiveExtractCallback> proxy =
+        new CPipeCallback(pipe, replay.HasMessages(), replay.HasPassword());
 
     CDecodeJob job{archive, proxy, &pipe};
-    orelib::CHandle thread(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &DecodeThread, &job, 0, nullptr)));
+    const orelib::CHandle thread(
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &DecodeThread, &job, 0, nullptr)));
     if (!thread) return archive->Extract(nullptr, kAllItems, 0, callback);
 
     HRESULT failure = S_OK;
-    while (CCall* call = pipe.Take()) {
+    while (CCallPtr call = pipe.Take()) {
         // After a failure nothing more reaches the callback; waiting calls
         // are answered with the failure.
         HRESULT result = failure;
@@ -416,7 +393,7 @@ HRESULT ExtractPipelined(IInArchive* archive, IArchiveExtractCallback* callback,
             }
             failure = result;
         }
-        pipe.Done(call, result);
+        pipe.Done(std::move(call), result);
     }
     WaitForSingleObject(thread.Get(), INFINITE);
     replay.End();

@@ -1,15 +1,15 @@
 #include "framework/Dialog.h"
 
 #include "framework/OccManager.h"
-#include "framework/WinApp.h"
 
 namespace framework {
 
 namespace {
 
 // The dialog resource `id` of the program's own module, through the
-// creation hook. `info` keeps a replacement template alive until creation.
-const DLGTEMPLATE* PrepareTemplate(UINT id, COccDialogInfo& info) {
+// creation hook when there is one. `info` keeps a replacement template alive
+// until creation.
+const DLGTEMPLATE* PrepareTemplate(UINT id, COccManager* hook, COccDialogInfo& info) {
     HMODULE module = GetModuleHandleW(nullptr);
     HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
     if (!resource) return nullptr;
@@ -18,13 +18,12 @@ const DLGTEMPLATE* PrepareTemplate(UINT id, COccDialogInfo& info) {
     if (!dialogTemplate) return nullptr;
     info.m_template = dialogTemplate;
     info.m_templateSize = SizeofResource(module, resource);
-    COccManager* manager = AfxGetOccManager();
-    return manager ? manager->PreCreateDialog(&info, dialogTemplate) : dialogTemplate;
+    return hook ? hook->PreCreateDialog(&info, dialogTemplate) : dialogTemplate;
 }
 
-void FinishTemplate(COccDialogInfo& info) {
-    if (COccManager* manager = AfxGetOccManager()) {
-        manager->PostCreateDialog(&info);
+void FinishTemplate(COccManager* hook, COccDialogInfo& info) {
+    if (hook) {
+        hook->PostCreateDialog(&info);
     } else {
         info.m_newTemplate.clear();
     }
@@ -59,34 +58,27 @@ void DDX_Text(CDataExchange* dx, int id, std::wstring& value) {
     }
 }
 
-CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
+CDialog::CDialog(UINT templateId, CWnd* parent, COccManager* templateHook)
+    : m_templateId(templateId), m_parent(parent), m_templateHook(templateHook) {}
 
 CDialog::~CDialog() {
-    // The application must not keep a main window that is gone.
-    CWinApp* app = AfxGetApp();
-    if (app && app->MainWnd() == this) app->SetMainWindow(nullptr);
     // A modeless dialog still open goes with its object.
     if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
 }
 
 INT_PTR CDialog::DoModal() {
-    // Like the framework, a dialog without a parent is owned by the main
-    // window, so that it stays in front of it and disables it while open.
-    HWND owner = HwndOf(m_parent);
-    if (!owner) {
-        CWinApp* app = AfxGetApp();
-        HWND main = app ? app->MainWindow() : nullptr;
-        if (main && IsWindow(main)) owner = main;
-    }
+    // The parent owns the dialog: it stays in front of it and disables it
+    // while open.
+    const HWND owner = HwndOf(m_parent);
     COccDialogInfo info;
-    const DLGTEMPLATE* dialogTemplate = PrepareTemplate(m_templateId, info);
+    const DLGTEMPLATE* dialogTemplate = PrepareTemplate(m_templateId, m_templateHook, info);
     if (!dialogTemplate) return -1;
     m_modal = true;
     m_result = IDCANCEL;
     INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate, owner, DialogProc,
                                              reinterpret_cast<LPARAM>(this));
     m_modal = false;
-    FinishTemplate(info);
+    FinishTemplate(m_templateHook, info);
     return result;
 }
 
@@ -94,14 +86,14 @@ bool CDialog::Create(CWnd* parent) {
     if (m_hWnd) return false;
     m_parent = parent;
     COccDialogInfo info;
-    const DLGTEMPLATE* dialogTemplate = PrepareTemplate(m_templateId, info);
+    const DLGTEMPLATE* dialogTemplate = PrepareTemplate(m_templateId, m_templateHook, info);
     if (!dialogTemplate) return false;
     m_modal = false;
     m_loopEnded = false;
     m_result = IDCANCEL;
     HWND window = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate, HwndOf(parent), DialogProc,
                                              reinterpret_cast<LPARAM>(this));
-    FinishTemplate(info);
+    FinishTemplate(m_templateHook, info);
     return window != nullptr;
 }
 

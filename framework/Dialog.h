@@ -2,7 +2,9 @@
 // Our stand-in for the framework's dialog class: a dialog built from a
 // resource template by ID, run modally (DoModal) or created modeless (Create)
 // and driven by RunModalLoop. Messages reach OnMessage, which each subclass
-// overrides and chains to its base, in place of message maps.
+// overrides and chains to its base, in place of message maps. A dialog is
+// owned by its parent only; the creation hook, when given, sees its template
+// first (the program's dialog font).
 #include <windows.h>
 
 #include <string>
@@ -12,6 +14,7 @@
 namespace framework {
 
 class CDialog;
+class COccManager;
 
 // One exchange between the dialog's controls and its members.
 class CDataExchange {
@@ -29,7 +32,8 @@ void DDX_Text(CDataExchange* dx, int id, std::wstring& value);
 
 class CDialog : public CWnd {
 public:
-    CDialog(UINT templateId, CWnd* parent = nullptr);
+    // `templateHook` (may be null) is the caller's and outlives the dialog.
+    CDialog(UINT templateId, CWnd* parent = nullptr, COccManager* templateHook = nullptr);
     ~CDialog() override;
 
     // Runs the dialog modally: IDOK, IDCANCEL or the value given to EndDialog;
@@ -64,6 +68,9 @@ protected:
     // The system's default handling of the message being handled now.
     LRESULT Default();
 
+    // The hook this dialog was made with, for the prompts it opens.
+    COccManager* TemplateHook() const { return m_templateHook; }
+
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
@@ -76,6 +83,7 @@ private:
 
     UINT m_templateId;
     CWnd* m_parent;
+    COccManager* m_templateHook;
     bool m_modal = false;      // DoModal runs the system's dialog loop
     bool m_loopEnded = false;  // RunModalLoop ends at the next turn
     INT_PTR m_result = IDCANCEL;

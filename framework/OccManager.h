@@ -1,10 +1,9 @@
 #pragma once
-// The dialog-creation hook: one manager, registered once at start-up, sees
-// every dialog template before the dialog is created and may replace it.
+// The dialog-creation hook: a manager given to a dialog sees its template
+// before the dialog is created and may replace it.
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace framework {
@@ -26,10 +25,5 @@ public:
     // Called once the dialog exists (or its creation failed): drops the replacement.
     virtual void PostCreateDialog(COccDialogInfo* info);
 };
-
-// Installs the manager for the rest of the run (the previous one is freed).
-void AfxEnableControlContainer(std::unique_ptr<COccManager> manager);
-// The installed manager, or null.
-COccManager* AfxGetOccManager();
 
 }  // namespace framework

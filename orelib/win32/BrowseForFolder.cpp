@@ -7,7 +7,6 @@
 
 #include "orelib/Path.h"
 #include "orelib/win32/ComPtr.h"
-#include "orelib/win32/DynamicCalls.h"
 #include "orelib/win32/Process.h"
 #include "orelib/win32/Result.h"
 
@@ -57,7 +56,7 @@ HRESULT BrowseWithFileDialog(HWND owner, const std::wstring& initialFolder, cons
     // A start folder that cannot be parsed (a drive gone meanwhile) only
     // loses the preselection.
     CComPtr<IShellItem> start;
-    if (SUCCEEDED(CallSHCreateItemFromParsingName(initialFolder.c_str(), nullptr, IID_IShellItem, start.ReceiveVoid())))
+    if (SUCCEEDED(SHCreateItemFromParsingName(initialFolder.c_str(), nullptr, IID_IShellItem, start.ReceiveVoid())))
         dialog->SetFolder(start.Get());
 
     RETURN_IF_FAILED(dialog->Show(owner));  // HRESULT_FROM_WIN32(ERROR_CANCELLED) when cancelled

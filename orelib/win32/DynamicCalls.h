@@ -1,10 +1,9 @@
 #pragma once
-// Platform functions that not every supported Windows version has. Each is
-// looked up at the moment of the call (nothing is cached) and has a fixed
-// answer when it is missing.
+// Platform functions looked up at the moment of the call (nothing is
+// cached), each with a fixed answer when it is missing: those that Windows 7
+// lacks, and those of a DLL the stub does not import. Everything Windows 7
+// SP1 has in the libraries the stub links is called directly.
 #include <windows.h>
-
-struct IBindCtx;
 
 namespace orelib {
 
@@ -19,29 +18,12 @@ Function LookupFunction(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
-// kernel32 IsWow64Process; FALSE when missing.
-BOOL CallIsWow64Process(HANDLE process, BOOL* isWow64);
-
 // kernel32 SetProcessMitigationPolicy (Windows 8 and later) with a policy
 // number and its flags structure; FALSE when missing.
 BOOL CallSetProcessMitigationPolicy(int policy, void* buffer, size_t size);
 
-// user32 ChangeWindowMessageFilterEx; FALSE when missing.
-BOOL CallChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action, CHANGEFILTERSTRUCT* info);
-
-// shell32 SHCreateItemFromParsingName; when missing, the HRESULT form of the
-// last error.
-HRESULT CallSHCreateItemFromParsingName(const wchar_t* path, IBindCtx* bindContext, REFIID iid, void** item);
-
-// mlang Rfc1766ToLcidW; when missing, S_FALSE with *lcid untouched.
+// mlang Rfc1766ToLcidW; when missing, S_FALSE with *lcid untouched. mlang is
+// not imported: it is no KnownDLL, and is loaded only for this call.
 HRESULT CallRfc1766ToLcidW(LCID* lcid, const wchar_t* languageTag);
-
-// kernel32 LocaleNameToLCID; when missing, false with *lcid untouched.
-bool CallLocaleNameToLCID(const wchar_t* name, DWORD flags, LCID* lcid);
-
-// shell32 SHCreateDirectory (exported by ordinal 165 only on old systems):
-// creates every missing level of an absolute path. Returns a Win32 error code,
-// 0 on success; the last error when shell32 cannot be used.
-int CallSHCreateDirectory(HWND owner, const wchar_t* path);
 
 }  // namespace orelib

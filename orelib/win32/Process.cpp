@@ -4,7 +4,6 @@
 
 #include "orelib/CommandLine.h"
 #include "orelib/win32/ComInit.h"
-#include "orelib/win32/DynamicCalls.h"
 #include "orelib/win32/Handle.h"
 
 namespace orelib {
@@ -85,7 +84,7 @@ uint32_t GetOsVersionNumber() {
 
 bool IsWow64() {
     BOOL wow64 = FALSE;
-    return CallIsWow64Process(GetCurrentProcess(), &wow64) && wow64 == TRUE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 == TRUE;
 }
 
 std::wstring GetSystemDir() {

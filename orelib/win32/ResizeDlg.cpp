@@ -12,7 +12,8 @@ namespace {
 constexpr LONG kSizingStyleMask = WS_CHILD | WS_MAXIMIZE;
 }  // namespace
 
-CResizeDlg::CResizeDlg(UINT templateId, framework::CWnd* parent) : framework::CDialog(templateId, parent) {}
+CResizeDlg::CResizeDlg(UINT templateId, framework::CWnd* parent, framework::COccManager* templateHook)
+    : framework::CDialog(templateId, parent, templateHook) {}
 
 BOOL CResizeDlg::OnInitDialog() {
     framework::CDialog::OnInitDialog();

@@ -19,7 +19,7 @@ public:
         kAnchorBottom = 8,
     };
 
-    CResizeDlg(UINT templateId, framework::CWnd* parent);
+    CResizeDlg(UINT templateId, framework::CWnd* parent, framework::COccManager* templateHook = nullptr);
 
     // Registers control `id` for re-layout; call after the base's OnInitDialog.
     void AddControl(int id, unsigned anchors);

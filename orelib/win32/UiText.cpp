@@ -66,22 +66,11 @@ void CUiText::SetCulture(const std::wstring& name) {
         SetLanguage(name, LANGIDFROMLCID(lcid));
         return;
     }
-    const bool mlangMissing = hr == S_FALSE;  // the converter itself never answers S_FALSE
 
     // mlang knows only its own list of names (Wine's lacks de-DE, fr-FR, nb-NO);
     // the system's locale table knows every installed one.
-    lcid = 0;
-    const bool localeTableAvailable = CallLocaleNameToLCID(name.c_str(), 0, &lcid);
-    if (localeTableAvailable && lcid != 0 && !IsCustomLocale(lcid)) {
-        SetLanguage(name, LANGIDFROMLCID(lcid));
-        return;
-    }
-
-    if (mlangMissing && !localeTableAvailable) {
-        // Nothing can tell a culture from a typo: take the name, and let the
-        // string lookup use the language-neutral table.
-        SetLanguage(name, 0);
-    }
+    lcid = LocaleNameToLCID(name.c_str(), 0);
+    if (lcid != 0 && !IsCustomLocale(lcid)) SetLanguage(name, LANGIDFROMLCID(lcid));
 }
 
 void CUiText::SetLanguage(const std::wstring& culture, uint16_t langId) {

@@ -15,8 +15,8 @@ CVistaDialog::Colors CVistaDialog::ComputeDefaultColors() {
     return colors;
 }
 
-CVistaDialog::CVistaDialog(UINT templateId, framework::CWnd* parent)
-    : CResizeDlg(templateId, parent),
+CVistaDialog::CVistaDialog(UINT templateId, framework::CWnd* parent, framework::COccManager* templateHook)
+    : CResizeDlg(templateId, parent, templateHook),
       m_defaults(ComputeDefaultColors()),
       m_contentColor(m_defaults.content),
       m_footerColor(m_defaults.footer),

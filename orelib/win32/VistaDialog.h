@@ -18,7 +18,7 @@ public:
         int footerHeightDlu;
     };
 
-    CVistaDialog(UINT templateId, framework::CWnd* parent);
+    CVistaDialog(UINT templateId, framework::CWnd* parent, framework::COccManager* templateHook = nullptr);
 
     // The defaults for the current system colours.
     static Colors ComputeDefaultColors();

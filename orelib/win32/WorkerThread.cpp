@@ -1,52 +1,44 @@
 #include "orelib/win32/WorkerThread.h"
 
-#include "framework/Thread.h"
+#include <process.h>
 
 namespace orelib {
 
-CMfcWorkerThread::~CMfcWorkerThread() {
+CWorkerThread::~CWorkerThread() {
     if (IsRunning()) {
         m_stopRequested.exchange(true);
         WaitForEnd();
     }
-    delete m_thread;
 }
 
-bool CMfcWorkerThread::IsRunning() const {
-    return m_thread && WaitForSingleObject(m_thread->m_hThread, 0) == WAIT_TIMEOUT;
-}
+bool CWorkerThread::IsRunning() const { return m_thread && WaitForSingleObject(m_thread.Get(), 0) == WAIT_TIMEOUT; }
 
-bool CMfcWorkerThread::Start(uint32_t createFlags, uint32_t stackSize, SECURITY_ATTRIBUTES* security) {
+bool CWorkerThread::Start() {
     if (IsRunning()) return false;
-    delete m_thread;
-    m_thread = nullptr;
+    m_thread.Reset();
 
     m_ownerThreadId = GetCurrentThreadId();
     m_stopRequested.exchange(false);
 
-    m_thread = framework::AfxBeginThread(&ThreadEntry, this, THREAD_PRIORITY_NORMAL, stackSize,
-                                         createFlags | CREATE_SUSPENDED, security);
-    if (m_thread) {
-        // The object and its handle must outlive the thread: WaitForEnd and
-        // the next Start look at the handle.
-        m_thread->m_bAutoDelete = FALSE;
-        if ((createFlags & CREATE_SUSPENDED) == 0) m_thread->ResumeThread();
-    }
-    return m_thread != nullptr;
+    // The runtime's own thread start, so that its per-thread state is set up
+    // and released properly. The handle stays here after the thread ends:
+    // WaitForEnd and the next Start look at it.
+    m_thread.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &ThreadEntry, this, 0, nullptr)));
+    return static_cast<bool>(m_thread);
 }
 
-UINT __cdecl CMfcWorkerThread::ThreadEntry(LPVOID self) { return static_cast<CMfcWorkerThread*>(self)->Run(); }
+unsigned __stdcall CWorkerThread::ThreadEntry(void* self) { return static_cast<CWorkerThread*>(self)->Run(); }
 
-void CMfcWorkerThread::RequestStop(bool wait) {
+void CWorkerThread::RequestStop(bool wait) {
     m_stopRequested.exchange(true);
     if (wait) WaitForEnd();
 }
 
-bool CMfcWorkerThread::IsStopRequested() { return m_stopRequested.load(); }
+bool CWorkerThread::IsStopRequested() { return m_stopRequested.load(); }
 
-uint32_t CMfcWorkerThread::WaitForEnd() {
+uint32_t CWorkerThread::WaitForEnd() {
     if (!m_thread) return 0;
-    HANDLE handle = m_thread->m_hThread;
+    HANDLE handle = m_thread.Get();
     const DWORD polled = WaitForSingleObject(handle, 0);
     if (polled != WAIT_TIMEOUT) return polled;
 

@@ -1,31 +1,29 @@
 #pragma once
 // Base of the program's background threads: one operating-system thread that
 // runs the subclass's Run, a stop flag that Run polls, and a wait that keeps
-// the owner's window messages flowing.
+// the owner's window messages flowing. The object owns its thread: it holds
+// the handle, and its destructor stops and waits for a thread still running.
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
 
-namespace framework {
-class CWinThread;
-}
+#include "orelib/win32/Handle.h"
 
 namespace orelib {
 
-class CMfcWorkerThread {
+class CWorkerThread {
 public:
-    CMfcWorkerThread() = default;
+    CWorkerThread() = default;
     // A thread that still runs is asked to stop and waited for.
-    virtual ~CMfcWorkerThread();
+    virtual ~CWorkerThread();
 
-    CMfcWorkerThread(const CMfcWorkerThread&) = delete;
-    CMfcWorkerThread& operator=(const CMfcWorkerThread&) = delete;
+    CWorkerThread(const CWorkerThread&) = delete;
+    CWorkerThread& operator=(const CWorkerThread&) = delete;
 
     // Starts Run on a new thread. False while a previous thread still runs,
-    // or when no thread can be created. CREATE_SUSPENDED in createFlags
-    // leaves the new thread suspended.
-    bool Start(uint32_t createFlags = 0, uint32_t stackSize = 0, SECURITY_ATTRIBUTES* security = nullptr);
+    // or when no thread can be created.
+    bool Start();
 
     // Sets the stop flag; with wait, then waits for the thread to end.
     virtual void RequestStop(bool wait);
@@ -39,11 +37,11 @@ public:
     uint32_t WaitForEnd();
 
 private:
-    static UINT __cdecl ThreadEntry(LPVOID self);
+    static unsigned __stdcall ThreadEntry(void* self);
     bool IsRunning() const;
 
     DWORD m_ownerThreadId = 0;
-    framework::CWinThread* m_thread = nullptr;
+    CHandle m_thread;
     std::atomic<bool> m_stopRequested{false};
 };
 

@@ -19,9 +19,9 @@
 #include "CPP/7zip/Common/FileStreams.h"
 #include "CPP/7zip/IPassword.h"
 
-#include "packager/platform/Files.h"
+#include "packager/platform/FileHelpers.h"
 #include "packager/core/PackError.h"
-#include "packager/core/SetupLayout.h"
+#include "packager/core/LayoutRules.h"
 #include "packager/library/PackerRegistry.h"
 
 namespace sfxpack {

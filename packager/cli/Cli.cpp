@@ -6,7 +6,7 @@
 #include "packager/commands/Builder.h"
 #include "packager/config/ConfigReport.h"
 #include "packager/core/ExitCodes.h"
-#include "packager/platform/Files.h"
+#include "packager/platform/FileHelpers.h"
 #include "packager/commands/JsonReports.h"
 #include "packager/core/PackError.h"
 #include "packager/archive/PackageListing.h"

@@ -1,6 +1,6 @@
 #include "packager/commands/BuildInputs.h"
 
-#include "packager/platform/Files.h"
+#include "packager/platform/FileHelpers.h"
 #include "packager/core/PackError.h"
 #include "packager/platform/Platform.h"
 

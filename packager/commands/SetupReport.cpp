@@ -9,7 +9,7 @@
 #include "packager/core/ShownText.h"
 #include "orelib/Utf8.h"
 #include "packager/platform/FileDigest.h"
-#include "packager/platform/Files.h"
+#include "packager/platform/FileHelpers.h"
 #include "packager/core/PackError.h"
 
 namespace sfxpack {

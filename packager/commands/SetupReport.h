@@ -9,7 +9,7 @@
 #include "packager/archive/ArchiveReader.h"
 #include "packager/pe/Branding.h"
 #include "packager/commands/PayloadCheck.h"
-#include "packager/core/SetupLayout.h"
+#include "packager/core/LayoutRules.h"
 #include "packager/sign/SignatureCheck.h"
 
 namespace sfxpack {

@@ -15,7 +15,7 @@
 #include "packager/core/Diagnostics.h"
 #include "packager/commands/PayloadCheck.h"
 #include "packager/platform/Password.h"
-#include "packager/core/SetupLayout.h"
+#include "packager/core/LayoutRules.h"
 #include "packager/sign/SignatureCheck.h"
 
 namespace sfxpack {

@@ -6,7 +6,7 @@
 #include "packager/core/ShownText.h"
 #include "packager/pe/BrandingError.h"
 #include "packager/pe/ResourceWriter.h"
-#include "packager/platform/Files.h"
+#include "packager/platform/FileHelpers.h"
 
 namespace sfxpack {
 

@@ -1,7 +1,7 @@
 #include "packager/platform/Password.h"
 
 #include "orelib/Utf8.h"
-#include "packager/platform/Files.h"
+#include "packager/platform/FileHelpers.h"
 #include "packager/core/PackError.h"
 
 namespace sfxpack {

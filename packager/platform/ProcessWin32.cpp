@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "orelib/CommandLine.h"
-#include "packager/platform/Files.h"
+#include "packager/platform/FileHelpers.h"
 #include "packager/platform/Platform.h"
 #include "packager/platform/SignalCleanup.h"
 #include "packager/core/WideText.h"

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <ostream>
 
-#include "packager/platform/Files.h"
+#include "packager/platform/FileHelpers.h"
 #include "packager/core/PackError.h"
 #include "packager/platform/Platform.h"
 

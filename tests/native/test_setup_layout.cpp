@@ -9,7 +9,7 @@
 
 #include "orelib/ConfigBlock.h"
 #include "orelib/SetupLayout.h"
-#include "packager/core/SetupLayout.h"
+#include "packager/core/LayoutRules.h"
 #include "tests/native/TestPe.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "packager/archive/ArchiveReader.h"
 #include "packager/archive/ArchiveWriter.h"
-#include "packager/platform/Files.h"
+#include "packager/platform/FileHelpers.h"
 #include "packager/core/PackError.h"
 #include "packager/archive/PackageFolder.h"
 #include "packager/platform/Platform.h"

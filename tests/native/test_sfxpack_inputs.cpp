@@ -7,7 +7,7 @@
 
 #include "packager/config/ConfigEncoding.h"
 #include "packager/config/Defines.h"
-#include "packager/core/SetupLayout.h"
+#include "packager/core/LayoutRules.h"
 #include "packager/pe/VersionResource.h"
 
 TEST(SfxpackInputs, ConfigurationEncodingIsNamed) {

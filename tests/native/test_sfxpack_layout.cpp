@@ -9,7 +9,7 @@
 #include "orelib/PeImage.h"
 #include "packager/commands/Builder.h"
 #include "packager/core/PackError.h"
-#include "packager/core/SetupLayout.h"
+#include "packager/core/LayoutRules.h"
 #include "packager/core/Sha256.h"
 #include "tests/native/TestPe.h"
 

@@ -4,12 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/App.h"
 #include "orelib/win32/CommonControls.h"
-#include "Layers.h"
-
-// The tests link the stub's code, which reads the one application object.
-app::CApp app::theApp;
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);

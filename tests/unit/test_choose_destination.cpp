@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dialog/SelfExtractingDlg.h"
+#include "orelib/win32/ComInit.h"
 #include "orelib/win32/Drives.h"
 #include "tests/unit/RunFixture.h"
 #include "tests/unit/DialogDriver.h"
@@ -76,14 +77,9 @@ protected:
     void SetUp() override {
         RunTest::SetUp();
         m_settings.m_workingFolder = L"C:\\users\\u\\Temp\\ktvaaaaaaaa";
-        // Start-up initialises COM for the folder browser; this test program does not.
-        m_com = SUCCEEDED(CoInitialize(nullptr));
     }
-    void TearDown() override {
-        if (m_com) CoUninitialize();
-        RunTest::TearDown();
-    }
-    bool m_com = false;
+    // Start-up initialises COM for the folder browser; this test program does not.
+    const orelib::CComInit m_com{COINIT_APARTMENTTHREADED};
 };
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 
 #include "framework/Dialog.h"
 #include "framework/OccManager.h"
@@ -25,7 +24,8 @@ namespace {
 template <typename Base>
 class CProbeDialog : public Base {
 public:
-    CProbeDialog(UINT id, std::function<void(CProbeDialog&)> body) : Base(id, nullptr), m_body(std::move(body)) {}
+    CProbeDialog(UINT id, std::function<void(CProbeDialog&)> body, framework::COccManager* hook = nullptr)
+        : Base(id, nullptr, hook), m_body(std::move(body)) {}
 
     using Base::Default;
     using Base::EndDialog;
@@ -59,11 +59,6 @@ private:
 
 using CPlainProbe = CProbeDialog<framework::CDialog>;
 using CVistaProbe = CProbeDialog<orelib::CVistaDialog>;
-
-// Restores the creation hook a test replaced.
-struct CHookGuard {
-    ~CHookGuard() { framework::AfxEnableControlContainer(nullptr); }
-};
 
 TEST(DialogFramework, ModalRunEndsWithTheValueGiven) {
     CPlainProbe dialog(IDD_PASSWORD, [](CPlainProbe& d) { d.EndDialog(42); });
@@ -112,7 +107,6 @@ TEST(DialogFramework, DefaultRunsTheSystemHandling) {
 }
 
 TEST(DialogFramework, CreationHookReplacesTheTemplate) {
-    CHookGuard guard;
     struct CCountingHook : framework::COccManager {
         int* calls;
         explicit CCountingHook(int* c) : calls(c) {}
@@ -124,10 +118,10 @@ TEST(DialogFramework, CreationHookReplacesTheTemplate) {
         }
     };
     int calls = 0;
-    framework::AfxEnableControlContainer(std::make_unique<CCountingHook>(&calls));
-    CPlainProbe a(IDD_PASSWORD, [](CPlainProbe& d) { d.EndDialog(IDOK); });
+    CCountingHook hook(&calls);
+    CPlainProbe a(IDD_PASSWORD, [](CPlainProbe& d) { d.EndDialog(IDOK); }, &hook);
     a.DoModal();
-    CPlainProbe b(IDD_PROGRESS_SIMPLE, [](CPlainProbe& d) { d.EndDialog(IDOK); });
+    CPlainProbe b(IDD_PROGRESS_SIMPLE, [](CPlainProbe& d) { d.EndDialog(IDOK); }, &hook);
     ASSERT_TRUE(b.Create());
     b.RunModalLoop();
     EXPECT_EQ(calls, 2);
@@ -144,11 +138,9 @@ std::wstring DialogFaceName() {
 }
 
 TEST(DialogFramework, FontHookUsesTheMessageFont) {
-    CHookGuard guard;
-    framework::AfxEnableControlContainer(nullptr);
     EXPECT_EQ(DialogFaceName(), L"MS Shell Dlg");  // the template's own font
 
-    framework::AfxEnableControlContainer(std::make_unique<orelib::CFontOccManager>());
+    orelib::CFontOccManager fontHook;
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
@@ -157,7 +149,7 @@ TEST(DialogFramework, FontHookUsesTheMessageFont) {
     CPlainProbe dialog(IDD_PASSWORD, [&](CPlainProbe& d) {
         GetObjectW(reinterpret_cast<HFONT>(d.SendMessage(WM_GETFONT)), sizeof(used), &used);
         d.EndDialog(IDOK);
-    });
+    }, &fontHook);
     dialog.DoModal();
     EXPECT_STREQ(used.lfFaceName, metrics.lfMessageFont.lfFaceName);
     // The template's point size came back to the message font's height.

@@ -4,6 +4,8 @@
 
 #include "extract/ExtractCallback.h"
 
+#include "CPP/Common/MyCom.h"
+
 #include <cstdint>
 
 #include "ExtractHarness.h"
@@ -26,11 +28,13 @@ protected:
         ASSERT_TRUE(m_owner.StartExtraction(params));
         m_owner.WaitForEnd();
         m_callback = new MyExtractCallback(m_owner);
-        m_callback->AddRef();
+        Com()->AddRef();
     }
     void TearDown() override {
-        if (m_callback) m_callback->Release();
+        if (m_callback) Com()->Release();
     }
+    // Its IUnknown, which the archive library's helpers keep to interfaces.
+    IFolderArchiveExtractCallback* Com() const { return m_callback; }
 
     CTempFolder m_temp;
     CExtractThread m_owner;
@@ -40,25 +44,25 @@ protected:
 TEST_F(CCallbackTest, QueryInterfaceAnswersItsTwoInterfaces) {
     IFolderArchiveExtractCallback* primary = m_callback;
     void* out = nullptr;
-    ASSERT_EQ(m_callback->QueryInterface(IID_IUnknown, &out), S_OK);
+    ASSERT_EQ(Com()->QueryInterface(IID_IUnknown, &out), S_OK);
     EXPECT_EQ(out, static_cast<void*>(primary));
-    EXPECT_EQ(m_callback->Release(), 1u);
+    EXPECT_EQ(Com()->Release(), 1u);
 
-    ASSERT_EQ(m_callback->QueryInterface(IID_IFolderArchiveExtractCallback, &out), S_OK);
+    ASSERT_EQ(Com()->QueryInterface(IID_IFolderArchiveExtractCallback, &out), S_OK);
     EXPECT_EQ(out, static_cast<void*>(primary));
-    EXPECT_EQ(m_callback->Release(), 1u);
+    EXPECT_EQ(Com()->Release(), 1u);
 
-    ASSERT_EQ(m_callback->QueryInterface(IID_ICryptoGetTextPassword, &out), S_OK);
+    ASSERT_EQ(Com()->QueryInterface(IID_ICryptoGetTextPassword, &out), S_OK);
     EXPECT_EQ(out, static_cast<void*>(static_cast<ICryptoGetTextPassword*>(m_callback)));
     // Its IUnknown operations count on the same object.
     EXPECT_EQ(static_cast<ICryptoGetTextPassword*>(out)->AddRef(), 3u);
     EXPECT_EQ(static_cast<ICryptoGetTextPassword*>(out)->Release(), 2u);
-    EXPECT_EQ(m_callback->Release(), 1u);
+    EXPECT_EQ(Com()->Release(), 1u);
 
     out = reinterpret_cast<void*>(1);
-    EXPECT_EQ(m_callback->QueryInterface(IID_IProgress, &out), E_NOINTERFACE);
+    EXPECT_EQ(Com()->QueryInterface(IID_IProgress, &out), E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(m_callback->QueryInterface(IID_IFolderArchiveExtractCallback2, &out), E_NOINTERFACE);
+    EXPECT_EQ(Com()->QueryInterface(IID_IFolderArchiveExtractCallback2, &out), E_NOINTERFACE);
 }
 
 TEST_F(CCallbackTest, ItemResultsMapToHresults) {
@@ -101,12 +105,11 @@ TEST(ExtractCallback, FreeSpaceQueryFailureIsItsError) {
     ASSERT_TRUE(owner.StartExtraction(params));
     owner.WaitForEnd();
     auto* callback = new MyExtractCallback(owner);
-    callback->AddRef();
+    const CMyComPtr<IFolderArchiveExtractCallback> reference(callback);
     const HRESULT hr = callback->SetTotal(10);
     EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
     EXPECT_EQ(HRESULT_FACILITY(hr), FACILITY_WIN32);
     EXPECT_EQ(owner.TotalBytes(), 10u);
-    callback->Release();
 }
 
 TEST_F(CCallbackTest, PasswordSetOnceIsReusedWithoutAsking) {

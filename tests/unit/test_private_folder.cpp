@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dialog/NewWorkingFolder.h"
-#include "app/WorkingFolder.h"
+#include "app/PrepareWorkingFolder.h"
 #include "orelib/Path.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/PrivateFolder.h"

@@ -151,9 +151,6 @@ TEST(CommandLine, OwnArgumentsOfAStartedProgramAreExactlyAsTyped) {
 TEST(Platform, QueriesOfTheRunningSystem) {
     // A 32-bit program under a 64-bit Wine prefix.
     EXPECT_TRUE(orelib::IsWow64());
-    BOOL wow64 = FALSE;
-    EXPECT_TRUE(orelib::CallIsWow64Process(GetCurrentProcess(), &wow64));
-    EXPECT_TRUE(wow64);
     EXPECT_GE(orelib::GetOsVersionNumber(), orelib::kWindowsVistaVersion);
     EXPECT_EQ(&orelib::GetOsVersion(), &orelib::GetOsVersion());
     EXPECT_EQ(orelib::GetOsVersion().dwOSVersionInfoSize, sizeof(OSVERSIONINFOEXW));
@@ -175,37 +172,6 @@ TEST(DynamicCalls, SystemLibrariesAndTheirFunctions) {
     EXPECT_EQ(LANGIDFROMLCID(lcid), 0x0409);
     EXPECT_EQ(orelib::CallRfc1766ToLcidW(&lcid, L"de"), S_OK);
     EXPECT_EQ(LANGIDFROMLCID(lcid), 0x0407);
-}
-
-TEST(DynamicCalls, CreateDirectoryMakesEveryLevel) {
-    CTempFolder temp;
-    const std::wstring deep = temp / L"a\\b\\c";
-    EXPECT_EQ(orelib::CallSHCreateDirectory(nullptr, deep.c_str()), ERROR_SUCCESS);
-    EXPECT_TRUE(CTempFolder::Exists(deep));
-    const std::wstring file = temp / L"file";
-    ASSERT_TRUE(CTempFolder::WriteFile(file, "x"));
-    EXPECT_NE(orelib::CallSHCreateDirectory(nullptr, file.c_str()), ERROR_SUCCESS);
-}
-
-TEST(DynamicCalls, ShellItemFromAParsingName) {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    {
-        CTempFolder temp;
-        IShellItem* item = nullptr;
-        EXPECT_EQ(orelib::CallSHCreateItemFromParsingName(temp.Path().c_str(), nullptr, IID_IShellItem,
-                                                          reinterpret_cast<void**>(&item)),
-                  S_OK);
-        ASSERT_NE(item, nullptr);
-        item->Release();
-    }
-    CoUninitialize();
-}
-
-TEST(DynamicCalls, MessageFilterOnOurWindow) {
-    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(orelib::CallChangeWindowMessageFilterEx(window, WM_COPYDATA, MSGFLT_ALLOW, nullptr));
-    DestroyWindow(window);
 }
 
 }  // namespace

@@ -343,7 +343,6 @@ TEST_F(SelfExtractingDlgTest, OverwritePromptInExtractOnlyMode) {
         LRESULT reply = 99;
         std::wstring message, caption, overwriteText, cancelText;
         HWND owner = nullptr, self = nullptr;
-        theApp.SetMainWindow(&dialog);  // as start-up does
         dialog.m_onStart = [&](CScriptedDlg& d) {
             self = d.m_hWnd;
             CHelperThread user([&] {
@@ -370,7 +369,7 @@ TEST_F(SelfExtractingDlgTest, OverwritePromptInExtractOnlyMode) {
         EXPECT_EQ(caption, L"Setup Self-Extractor");
         EXPECT_EQ(overwriteText, L"Overwrite all");
         EXPECT_EQ(cancelText, L"Cancel");
-        EXPECT_EQ(owner, self);  // a prompt without parent belongs to the main window
+        EXPECT_EQ(owner, self);  // the prompt belongs to the dialog
     }
 }
 

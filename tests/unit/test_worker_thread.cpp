@@ -1,4 +1,4 @@
-// The worker-thread base and the framework's thread object under it.
+// The worker-thread base.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -6,7 +6,6 @@
 #include <atomic>
 #include <functional>
 
-#include "framework/Thread.h"
 #include "orelib/win32/WorkerThread.h"
 
 namespace {
@@ -14,7 +13,7 @@ namespace {
 constexpr UINT kTestMessage = WM_APP + 0x100;
 
 // A worker whose body the test chooses.
-class CTestWorker : public orelib::CMfcWorkerThread {
+class CTestWorker : public orelib::CWorkerThread {
 public:
     explicit CTestWorker(std::function<unsigned(CTestWorker&)> body) : m_body(std::move(body)) {}
     ~CTestWorker() override = default;
@@ -126,37 +125,6 @@ TEST(WorkerThread, DestroyingARunningWorkerStopsAndWaits) {
         Sleep(10);
     }
     EXPECT_TRUE(sawStop.load());
-}
-
-// --- the framework's thread object ---
-
-UINT __cdecl SetFlag(LPVOID param) {
-    static_cast<std::atomic<bool>*>(param)->store(true);
-    return 7;
-}
-
-TEST(FrameworkThread, SuspendedThreadRunsAfterResume) {
-    std::atomic<bool> ran{false};
-    framework::CWinThread* thread =
-        framework::AfxBeginThread(&SetFlag, &ran, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    ASSERT_NE(thread, nullptr);
-    thread->m_bAutoDelete = FALSE;
-    Sleep(20);
-    EXPECT_FALSE(ran.load());
-    thread->ResumeThread();
-    EXPECT_EQ(WaitForSingleObject(thread->m_hThread, 10000), WAIT_OBJECT_0);
-    EXPECT_TRUE(ran.load());
-    DWORD exitCode = 0;
-    EXPECT_TRUE(GetExitCodeThread(thread->m_hThread, &exitCode));
-    EXPECT_EQ(exitCode, 7u);
-    delete thread;
-}
-
-TEST(FrameworkThread, AutoDeletingThreadRunsAtOnce) {
-    std::atomic<bool> ran{false};
-    ASSERT_NE(framework::AfxBeginThread(&SetFlag, &ran), nullptr);
-    for (int i = 0; i < 1000 && !ran; ++i) Sleep(1);
-    EXPECT_TRUE(ran.load());
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "dialog/NewWorkingFolder.h"
-#include "app/WorkingFolder.h"
+#include "app/PrepareWorkingFolder.h"
 #include "orelib/Path.h"
 #include "orelib/win32/ErrorText.h"
 #include "orelib/win32/Files.h"

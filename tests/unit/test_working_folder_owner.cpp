@@ -11,7 +11,7 @@
 #include "ExtractHarness.h"
 #include "dialog/NewWorkingFolder.h"
 #include "app/App.h"
-#include "app/WorkingFolder.h"
+#include "app/PrepareWorkingFolder.h"
 #include "dialog/SetupThread.h"
 #include "orelib/win32/FolderTree.h"
 #include "orelib/win32/WorkingFolder.h"

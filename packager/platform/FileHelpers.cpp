@@ -1,4 +1,4 @@
-#include "packager/platform/Files.h"
+#include "packager/platform/FileHelpers.h"
 
 #include <cerrno>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/WorkingFolder.h"
+#include "app/PrepareWorkingFolder.h"
 #include "dialog/NewWorkingFolder.h"
 #include "orelib/Path.h"
 #include "orelib/WorkingFolderParent.h"

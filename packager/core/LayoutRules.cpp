@@ -1,4 +1,4 @@
-#include "packager/core/SetupLayout.h"
+#include "packager/core/LayoutRules.h"
 
 #include <cstring>
 
