@@ -143,7 +143,7 @@ target_compile_definitions(sevenzip PRIVATE _WIN32_WINNT=0x0601 WINVER=0x0601)
 # No -fdata-sections here: this compiler then puts zero-filled arrays (the CRC
 # and AES tables, 21 KB) into .data sections that take room in the file,
 # where without it they go to .bss and cost nothing.
-target_compile_options(sevenzip PRIVATE -Os -ffunction-sections -w
+target_compile_options(sevenzip PRIVATE -Oz -flto -ffunction-sections -w
   $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 
 # The inner loops of decoding (LZMA, the branch filters, CRC, AES) are built

@@ -36,7 +36,8 @@ MyExtractCallback::~MyExtractCallback() {
     SecureZeroMemory(&m_password[0], m_password.size() * sizeof(wchar_t));
 }
 
-STDMETHODIMP MyExtractCallback::QueryInterface(REFIID iid, void** out) {
+// The declarations (STDMETHOD) say the methods throw nothing; so do the definitions.
+COM_DECLSPEC_NOTHROW STDMETHODIMP MyExtractCallback::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IFolderArchiveExtractCallback) {
         *out = static_cast<IFolderArchiveExtractCallback*>(this);
@@ -50,9 +51,9 @@ STDMETHODIMP MyExtractCallback::QueryInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) MyExtractCallback::AddRef() { return ++m_refCount; }
+COM_DECLSPEC_NOTHROW STDMETHODIMP_(ULONG) MyExtractCallback::AddRef() { return ++m_refCount; }
 
-STDMETHODIMP_(ULONG) MyExtractCallback::Release() {
+COM_DECLSPEC_NOTHROW STDMETHODIMP_(ULONG) MyExtractCallback::Release() {
     const ULONG count = --m_refCount;
     if (count == 0) delete this;
     return count;
