@@ -3,8 +3,10 @@
 
 include(cmake/PinnedToolchain.cmake)
 
-# No run-time type information: nothing uses typeid or dynamic_cast (the
-# types that are thrown still get theirs, which catching needs).
+# Optimised for size over the whole program at link time: a function nothing
+# calls is gone before code is made, so no unwind entry keeps it either. No
+# run-time type information: nothing uses typeid or dynamic_cast (the types
+# that are thrown still get theirs, which catching needs).
 set(SFX_SIZE_FLAGS -Oz -flto -ffunction-sections -fdata-sections $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 # No link time in any image's header: the same sources give the same bytes,
 # so the stub and the programs packed with it are reproducible.
@@ -38,8 +40,8 @@ target_link_libraries(sfxcore PUBLIC orelib_core ${SFX_ARCHIVE_LIBRARY} ssp
 
 # Our own versions of pieces of the C++ run-time that the stub's static link
 # would otherwise take from libraries many times their size. Object files,
-# not an archive: they must be in the link before the libraries that call
-# them are searched.
+# not an archive: an object is always in the link, so the library members
+# that define the same functions are never taken.
 add_library(sfxruntime OBJECT framework/RuntimeThrows.cpp framework/RuntimeStatics.cpp
             framework/RuntimeExceptionState.cpp framework/PosixThreads.cpp)
 target_compile_options(sfxruntime PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS} -Wall -Wextra)
