@@ -32,8 +32,7 @@ uintptr_t __stack_chk_guard = 0xFF0A0000u;
 
 [[noreturn]] void __stack_chk_fail() { FailFast(kFastFailStackCookieCheck); }
 
-// string.h declares it first (noreturn there too), when fortified.
-__attribute__((noreturn)) void __chk_fail() { FailFast(kFastFailRangeCheck); }
+[[noreturn]] void __chk_fail() { FailFast(kFastFailRangeCheck); }
 
 }  // extern "C"
 
