@@ -1,12 +1,9 @@
 #include "extract/library/CallbackShortcuts.h"
 
 #include "CPP/Windows/FileFind.h"
+#include "orelib/win32/RelativeOpen.h"
 
 namespace {
-// The attributes a file's basic information can set (the kernel's
-// FILE_ATTRIBUTE_VALID_SET_FLAGS): read-only, hidden, system, archive,
-// normal, temporary, offline, not content-indexed.
-constexpr DWORD kSettableAttributes = 0x31A7;
 // An attribute word with a POSIX mode in its top bits (made on Unix) keeps
 // its Windows part only, as in the library's own call.
 constexpr DWORD kPosixModeBits = 0xF0000000;
@@ -23,7 +20,7 @@ bool NameIsSurelyAbsent(const wchar_t* path) {
 
 bool SetAttributesThroughHandle(HANDLE file, DWORD attributes) {
     if ((attributes & kPosixModeBits) != 0) attributes &= kWindowsPartOfPosixWord;
-    attributes &= kSettableAttributes;
+    attributes &= orelib::kSettableAttributes;
     FILE_BASIC_INFO info = {};  // times of 0: left as they are
     // 0 here would leave the attributes as they are; by path it clears them.
     info.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;

@@ -10,12 +10,6 @@ namespace orelib {
 
 namespace {
 
-constexpr ULONG kFileOpen = 1;                  // FILE_OPEN
-constexpr ULONG kFileCreate = 2;                // FILE_CREATE
-constexpr ULONG kFileOpenIf = 3;                // FILE_OPEN_IF
-constexpr ULONG kFileDirectoryFile = 0x01;      // FILE_DIRECTORY_FILE
-constexpr ULONG kFileNonDirectoryFile = 0x40;   // FILE_NON_DIRECTORY_FILE
-
 // A held folder is filled and stamped. Delete is not shared: no held folder,
 // and no folder above one, can be renamed or removed while the tree lives.
 constexpr ACCESS_MASK kHeldAccess = FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE |
@@ -23,12 +17,6 @@ constexpr ACCESS_MASK kHeldAccess = FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_A
 constexpr ULONG kHeldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 // What CreateFileW asks for a file opened for writing only.
 constexpr ACCESS_MASK kFileWriteAccess = FILE_GENERIC_WRITE | FILE_READ_ATTRIBUTES;
-// The attributes a file's basic information can set (FILE_ATTRIBUTE_VALID_SET_FLAGS).
-constexpr DWORD kSettableAttributes = 0x31A7;
-
-bool IsTakenName(HRESULT hr) {
-    return hr == HresultFromWin32(ERROR_ALREADY_EXISTS) || hr == HresultFromWin32(ERROR_FILE_EXISTS);
-}
 
 // "a\b\c" -> "a\b" and "c"; "c" -> "" and "c".
 void SplitLast(const std::wstring& relative, std::wstring* parent, std::wstring* name) {

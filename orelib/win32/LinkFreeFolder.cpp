@@ -14,10 +14,6 @@ namespace orelib {
 
 namespace {
 
-constexpr ULONG kFileOpen = 1;    // FILE_OPEN
-constexpr ULONG kFileCreate = 2;  // FILE_CREATE
-constexpr ULONG kFileDirectoryFile = 1;
-
 std::wstring FullPath(const std::wstring& path) {
     const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return std::wstring();

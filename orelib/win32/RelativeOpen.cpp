@@ -80,8 +80,6 @@ HRESULT OpenRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access
 }
 
 HRESULT ReopenFolder(HANDLE folder, ACCESS_MASK access, CHandle* out) {
-    constexpr ULONG kFileOpen = 1;
-    constexpr ULONG kFileDirectoryFile = 1;
     return CreateRelative(folder, std::wstring(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           kFileOpen, kFileDirectoryFile, nullptr, out);
 }

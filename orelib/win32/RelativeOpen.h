@@ -17,6 +17,24 @@ namespace orelib {
 constexpr DWORD kErrorReparsePointEncountered = 4395;
 constexpr HRESULT kFolderIsLink = HresultFromWin32(kErrorReparsePointEncountered);
 
+// NtCreateFile's dispositions and options that callers choose (ntifs.h;
+// the Windows headers lack them).
+constexpr ULONG kFileOpen = 1;                 // FILE_OPEN
+constexpr ULONG kFileCreate = 2;               // FILE_CREATE
+constexpr ULONG kFileOpenIf = 3;               // FILE_OPEN_IF
+constexpr ULONG kFileDirectoryFile = 0x01;     // FILE_DIRECTORY_FILE
+constexpr ULONG kFileNonDirectoryFile = 0x40;  // FILE_NON_DIRECTORY_FILE
+
+// The attributes a file's basic information can set (the kernel's
+// FILE_ATTRIBUTE_VALID_SET_FLAGS): read-only, hidden, system, archive,
+// normal, temporary, offline, not content-indexed.
+constexpr DWORD kSettableAttributes = 0x31A7;
+
+// A create that found something already under the name.
+inline bool IsTakenName(HRESULT hr) {
+    return hr == HresultFromWin32(ERROR_ALREADY_EXISTS) || hr == HresultFromWin32(ERROR_FILE_EXISTS);
+}
+
 // NtCreateFile of `name` (one component) inside the folder `parent`, never
 // following a link at that name (FILE_OPEN_REPARSE_POINT), synchronous.
 // `disposition` is FILE_OPEN, FILE_CREATE, ...; `options` adds to the fixed

@@ -18,10 +18,6 @@ namespace orelib {
 
 namespace {
 
-constexpr ULONG kFileOpen = 1;           // FILE_OPEN
-constexpr ULONG kFileCreate = 2;         // FILE_CREATE
-constexpr ULONG kFileDirectoryFile = 1;  // FILE_DIRECTORY_FILE
-
 // What the holder needs: list and fill the folder, read its owner. Not
 // DELETE: every other opener (a process with the folder as its current
 // directory, Wine's folder listing) would then have to share delete.
@@ -30,10 +26,6 @@ constexpr ACCESS_MASK kHolderAccess =
 // Reading and writing stay possible, delete is not shared: the folder and
 // every folder above it can then be neither renamed nor removed.
 constexpr ULONG kHolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
-
-bool IsTakenName(HRESULT hr) {
-    return hr == HresultFromWin32(ERROR_ALREADY_EXISTS) || hr == HresultFromWin32(ERROR_FILE_EXISTS);
-}
 
 // The owner the folder got must be this process: the owner the token gives
 // new objects (Administrators for an elevated administrator by default, the
