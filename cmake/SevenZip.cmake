@@ -142,10 +142,10 @@ target_compile_definitions(sevenzip PUBLIC
   UNICODE _UNICODE Z7_SFX Z7_EXTRACT_ONLY Z7_LONG_PATH)
 # The same oldest supported Windows as the rest of the stub.
 target_compile_definitions(sevenzip PRIVATE _WIN32_WINNT=0x0601 WINVER=0x0601)
-# No -fdata-sections here: this compiler then puts zero-filled arrays (the CRC
-# and AES tables, 21 KB) into .data sections that take room in the file,
-# where without it they go to .bss and cost nothing.
-target_compile_options(sevenzip PRIVATE -Os -ffunction-sections -w
+# No -fdata-sections here: the zero-filled arrays (the CRC and AES tables,
+# 21 KB) must stay in .bss, where they cost nothing in the file (GCC put them
+# in file-backed .data sections with it).
+target_compile_options(sevenzip PRIVATE -Oz -flto -ffunction-sections -w
   $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 
 # The inner loops of decoding (LZMA, the branch filters, CRC, AES) are built

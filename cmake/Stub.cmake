@@ -3,9 +3,11 @@
 
 include(cmake/PinnedToolchain.cmake)
 
-# No run-time type information: nothing uses typeid or dynamic_cast (the
-# types that are thrown still get theirs, which catching needs).
-set(SFX_SIZE_FLAGS -Os -ffunction-sections -fdata-sections $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
+# Optimised for size over the whole program at link time: a function nothing
+# calls is gone before code is made, so no unwind entry keeps it either. No
+# run-time type information: nothing uses typeid or dynamic_cast (the types
+# that are thrown still get theirs, which catching needs).
+set(SFX_SIZE_FLAGS -Oz -flto -ffunction-sections -fdata-sections $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 # No link time in any image's header: the same sources give the same bytes,
 # so the stub and the programs packed with it are reproducible.
 add_link_options(-Wl,--no-insert-timestamp)
@@ -38,94 +40,77 @@ target_link_libraries(sfxcore PUBLIC orelib_core ${SFX_ARCHIVE_LIBRARY} ssp
 
 # Our own versions of pieces of the C++ run-time that the stub's static link
 # would otherwise take from libraries many times their size. Object files,
-# not an archive: they must be in the link before the libraries that call
-# them are searched.
+# not an archive: an object is always in the link, so the library members
+# that define the same functions are never taken.
 add_library(sfxruntime OBJECT framework/RuntimeThrows.cpp framework/RuntimeStatics.cpp
             framework/RuntimeExceptionState.cpp framework/PosixThreads.cpp)
 target_compile_options(sfxruntime PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS} -Wall -Wextra)
 
 set(SFX_RESOURCES ${CMAKE_SOURCE_DIR}/resources/sfxstub.rc)
-# windres writes no dependency file itself; its preprocessor does, so that an
-# edit to any included resource script rebuilds the resources.
-set(CMAKE_RC_COMPILE_OBJECT "<CMAKE_RC_COMPILER> -O coff <DEFINES> <INCLUDES> <FLAGS> \
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# Resources are compiled to the .res form and written as an object by
+# scripts/write_resources.py, which stores the identical languages of a
+# resource once (the English texts under five language IDs, the Spanish
+# under two); the linker takes that object as it is. windres writes no
+# dependency file itself; its preprocessor does, so that an edit to any
+# included resource script rebuilds the resources.
+set(CMAKE_RC_COMPILE_OBJECT "<CMAKE_RC_COMPILER> -O res <DEFINES> <INCLUDES> <FLAGS> \
 --preprocessor-arg=-MD --preprocessor-arg=-MT --preprocessor-arg=<OBJECT> \
---preprocessor-arg=-MF --preprocessor-arg=<DEP_FILE> <SOURCE> <OBJECT>")
+--preprocessor-arg=-MF --preprocessor-arg=<DEP_FILE> <SOURCE> <OBJECT>.res"
+  "${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/write_resources.py <OBJECT>.res <OBJECT>")
 
 # The image: Windows 7 (6.1) or later, relocatable (ASLR), no execution of
-# data pages, aware of terminal services; the load configuration
-# (framework/LoadConfig.cpp) makes the loader take imported DLLs from the
-# system folder only. The link map, kept beside the stripped stub, gives the
-# post-link step the configuration's address, the tests the addresses of
-# functions, and scripts/stub_size_table.py where the stub's bytes come from.
+# data pages, aware of terminal services. The linker points the data
+# directory's load-configuration entry at _load_config_used
+# (framework/LoadConfig.cpp), which makes the loader take imported DLLs from
+# the system folder only. It drops every function nothing calls (section GC;
+# its unwind entry goes with it) and keeps one copy of functions whose code
+# is identical. The link map, kept beside the stub, gives the tests the
+# addresses of functions and scripts/stub_size_table.py where the stub's
+# bytes come from.
+#
+# The stub waits 250 ms before it first opens its own file. The system
+# libraries of its dialogs load during that wait when they are imported on
+# first call rather than loaded before the program starts: the linker makes
+# their imports delay-loaded, through the runtime's __delayLoadHelper2. Their
+# loads go through the restricted DLL search that the start-up sets before
+# anything calls them.
+set(SFX_DELAYED_DLLS user32 gdi32 shell32 ole32 oleaut32)
+find_program(SFX_NM NAMES llvm-nm-16 REQUIRED)
+find_program(SFX_DLLTOOL NAMES llvm-dlltool-16 REQUIRED)
+set(SFX_IMPORT_DIR ${CMAKE_CURRENT_BINARY_DIR}/delayload)
+set(SFX_DELAY_OPTIONS)
+set(SFX_IMPORT_LIBS)
+foreach(dll ${SFX_DELAYED_DLLS})
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} --target=${CMAKE_CXX_COMPILER_TARGET} -print-file-name=lib${dll}.a
+                  OUTPUT_VARIABLE implib OUTPUT_STRIP_TRAILING_WHITESPACE)
+  add_custom_command(OUTPUT ${SFX_IMPORT_DIR}/lib${dll}.a
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${SFX_IMPORT_DIR}
+    COMMAND ${CMAKE_COMMAND} -DNM=${SFX_NM} -DDLLTOOL=${SFX_DLLTOOL} -DIMPORT_LIBRARY=${implib} -DDLL=${dll}.dll
+            -DOUTPUT=${SFX_IMPORT_DIR}/lib${dll}.a -P ${CMAKE_SOURCE_DIR}/cmake/ShortImportLibrary.cmake
+    DEPENDS ${CMAKE_SOURCE_DIR}/cmake/ShortImportLibrary.cmake ${implib}
+    VERBATIM)
+  list(APPEND SFX_IMPORT_LIBS ${SFX_IMPORT_DIR}/lib${dll}.a)
+  list(APPEND SFX_DELAY_OPTIONS -Wl,--delayload=${dll}.dll)
+endforeach()
+add_custom_target(sfx_import_libs DEPENDS ${SFX_IMPORT_LIBS})
 set(SFX_STUB_MAP ${CMAKE_CURRENT_BINARY_DIR}/sfxstub.map)
 add_executable(sfxstub WIN32 app/WinMain.cpp framework/LoadConfig.cpp app/ProtectProcess.cpp
                ${SFX_RESOURCES})
 target_compile_options(sfxstub PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS})
-target_link_options(sfxstub PRIVATE -municode -mwindows -Wl,--gc-sections -s
-  -Wl,--require-defined=__load_config_used -Wl,-Map=${SFX_STUB_MAP}
+target_link_options(sfxstub PRIVATE -municode -mwindows -s
+  -Wl,--gc-sections -Wl,--icf=all -Wl,--Map=${SFX_STUB_MAP}
+  -Wl,--require-defined=__load_config_used ${SFX_DELAY_OPTIONS}
   -Wl,--major-subsystem-version=6,--minor-subsystem-version=1
   -Wl,--major-os-version=6,--minor-os-version=1
   -Wl,--dynamicbase,--nxcompat,--tsaware)
 target_link_libraries(sfxstub PRIVATE sfxruntime sfxcore)
-set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub)
+set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub LINK_DEPENDS "${SFX_IMPORT_LIBS}")
+add_dependencies(sfxstub sfx_import_libs)
+# The short import libraries stand in for the toolchain's under the same names.
+target_link_directories(sfxstub BEFORE PRIVATE ${SFX_IMPORT_DIR})
 
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-# The stub waits 250 ms before it first opens its own file. The system
-# libraries of its dialogs load during that wait when they are imported on
-# first call rather than loaded before the program starts: the stub links
-# delay-load libraries of its own (scripts/make_delay_lib.py) under their
-# usual names. Their loads go through the restricted DLL search that the
-# start-up sets before anything calls them.
-set(SFX_DELAYED_DLLS user32 gdi32 shell32 ole32 oleaut32)
-find_program(SFX_NM NAMES i686-w64-mingw32-nm REQUIRED)
-find_program(SFX_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
-set(SFX_DELAY_DIR ${CMAKE_CURRENT_BINARY_DIR}/delayload)
-set(SFX_DELAY_LIBS)
-foreach(dll ${SFX_DELAYED_DLLS})
-  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=lib${dll}.a
-                  OUTPUT_VARIABLE implib OUTPUT_STRIP_TRAILING_WHITESPACE)
-  add_custom_command(OUTPUT ${SFX_DELAY_DIR}/lib${dll}.a
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${SFX_DELAY_DIR}
-    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/make_delay_lib.py
-            ${SFX_NM} ${SFX_DLLTOOL} ${implib} ${dll}.dll ${SFX_DELAY_DIR}/lib${dll}.a
-    DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_delay_lib.py ${implib}
-    VERBATIM)
-  list(APPEND SFX_DELAY_LIBS ${SFX_DELAY_DIR}/lib${dll}.a)
-endforeach()
-add_custom_target(sfx_delay_libs DEPENDS ${SFX_DELAY_LIBS})
-add_dependencies(sfxstub sfx_delay_libs)
-target_link_directories(sfxstub BEFORE PRIVATE ${SFX_DELAY_DIR})
-# Calls into those DLLs go to each function's own thunk, not through its
-# address slot: the linker drops the thunk of an import that it sees reached
-# through the slot only, and the slot would then hold 0. The system headers
-# declare the functions without dllimport when they think they are building
-# the DLL itself; the other programs that link these objects reach the usual
-# import libraries' thunks the same way.
-foreach(target sevenzip orelib_core sfxcore sfxruntime sfxstub)
-  target_compile_definitions(${target} PRIVATE _USER32_ _GDI32_ _SHELL32_ _OLE32_ _OLEAUT32_)
-endforeach()
-
-# Every C++ function of the stub with its unwind entry in a section of its
-# own, so that the link can drop both when nothing calls the function
-# (scripts/compile_split.py); the header each such entry brings is shared
-# again after the link (scripts/share_unwind_headers.py).
-set_target_properties(sevenzip orelib_core sfxcore sfxruntime sfxstub PROPERTIES
-  CXX_COMPILER_LAUNCHER "${Python3_EXECUTABLE};${CMAKE_SOURCE_DIR}/scripts/compile_split.py")
-# Linked in rounds, so that unused functions and their unwind entries are
-# dropped like any unused code (scripts/link_stub.py).
-set_target_properties(sfxstub PROPERTIES
-  RULE_LAUNCH_LINK "${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/link_stub.py"
-  LINK_DEPENDS "${CMAKE_SOURCE_DIR}/scripts/link_stub.py;${SFX_DELAY_LIBS}")
-# Identical resource data (the English texts under five language IDs, the
-# Spanish ones under two) is stored once: scripts/share_resource_data.py;
-# so is each distinct unwind header: scripts/share_unwind_headers.py.
 add_custom_command(TARGET sfxstub POST_BUILD
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/share_resource_data.py
-          $<TARGET_FILE:sfxstub>
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/share_unwind_headers.py
-          $<TARGET_FILE:sfxstub>
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/set_load_config.py
-          $<TARGET_FILE:sfxstub> ${SFX_STUB_MAP}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${SFX_DIST_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:sfxstub> ${SFX_DIST_DIR}/sfxstub.exe
   COMMAND ${CMAKE_COMMAND} -E copy ${SFX_STUB_MAP} ${SFX_DIST_DIR}/sfxstub.map)

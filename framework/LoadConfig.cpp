@@ -1,8 +1,7 @@
 // The image's load configuration: it tells the loader to take the DLLs the
 // stub imports from the system folder only, never from the folder the setup
-// file was downloaded to. The linker does not point the load-configuration
-// entry of the data directory here; the post-link step
-// (scripts/set_load_config.py) does, from the link map.
+// file was downloaded to. The linker points the load-configuration entry of
+// the data directory here, by the symbol's name.
 #include <windows.h>
 
 #include <cstddef>

@@ -14,6 +14,7 @@ PACKAGES=(
   7zip osslsigncode wixl msitools
   cmake ninja-build make g++ googletest
   clang libclang-rt-14-dev llvm
+  clang-16 lld-16 llvm-16
   dpkg-dev
   libssl-dev
 )

@@ -1,24 +1,19 @@
 """Reads a PE image held in memory: its headers, section table, data
 directories and resource tree.
 
-The post-link scripts and the tests' helpers all read images through this
-module. It only reads; a script that rewrites an image writes the fields at
-the file offsets given here (PeImage.field_offset, directory_offset,
-Section.offset). Every read is checked against the data: a damaged image
-raises PeError, never a struct error or a read past its end.
+The size table and the tests' helpers read images through this module; it
+only reads (no step of the build rewrites a linked image). Every read is
+checked against the data: a damaged image raises PeError, never a struct
+error or a read past its end.
 """
 import struct
 
 PE32, PE32_PLUS = 0x10B, 0x20B
 
 # Data directory indexes.
-DIR_RESOURCE, DIR_CERTIFICATE, DIR_BASERELOC, DIR_LOAD_CONFIG = 2, 4, 5, 10
+DIR_RESOURCE, DIR_CERTIFICATE, DIR_BASERELOC, DIR_LOAD_CONFIG, DIR_DELAY_IMPORT = 2, 4, 5, 10, 13
 
 SECTION_HEADER_SIZE = 40
-# Section header fields by offset from the header's start.
-_SECTION_FIELDS = {"VirtualSize": 8, "VirtualAddress": 12, "SizeOfRawData": 16, "PointerToRawData": 20,
-                   "Characteristics": 36}
-
 # Optional-header fields by offset from its start, and their struct format.
 _PE32_FIELDS = {
     "SizeOfInitializedData": (8, "<I"),
@@ -58,35 +53,12 @@ def u32(data, at):
     return _read(data, "<I", at)[0]
 
 
-def checksum(data, checksum_offset):
-    """The PE checksum of `data`, its own field counted as zero."""
-    total = 0
-    padded = data + b"\0" * (len(data) % 2)
-    for (word,) in struct.iter_unpack("<H", padded):
-        total += word
-    total -= sum(_read(data, "<HH", checksum_offset))
-    while total >> 16:
-        total = (total & 0xFFFF) + (total >> 16)
-    return total + len(data)
-
-
-def update_checksum(data, checksum_offset):
-    """Recomputes the checksum in the bytearray `data` when one is set; a
-    zero checksum (none) stays zero."""
-    if u32(data, checksum_offset):
-        struct.pack_into("<I", data, checksum_offset, checksum(bytes(data), checksum_offset))
-
-
 class Section:
     def __init__(self, data, header):
         self.header = header  # file offset of its 40-byte header
         self.name = bytes(data[header:header + 8]).rstrip(b"\0")
         self.vsize, self.va, self.rawsize, self.rawptr = _read(data, "<IIII", header + 8)
         self.characteristics = u32(data, header + 36)
-
-    def offset(self, field):
-        """File offset of a header field ("VirtualSize", "PointerToRawData", ...)."""
-        return self.header + _SECTION_FIELDS[field]
 
     @property
     def file_span(self):

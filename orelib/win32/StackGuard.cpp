@@ -32,7 +32,8 @@ uintptr_t __stack_chk_guard = 0xFF0A0000u;
 
 [[noreturn]] void __stack_chk_fail() { FailFast(kFastFailStackCookieCheck); }
 
-[[noreturn]] void __chk_fail() { FailFast(kFastFailRangeCheck); }
+// string.h declares it first (noreturn there too), when fortified.
+__attribute__((noreturn)) void __chk_fail() { FailFast(kFastFailRangeCheck); }
 
 }  // extern "C"
 

@@ -13,8 +13,13 @@ grep -Eq '^14 128 ' <<<"$resources" || fail "no icon group 128"
 [ "$(grep -c '^3 ' <<<"$resources")" -eq 4 ] || fail "the icon should have 4 images"
 grep -Eq '^16 1 ' <<<"$resources" || fail "no version information"
 # Every block of the English table (language 9) that the program loads: ids 102, 129-140, 155-165.
+# Its copies (neutral, en-US, en-GB, en-CA) are its bytes, stored once
+# (scripts/write_resources.py).
 for block in 7 9 10 11; do
   grep -Eq "^6 $block 9 " <<<"$resources" || fail "string block $block missing in language 9"
+  copies="$(awk -v b="$block" '$1 == 6 && $2 == b && ($3 == 0 || $3 == 9 || $3 == 1033 || $3 == 2057 || $3 == 4105) { print $5 }' <<<"$resources")"
+  [ "$(wc -l <<<"$copies")" -eq 5 ] && [ "$(sort -u <<<"$copies" | wc -l)" -eq 1 ] ||
+    fail "string block $block: the English copies are not one stored item ($(tr '\n' ' ' <<<"$copies"))"
 done
 
 lang="$(grep -E '^24 1 ' <<<"$resources" | awk '{print $3}')"

@@ -99,11 +99,12 @@ std::string Narrow(const std::wstring& s) {
     return out;
 }
 
-std::wstring Format(const std::wstring& format, ...) {
+// The format by pointer: va_start on a reference parameter is undefined.
+std::wstring Format(const wchar_t* format, ...) {
     wchar_t buffer[1024];
     va_list args;
     va_start(args, format);
-    const int n = _vsnwprintf(buffer, 1023, format.c_str(), args);
+    const int n = _vsnwprintf(buffer, 1023, format, args);
     va_end(args);
     return n < 0 ? std::wstring(L"<format failed>") : std::wstring(buffer, n);
 }
@@ -151,8 +152,8 @@ TEST(StringTables, FormattedTextsAreSane) {
         const std::string where = "language " + std::to_string(language);
         // The progress title at both ends of the bar.
         const std::wstring title = LoadExact(IDS_PROGRESS_TITLE, language);
-        const std::wstring start = Format(title, 0);
-        const std::wstring done = Format(title, 100);
+        const std::wstring start = Format(title.c_str(), 0);
+        const std::wstring done = Format(title.c_str(), 100);
         for (const std::wstring& shown : {start, done}) {
             EXPECT_NE(shown.find(L'%'), std::wstring::npos) << where << ": " << Narrow(shown);
             EXPECT_EQ(shown.find(L"%d"), std::wstring::npos) << where << ": " << Narrow(shown);
@@ -161,11 +162,11 @@ TEST(StringTables, FormattedTextsAreSane) {
         EXPECT_NE(done.find(L"100"), std::wstring::npos) << where << ": " << Narrow(done);
         EXPECT_LT(done.size(), 60u) << where;
         // The size message: two lines, both numbers.
-        const std::wstring sizes = Format(LoadExact(IDS_SIZE_MISMATCH, language), 5000000LL, 4999999LL);
+        const std::wstring sizes = Format(LoadExact(IDS_SIZE_MISMATCH, language).c_str(), 5000000LL, 4999999LL);
         EXPECT_NE(sizes.find(L"5000000"), std::wstring::npos) << where;
         EXPECT_NE(sizes.find(L"4999999"), std::wstring::npos) << where;
         EXPECT_NE(sizes.find(L'\n'), std::wstring::npos) << where;
-        const std::wstring space = Format(LoadExact(IDS_NEED_SPACE, language), L"1.5 MB");
+        const std::wstring space = Format(LoadExact(IDS_NEED_SPACE, language).c_str(), L"1.5 MB");
         EXPECT_NE(space.find(L"(1.5 MB)"), std::wstring::npos) << where << ": " << Narrow(space);
         // The usage text names the switches and the file as typed.
         const std::wstring usage = LoadExact(IDS_USAGE, language);
