@@ -143,10 +143,11 @@ target_compile_definitions(sevenzip PUBLIC
 # The same oldest supported Windows as the rest of the stub.
 target_compile_definitions(sevenzip PRIVATE _WIN32_WINNT=0x0601 WINVER=0x0601)
 # No -fdata-sections here: the zero-filled arrays (the CRC and AES tables,
-# 21 KB) must stay in .bss, where they cost nothing in the file (GCC put them
-# in file-backed .data sections with it).
-target_compile_options(sevenzip PRIVATE -Oz -flto -ffunction-sections -w
-  $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
+# 21 KB) must stay in .bss, where they cost nothing in the file (GCC puts
+# them in file-backed .data sections with it).
+set(sfx_archive_flags ${SFX_SIZE_FLAGS})
+list(FILTER sfx_archive_flags EXCLUDE REGEX "^-fdata-sections$")
+target_compile_options(sevenzip PRIVATE ${sfx_archive_flags} -w)
 
 # The inner loops of decoding (LZMA, the branch filters, CRC, AES) are built
 # for speed: at -Os they take a third longer, and they are a few KB.

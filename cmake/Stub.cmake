@@ -1,52 +1,10 @@
 # The stub: a small 32-bit GUI program, statically linked, depending on
-# system DLLs only. Size matters: it is added to every download.
+# system DLLs only. Size matters: it is added to every download. Built in a
+# tree of its own by clang and lld (cmake/toolchain-i686-mingw32-clang.cmake),
+# which cmake/StubTree.cmake configures from the test tree.
 
-include(cmake/PinnedToolchain.cmake)
+include(cmake/StubCode.cmake)
 
-# Optimised for size over the whole program at link time: a function nothing
-# calls is gone before code is made, so no unwind entry keeps it either. No
-# run-time type information: nothing uses typeid or dynamic_cast (the types
-# that are thrown still get theirs, which catching needs).
-set(SFX_SIZE_FLAGS -Oz -flto -ffunction-sections -fdata-sections $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
-# No link time in any image's header: the same sources give the same bytes,
-# so the stub and the programs packed with it are reproducible.
-add_link_options(-Wl,--no-insert-timestamp)
-# A guard value in every frame that holds an array or a local whose address
-# is taken, checked on return; checked forms of the string and memory
-# functions where the buffer size is known when compiling. The guard and the
-# failure handlers are our own (orelib/win32/StackGuard.cpp); libssp supplies
-# only the checked functions.
-set(SFX_HARDENING_FLAGS -fstack-protector-strong -D_FORTIFY_SOURCE=2)
-target_compile_options(orelib_core PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS})
-target_compile_definitions(orelib_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                           _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
-
-include(cmake/SevenZip.cmake)
-# The archive reader: the guard only in frames that hold character arrays,
-# where an overrun of its buffers would land. The strong form there would add
-# another 7.5 KB to every download.
-target_compile_options(sevenzip PRIVATE -fstack-protector -D_FORTIFY_SOURCE=2)
-
-# Everything of the stub but its entry point, so that the tests link the same code.
-file(GLOB SFX_CORE_SOURCES CONFIGURE_DEPENDS
-     orelib/win32/*.cpp framework/*.cpp app/*.cpp extract/*.cpp dialog/*.cpp)
-list(FILTER SFX_CORE_SOURCES EXCLUDE REGEX "/(app/WinMain|framework/LoadConfig|framework/Runtime[A-Za-z]+|framework/PosixThreads|app/ProtectProcess)\\.cpp$")
-add_library(sfxcore STATIC ${SFX_CORE_SOURCES})
-target_include_directories(sfxcore PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_options(sfxcore PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS}
-                       -Wall -Wextra -Wno-unused-parameter)
-target_link_libraries(sfxcore PUBLIC orelib_core ${SFX_ARCHIVE_LIBRARY} ssp
-                      comctl32 ole32 oleaut32 uuid shell32 shlwapi gdi32 user32 advapi32 kernel32)
-
-# Our own versions of pieces of the C++ run-time that the stub's static link
-# would otherwise take from libraries many times their size. Object files,
-# not an archive: an object is always in the link, so the library members
-# that define the same functions are never taken.
-add_library(sfxruntime OBJECT framework/RuntimeThrows.cpp framework/RuntimeStatics.cpp
-            framework/RuntimeExceptionState.cpp framework/PosixThreads.cpp)
-target_compile_options(sfxruntime PRIVATE ${SFX_SIZE_FLAGS} ${SFX_HARDENING_FLAGS} -Wall -Wextra)
-
-set(SFX_RESOURCES ${CMAKE_SOURCE_DIR}/resources/sfxstub.rc)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 # Resources are compiled to the .res form and written as an object by
 # scripts/write_resources.py, which stores the identical languages of a
@@ -105,12 +63,20 @@ target_link_options(sfxstub PRIVATE -municode -mwindows -s
   -Wl,--major-os-version=6,--minor-os-version=1
   -Wl,--dynamicbase,--nxcompat,--tsaware)
 target_link_libraries(sfxstub PRIVATE sfxruntime sfxcore)
-set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub LINK_DEPENDS "${SFX_IMPORT_LIBS}")
+set_target_properties(sfxstub PROPERTIES OUTPUT_NAME sfxstub LINK_DEPENDS "${SFX_IMPORT_LIBS}"
+                      CXX_STANDARD ${SFX_STUB_CXX_STANDARD})
 add_dependencies(sfxstub sfx_import_libs)
 # The short import libraries stand in for the toolchain's under the same names.
 target_link_directories(sfxstub BEFORE PRIVATE ${SFX_IMPORT_DIR})
 
+# The image is refused when a C++ function in it is made by both clang and
+# GCC's libraries (cmake/StubCode.cmake says why); only then is it copied.
 add_custom_command(TARGET sfxstub POST_BUILD
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/check_one_compiler.py ${SFX_NM} ${SFX_STUB_MAP}
+          --gcc ${SFX_GCC_DIR}/libstdc++.a ${SFX_GCC_DIR}/libgcc.a ${SFX_GCC_DIR}/libgcc_eh.a
+          --clang $<TARGET_FILE:sevenzip> $<TARGET_FILE:orelib_core> $<TARGET_FILE:sfxcore>
+                  $<TARGET_OBJECTS:sfxruntime> $<TARGET_OBJECTS:sfxstub>
   COMMAND ${CMAKE_COMMAND} -E make_directory ${SFX_DIST_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:sfxstub> ${SFX_DIST_DIR}/sfxstub.exe
-  COMMAND ${CMAKE_COMMAND} -E copy ${SFX_STUB_MAP} ${SFX_DIST_DIR}/sfxstub.map)
+  COMMAND ${CMAKE_COMMAND} -E copy ${SFX_STUB_MAP} ${SFX_DIST_DIR}/sfxstub.map
+  VERBATIM COMMAND_EXPAND_LISTS)
