@@ -28,19 +28,19 @@ size="$(json_get "$T/inspect.json" certificate_table.size)"
 [ "$(json_get "$T/verify.json" size_check.source)" = certificate ] &&
   [ "$(json_get "$T/verify.json" size_check.passes)" = true ] || fail "verify did not check against the table"
 
-# flip.py IN OUT WHERE DIGEST: IN with one byte inverted. The signed digest
+# flip.py IN OUT TABLE WHERE DIGEST: IN with one byte inverted; TABLE is the
+# certificate table's offset as sfxpack inspect shows it. The signed digest
 # is found by its value; the encrypted signature ends the PKCS#7 DER (no
 # unsigned attributes without a timestamp); the archive byte is one of its
 # first packed bytes after the 32-byte signature header.
 cat >"$T/flip.py" <<'PY'
 import struct, sys
 d = bytearray(open(sys.argv[1], "rb").read())
-pe = struct.unpack_from("<I", d, 0x3C)[0]
-table = struct.unpack_from("<I", d, pe + 24 + 128)[0]
+table = int(sys.argv[3])
 assert d[table + 8:table + 10] == b"\x30\x82", "the signature's DER does not start with a 2-byte length"
-where = sys.argv[3]
+where = sys.argv[4]
 if where == "digest":
-    at = d.index(bytes.fromhex(sys.argv[4]), table) + 3
+    at = d.index(bytes.fromhex(sys.argv[5]), table) + 3
 elif where == "signature":
     at = table + 12 + struct.unpack_from(">H", d, table + 10)[0] - 10
 elif where == "header":
@@ -62,8 +62,11 @@ for algorithm in sha1 sha256 sha512; do
     [ "$(json_get "$T/verify.json" signature.signer)" = "CN=sfx test" ] ||
     fail "the $algorithm signature is not reported: $(cat "$T/verify.json")"
   digest="$(json_get "$T/verify.json" signature.signed_digest)"
+  "$SFXPACK" inspect --json "$T/signed-$algorithm.exe" >"$T/inspect-$algorithm.json" ||
+    fail "inspect failed on the $algorithm-signed file"
+  table="$(json_get "$T/inspect-$algorithm.json" certificate_table.offset)"
   while read -r where code; do
-    python3 "$T/flip.py" "$T/signed-$algorithm.exe" "$T/flipped.exe" "$where" "$digest"
+    python3 "$T/flip.py" "$T/signed-$algorithm.exe" "$T/flipped.exe" "$table" "$where" "$digest"
     rc=0
     "$SFXPACK" verify --json "$T/flipped.exe" >"$T/flipped.json" 2>"$T/err" || rc=$?
     [ "$rc" -eq 7 ] && [ "$(json_get "$T/flipped.json" diagnostics.0.code)" = "$code" ] &&
