@@ -13,9 +13,13 @@ functions that take a class by value are refused too.
 
 usage: check_one_compiler.py NM MAP --gcc LIB... --clang FILE...
 """
+import os
 import re
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import lld_map  # noqa: E402
 
 
 def defined_and_undefined(nm, path):
@@ -38,17 +42,13 @@ def defined_and_undefined(nm, path):
 
 
 def linked_members(map_path):
-    """The input files the map shows the linker took sections from."""
-    names = set()
-    with open(map_path, encoding='utf-8', errors='replace') as f:
-        for line in f:
-            m = re.search(r'\s(\S+):\(', line)
-            if m:
-                names.add(m.group(1).rsplit('/', 1)[-1])
-    return names
+    """The input files the linker took sections from, archive members by their own name."""
+    return {section.origin.rsplit('/', 1)[-1] for section in lld_map.read(map_path)}
 
 
 def demangle(names):
+    if not names:
+        return []
     out = subprocess.run(['c++filt', '-_'], input='\n'.join(names), capture_output=True, text=True).stdout
     return out.splitlines()
 
@@ -90,15 +90,14 @@ def main(argv):
             clang_defined |= defined
             clang_used |= used
 
-    both = sorted(gcc_defined & clang_defined)
-    by_value = sorted(n for n, d in zip(sorted(gcc_defined & clang_used), demangle(sorted(gcc_defined & clang_used)))
-                      if takes_class_by_value(d))
+    both = demangle(sorted(gcc_defined & clang_defined))
+    by_value = [shown for shown in demangle(sorted(gcc_defined & clang_used)) if takes_class_by_value(shown)]
     if not both and not by_value:
         return 0
     print('error: the stub links C++ functions whose calls the two compilers may make differently:', file=sys.stderr)
-    for name, shown in zip(both, demangle(both)):
+    for shown in both:
         print(f'  made by both GCC and clang: {shown}', file=sys.stderr)
-    for name, shown in zip(by_value, demangle(by_value)):
+    for shown in by_value:
         print(f'  made by GCC, called by clang with a class by value: {shown}', file=sys.stderr)
     print('Keep that library code out of the stub (the GCC-built member that brings it is in the link map).',
           file=sys.stderr)
